@@ -1,0 +1,64 @@
+#include "TestSupport.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <random>
+
+namespace testing_support {
+
+std::string TestDataDir() {
+    const std::string dir = TESSARO_TESTDATA_DIR;
+    if (!std::filesystem::is_directory(dir)) {
+        std::cerr << "\n*** The shared test pictures folder " << dir
+                  << " is missing: the real-file tests are skipped. ***\n\n";
+        return {};
+    }
+    return dir;
+}
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (;;) {
+        m_path = std::filesystem::temp_directory_path() / ("tessaro-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(m_path)) break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+bool ReadPpm(const std::string& path, CImageBuffer& out) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int w = 0, h = 0, maxval = 0;
+    if (!(in >> magic >> w >> h >> maxval) || magic != "P6" || maxval != 255) return false;
+    in.get();
+    std::vector<uint8_t> rgb(size_t(w) * h * 3);
+    if (!in.read(reinterpret_cast<char*>(rgb.data()), std::streamsize(rgb.size()))) return false;
+    if (!out.Allocate(w, h, 24, 1)) return false;
+    for (int row = 0; row < h; ++row) {
+        uint8_t* dst = out.Row(h - 1 - row);
+        const uint8_t* src = rgb.data() + size_t(row) * w * 3;
+        for (int x = 0; x < w; ++x) {
+            dst[x * 3 + 0] = src[x * 3 + 2];
+            dst[x * 3 + 1] = src[x * 3 + 1];
+            dst[x * 3 + 2] = src[x * 3 + 0];
+        }
+    }
+    return true;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+}  // namespace testing_support

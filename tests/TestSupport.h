@@ -1,0 +1,49 @@
+// Helpers shared by the tests: small pictures built in memory, the shared test
+// pictures folder and temporary folders that clean up after themselves.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ImageBuffer.h"
+
+namespace testing_support {
+
+// The folder of real pictures that no one here wrote, or "" (with a loud notice).
+std::string TestDataDir();
+
+// A fresh empty folder under the system temporary folder, removed on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A 24-bit picture whose pixel (x, y) (y = 0 the bottom row) is given by colour(x, y)
+// as 0xRRGGBB.
+template <class F>
+void FillTrueColour(CImageBuffer& image, F colour) {
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            const uint32_t c = colour(x, y);
+            uint8_t* p = image.Row(y) + size_t(x) * (image.Bpp() / 8);
+            p[0] = uint8_t(c);
+            p[1] = uint8_t(c >> 8);
+            p[2] = uint8_t(c >> 16);
+        }
+}
+
+// Reads a binary PPM (P6, maxval 255) into a 24-bit picture; false when unreadable.
+bool ReadPpm(const std::string& path, CImageBuffer& out);
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace testing_support
