@@ -1,2 +1,46 @@
+// tessaro-cli: the editor's document commands without a window.
+//   tessaro-cli info FILE
+//   tessaro-cli convert INPUT OUTPUT
+//   tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...
+// Exit status 0 on success, 1 on failure (the message on standard error), 2 for a
+// usage error.
 #include <cstdio>
-int main(int argc, char** argv) { std::fprintf(stderr, "usage: tessaro-cli info FILE | convert INPUT OUTPUT\n"); return 2; }
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BatchRun.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: tessaro-cli info FILE\n"
+                 "       tessaro-cli convert INPUT OUTPUT\n"
+                 "       tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...\n"
+                 "  OP is NAME or NAME:KEY=VALUE,KEY=VALUE... (NAME a command id or a named operation)\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return Usage();
+    const std::string command = args[0];
+    if (command == "info" && args.size() == 2) return batch::Info(args[1]);
+    if (command == "convert" && args.size() == 3) return batch::Convert(args[1], args[2]);
+    if (command == "apply" && args.size() >= 3) {
+        batch::ApplyOptions options;
+        options.input = args[1];
+        options.output = args[2];
+        for (size_t i = 3; i < args.size(); ++i) {
+            if (args[i] == "--layers") options.printLayers = true;
+            else if (args[i] == "--history") options.printHistory = true;
+            else if (args[i].rfind("--", 0) == 0) return Usage();
+            else options.ops.push_back(args[i]);
+        }
+        return batch::Apply(options);
+    }
+    return Usage();
+}

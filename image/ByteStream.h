@@ -38,6 +38,11 @@ public:
     FileStream& operator=(const FileStream&) = delete;
 
     bool Open(const std::string& path, const char* mode);
+    void Adopt(FILE* file, bool owns) {
+        Close();
+        m_file = file;
+        m_owns = owns;
+    }
     bool Close();  // false when the final flush or close failed
     bool IsOpen() const { return m_file != nullptr; }
     FILE* Handle() const { return m_file; }

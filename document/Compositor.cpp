@@ -1,0 +1,253 @@
+#include "Compositor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "LayerModel.h"
+#include "Messages.h"
+#include "Parallel.h"
+
+uint32_t ShadowColour(const LayerRecord& layer) {
+    return uint32_t(layer.extra[6]) | (uint32_t(layer.extra[7]) << 8) | (uint32_t(layer.extra[8]) << 16);
+}
+
+void SetShadowColour(LayerRecord& layer, uint32_t colour) {
+    layer.extra[6] = uint8_t(colour);
+    layer.extra[7] = uint8_t(colour >> 8);
+    layer.extra[8] = uint8_t(colour >> 16);
+    layer.extra[9] = 0;
+}
+
+namespace {
+
+constexpr int kFull = 255 * 255;  // weight denominator: coverage x opacity
+
+inline int BlendChannel(int mode, int d, int s, int weight) {
+    switch (mode) {
+    case kBlendMultiply: return (d * s) >> 8;
+    case kBlendScreen: return 255 - (((255 - d) * (255 - s)) >> 8);
+    case kBlendDarken: return std::min(d, s);
+    case kBlendLighten: return std::max(d, s);
+    case kBlendDifference: return std::abs(d - s);
+    case kBlendNegation: return 255 - std::abs(255 - d - s);
+    case kBlendExclusion: return d + s - (d * s) / 128;
+    case kBlendHardLight: return s >= 128 ? 255 - (((255 - d) * (255 - s)) >> 7) : (d * s) >> 7;
+    default: return (weight * s + (kFull - weight) * d) / kFull;  // normal: N s + (1 - N) d, exactly
+    }
+}
+
+// Reads a layer pixel's colour as blue | green << 8 | red << 16.
+struct LayerSampler {
+    const LayerRecord& layer;
+    const std::vector<RgbQuad>& palette;
+    int bits;
+    bool vector;
+    bool paletted;
+
+    uint32_t Colour(int col, int row) const {
+        if (vector) return layer.colour & 0xFFFFFF;
+        const uint8_t* line = layer.pixels.data() + size_t(row) * size_t(layer.stride);
+        if (!paletted) {
+            const uint8_t* p = line + size_t(col) * size_t(bits / 8);
+            return p[0] | (p[1] << 8) | (p[2] << 16);
+        }
+        int index = 0;
+        if (bits == 8) index = line[col];
+        else if (bits == 4) index = (col & 1) ? line[col >> 1] & 0x0F : line[col >> 1] >> 4;
+        else if (bits == 1) index = (line[col >> 3] >> (7 - (col & 7))) & 1;
+        return size_t(index) < palette.size() ? palette[size_t(index)].Value() & 0xFFFFFF : 0;
+    }
+};
+
+// Draws one layer over `out` (the region's rows and columns already mapped to canvas
+// columns and bottom-up canvas rows).
+void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, bool withOpacity,
+                  const std::vector<int>& colMap, const std::vector<int>& rowMap, int width, int firstRow,
+                  int lastRow, uint32_t* out) {
+    const LayerSampler sampler{layer, doc.palette, LayerBits(doc, layer), layer.kind == kLayerText,
+                               layer.kind != kLayerText && doc.HasPalette() && doc.canvas.bpp <= 8};
+    const int opacity = withOpacity ? 255 - layer.transparency : 255;
+    const int mode = layer.blend <= 9 ? layer.blend : kBlendNormal;
+    const bool shadow = layer.effectOn && !layer.aux.empty();
+    const uint32_t shadowColour = ShadowColour(layer);
+    const int lw = layer.width, lh = layer.height;
+    if (layer.alpha.size() < size_t(lw) * size_t(lh)) return;
+    for (int oy = firstRow; oy < lastRow; ++oy) {
+        const int row = rowMap[size_t(oy)] + layer.y;
+        if (row < 0 || row >= lh) continue;
+        const uint8_t* coverage = layer.alpha.data() + size_t(row) * size_t(lw);
+        const uint8_t* shade = shadow ? layer.aux.data() + size_t(row) * size_t(lw) : nullptr;
+        uint32_t* dst = out + size_t(oy) * size_t(width);
+        for (int ox = 0; ox < width; ++ox) {
+            const int col = colMap[size_t(ox)] - layer.x;
+            if (col < 0 || col >= lw) continue;
+            int c = coverage[col];
+            uint32_t s;
+            if (c > 0) {
+                s = sampler.Colour(col, row);
+            } else if (shade && shade[col] > 0) {
+                c = shade[col];
+                s = shadowColour;
+            } else {
+                continue;
+            }
+            const uint32_t d = dst[ox];
+            const int a = int(d >> 24);
+            const int weight = c * opacity;
+            uint32_t rgb;
+            if (isBottom) {
+                rgb = 0;
+                for (int shift = 0; shift < 24; shift += 8)
+                    rgb |= uint32_t(weight * int((s >> shift) & 0xFF) / kFull) << shift;
+            } else if (mode == kBlendNormal && weight == kFull) {
+                rgb = s;
+            } else {
+                rgb = 0;
+                for (int shift = 0; shift < 24; shift += 8) {
+                    const int v = BlendChannel(mode, int((d >> shift) & 0xFF), int((s >> shift) & 0xFF), weight);
+                    rgb |= uint32_t(v & 0xFF) << shift;
+                }
+            }
+            const int alpha = a != 0 ? std::min(255, a * (c + 1)) : c;
+            dst[ox] = rgb | (uint32_t(alpha) << 24);
+        }
+    }
+}
+
+void MapCoordinates(const COrinDoc& doc, const ComposeParams& p, std::vector<int>& colMap, std::vector<int>& rowMap) {
+    const int cw = doc.canvas.width, ch = doc.canvas.height;
+    colMap.resize(size_t(p.width));
+    rowMap.resize(size_t(p.height));
+    for (int ox = 0; ox < p.width; ++ox) {
+        const int col = int(std::floor(double(p.viewX + ox) / double(p.zoomX)));
+        colMap[size_t(ox)] = std::clamp(col, 0, cw - 1);
+    }
+    for (int oy = 0; oy < p.height; ++oy) {
+        const int top = std::clamp(int(std::floor(double(p.viewY + oy) / double(p.zoomY))), 0, ch - 1);
+        rowMap[size_t(oy)] = ch - 1 - top;  // bottom-up canvas row
+    }
+}
+
+}  // namespace
+
+void ComposeLayers(const COrinDoc& doc, const ComposeParams& p, std::vector<uint32_t>& out) {
+    out.assign(size_t(std::max(0, p.width)) * size_t(std::max(0, p.height)), 0);
+    if (p.width <= 0 || p.height <= 0 || doc.canvas.width <= 0 || doc.canvas.height <= 0) return;
+    std::vector<int> colMap, rowMap;
+    MapCoordinates(doc, p, colMap, rowMap);
+    std::vector<int> chain = doc.layers.Chain(p.startSlot);
+    if (p.layerLimit > 0 && int(chain.size()) > p.layerLimit) chain.resize(size_t(p.layerLimit));
+    ParallelRanges(p.height, 64, [&](int first, int last) {
+        for (int slot : chain) {
+            const LayerRecord& layer = doc.layers[slot];
+            if (layer.visible != 1 || !layer.inUse || layer.pixels.empty()) continue;
+            ComposeLayer(doc, layer, slot == doc.layers.bottom, true, colMap, rowMap, p.width, first, last, out.data());
+        }
+    });
+}
+
+bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
+    if (!IsValidSlot(slot) || doc.canvas.width <= 0 || doc.canvas.height <= 0) return false;
+    const int w = doc.canvas.width, h = doc.canvas.height;
+    std::vector<uint32_t> composite;
+    std::vector<uint8_t> pixels, alpha, aux;
+    const int32_t stride = RowStride(w, doc.canvas.bpp);
+    try {
+        ComposeParams p;
+        p.width = w;
+        p.height = h;
+        p.startSlot = startSlot;
+        p.layerLimit = layerLimit;
+        ComposeLayers(doc, p, composite);
+        pixels.assign(size_t(stride) * size_t(h), 0);
+        alpha.assign(size_t(w) * size_t(h), 0);
+        aux.assign(size_t(w) * size_t(h), 0);
+    } catch (const std::bad_alloc&) {
+        doc.workspace.Message(msg::kCopyLayerImage);
+        return false;
+    }
+    // Back to the canvas depth; composite rows are top-down, layer rows bottom-up.
+    CImageBuffer lookup(1, 1, doc.canvas.bpp, 0);
+    if (doc.canvas.bpp <= 8) {
+        CImageBuffer pal(1, 1, 8, 0);
+        lookup.TakeOver(pal);
+        for (size_t i = 0; i < doc.palette.size() && i < 256; ++i) lookup.SetPaletteEntry(int(i), doc.palette[i].Value());
+    }
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* src = composite.data() + size_t(h - 1 - y) * size_t(w);
+        uint8_t* dst = pixels.data() + size_t(y) * size_t(stride);
+        uint8_t* cover = alpha.data() + size_t(y) * size_t(w);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t v = src[x];
+            cover[x] = uint8_t(v >> 24);
+            if (doc.canvas.bpp == 24) {
+                dst[3 * x] = uint8_t(v);
+                dst[3 * x + 1] = uint8_t(v >> 8);
+                dst[3 * x + 2] = uint8_t(v >> 16);
+            } else if (doc.canvas.bpp == 1) {
+                CImageBuffer::PutIndex(pixels.data(), 1, uint32_t(stride), x, y, uint8_t(v));
+            } else {
+                const int index = doc.palette.size() > 256 ? 0 : lookup.NearestPaletteIndex(v & 0xFFFFFF);
+                CImageBuffer::PutIndex(pixels.data(), doc.canvas.bpp, uint32_t(stride), x, y, uint8_t(index));
+            }
+        }
+    }
+    LayerRecord& layer = doc.layers[slot];
+    if (layer.kind == kLayerText) layer.kind = kLayerRaster;
+    SetLayerGeometry(doc, layer, w, h);
+    layer.x = layer.y = 0;
+    layer.pixels = std::move(pixels);
+    layer.alpha = std::move(alpha);
+    layer.aux = std::move(aux);
+    return true;
+}
+
+bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
+    if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return false;
+    const LayerRecord& layer = doc.layers[slot];
+    auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
+    if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format)) return false;
+    if (doc.mainImage) {
+        // Keep resolution, quality and the rest of the picture's information.
+        ImageInfo info = doc.mainImage->Info();
+        info.stride = image->Stride();
+        info.typeCode = uint8_t(doc.canvas.format);
+        image->Info() = info;
+        image->SetHorizontalDpi(info.dpiX);
+        image->SetVerticalDpi(info.dpiY);
+    }
+    for (size_t i = 0; i < doc.palette.size() && int(i) < image->PaletteCount(); ++i)
+        image->SetPaletteEntry(int(i), doc.palette[i].Value());
+    const int bits = doc.canvas.bpp;
+    const int64_t shift = -int64_t(layer.x) * bits / 8;  // byte of the layer row at canvas column 0
+    const size_t rowBytes = image->Stride();
+    for (int y = 0; y < doc.canvas.height; ++y) {
+        const int row = y + layer.y;
+        if (row < 0 || row >= layer.height) continue;
+        const uint8_t* src = layer.pixels.data() + size_t(row) * size_t(layer.stride);
+        uint8_t* dst = image->Row(y);
+        for (size_t b = 0; b < rowBytes; ++b) {
+            const int64_t at = shift + int64_t(b);
+            if (at >= 0 && at < layer.stride) dst[b] = src[at];
+        }
+    }
+    doc.mainImage = std::move(image);
+    return true;
+}
+
+void DrawOneLayer(const COrinDoc& doc, int slot, int width, int height, std::vector<uint32_t>& out) {
+    out.assign(size_t(std::max(0, width)) * size_t(std::max(0, height)), 0);
+    if (!IsValidSlot(slot) || width <= 0 || height <= 0 || doc.canvas.width <= 0 || doc.canvas.height <= 0) return;
+    const LayerRecord& layer = doc.layers[slot];
+    if (!layer.inUse || layer.pixels.empty()) return;
+    ComposeParams p;
+    p.width = width;
+    p.height = height;
+    p.zoomX = float(width) / float(doc.canvas.width);
+    p.zoomY = float(height) / float(doc.canvas.height);
+    std::vector<int> colMap, rowMap;
+    MapCoordinates(doc, p, colMap, rowMap);
+    ComposeLayer(doc, layer, true, false, colMap, rowMap, width, 0, height, out.data());
+}

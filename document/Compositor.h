@@ -1,0 +1,40 @@
+// Layer compositing: the visible layers combined bottom to top with their opacity and
+// blend modes into a 32-bit display image (blue, green, red, alpha in one uint32 with
+// blue in the low byte, colours premultiplied, rows top-down), sampled nearest-
+// neighbour at the zoom; and the way back from a composite into a layer.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Document.h"
+
+struct ComposeParams {
+    float zoomX = 1.0f;
+    float zoomY = 1.0f;
+    // The region to produce, in view coordinates (the zoomed picture, origin top-left).
+    int viewX = 0;
+    int viewY = 0;
+    int width = 0;
+    int height = 0;
+    int startSlot = -1;  // -1: the bottom slot
+    int layerLimit = 0;  // > 0: stop after this many layers walked (hidden ones count)
+};
+
+// Composes `params.width` x `params.height` pixels into `out`.
+void ComposeLayers(const COrinDoc& doc, const ComposeParams& params, std::vector<uint32_t>& out);
+
+// Composes the visible layers from `startSlot` at 1:1 and rebuilds `slot` from the
+// result at canvas size with offsets 0. False when memory runs out (nothing changes).
+bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot = -1, int layerLimit = 0);
+
+// Replaces the main image by a canvas-size picture at the canvas depth with the
+// document's palette, filled from the layer's canvas-visible rows.
+bool ExportLayerToMainImage(COrinDoc& doc, int slot);
+
+// One layer alone scaled to width x height (the layer panel's preview), no opacity.
+void DrawOneLayer(const COrinDoc& doc, int slot, int width, int height, std::vector<uint32_t>& out);
+
+// The colour of the layer effect's shadow, kept in the record's stored bytes 224..227.
+uint32_t ShadowColour(const LayerRecord& layer);
+void SetShadowColour(LayerRecord& layer, uint32_t colour);

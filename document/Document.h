@@ -1,0 +1,150 @@
+// COrinDoc: one open picture. It owns the canvas header, up to 25 layer slots linked
+// into a stack, the palette, the selection mask, the two working copies, the history
+// and the view state that tools read. The operations on it live in their own files
+// (LayerModel, Compositor, History, ProjectFile, LayerOps, OpenSave, ClipboardOps).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "History.h"
+#include "ImageBuffer.h"
+#include "Layer.h"
+#include "Workspace.h"
+
+// The 25 slots and the doubly linked stack through them. Every walk starts at the
+// bottom slot, follows "above" and stops at a slot number outside 0..24 (and after
+// 25 steps, so that a damaged link can never loop).
+class LayerStack {
+public:
+    std::array<LayerRecord, kMaxLayers> slots;
+    int bottom = -1;
+    int current = -1;
+
+    LayerRecord& operator[](int slot) { return slots[size_t(slot)]; }
+    const LayerRecord& operator[](int slot) const { return slots[size_t(slot)]; }
+
+    // Slots from `start` (the bottom slot when -1) upward, in stack order.
+    std::vector<int> Chain(int start = -1) const;
+    int Count() const;                // slots in use
+    int FirstOfKind(int kind) const;  // -1 when none
+    int Top() const;                  // the highest layer of the stack, -1 when empty
+    int FirstFree() const;            // lowest slot not in use, -1 when all 25 are
+    bool IsCurrentValid() const { return IsValidSlot(current) && slots[size_t(current)].inUse; }
+    LayerRecord* Current() { return IsCurrentValid() ? &slots[size_t(current)] : nullptr; }
+};
+
+// Selection mask: one byte per pixel of the current layer (rows bottom-up): 0 outside,
+// 1 inside, 2 boundary. All 1 when nothing is selected.
+struct SelectionMask {
+    std::vector<uint8_t> bytes;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    bool shown = false;          // a selection exists and its outline is animated
+    bool built = false;          // interior filled
+    bool closed = false;         // a free or polygon boundary waits to be filled
+    bool polygonSkip = false;
+    bool inverted = false;
+    bool lifted = false;         // the move tool lifted the selection into a floating layer
+    int32_t edgeCount = 0;
+    int32_t rect[4] = {0, 0, 0, 0};  // x0, y0, x1, y1 in layer coordinates
+    int32_t outlineSurface = -1;
+    int32_t outlineHost = -1;
+    int32_t phase = 0;
+    bool outlineEnabled = true;
+    int32_t state = 0;           // further selection state kept with history steps
+
+    uint8_t At(int px, int py) const {
+        return px >= 0 && py >= 0 && px < width && py < height ? bytes[size_t(py) * size_t(width) + size_t(px)] : 0;
+    }
+};
+
+// View fields kept in the document so that document operations can read them.
+// Anchor points are in view coordinates; -1 means unset.
+struct ViewState {
+    float zoom = 1.0f;
+    bool stretch = false;
+    int32_t scrollV = 0;
+    int32_t scrollH = 0;
+    int32_t display[4] = {0, 0, 0, 0};  // left, top, right, bottom of the client area
+    int32_t zoomAnchorX = -1, zoomAnchorY = -1;
+    bool rebuild = false;
+    bool timerSuspended = false;
+    bool timerRunning = false;
+    bool addToSelection = false;
+    bool keepFrameSize = false;
+    int32_t strokeX = -1, strokeY = -1;      // stroke start / circle centre / gradient start
+    int32_t lastX = -1, lastY = -1;          // last point
+    int32_t polyFirstX = -1, polyFirstY = -1;
+    int32_t polyPrevX = -1, polyPrevY = -1;
+    int32_t rectEndX = -1, rectEndY = -1;
+    int32_t moveLastX = -1, moveLastY = -1;
+    int32_t gradEndX = -1, gradEndY = -1;
+};
+
+// One of the two working-copy stores: per slot, a saved copy of a layer with the
+// canvas values and palette at the time it was saved.
+class LayerStore {
+public:
+    struct Entry {
+        bool valid = false;
+        LayerRecord record;
+        CanvasHeader canvas;
+        std::vector<RgbQuad> palette;
+    };
+    std::array<Entry, kMaxLayers> entries;
+    void Clear();
+};
+
+// The last composite with its size, and the dirty flag that recorded steps set.
+struct CompositeCache {
+    std::vector<uint32_t> image;
+    int width = 0;
+    int height = 0;
+    bool dirty = true;
+};
+
+class COrinDoc {
+public:
+    explicit COrinDoc(Workspace& workspace);
+    ~COrinDoc();
+    COrinDoc(const COrinDoc&) = delete;
+    COrinDoc& operator=(const COrinDoc&) = delete;
+
+    Workspace& workspace;
+    std::unique_ptr<CImageBuffer> mainImage;
+    CanvasHeader canvas;
+    std::vector<RgbQuad> palette;   // copy of the canvas palette; empty when none
+    SelectionMask selection;
+    LayerStack layers;
+    LayerStore working;
+    LayerStore working2;
+    History history;
+    ViewState view;
+    CompositeCache composite;
+
+    int32_t number = 0;             // 101..999, names the step files
+    std::string path;               // full path of the file, empty for new pictures
+    std::string fileName;           // the part after the last separator, shown in the title
+    std::string titleText;          // current window title
+    bool busy = false;
+    bool changed = false;
+    bool flattenRequest = false;
+
+    // Document working buffers used by painting and filters (pixels and alpha of a layer).
+    std::vector<uint8_t> workPixels;
+    std::vector<uint8_t> workAlpha;
+
+    bool IsEmpty() const { return layers.bottom < 0; }
+    LayerRecord* CurrentLayer() { return layers.Current(); }
+    int CanvasStride() const;
+    bool HasPalette() const { return canvas.paletteCount != 0 && !palette.empty(); }
+
+    // Window title: "%s %d %s " with the file name, zoom x 100 and "%", then `text`.
+    const std::string& SetTitle(const std::string& text);
+};

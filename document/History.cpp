@@ -1,0 +1,544 @@
+#include "History.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "ByteStream.h"
+#include "Compositor.h"
+#include "Document.h"
+#include "LayerModel.h"
+#include "LayerOps.h"
+#include "Messages.h"
+#include "Utf16.h"
+
+namespace {
+
+std::string FormatName(const char* pattern, int a, int b = 0) {
+    char name[64];
+    std::snprintf(name, sizeof name, pattern, a, b);
+    return name;
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return (std::filesystem::path(folder.empty() ? "." : folder) / name).string();
+}
+
+// Where a layer's buffers can be read back from: a step file (with the selection mask
+// and text after the planes), the head file, or a copy in memory.
+struct Snapshot {
+    std::string file;
+    int64_t offset = 0;
+    bool withMaskAndText = false;
+    int32_t maskWidth = 0, maskHeight = 0, maskX = 0, maskY = 0;
+    const LayerRecord* record = nullptr;  // geometry; holds the buffers when `file` is empty
+};
+
+bool WriteLayerPlanes(FileStream& out, const LayerRecord& layer) {
+    return out.WriteAll(layer.pixels.data(), std::min(layer.pixels.size(), size_t(std::max(0, layer.pixelSize)))) &&
+           out.WriteAll(layer.alpha.data(), std::min(layer.alpha.size(), size_t(std::max(0, layer.planeSize)))) &&
+           out.WriteAll(layer.aux.data(), std::min(layer.aux.size(), size_t(std::max(0, layer.planeSize))));
+}
+
+bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) {
+    FileStream out;
+    if (!out.Open(StepFilePath(doc, position), "wb")) return false;
+    bool ok = WriteLayerPlanes(out, layer);
+    const SelectionMask& m = doc.selection;
+    ok = ok && out.WriteAll(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
+    if (ok && layer.textLength > 0) {
+        std::vector<uint8_t> text(size_t(layer.textLength) * 2, 0);
+        for (size_t i = 0; i < layer.text.size() && i < size_t(layer.textLength); ++i) {
+            text[2 * i] = uint8_t(layer.text[i]);
+            text[2 * i + 1] = uint8_t(layer.text[i] >> 8);
+        }
+        ok = out.WriteAll(text.data(), text.size());
+    }
+    return out.Close() && ok;
+}
+
+// Writes the head file and remembers where each layer's planes start in it.
+void WriteHeadFile(COrinDoc& doc) {
+    History& h = doc.history;
+    h.dropped.clear();
+    h.head.clear();
+    FileStream out;
+    const std::string path = HeadFilePath(doc);
+    if (!out.Open(path, "wb")) return;
+    RefreshCanvasSizes(doc);
+    uint8_t header[kCanvasHeaderBytes];
+    SerializeCanvasHeader(doc.canvas, header);
+    bool ok = out.WriteAll(header, sizeof header);
+    if (ok && doc.canvas.paletteCount != 0) {
+        std::vector<uint8_t> pal(size_t(doc.canvas.paletteCount) * 4, 0);
+        for (size_t i = 0; i < doc.palette.size() && i < size_t(doc.canvas.paletteCount); ++i) {
+            pal[4 * i] = doc.palette[i].blue;
+            pal[4 * i + 1] = doc.palette[i].green;
+            pal[4 * i + 2] = doc.palette[i].red;
+            pal[4 * i + 3] = doc.palette[i].reserved;
+        }
+        ok = out.WriteAll(pal.data(), pal.size());
+    }
+    for (int slot : doc.layers.Chain()) {
+        if (!ok) break;
+        const LayerRecord& layer = doc.layers[slot];
+        char line[64];
+        const int n = std::snprintf(line, sizeof line, "%d %d %d", int(kHeadRecordBytes), layer.pixelSize, layer.planeSize);
+        uint8_t record[kHeadRecordBytes];
+        SerializeLayerRecord(layer, record, sizeof record);
+        ok = out.WriteAll(line, size_t(n)) && out.WriteAll(record, sizeof record);
+        History::Stored stored;
+        stored.offset = out.Tell();
+        ok = ok && WriteLayerPlanes(out, layer);
+        stored.record = layer;
+        stored.record.FreeBuffers();
+        h.head[slot] = std::move(stored);
+    }
+    if (!out.Close() || !ok) h.head.clear();
+}
+
+}  // namespace
+
+std::string StepFilePath(const COrinDoc& doc, int position) {
+    return InFolder(doc.workspace.stepFolder, FormatName("%dud%d.tmp", doc.number, position));
+}
+
+std::string HeadFilePath(const COrinDoc& doc) {
+    return InFolder(doc.workspace.stepFolder, FormatName("WrIniLrList_Head_%d.tmp", doc.number));
+}
+
+std::string DroppedFilePath(const COrinDoc& doc, int slot) {
+    return InFolder(doc.workspace.stepFolder, FormatName("%dud%d.tmp", doc.number, History::kPositions + slot));
+}
+
+namespace {
+
+const LayerRecord* AllLayerCopy(const std::vector<LayerCopy>& copies, int slot) {
+    for (const LayerCopy& c : copies)
+        if (c.slot == slot) return &c.record;
+    return nullptr;
+}
+
+Snapshot StepSnapshot(const COrinDoc& doc, int position) {
+    const HistoryEntry& e = doc.history.entries[size_t(position)];
+    Snapshot s;
+    s.file = StepFilePath(doc, position);
+    s.withMaskAndText = true;
+    s.maskWidth = e.maskWidth;
+    s.maskHeight = e.maskHeight;
+    s.maskX = e.maskX;
+    s.maskY = e.maskY;
+    s.record = &e.layer;
+    return s;
+}
+
+// The latest stored state of `slot` at or before `position`.
+bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
+    const History& h = doc.history;
+    auto fromEntry = [&](int k) {
+        const HistoryEntry& e = h.entries[size_t(k)];
+        if (!e.used) return false;
+        if (e.code == kStepAllLayers && e.slot != slot) {
+            if (const LayerRecord* copy = AllLayerCopy(e.after, slot)) {
+                out = Snapshot{};
+                out.record = copy;
+                return true;
+            }
+            return false;
+        }
+        if (e.slot != slot) return false;
+        out = StepSnapshot(doc, k);
+        out.withMaskAndText = false;
+        return true;
+    };
+    for (int k = position; k >= 2; --k)
+        if (fromEntry(k)) return true;
+    if (position >= 2) {
+        auto it = h.dropped.find(slot);
+        if (it != h.dropped.end()) {
+            out = Snapshot{};
+            out.file = DroppedFilePath(doc, slot);
+            out.record = &it->second.record;
+            return true;
+        }
+    }
+    for (int k = std::min(position, 1); k >= 0; --k)
+        if (fromEntry(k)) return true;
+    auto it = h.head.find(slot);
+    if (it == h.head.end()) return false;
+    out = Snapshot{};
+    out.file = HeadFilePath(doc);
+    out.offset = it->second.offset;
+    out.record = &it->second.record;
+    return true;
+}
+
+// Brings a layer back from a snapshot: its geometry first, then its planes, and from
+// a step file also the selection mask and the text. A file that cannot be read
+// leaves the layer as it was.
+bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
+    if (!IsValidSlot(slot) || !s.record) return false;
+    const LayerRecord& g = *s.record;
+    LayerRecord& layer = doc.layers[slot];
+    std::vector<uint8_t> pixels, alpha, aux, mask;
+    std::u16string text = layer.text;
+    if (s.file.empty()) {
+        pixels = g.pixels;
+        alpha = g.alpha;
+        aux = g.aux;
+    } else {
+        FileStream in;
+        if (!in.Open(s.file, "rb") || !in.Seek(s.offset, SEEK_SET)) return false;
+        const int64_t need = int64_t(g.pixelSize) + 2 * int64_t(g.planeSize);
+        if (g.pixelSize < 0 || g.planeSize < 0 || need > in.Remaining()) return false;
+        try {
+            pixels.resize(size_t(g.pixelSize));
+            alpha.resize(size_t(g.planeSize));
+            aux.resize(size_t(g.planeSize));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!in.ReadExact(pixels.data(), pixels.size()) || !in.ReadExact(alpha.data(), alpha.size()) ||
+            !in.ReadExact(aux.data(), aux.size()))
+            return false;
+        if (s.withMaskAndText) {
+            const int64_t maskBytes = int64_t(s.maskWidth) * s.maskHeight;
+            if (maskBytes < 0 || maskBytes > in.Remaining()) return false;
+            mask.resize(size_t(maskBytes));
+            if (!in.ReadExact(mask.data(), mask.size())) return false;
+            if (g.textLength > 0) {
+                std::vector<uint8_t> raw(size_t(g.textLength) * 2);
+                if (!in.ReadExact(raw.data(), raw.size())) return false;
+                text.clear();
+                for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
+            }
+        }
+    }
+    layer.x = g.x;
+    layer.y = g.y;
+    layer.width = g.width;
+    layer.height = g.height;
+    layer.stride = g.stride;
+    layer.pixelSize = g.pixelSize;
+    layer.planeSize = g.planeSize;
+    layer.kind = g.kind;
+    layer.textLength = g.textLength;
+    layer.style = g.style;
+    layer.colour = g.colour;
+    layer.effectOn = g.effectOn;
+    layer.effectSize = g.effectSize;
+    layer.extra = g.extra;
+    layer.pixels = std::move(pixels);
+    layer.alpha = std::move(alpha);
+    layer.aux = std::move(aux);
+    if (g.kind == kLayerText) layer.text = text;
+    if (s.withMaskAndText) {
+        doc.selection.bytes = std::move(mask);
+        doc.selection.width = s.maskWidth;
+        doc.selection.height = s.maskHeight;
+        doc.selection.x = s.maskX;
+        doc.selection.y = s.maskY;
+    }
+    return true;
+}
+
+void RestoreStack(COrinDoc& doc, const HistoryEntry& e) {
+    doc.layers.bottom = e.bottom;
+    for (int i = 0; i < kMaxLayers; ++i) {
+        LayerRecord& r = doc.layers[i];
+        r.below = e.below[size_t(i)];
+        r.above = e.above[size_t(i)];
+        r.inUse = e.inUse[size_t(i)];
+    }
+}
+
+void RestoreCanvas(COrinDoc& doc, const HistoryEntry& e) {
+    const std::u16string title = doc.canvas.title;
+    doc.canvas = e.canvas;
+    doc.canvas.title = title;
+    doc.palette = e.palette;
+}
+
+void RestoreAllLayers(COrinDoc& doc, const std::vector<LayerCopy>& copies) {
+    for (const LayerCopy& c : copies) {
+        Snapshot s;
+        s.record = &c.record;
+        BringBack(doc, c.slot, s);
+    }
+}
+
+std::vector<LayerCopy> CopyAllLayers(const COrinDoc& doc) {
+    std::vector<LayerCopy> copies;
+    for (int i = 0; i < kMaxLayers; ++i)
+        if (doc.layers[i].inUse) copies.push_back({i, doc.layers[i]});
+    return copies;
+}
+
+void FillEntry(COrinDoc& doc, HistoryEntry& e, int slot) {
+    const LayerRecord& layer = doc.layers[slot];
+    e.layer = layer;
+    e.layer.FreeBuffers();
+    e.layer.text.clear();
+    e.canvas = doc.canvas;
+    e.palette = doc.palette;
+    if (doc.mainImage) {
+        e.imageInfo = doc.mainImage->Info();
+        e.imageHeader = doc.mainImage->Header();
+    }
+    const SelectionMask& m = doc.selection;
+    e.selectionShown = m.shown;
+    std::copy(std::begin(m.rect), std::end(m.rect), e.selectionRect);
+    e.selectionState = m.state;
+    e.maskWidth = m.width;
+    e.maskHeight = m.height;
+    e.maskX = m.x;
+    e.maskY = m.y;
+    e.displayState.fill(0);
+    std::memcpy(&e.displayState[0], &doc.view.zoom, sizeof(float));
+    e.displayState[1] = doc.view.stretch;
+    e.displayState[2] = doc.view.scrollV;
+    e.displayState[3] = doc.view.scrollH;
+    e.bottom = doc.layers.bottom;
+    for (int i = 0; i < kMaxLayers; ++i) {
+        const LayerRecord& r = doc.layers[i];
+        e.below[size_t(i)] = r.below;
+        e.above[size_t(i)] = r.above;
+        e.inUse[size_t(i)] = r.inUse;
+        e.xs[size_t(i)] = r.x;
+        e.ys[size_t(i)] = r.y;
+    }
+}
+
+void ShiftHistory(COrinDoc& doc) {
+    History& h = doc.history;
+    HistoryEntry& oldest = h.entries[2];
+    // The dropped step's layers stay available as the latest known state of each.
+    std::error_code ec;
+    if (oldest.used && oldest.code == kStepAllLayers) {
+        for (const LayerCopy& c : oldest.after) {
+            FileStream out;
+            if (out.Open(DroppedFilePath(doc, c.slot), "wb") && WriteLayerPlanes(out, c.record) && out.Close()) {
+                History::Stored stored{c.record, 0};
+                stored.record.FreeBuffers();
+                h.dropped[c.slot] = std::move(stored);
+            }
+        }
+        std::filesystem::remove(StepFilePath(doc, 2), ec);
+    } else if (oldest.used && IsValidSlot(oldest.slot)) {
+        std::filesystem::rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot), ec);
+        if (!ec) h.dropped[oldest.slot] = History::Stored{oldest.layer, 0};
+    }
+    for (int n = 3; n < History::kPositions; ++n) {
+        h.entries[size_t(n - 1)] = std::move(h.entries[size_t(n)]);
+        std::filesystem::rename(StepFilePath(doc, n), StepFilePath(doc, n - 1), ec);
+    }
+    h.entries[History::kPositions - 1] = HistoryEntry{};
+    h.position = History::kPositions - 1;
+}
+
+std::u16string PadLeft(const std::u16string& text, size_t width) {
+    return text.size() >= width ? text : std::u16string(width - text.size(), u' ') + text;
+}
+
+}  // namespace
+
+void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
+
+void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot) {
+    History& h = doc.history;
+    if (labelText == label::kOpening || labelText == label::kInitialState) h.position = -1;
+    doc.busy = true;
+    if (slot == -1) slot = doc.layers.current;
+    if (!IsValidSlot(slot)) {
+        doc.busy = false;
+        return;
+    }
+    if (doc.layers[slot].effectOn == 1) RenderLayerEffect(doc, slot);
+    const bool starting = h.position == -1;
+    ++h.position;
+    if (starting) WriteHeadFile(doc);
+    if (h.position > 0) doc.changed = true;
+    if (h.position >= History::kPositions) ShiftHistory(doc);
+    h.top = h.position;
+    HistoryEntry& e = h.entries[size_t(h.position)];
+    e = HistoryEntry{};
+    e.used = true;
+    e.label = Utf8ToUtf16(labelText).substr(0, 100);
+    e.slot = slot;
+    e.code = code;
+    if (code == kStepAllLayers) {
+        e.after = CopyAllLayers(doc);
+        e.before = std::move(h.pendingBefore);
+        e.valueA = doc.workspace.newWidth;
+        e.valueB = doc.workspace.newHeight;
+    }
+    h.pendingBefore.clear();
+    WriteStepFile(doc, h.position, doc.layers[slot]);
+    FillEntry(doc, e, slot);
+    if (code == kStepDelete) doc.layers[slot].FreeBuffers();
+    doc.composite.dirty = true;
+    doc.busy = false;
+}
+
+bool CanUndo(const COrinDoc& doc) { return doc.history.position > 0; }
+bool CanRedo(const COrinDoc& doc) { return doc.history.top >= doc.history.position + 1 && doc.history.position >= 0; }
+
+bool Undo(COrinDoc& doc) {
+    History& h = doc.history;
+    if (h.position - 1 < 0) {
+        if (h.position < 0) return false;
+        h.position = 0;
+        return false;
+    }
+    const int left = h.position;
+    const int now = left - 1;
+    h.position = now;
+    doc.busy = true;
+    doc.view.timerRunning = false;
+    const HistoryEntry& leaving = h.entries[size_t(left)];
+    const HistoryEntry& target = h.entries[size_t(now)];
+
+    switch (leaving.code) {
+    case kStepPaste:
+    case kStepText:
+        if (IsValidSlot(leaving.slot) && doc.layers[leaving.slot].inUse) {
+            const int kind = doc.layers[leaving.slot].kind;
+            if (doc.layers.Count() <= 1 || kind == kLayerMeasure ||
+                (kind == kLayerBackdrop && !doc.workspace.Ask(msg::kBackdropDelete))) {
+                h.position = left;  // the layer stays: so does the position
+                doc.busy = false;
+                return false;
+            }
+        }
+        RestoreStack(doc, target);
+        break;
+    case kStepDelete:
+    case kStepAdd:
+    case kStepMove:
+    case kStepFlatten:
+    case kStepMerge:
+        RestoreStack(doc, target);
+        break;
+    case kStepAllLayers:
+        RestoreAllLayers(doc, leaving.before);
+        break;
+    default:
+        break;
+    }
+    RestoreCanvas(doc, target);
+    SelectLayer(doc, target.slot);
+
+    // The layer that the step being left concerned comes back as it was at the new
+    // position; a deleted layer comes back from its own step file.
+    const int other = leaving.slot;
+    if (IsValidSlot(other) && other != target.slot && doc.layers[other].inUse) {
+        Snapshot s;
+        if (leaving.code == kStepDelete) {
+            s = StepSnapshot(doc, left);
+            s.withMaskAndText = false;
+            BringBack(doc, other, s);
+        } else if (FindSnapshot(doc, other, now, s)) {
+            BringBack(doc, other, s);
+        }
+    }
+    if (IsValidSlot(target.slot) && doc.layers[target.slot].inUse) {
+        Snapshot s = StepSnapshot(doc, now);
+        if (!BringBack(doc, target.slot, s) && target.code == kStepAllLayers) RestoreAllLayers(doc, target.after);
+    }
+    doc.composite.dirty = true;
+    doc.view.rebuild = true;
+    if (doc.selection.shown) doc.view.timerRunning = true;
+    doc.busy = false;
+    return true;
+}
+
+bool Redo(COrinDoc& doc) {
+    History& h = doc.history;
+    if (h.top < h.position + 1 || h.position < 0) return false;
+    const int old = h.position;
+    h.position = old + 1;
+    if (old > 10) return false;
+    const int now = h.position;
+    doc.busy = true;
+    doc.view.timerRunning = false;
+    const HistoryEntry& e = h.entries[size_t(now)];
+    switch (e.code) {
+    case kStepDelete:
+    case kStepAdd:
+    case kStepPaste:
+    case kStepText:
+    case kStepMove:
+    case kStepFlatten:
+    case kStepMerge:
+        RestoreStack(doc, e);
+        break;
+    case kStepAllLayers:
+        RestoreAllLayers(doc, e.after);
+        doc.workspace.newWidth = e.valueA;
+        doc.workspace.newHeight = e.valueB;
+        break;
+    default:
+        break;
+    }
+    RestoreCanvas(doc, e);
+    if (e.code != kStepDelete) SelectLayer(doc, e.slot);
+    else if (!doc.layers.IsCurrentValid()) SelectLayer(doc, doc.layers.Top());
+    for (int i = 0; i < kMaxLayers; ++i) {
+        doc.layers[i].x = e.xs[size_t(i)];
+        doc.layers[i].y = e.ys[size_t(i)];
+    }
+    if (e.code != kStepDelete && IsValidSlot(e.slot)) BringBack(doc, e.slot, StepSnapshot(doc, now));
+    if (e.code == kStepDelete && IsValidSlot(e.slot)) doc.layers[e.slot].FreeBuffers();
+    doc.SetTitle(RedoTitleText(doc));
+    doc.composite.dirty = true;
+    doc.view.rebuild = true;
+    if (doc.selection.shown) doc.view.timerRunning = true;
+    doc.busy = false;
+    return true;
+}
+
+std::vector<std::string> HistoryRows(const COrinDoc& doc) {
+    const History& h = doc.history;
+    if (h.position < 0) return {"   0  (처음상태)"};
+    std::vector<std::string> rows;
+    for (int k = h.position; k >= 0; --k) {
+        const HistoryEntry& e = h.entries[size_t(k)];
+        char number[16];
+        std::snprintf(number, sizeof number, "%3d ", k);
+        std::u16string colours;
+        if (e.canvas.paletteCount != 0) colours = Utf8ToUtf16(std::to_string(e.canvas.paletteCount) + " 칼라");
+        const std::u16string shown = Utf16ToUtf8(e.label) == label::kOpening ? Utf8ToUtf16("(처음영상)") : e.label;
+        rows.push_back(number + Utf16ToUtf8(PadLeft(colours, 4) + u" " + PadLeft(shown, 13)));
+    }
+    return rows;
+}
+
+std::string RedoTitleText(const COrinDoc& doc) {
+    const History& h = doc.history;
+    char head[64];
+    std::snprintf(head, sizeof head, "REDO : 언두리스트(Top %d)", h.position);
+    std::string text = head;
+    for (int i = 0; i <= h.position && i < History::kPositions; ++i) {
+        char item[16];
+        std::snprintf(item, sizeof item, " (%d) ", i);
+        text += item + Utf16ToUtf8(h.entries[size_t(i)].label);
+    }
+    return text;
+}
+
+void SweepStepFiles(const std::string& folder) {
+    std::error_code ec;
+    for (int d = 100; d <= 998; ++d) {
+        std::filesystem::remove(InFolder(folder, FormatName("WrIniLrList_Head_%d.tmp", d)), ec);
+        for (int e = 0; e < History::kPositions + kMaxLayers; ++e)
+            std::filesystem::remove(InFolder(folder, FormatName("%dud%d.tmp", d, e)), ec);
+    }
+}
+
+void RemoveStepFiles(const COrinDoc& doc) {
+    std::error_code ec;
+    std::filesystem::remove(HeadFilePath(doc), ec);
+    for (int e = 0; e < History::kPositions; ++e) std::filesystem::remove(StepFilePath(doc, e), ec);
+    for (int s = 0; s < kMaxLayers; ++s) std::filesystem::remove(DroppedFilePath(doc, s), ec);
+}

@@ -1,0 +1,115 @@
+// Undo and redo: every changing command records a step after the change (label,
+// operation code, layer). The concerned layer's buffers go to a step file
+// "%dud%d.tmp" (document number, position) in the workspace's step folder; the
+// geometry of all layers stays in memory. At most 12 positions; positions 0 and 1
+// never move, older steps from position 2 on are dropped first.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ImageBuffer.h"
+#include "Layer.h"
+
+class COrinDoc;
+
+enum HistoryCode : int {
+    kStepPixels = 0,     // one layer's pixels changed
+    kStepDelete = 1,     // a layer was deleted
+    kStepAdd = 2,        // a layer was added
+    kStepPaste = 3,      // a layer was made by pasting
+    kStepText = 4,       // a vector text layer was made
+    kStepMove = 5,       // a layer moved within the stack
+    kStepAllLayers = 6,  // every layer changed
+    kStepFlatten = 7,
+    kStepMerge = 8,
+};
+
+namespace label {
+inline constexpr const char* kOpening = "Opening....";
+inline constexpr const char* kInitialState = "initial state";
+inline constexpr const char* kAddLayer = "레이어추가";
+inline constexpr const char* kDeleteLayer = "레이어삭제";
+inline constexpr const char* kMoveLayer = "레이어 위치 이동";
+inline constexpr const char* kFlatten = "떡그림";
+inline constexpr const char* kMerge = "레이어병합";
+inline constexpr const char* kPaste = "붙이기";
+inline constexpr const char* kCut = "자르기";
+inline constexpr const char* kLayerEffect = "레이어효과(그림자)";
+}  // namespace label
+
+// A layer's buffers and record as they were at some position.
+struct LayerCopy {
+    int slot = -1;
+    LayerRecord record;  // with its pixels, alpha and auxiliary planes
+};
+
+struct HistoryEntry {
+    bool used = false;
+    std::u16string label;        // first 100 characters
+    int slot = -1;
+    int code = kStepPixels;
+    LayerRecord layer;           // record of the concerned layer after the change, without buffers
+    CanvasHeader canvas;
+    std::vector<RgbQuad> palette;
+    ImageInfo imageInfo;
+    DibHeader imageHeader;
+    bool selectionShown = false;
+    int32_t selectionRect[4] = {0, 0, 0, 0};
+    int32_t selectionState = 0;
+    int32_t maskWidth = 0, maskHeight = 0, maskX = 0, maskY = 0;
+    std::array<int32_t, 26> displayState{};
+    int bottom = -1;
+    std::array<int16_t, 25> below{}, above{};
+    std::array<int32_t, 25> inUse{};
+    std::array<int32_t, 25> xs{}, ys{};
+    // Every layer at once (code 6): the layers before and after the change.
+    std::vector<LayerCopy> before, after;
+    int32_t valueA = 0, valueB = 0;
+};
+
+class History {
+public:
+    static constexpr int kPositions = 12;
+    int position = -1;
+    int top = -1;
+    std::array<HistoryEntry, kPositions> entries;
+
+    // Undo must be able to bring back any layer at any position, also a layer whose
+    // latest step was dropped at the 12th position or that no step concerned yet:
+    // per slot, the record and file offset of its planes in the head file (the layers
+    // when the history started), and the record of its last dropped step's file.
+    struct Stored {
+        LayerRecord record;  // geometry, without buffers
+        int64_t offset = 0;
+    };
+    std::map<int, Stored> head;
+    std::map<int, Stored> dropped;
+    std::vector<LayerCopy> pendingBefore;  // filled by BeginAllLayerChange
+};
+
+// Records a step after a change. slot -1 means the current layer.
+void RecordStep(COrinDoc& doc, const std::string& label, int code, int slot = -1);
+// Copies every layer before a change that will be recorded with code 6.
+void BeginAllLayerChange(COrinDoc& doc);
+bool Undo(COrinDoc& doc);
+bool Redo(COrinDoc& doc);
+bool CanUndo(const COrinDoc& doc);
+bool CanRedo(const COrinDoc& doc);
+
+// History list rows, newest first: "%3d %4s %13s".
+std::vector<std::string> HistoryRows(const COrinDoc& doc);
+// Title text after a redo: "REDO : 언두리스트(Top %d)" and " (%d) %s" per position.
+std::string RedoTitleText(const COrinDoc& doc);
+
+std::string StepFilePath(const COrinDoc& doc, int position);
+std::string HeadFilePath(const COrinDoc& doc);
+// A dropped step's planes, kept per slot ("%dud%d.tmp" with position 12 + slot).
+std::string DroppedFilePath(const COrinDoc& doc, int slot);
+// Removes the head and step files of document numbers 100 to 998 in `folder`.
+void SweepStepFiles(const std::string& folder);
+// Removes this document's own step files (when a batch run ends).
+void RemoveStepFiles(const COrinDoc& doc);

@@ -1,0 +1,248 @@
+#include "LayerModel.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "History.h"
+#include "Messages.h"
+#include "Utf16.h"
+
+int LayerBits(const COrinDoc& doc, const LayerRecord& layer) { return layer.kind == kLayerText ? 8 : doc.canvas.bpp; }
+
+void SetLayerGeometry(const COrinDoc& doc, LayerRecord& layer, int width, int height) {
+    layer.width = width;
+    layer.height = height;
+    layer.planeSize = width * height;
+    layer.stride = layer.kind == kLayerText ? width : RowStride(width, doc.canvas.bpp);
+    layer.pixelSize = layer.stride * height;
+}
+
+void RefreshCanvasSizes(COrinDoc& doc) {
+    doc.canvas.pixelDataSize = doc.canvas.height * RowStride(doc.canvas.width, doc.canvas.bpp);
+    doc.canvas.area = doc.canvas.width * doc.canvas.height;
+}
+
+bool CreateLayerInSlot(COrinDoc& doc, const LayerSlotParams& p) {
+    if (!IsValidSlot(p.slot) || p.width <= 0 || p.height <= 0) return false;
+    const int canvasW = p.canvasWidth == -1 ? p.width : p.canvasWidth;
+    const int canvasH = p.canvasWidth == -1 ? p.height : p.canvasHeight;
+    if (canvasW <= 0 || canvasH <= 0) return false;
+    const int width = std::max(p.width, canvasW);
+    const int height = std::max(p.height, canvasH);
+    const int bits = p.kind == kLayerText ? 8 : p.bpp;
+    const int32_t stride = p.kind == kLayerText ? width : RowStride(width, bits);
+    const int64_t plane = int64_t(width) * height;
+    const int64_t pixelBytes = int64_t(stride) * height;
+    const int32_t canvasStride = RowStride(canvasW, p.bpp);
+    if (stride < 0 || canvasStride < 0 || plane > INT32_MAX || pixelBytes > INT32_MAX ||
+        int64_t(canvasStride) * canvasH > INT32_MAX)
+        return false;
+
+    // Allocate first, so that a failure leaves everything as it was.
+    std::vector<uint8_t> pixels, alpha, aux;
+    try {
+        pixels.assign(size_t(pixelBytes), 0xFF);
+        alpha.assign(size_t(plane), p.alphaFill);
+        aux.assign(size_t(plane), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+
+    CanvasHeader& c = doc.canvas;
+    if (!p.title.empty()) c.title = p.title.substr(0, 100);
+    c.width = canvasW;
+    c.height = canvasH;
+    c.format = p.format;
+    c.bpp = p.bpp;
+    c.paletteCount = p.paletteCount;
+
+    LayerRecord& r = doc.layers[p.slot];
+    r.kind = uint8_t(p.kind);
+    r.pictureFlag = p.pictureFlag;
+    r.textLength = 0;
+    r.width = width;
+    r.height = height;
+    r.stride = stride;
+    r.pixelSize = int32_t(pixelBytes);
+    r.planeSize = int32_t(plane);
+    r.link = int16_t(p.link);
+    if (p.centre) {
+        r.x = (canvasW - width) / 2;
+        r.y = (canvasH - height) / 2;
+    } else {
+        r.x = p.x;
+        r.y = p.y;
+    }
+    RefreshCanvasSizes(doc);
+
+    if (!doc.selection.shown || p.resetMask) {
+        doc.selection.bytes.assign(size_t(plane), 1);
+        doc.selection.width = width;
+        doc.selection.height = height;
+        doc.selection.x = r.x;
+        doc.selection.y = r.y;
+    }
+
+    r.pixels = std::move(pixels);
+    r.alpha = std::move(alpha);
+    r.aux = std::move(aux);
+
+    if (p.paletteMode != 2 && p.paletteCount != 0) {
+        doc.palette.assign(size_t(p.paletteCount), RgbQuad{});
+        if (p.paletteMode == 0 && doc.mainImage && doc.mainImage->Palette()) {
+            const int n = std::min(p.paletteCount, doc.mainImage->PaletteCount());
+            std::copy(doc.mainImage->Palette(), doc.mainImage->Palette() + n, doc.palette.begin());
+        }
+    }
+    if (p.paletteCount == 0) doc.palette.clear();
+    return true;
+}
+
+void SaveToStore(COrinDoc& doc, LayerStore& store, int slot) {
+    if (!IsValidSlot(slot)) return;
+    LayerStore::Entry& e = store.entries[size_t(slot)];
+    e.record = doc.layers[slot];  // record fields and fresh copies of the buffers
+    e.canvas = doc.canvas;
+    e.palette = doc.palette;
+    e.valid = true;
+}
+
+void RestoreFromStore(COrinDoc& doc, LayerStore& store, int slot) {
+    if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return;
+    const LayerStore::Entry& e = store.entries[size_t(slot)];
+    if (!e.valid) return;
+    LayerRecord& live = doc.layers[slot];
+    const LayerRecord keep = [&] {
+        LayerRecord k;
+        k.below = live.below;
+        k.above = live.above;
+        k.kind = live.kind;
+        k.transparency = live.transparency;
+        k.visible = live.visible;
+        k.inUse = live.inUse;
+        return k;
+    }();
+    live = e.record;
+    live.below = keep.below;
+    live.above = keep.above;
+    live.kind = keep.kind;
+    live.transparency = keep.transparency;
+    live.visible = keep.visible;
+    live.inUse = keep.inUse;
+    const std::u16string title = doc.canvas.title;
+    doc.canvas = e.canvas;
+    doc.canvas.title = title;
+    doc.palette = e.palette;
+}
+
+void SelectLayer(COrinDoc& doc, int slot) {
+    if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return;
+    doc.layers.current = slot;
+}
+
+bool ConvertLayerToTrueColour(COrinDoc& doc, int slot) {
+    if (!IsValidSlot(slot)) return false;
+    LayerRecord& r = doc.layers[slot];
+    const int bits = LayerBits(doc, r);
+    if (r.kind == kLayerText || bits >= 24) return false;
+    const int32_t newStride = RowStride(r.width, 24);
+    std::vector<uint8_t> out;
+    try {
+        out.assign(size_t(newStride) * size_t(r.height), 0xFF);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int y = 0; y < r.height; ++y) {
+        const uint8_t* src = r.pixels.data() + size_t(y) * size_t(r.stride);
+        uint8_t* dst = out.data() + size_t(y) * size_t(newStride);
+        for (int x = 0; x < r.width; ++x) {
+            int index = 0;
+            if (bits == 8) index = src[x];
+            else if (bits == 4) index = (x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4;
+            else index = (src[x >> 3] >> (7 - (x & 7))) & 1;
+            const RgbQuad c = size_t(index) < doc.palette.size() ? doc.palette[size_t(index)] : RgbQuad{};
+            dst[3 * x] = c.blue;
+            dst[3 * x + 1] = c.green;
+            dst[3 * x + 2] = c.red;
+        }
+    }
+    r.pixels = std::move(out);
+    r.stride = newStride;
+    r.pixelSize = newStride * r.height;
+    doc.canvas.bpp = 24;
+    doc.canvas.paletteCount = 0;
+    doc.palette.clear();
+    RefreshCanvasSizes(doc);
+    return true;
+}
+
+namespace {
+
+// A 32-bit picture keeps its colour bytes and drops the fourth.
+bool DropFourthByte(const CImageBuffer& image, CImageBuffer& out) {
+    if (!out.Allocate(image.Width(), image.Height(), 24, image.Type())) return false;
+    for (int y = 0; y < image.Height(); ++y) {
+        const uint8_t* s = image.Row(y);
+        uint8_t* d = out.Row(y);
+        for (int x = 0; x < image.Width(); ++x) std::memcpy(d + 3 * x, s + 4 * x, 3);
+    }
+    return true;
+}
+
+}  // namespace
+
+Status OpenPictureInDocument(COrinDoc& doc) {
+    if (!doc.mainImage->IsValid()) {
+        doc.mainImage = std::make_unique<CImageBuffer>(kFormatBmp);
+        return Status::Fail(msg::kFileMissing);
+    }
+    // The main image stays as decoded; a 32-bit picture enters the layer as 24 bits.
+    CImageBuffer trueColour(kFormatBmp);
+    if (doc.mainImage->Bpp() == 32 && !DropFourthByte(*doc.mainImage, trueColour)) return Status::Fail(msg::kCannotOpen);
+    const CImageBuffer& image = trueColour.IsValid() ? trueColour : *doc.mainImage;
+    if (doc.number == 0) doc.number = doc.workspace.NextDocumentNumber();
+
+    LayerRecord& layer = doc.layers[0];
+    layer.name = Utf8ToUtf16("배경영상");
+    layer.inUse = 1;
+    layer.visible = 1;
+    layer.below = layer.above = -1;
+    layer.transparency = 0;
+    layer.FreeBuffers();
+
+    LayerSlotParams p;
+    p.format = image.Type();
+    p.bpp = image.Bpp();
+    p.paletteCount = image.PaletteCount();
+    p.alphaFill = 0;
+    p.slot = 0;
+    p.x = p.y = -1;
+    p.width = image.Width();
+    p.height = image.Height();
+    p.paletteMode = 0;
+    p.canvasWidth = image.Width();
+    p.canvasHeight = image.Height();
+    p.pictureFlag = 1;
+    p.kind = kLayerRaster;
+    p.centre = true;
+    if (!CreateLayerInSlot(doc, p)) {
+        layer.inUse = 0;
+        return Status::Fail(msg::kCannotOpen);
+    }
+    // Picture rows into the layer: each canvas row's stride bytes at the layer's offset.
+    const size_t rowBytes = image.Stride();
+    const size_t shift = size_t(std::max(0, layer.x)) * size_t(image.Bpp()) / 8;
+    for (int y = 0; y < image.Height(); ++y)
+        std::memcpy(layer.pixels.data() + size_t(y) * size_t(layer.stride) + shift, image.Row(y),
+                    std::min(rowBytes, size_t(layer.stride) - shift));
+    std::fill(layer.alpha.begin(), layer.alpha.end(), 255);
+
+    doc.layers.bottom = doc.layers.current = 0;
+    layer.kind = kLayerBackdrop;
+    if (doc.canvas.bpp != 24) ConvertLayerToTrueColour(doc, 0);
+    doc.view.rebuild = true;
+    doc.history.position = -1;
+    RecordStep(doc, label::kOpening, kStepPixels, 0);
+    return Status::Ok();
+}

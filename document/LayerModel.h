@@ -1,0 +1,57 @@
+// The layer model's primitives: initialising a slot, the working copies, opening a
+// decoded picture as the first layer, and whole-layer conversions. Every way of making
+// a layer (add, paste, rasterize, loading, opening) goes through CreateLayerInSlot.
+#pragma once
+
+#include <string>
+
+#include "Document.h"
+#include "Status.h"
+
+struct LayerSlotParams {
+    std::u16string title;     // first 100 characters become the canvas title when not empty
+    int format = 0;
+    int bpp = 24;
+    int paletteCount = 0;
+    uint8_t alphaFill = 0;
+    int slot = -1;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    int paletteMode = 2;      // 0 copy the main image's palette, 1 fresh palette, 2 keep
+    int canvasWidth = -1;     // -1: the requested size
+    int canvasHeight = -1;
+    bool resetMask = false;
+    int pictureFlag = 0;
+    int kind = kLayerRaster;
+    int link = -1;
+    bool centre = false;
+};
+
+// Initialises one slot: canvas values, geometry (never smaller than the canvas),
+// fresh buffers (pixels 255, alpha = alphaFill, auxiliary 0). False for an invalid
+// slot, a non-positive size or a size that does not fit in memory; nothing changes then.
+bool CreateLayerInSlot(COrinDoc& doc, const LayerSlotParams& params);
+
+// Stride, pixel size and plane size of a layer of this size at the canvas depth
+// (8 bits for vector layers).
+void SetLayerGeometry(const COrinDoc& doc, LayerRecord& layer, int width, int height);
+int LayerBits(const COrinDoc& doc, const LayerRecord& layer);
+
+// Working copies (store = doc.working or doc.working2).
+void SaveToStore(COrinDoc& doc, LayerStore& store, int slot);
+void RestoreFromStore(COrinDoc& doc, LayerStore& store, int slot);
+
+// Makes a slot the current layer (the layer panel shows it).
+void SelectLayer(COrinDoc& doc, int slot);
+
+// Opening: the decoded main image becomes layer slot 0 ("배경영상"), converted to 24-bit
+// colour when it has another depth, and the history restarts with "Opening....".
+Status OpenPictureInDocument(COrinDoc& doc);
+
+// The current layer of a palette canvas becomes a 24-bit layer (palette colours).
+bool ConvertLayerToTrueColour(COrinDoc& doc, int slot);
+
+// Refreshes the canvas header's derived sizes (pixel data size, width x height).
+void RefreshCanvasSizes(COrinDoc& doc);

@@ -1,0 +1,137 @@
+#include "OpenSave.h"
+
+#include <cstring>
+
+#include "Codecs.h"
+#include "Compositor.h"
+#include "History.h"
+#include "LayerModel.h"
+#include "LayerOps.h"
+#include "Messages.h"
+#include "ProjectFile.h"
+#include "Quantize.h"
+#include "SafeFile.h"
+#include "Utf16.h"
+
+Status OpenDocument(COrinDoc& doc, const std::string& path) {
+    const int code = FormatFromPath(path);
+    if (code == kFormatUnknown) return Status::Fail("");
+    const std::string name = FileNamePart(path);
+    if (Utf8ToUtf16(name).size() >= 100) return Status::Fail(msg::kNameTooLong);
+    doc.fileName = name;
+    doc.path = path;
+    if (code == kFormatProject) {
+        Status s = ReadProjectFile(doc, path);
+        if (!s) {
+            // A failed read leaves an empty document.
+            for (LayerRecord& r : doc.layers.slots) r = LayerRecord{};
+            doc.layers.bottom = doc.layers.current = -1;
+        }
+        return s;
+    }
+    if (code == kFormatMeasure) return Status::Fail(msg::kCannotOpen);
+    auto image = std::make_unique<CImageBuffer>(code);
+    bool loaded = false;
+    if (code == kFormatPsd) {
+        PlainBitmap bitmap;
+        loaded = ImportPsdFile(path, bitmap) == 0 && image->FromBitmapHandle(&bitmap);
+        if (loaded) {
+            image->Info().typeCode = kFormatPsd;
+            image->SetHorizontalDpi(96);
+            image->SetVerticalDpi(96);
+        }
+    } else {
+        loaded = image->Load(path, code) && image->IsValid();
+    }
+    if (!loaded) return Status::Fail(msg::kCannotOpen);
+    doc.mainImage = std::move(image);
+    return OpenPictureInDocument(doc);
+}
+
+namespace {
+
+Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
+    if (Status s = FlattenLayers(doc); !s) return s;
+    Status result = Status::Fail(msg::kSaveFailed);
+    if (ExportLayerToMainImage(doc, doc.layers.bottom)) {
+        CImageBuffer& image = *doc.mainImage;
+        bool ready = true;
+        if (code == kFormatGif && image.Bpp() > 8) ready = ReduceTo8Bit(image);
+        SafeFile file;
+        if (ready && file.Open(path)) {
+            if (image.Encode(file.Stream(), code) && file.Commit()) result = Status::Ok();
+            else if (!image.LastError().empty()) result = Status::Fail(image.LastError());
+        }
+    }
+    Undo(doc);
+    return result;
+}
+
+}  // namespace
+
+Status SaveDocument(COrinDoc& doc, const std::string& path) {
+    if (doc.IsEmpty()) return Status::Fail(msg::kSaveFailed);
+    struct Kept {
+        uint8_t transparency;
+        int32_t x, y;
+    };
+    std::array<Kept, kMaxLayers> kept;
+    for (int i = 0; i < kMaxLayers; ++i) kept[size_t(i)] = {doc.layers[i].transparency, doc.layers[i].x, doc.layers[i].y};
+    const bool selectionShown = doc.selection.shown;
+
+    const int code = FormatFromPath(path);
+    Status result = Status::Fail(msg::kSaveFailed);
+    if (LowerExtension(path).empty()) {
+        result = Status::Fail(msg::kSaveFailed);
+    } else if (code == kFormatProject) {
+        result = WriteProjectFile(doc, path);
+    } else if (code >= kFormatJpeg && code <= kFormatTiff) {
+        const bool changed = doc.changed;
+        result = SavePicture(doc, path, code);
+        doc.changed = changed;
+    }
+
+    for (int i = 0; i < kMaxLayers; ++i) {
+        doc.layers[i].transparency = kept[size_t(i)].transparency;
+        doc.layers[i].x = kept[size_t(i)].x;
+        doc.layers[i].y = kept[size_t(i)].y;
+    }
+    if (!selectionShown) doc.selection.shown = false;
+    doc.flattenRequest = false;
+    doc.view.rebuild = true;
+    if (result) {
+        doc.changed = false;
+        doc.path = path;
+        doc.fileName = FileNamePart(path);
+    }
+    return result;
+}
+
+std::string FormatExtension(int formatCode) {
+    for (const FilterEntry& e : FilterTable())
+        if (e.code == formatCode && std::strlen(e.filter) >= 5) return std::string(e.filter + 1, 4);
+    return ".jpg";
+}
+
+std::string SuggestedSaveName(const COrinDoc& doc, bool saveAs) {
+    bool mayOpen = false, maySave = false;
+    const int format = doc.mainImage ? doc.mainImage->Type() : kFormatJpeg;
+    const bool offered = FilterFlags(format, mayOpen, maySave) && maySave;
+    std::string name = doc.path;
+    if (name.empty() || !offered || saveAs) {
+        // Without a usable path the document's title names the file.
+        if (name.empty() || !offered) name = doc.fileName;
+        if (name == doc.fileName && name.find_first_of("#%;/\\") != std::string::npos) name = "UntitledImage";
+    }
+    const std::string extension = FormatExtension(offered ? format : kFormatJpeg);
+    const std::string file = FileNamePart(name);
+    const size_t dot = file.rfind('.');
+    if (dot != std::string::npos) name.erase(name.size() - (file.size() - dot));
+    return name + extension;
+}
+
+std::string WithFormatExtension(const std::string& name, int formatCode) {
+    const size_t tail = name.size() > 5 ? name.size() - 5 : 0;
+    if (name.find('.', tail) != std::string::npos) return name;
+    return name + FormatExtension(formatCode);
+}

@@ -1,0 +1,15 @@
+// The result of an operation that can fail or be refused for outside reasons: the
+// system's own message travels with it.
+#pragma once
+
+#include <string>
+#include <utility>
+
+struct Status {
+    bool ok = true;
+    std::string message;
+
+    static Status Ok() { return {}; }
+    static Status Fail(std::string text) { return {false, std::move(text)}; }
+    explicit operator bool() const { return ok; }
+};

@@ -1,0 +1,107 @@
+// The main frame's state that the core reads and writes: the current tool, the
+// drawing colours and tool values, the picture counters, the in-memory clipboard and
+// where step files go. The editor and the batch tool each own one and lend it to
+// their documents. `DocumentHost` is how the core talks back to whoever drives it:
+// messages, questions, progress and refresh requests.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class COrinDoc;
+
+class DocumentHost {
+public:
+    virtual ~DocumentHost() = default;
+    // A message box with one button (the system's own text).
+    virtual void Message(const std::string& text) = 0;
+    // An OK / Cancel question; true for OK.
+    virtual bool Ask(const std::string& question) = 0;
+    // The main frame's progress bar, 0 .. 100.
+    virtual void Progress(int percent) {}
+    // The document's pixels, layers or history changed: redraw views, panel, title.
+    virtual void Refresh(COrinDoc& doc) {}
+    // The system clipboard as a device-independent bitmap; the default keeps it in memory.
+    virtual void SetClipboardDib(const std::vector<uint8_t>& dib) { m_clipboard = dib; }
+    virtual std::vector<uint8_t> ClipboardDib() { return m_clipboard; }
+
+private:
+    std::vector<uint8_t> m_clipboard;
+};
+
+// A host that says nothing and answers every question yes (tests, batch runs).
+class SilentHost : public DocumentHost {
+public:
+    void Message(const std::string& text) override { messages.push_back(text); }
+    bool Ask(const std::string& question) override {
+        questions.push_back(question);
+        return answer;
+    }
+    bool answer = true;
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+};
+
+struct Workspace {
+    DocumentHost* host = nullptr;
+
+    // Folder of the step files ("%dud%d.tmp", "WrIniLrList_Head_%d.tmp").
+    std::string stepFolder = ".";
+    // Document numbers: 100 at start, each document takes counter + 1, at most 999.
+    int documentCounter = 100;
+    // Number shown in "Captured Image %d" and the resource picture titles.
+    int pictureCounter = 1;
+    int NextDocumentNumber() { return documentCounter = documentCounter < 999 ? documentCounter + 1 : 999; }
+
+    // Tools.
+    int currentTool = -1;
+    int previousTool = -1;
+    int currentCommand = -1;
+    uint32_t foreground = 0x000000;  // colours: red in the low byte
+    uint32_t background = 0xFFFFFF;
+    uint32_t textColour = 0x000000;
+    int brushSize = 1;
+    int soft = 0;
+    int inclusionLimit = 25;
+    int edgeSpread = 0;
+    int gradientKind = 1;
+    int gradientShape = 1;
+    uint32_t searchColour = 0;
+    int rangeTolerance = 10;
+    int rangeMode = 0;
+    int outlineKind = 0;
+    int gridGap = -16;  // sign: shown when positive
+    uint32_t gridColour = 0xC0C0C0;
+    bool blinkPhase = false;
+
+    // New-picture settings.
+    int newWidth = 0;
+    int newHeight = 0;
+    int newFill = -1;
+    int newBpp = 32;
+
+    // The last copied area, kept for pasting back: the device-independent bitmap put
+    // on the clipboard, its coverage (rows bottom-up), the box's place in the source
+    // layer and that layer's geometry and vector data.
+    struct CopiedArea {
+        std::vector<uint8_t> dib;
+        std::vector<uint8_t> coverage;
+        int boxX = 0, boxY = 0, boxWidth = 0, boxHeight = 0;
+        int layerX = 0, layerY = 0, layerWidth = 0, layerHeight = 0;
+        int kind = 0;
+        uint32_t colour = 0;
+        std::u16string text;
+        int textLength = 0;
+        std::array<uint8_t, 400> styleRecord{};
+    } copied;
+
+    void Message(const std::string& text) const {
+        if (host) host->Message(text);
+    }
+    bool Ask(const std::string& question) const { return host ? host->Ask(question) : true; }
+    void Progress(int percent) const {
+        if (host) host->Progress(percent);
+    }
+};
