@@ -169,9 +169,11 @@ struct ChannelRow {
 };
 
 // The sRGB transfer curve (IEC 61966-2-1) from linear light to a byte, rounded to the
-// nearest byte. The byte is found among the curve's 255 decision points in linear
-// light (the inverse curve at (n - 0.5) / 255), which rounds the same way without a
-// power function per sample; values below 0 and above 1 land on 0 and 255.
+// nearest byte. The byte is the number of the curve's 255 decision points in linear
+// light (the inverse curve at (n - 0.5) / 255) at or below the value, which rounds the
+// same way without a power function per sample; values below 0 and above 1 land on 0
+// and 255. A bucket table gives the count at each bucket's lower edge, so at most a
+// step or two remains (decision points lie at least 1/3300 apart).
 class SrgbEncoder {
 public:
     SrgbEncoder() {
@@ -179,13 +181,21 @@ public:
             const double v = (n - 0.5) / 255.0;
             m_threshold[n - 1] = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
         }
+        for (int b = 0; b <= kBuckets; ++b)
+            m_bucketStart[b] = uint8_t(
+                std::upper_bound(m_threshold.begin(), m_threshold.end(), double(b) / kBuckets) - m_threshold.begin());
     }
     uint8_t Encode(double linear) const {
-        return uint8_t(std::upper_bound(m_threshold.begin(), m_threshold.end(), linear) - m_threshold.begin());
+        const int bucket = linear <= 0.0 ? 0 : linear >= 1.0 ? kBuckets : int(linear * kBuckets);
+        int n = m_bucketStart[bucket];
+        while (n < 255 && m_threshold[n] <= linear) ++n;
+        return uint8_t(n);
     }
 
 private:
+    static constexpr int kBuckets = 4096;
     std::array<double, 255> m_threshold{};
+    std::array<uint8_t, kBuckets + 1> m_bucketStart{};
 };
 
 // Inverse of the CIE L*a*b* companding function (result relative to the white point).
@@ -208,7 +218,8 @@ public:
     // than the mode reads, or an indexed picture without its 768-byte colour table.
     bool Choose(const PsdHeader& header, const std::vector<uint8_t>& colourModeData) {
         m_mode = header.mode;
-        m_scale = header.depth == 16 ? 65536.0 : 256.0;
+        // D is a power of two, so multiplying by 1 / D is exact: the same as dividing.
+        m_reciprocal = header.depth == 16 ? 1.0 / 65536.0 : 1.0 / 256.0;
         m_palette = nullptr;
         switch (header.mode) {
             case kModeGreyscale:
@@ -280,7 +291,7 @@ private:
         for (int x = 0; x < width; ++x) pixel(x, out + size_t(x) * 3);
     }
 
-    double Ink(uint32_t stored) const { return 1.0 - stored / m_scale; }
+    double Ink(uint32_t stored) const { return 1.0 - stored * m_reciprocal; }
 
     static uint8_t InkToByte(double ink, double k) {
         return uint8_t(std::floor((1.0 - (k + (1.0 - k) * ink)) * 255.0 + 0.5));
@@ -289,9 +300,9 @@ private:
     // L* a* b* relative to D65 -> XYZ -> linear sRGB (the IEC 61966-2-1 matrix) ->
     // the sRGB curve. Linear values outside 0..1 are clamped by the encoder.
     void LabToBgr(uint32_t ls, uint32_t as, uint32_t bs, uint8_t* px) const {
-        const double l = ls * 100.0 / m_scale;
-        const double a = as * 256.0 / m_scale - 128.0;
-        const double b = bs * 256.0 / m_scale - 128.0;
+        const double l = ls * 100.0 * m_reciprocal;
+        const double a = as * 256.0 * m_reciprocal - 128.0;
+        const double b = bs * 256.0 * m_reciprocal - 128.0;
         const double fy = (l + 16.0) / 116.0;
         const double fx = fy + a * 0.002;
         const double fz = fy - b * 0.005;
@@ -306,7 +317,7 @@ private:
 
     uint16_t m_mode = 0;
     int m_channels = 0;
-    double m_scale = 256.0;  // D = 2^depth
+    double m_reciprocal = 1.0 / 256.0;  // 1 / D, D = 2^depth
     const uint8_t* m_palette = nullptr;
     SrgbEncoder m_srgb;
 };
