@@ -22,6 +22,8 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+// Pictures read from BMP data carry type code 0, like those taken from the clipboard.
+constexpr int kReadTypeCode = 0;
 
 // An RLE stream can describe far more pixels than it has bytes (end-of-bitmap leaves
 // the rest white), so its picture is bounded by the data instead: 256 pixels per
@@ -245,14 +247,21 @@ const char* DecodeRle(ByteStream& in, CImageBuffer& out, const BmpLayout& l) {
     int64_t x = 0, line = 0;
     uint8_t* rows = out.PixelArea();
     const uint32_t stride = out.Stride();
-    auto put = [&](uint8_t index) {
-        if (x < width && line < height) {
+    // Writes n pixels from x on, pixel(k) giving the k-th index; those past the width
+    // or above the picture are dropped.
+    auto span = [&](int n, auto pixel) {
+        if (line < height && x < width) {
             const int y = int(l.topDown ? height - 1 - line : line);
-            if (four) CImageBuffer::PutIndex(rows, 4, stride, int(x), y, index);
-            else rows[size_t(y) * stride + size_t(x)] = index;
-            written[size_t(y) * width + size_t(x)] = 1;
+            const int first = int(x), count = int(std::min<int64_t>(n, width - x));
+            uint8_t* row = rows + size_t(y) * stride;
+            if (four) {
+                for (int k = 0; k < count; ++k) CImageBuffer::PutIndex(row, 4, 0, first + k, 0, pixel(k));
+            } else {
+                for (int k = 0; k < count; ++k) row[first + k] = pixel(k);
+            }
+            std::memset(&written[size_t(y) * width + first], 1, size_t(count));
         }
-        ++x;
+        x += n;
     };
 
     bool finished = false;
@@ -261,7 +270,8 @@ const char* DecodeRle(ByteStream& in, CImageBuffer& out, const BmpLayout& l) {
         const uint8_t count = p[0], value = p[1];
         p += 2;
         if (count > 0) {
-            for (int k = 0; k < count; ++k) put(four ? uint8_t((k & 1) ? value & 0x0F : value >> 4) : value);
+            const uint8_t high = four ? value >> 4 : value, low = four ? value & 0x0F : value;
+            span(count, [=](int k) { return (k & 1) ? low : high; });
             continue;
         }
         switch (value) {
@@ -280,8 +290,9 @@ const char* DecodeRle(ByteStream& in, CImageBuffer& out, const BmpLayout& l) {
             const size_t bytes = four ? (size_t(value) + 1) / 2 : value;
             const size_t padded = (bytes + 1) & ~size_t(1);
             if (size_t(end - p) < padded) return msg::kBmpCorrupted;
-            for (int k = 0; k < value; ++k)
-                put(four ? uint8_t((k & 1) ? p[k / 2] & 0x0F : p[k / 2] >> 4) : p[k]);
+            const uint8_t* literal = p;
+            if (four) span(value, [=](int k) { return uint8_t((k & 1) ? literal[k / 2] & 0x0F : literal[k / 2] >> 4); });
+            else span(value, [=](int k) { return literal[k]; });
             p += padded;
             break;
         }
@@ -340,10 +351,10 @@ const char* DecodeBmpInto(ByteStream& in, CImageBuffer& out) {
         const int64_t fileStride = RowStride(l.width, l.bits);
         if (fileStride < 0) return msg::kBmpCorrupted;
         const int64_t lastRow = (l.width * l.bits + 7) / 8;
-        if ((l.height - 1) > (remaining - lastRow) / fileStride || remaining < lastRow) return msg::kBmpCorrupted;
+        if (remaining < lastRow || (l.height - 1) > (remaining - lastRow) / fileStride) return msg::kBmpCorrupted;
     }
 
-    if (!out.Allocate(int(l.width), int(l.height), l.bits <= 8 ? l.bits : 24, kFormatJpeg))
+    if (!out.Allocate(int(l.width), int(l.height), l.bits <= 8 ? l.bits : 24, kReadTypeCode))
         return msg::kAllocMemory;
     if (l.bits <= 8) out.LoadPalette(palette.data(), out.PaletteCount());
 

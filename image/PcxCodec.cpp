@@ -68,12 +68,23 @@ const char* ChooseLayout(PcxLayout& l) {
     return msg::kPcxBitsPlanes;
 }
 
-// Run-length decoder over the data that follows the header. A run may continue on the
-// next scan line, but never past the last byte of the picture.
+// Run-length decoder reading the data after the header in chunks. A run may continue
+// on the next scan line, but never past the last byte of the picture.
 class RunDecoder {
 public:
-    RunDecoder(const uint8_t* data, size_t size, uint64_t pictureBytes)
-        : m_p(data), m_end(data + size), m_left(pictureBytes) {}
+    static constexpr size_t kChunk = 64 * 1024;
+
+    RunDecoder(ByteStream& in, uint64_t pictureBytes) : m_in(in), m_left(pictureBytes) {}
+
+    bool Init() {
+        try {
+            m_buffer.resize(kChunk);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        m_p = m_end = m_buffer.data();
+        return true;
+    }
 
     const char* Fill(uint8_t* out, size_t n) {
         while (n > 0) {
@@ -86,28 +97,49 @@ public:
                 m_left -= k;
                 continue;
             }
-            if (m_p == m_end) return msg::kPcxCorrupted;
-            const uint8_t b = *m_p++;
-            if (b <= 191) {
-                *out++ = b;
-                --n;
-                --m_left;
-                continue;
-            }
-            if (m_p == m_end) return msg::kPcxCorrupted;
-            const size_t count = b & 0x3F;
+            if (m_p == m_end && !Refill()) return msg::kPcxCorrupted;
+            // A stretch of literal bytes (191 or less) is copied in one tight loop.
+            const uint8_t* const literal = m_p;
+            const uint8_t* const stop = m_p + std::min<size_t>(n, size_t(m_end - m_p));
+            while (m_p < stop && *m_p <= 191) *out++ = *m_p++;
+            const size_t copied = size_t(m_p - literal);
+            n -= copied;
+            m_left -= copied;
+            if (n == 0 || m_p == m_end) continue;
+            const size_t count = *m_p++ & 0x3F;
+            const int value = Next();
+            if (value < 0) return msg::kPcxCorrupted;
             if (count > m_left) return msg::kPcxRepeat;
             m_runCount = count;
-            m_runValue = *m_p++;
+            m_runValue = uint8_t(value);
         }
         return nullptr;
     }
-    // The data after the last byte the picture used.
-    const uint8_t* Position() const { return m_p; }
+
+    // The bytes that follow the last byte the picture used; false when fewer remain.
+    bool ReadFollowing(uint8_t* out, size_t n) {
+        const size_t buffered = std::min<size_t>(n, size_t(m_end - m_p));
+        std::memcpy(out, m_p, buffered);
+        m_p += buffered;
+        return m_in.ReadExact(out + buffered, n - buffered);
+    }
 
 private:
-    const uint8_t* m_p;
-    const uint8_t* m_end;
+    bool Refill() {
+        const size_t got = m_in.Read(m_buffer.data(), 1, m_buffer.size());
+        m_p = m_buffer.data();
+        m_end = m_p + got;
+        return got > 0;
+    }
+    int Next() {
+        if (m_p == m_end && !Refill()) return -1;
+        return *m_p++;
+    }
+
+    ByteStream& m_in;
+    std::vector<uint8_t> m_buffer;
+    const uint8_t* m_p = nullptr;
+    const uint8_t* m_end = nullptr;
     uint64_t m_left;
     size_t m_runCount = 0;
     uint8_t m_runValue = 0;
@@ -179,18 +211,17 @@ const char* DecodePcxInto(ByteStream& in, CImageBuffer& out) {
     const int64_t remaining = in.Remaining();
     if (pictureBytes * 2 > uint64_t(remaining) * kMaxRun) return msg::kPcxCorrupted;
 
-    std::vector<uint8_t> data, line;
+    RunDecoder runs(in, pictureBytes);
+    std::vector<uint8_t> line;
     try {
-        data.resize(size_t(remaining));
         line.resize(lineBytes);
     } catch (const std::bad_alloc&) {
         return msg::kAllocMemory;
     }
-    if (!in.ReadExact(data.data(), data.size())) return msg::kPcxCorrupted;
+    if (!runs.Init()) return msg::kAllocMemory;
     if (!out.Allocate(l.width, l.height, l.pictureBits, kFormatPcx)) return msg::kAllocMemory;
 
     const uint8_t* headerColours = h + 16;
-    RunDecoder runs(data.data(), data.size(), pictureBytes);
     for (int i = 0; i < l.height; ++i) {
         if (const char* error = runs.Fill(line.data(), lineBytes)) return error;
         ConvertLine(l, line.data(), out.Row(l.height - 1 - i), headerColours);
@@ -203,10 +234,9 @@ const char* DecodePcxInto(ByteStream& in, CImageBuffer& out) {
         for (int i = 0; i < 16; ++i)
             out.SetPaletteEntry(i, headerColours[3 * i], headerColours[3 * i + 1], headerColours[3 * i + 2]);
     } else if (l.pictureBits == 8) {
-        const uint8_t* p = runs.Position();
-        const uint8_t* const end = data.data() + data.size();
-        if (end - p < 1 + int64_t(kColourMapBytes) || *p != kColourMapMarker) return msg::kPcxColourMap;
-        ++p;
+        uint8_t map[1 + kColourMapBytes];
+        if (!runs.ReadFollowing(map, sizeof map) || map[0] != kColourMapMarker) return msg::kPcxColourMap;
+        const uint8_t* p = map + 1;
         for (int i = 0; i < 256; ++i) out.SetPaletteEntry(i, p[3 * i], p[3 * i + 1], p[3 * i + 2]);
     }
     return nullptr;
