@@ -65,6 +65,7 @@ struct PlainBitmap {
     int bitsPerPixel = 24;          // 24 (blue, green, red) or 32 (blue, green, red, fourth)
     bool topDown = true;
     int32_t stride = 0;             // bytes per row in `pixels`
+    int dpi = 0;                    // resolution the producer gave the bitmap; 0 when unknown
     std::vector<uint8_t> pixels;
 };
 

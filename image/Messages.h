@@ -11,6 +11,7 @@ inline constexpr const char* kAllocMemory = "can't allocate memory";
 inline constexpr const char* kBmpCompression = "compression type not supported";
 inline constexpr const char* kBmpUnknownCompression = "unknown compression";
 inline constexpr const char* kBmpCorrupted = "Corrupted BMP file";
+inline constexpr const char* kBmpWrite = "Write Error in BMP file";
 inline constexpr const char* kGifWrite = "Write Error in GIF file";
 inline constexpr const char* kGifCorrupted = "Corrupted GIF file";
 inline constexpr const char* kGifPage = "Error: page not present in GIF file";
