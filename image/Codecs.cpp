@@ -50,6 +50,8 @@ bool CImageBuffer::Decode(ByteStream& file, int code) {
         return false;
     }
     TakeOver(temp);
+    // The type code says which format the picture came from.
+    Info().typeCode = uint8_t(code);
     return true;
 }
 
