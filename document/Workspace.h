@@ -23,6 +23,10 @@ public:
     virtual void Progress(int percent) {}
     // The document's pixels, layers or history changed: redraw views, panel, title.
     virtual void Refresh(COrinDoc& doc) {}
+    // The main frame's status bar text.
+    virtual void StatusText(const std::string& text) {}
+    // The drawing colours changed (colour pick): update the colour display.
+    virtual void ColoursChanged() {}
     // The system clipboard as a device-independent bitmap; the default keeps it in memory.
     virtual void SetClipboardDib(const std::vector<uint8_t>& dib) { m_clipboard = dib; }
     virtual std::vector<uint8_t> ClipboardDib() { return m_clipboard; }
