@@ -25,6 +25,7 @@ Context::Context() {
     workspace.host = &host;
     workspace.stepFolder = stepFolder.empty() ? std::filesystem::temp_directory_path().string() : stepFolder;
     RegisterDocumentCommands(commands);
+    RegisterToolCommands(commands);
     doc = std::make_unique<COrinDoc>(workspace);
 }
 
@@ -182,6 +183,8 @@ std::map<std::string, NamedOp>& NamedOps() {
         {"cut", [](Context& c, const CommandArgs&) { return CutToClipboard(*c.doc); }},
         {"paste", [](Context& c, const CommandArgs&) { return PasteFromClipboard(*c.doc); }},
     };
+    static const bool registered = (RegisterToolOps(ops), true);
+    (void)registered;
     return ops;
 }
 

@@ -36,6 +36,10 @@ struct Context {
 using NamedOp = std::function<Status(Context&, const CommandArgs&)>;
 // The named operations (besides command ids): layer panel actions, tools, mouse events.
 std::map<std::string, NamedOp>& NamedOps();
+// Adds the tool and mouse-event operations (tool:, press:, move:, ...).
+void RegisterToolOps(std::map<std::string, NamedOp>& ops);
+// Adds the tools' command ids (2055, 2058, ...) to the registry.
+void RegisterToolCommands(CommandRegistry& registry);
 
 struct ApplyOptions {
     std::string input;
