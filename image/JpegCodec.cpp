@@ -4,6 +4,7 @@
 // the library's own formatted message as the picture's last error text. Warnings
 // (a file cut short in the middle of the scan, stray bytes) are not errors: the
 // library fills in what is missing and the picture is kept.
+
 // jpeglib.h uses size_t and FILE without including their headers.
 #include <cstddef>
 #include <cstdio>
@@ -14,11 +15,8 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <new>
-#include <string>
-#include <vector>
 
 #include "ByteStream.h"
 #include "Codecs.h"
@@ -85,6 +83,7 @@ struct StreamSource {
     ByteStream* stream;
     JOCTET* buffer;
     bool atStart;
+    bool atEnd;  // the data has run out and the buffer holds an inserted marker
 };
 
 void InitSource(j_decompress_ptr cinfo) { reinterpret_cast<StreamSource*>(cinfo->src)->atStart = true; }
@@ -100,6 +99,7 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
         src->buffer[0] = JOCTET(0xFF);
         src->buffer[1] = JOCTET(JPEG_EOI);
         got = 2;
+        src->atEnd = true;
     }
     src->pub.next_input_byte = src->buffer;
     src->pub.bytes_in_buffer = got;
@@ -113,6 +113,7 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
     while (count > long(src->pub.bytes_in_buffer)) {
         count -= long(src->pub.bytes_in_buffer);
         FillInputBuffer(cinfo);  // never fails: the end of the data gives a marker
+        if (src->atEnd) return;  // keep the end-of-image marker instead of skipping it
     }
     src->pub.next_input_byte += count;
     src->pub.bytes_in_buffer -= size_t(count);
@@ -131,6 +132,7 @@ void AttachSource(j_decompress_ptr cinfo, StreamSource& src, ByteStream& stream,
     src.stream = &stream;
     src.buffer = buffer;
     src.atStart = true;
+    src.atEnd = false;
     cinfo->src = &src.pub;
 }
 
@@ -201,14 +203,15 @@ void CmykToBgr(const JSAMPLE* cmyk, uint8_t* bgr, JDIMENSION width) {
     }
 }
 
-// Everything that must survive a long jump lives here, created before setjmp.
+// Everything that must survive a long jump lives here, created before setjmp. Work
+// rows come from the library's own pools, so that running out of memory also ends
+// in its error exit (and no C++ exception crosses its frames).
 struct DecodeState {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
     jpeg_progress_mgr progress{};
     StreamSource source{};
     std::unique_ptr<JOCTET[]> buffer;
-    std::vector<JSAMPLE> cmykRows;
 };
 
 struct EncodeState {
@@ -216,7 +219,6 @@ struct EncodeState {
     ErrorManager err{};
     StreamDestination dest{};
     std::unique_ptr<JOCTET[]> buffer;
-    std::vector<JSAMPLE> workRow;
 };
 
 // The body of the decoder; any library error long-jumps out to the caller's setjmp.
@@ -249,15 +251,17 @@ void DecodeBody(DecodeState& s, ByteStream& in, CImageBuffer& out) {
     if (cinfo.output_components == 1) out.MakeGreyPalette();
     ReadDensity(cinfo, out);
 
-    const size_t cmykStride = size_t(width) * 4;
-    if (cmyk) s.cmykRows.resize(cmykStride * kRowsPerBatch);
+    JSAMPARRAY cmykRows = nullptr;
+    if (cmyk)
+        cmykRows = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                              cinfo.output_width * 4, kRowsPerBatch);
     JSAMPROW rows[kRowsPerBatch];
     while (cinfo.output_scanline < cinfo.output_height) {
         const int first = int(cinfo.output_scanline);
         const int count = std::min(kRowsPerBatch, height - first);
         // Lines arrive top first; storage is bottom-up.
         for (int i = 0; i < count; ++i)
-            rows[i] = cmyk ? s.cmykRows.data() + cmykStride * i : out.Row(height - 1 - (first + i));
+            rows[i] = cmyk ? cmykRows[i] : out.Row(height - 1 - (first + i));
         const int got = int(jpeg_read_scanlines(&cinfo, rows, JDIMENSION(count)));
         if (cmyk)
             for (int i = 0; i < got; ++i) CmykToBgr(rows[i], out.Row(height - 1 - (first + i)), cinfo.output_width);
@@ -292,13 +296,15 @@ void EncodeBody(EncodeState& s, ByteStream& file, CImageBuffer& image, const uin
     jpeg_start_compress(&cinfo, TRUE);
 
     const int width = image.Width(), height = image.Height();
-    if (grey) s.workRow.resize(size_t(width));
+    JSAMPROW workRow = nullptr;
+    if (grey)
+        workRow = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.image_width, 1)[0];
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = height - 1 - int(cinfo.next_scanline);  // top line first
         JSAMPROW row = image.Row(y);
         if (grey) {
-            for (int x = 0; x < width; ++x) s.workRow[size_t(x)] = levels[image.IndexAt(x, y)];
-            row = s.workRow.data();
+            for (int x = 0; x < width; ++x) workRow[x] = levels[image.IndexAt(x, y)];
+            row = workRow;
         }
         jpeg_write_scanlines(&cinfo, &row, 1);
     }

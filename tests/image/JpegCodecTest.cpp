@@ -214,6 +214,11 @@ TEST(JPEGCodec, BrokenStreamsFailWithTheLibraryText) {
     EXPECT_FALSE(DecodeFromMemory(notJpeg, image));
     EXPECT_EQ(image.LastError(), "Not a JPEG file: starts with 0x42 0x4d");
 
+    // A marker segment whose length runs past the end of the data.
+    const std::vector<uint8_t> longSegment = {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF, 'E', 'x', 'i', 'f', 0, 0};
+    EXPECT_FALSE(DecodeFromMemory(longSegment, image));
+    EXPECT_FALSE(image.LastError().empty());
+
     CImageBuffer small(8, 8, 24, kFormatJpeg);
     std::vector<uint8_t> headerOnly = EncodeToMemory(small);
     headerOnly.resize(FindMarker(headerOnly, 0xC0));  // cut before the frame header
