@@ -1,14 +1,365 @@
+// JPEG reading and writing through libjpeg (the release 6b interface of
+// libjpeg-turbo). The library reads from and writes to a ByteStream through the
+// source and destination managers below; its errors long-jump back here and leave
+// the library's own formatted message as the picture's last error text. Warnings
+// (a file cut short in the middle of the scan, stray bytes) are not errors: the
+// library fills in what is missing and the picture is kept.
+
+// jpeglib.h uses size_t and FILE without including their headers.
+#include <cstddef>
+#include <cstdio>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdint>
+#include <memory>
+#include <new>
+
 #include "ByteStream.h"
 #include "Codecs.h"
 #include "Messages.h"
 
+namespace {
+
+constexpr size_t kStreamBufferBytes = 64 * 1024;
+constexpr int kRowsPerBatch = 16;
+
+// Upper bound on the pixels that one byte of a JPEG stream may stand for. Huffman
+// coding needs at least one bit per 8x8 block per DC scan (and a sequential scan at
+// least two: the DC difference and the end of block), so a complete file can hold
+// at most 512 pixels per byte of one component. 2^12 leaves an eightfold margin for
+// progressive end-of-block runs and files cut short. Arithmetic-coded pictures of
+// one flat colour can beat it; refusing those is the price of never allocating
+// gigabytes for a file of a few hundred bytes that claims to be huge.
+constexpr int64_t kMaxPixelsPerByte = int64_t(1) << 12;
+
+// A progressive file may hold any number of scans, and every scan walks the whole
+// coefficient buffer: a small hostile file with thousands of empty scans would keep
+// the reader busy for minutes. No encoder writes more than a few dozen.
+constexpr int kMaxScans = 500;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+    bool ownMessage;  // true when message holds one of the program's own texts
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+    ErrorManager* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (!err->ownMessage) (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings and trace messages are dropped: nothing is printed to the terminal.
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level < 0) ++cinfo->err->num_warnings;
+}
+
+jpeg_error_mgr* InstallErrorManager(ErrorManager& err) {
+    jpeg_error_mgr* pub = jpeg_std_error(&err.pub);
+    err.pub.error_exit = OnError;
+    err.pub.emit_message = OnMessage;
+    err.message[0] = '\0';
+    err.ownMessage = false;
+    return pub;
+}
+
+// Leaves with one of the program's own texts instead of a library message.
+[[noreturn]] void FailWith(j_common_ptr cinfo, const char* text) {
+    ErrorManager* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::snprintf(err->message, sizeof err->message, "%s", text);
+    err->ownMessage = true;
+    OnError(cinfo);
+}
+
+// ---- Source manager over a ByteStream ----
+
+struct StreamSource {
+    jpeg_source_mgr pub;
+    ByteStream* stream;
+    JOCTET* buffer;
+    bool atStart;
+    bool atEnd;  // the data has run out and the buffer holds an inserted marker
+};
+
+void InitSource(j_decompress_ptr cinfo) { reinterpret_cast<StreamSource*>(cinfo->src)->atStart = true; }
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+    StreamSource* src = reinterpret_cast<StreamSource*>(cinfo->src);
+    size_t got = src->stream->Read(src->buffer, 1, kStreamBufferBytes);
+    if (got == 0) {
+        if (src->atStart) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        // The data ends early: hand the library an end-of-image marker so that it
+        // finishes the picture with what it has, and let it note the warning.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = JOCTET(0xFF);
+        src->buffer[1] = JOCTET(JPEG_EOI);
+        got = 2;
+        src->atEnd = true;
+    }
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = got;
+    src->atStart = false;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    StreamSource* src = reinterpret_cast<StreamSource*>(cinfo->src);
+    while (count > long(src->pub.bytes_in_buffer)) {
+        count -= long(src->pub.bytes_in_buffer);
+        FillInputBuffer(cinfo);  // never fails: the end of the data gives a marker
+        if (src->atEnd) return;  // keep the end-of-image marker instead of skipping it
+    }
+    src->pub.next_input_byte += count;
+    src->pub.bytes_in_buffer -= size_t(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+void AttachSource(j_decompress_ptr cinfo, StreamSource& src, ByteStream& stream, JOCTET* buffer) {
+    src.pub.init_source = InitSource;
+    src.pub.fill_input_buffer = FillInputBuffer;
+    src.pub.skip_input_data = SkipInputData;
+    src.pub.resync_to_restart = jpeg_resync_to_restart;
+    src.pub.term_source = TermSource;
+    src.pub.bytes_in_buffer = 0;
+    src.pub.next_input_byte = nullptr;
+    src.stream = &stream;
+    src.buffer = buffer;
+    src.atStart = true;
+    src.atEnd = false;
+    cinfo->src = &src.pub;
+}
+
+// ---- Destination manager over a ByteStream ----
+
+struct StreamDestination {
+    jpeg_destination_mgr pub;
+    ByteStream* stream;
+    JOCTET* buffer;
+};
+
+void InitDestination(j_compress_ptr cinfo) {
+    StreamDestination* dest = reinterpret_cast<StreamDestination*>(cinfo->dest);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kStreamBufferBytes;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+    StreamDestination* dest = reinterpret_cast<StreamDestination*>(cinfo->dest);
+    if (!dest->stream->WriteAll(dest->buffer, kStreamBufferBytes)) ERREXIT(cinfo, JERR_FILE_WRITE);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kStreamBufferBytes;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+    StreamDestination* dest = reinterpret_cast<StreamDestination*>(cinfo->dest);
+    const size_t used = kStreamBufferBytes - dest->pub.free_in_buffer;
+    if (!dest->stream->WriteAll(dest->buffer, used) || !dest->stream->Flush()) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+void AttachDestination(j_compress_ptr cinfo, StreamDestination& dest, ByteStream& stream, JOCTET* buffer) {
+    dest.pub.init_destination = InitDestination;
+    dest.pub.empty_output_buffer = EmptyOutputBuffer;
+    dest.pub.term_destination = TermDestination;
+    dest.stream = &stream;
+    dest.buffer = buffer;
+    cinfo->dest = &dest.pub;
+}
+
+// Stops progressive files with more scans than any encoder writes.
+void WatchScans(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) FailWith(cinfo, msg::kJpegLimits);
+}
+
+// Resolution from the JFIF density: unit 1 is dots per inch, unit 2 dots per
+// centimetre; unit 0 gives only the aspect ratio and leaves the DPI alone.
+void ReadDensity(const jpeg_decompress_struct& cinfo, CImageBuffer& out) {
+    if (!cinfo.saw_JFIF_marker || cinfo.X_density == 0 || cinfo.Y_density == 0) return;
+    if (cinfo.density_unit == 1) {
+        out.SetHorizontalDpi(cinfo.X_density);
+        out.SetVerticalDpi(cinfo.Y_density);
+    } else if (cinfo.density_unit == 2) {
+        out.SetHorizontalDpi(int(cinfo.X_density * 254 + 50) / 100);
+        out.SetVerticalDpi(int(cinfo.Y_density * 254 + 50) / 100);
+    }
+}
+
+// Four-component rows (C, M, Y, K as the library delivers them; Adobe files keep
+// them inverted and they are used as delivered) to blue, green, red.
+void CmykToBgr(const JSAMPLE* cmyk, uint8_t* bgr, JDIMENSION width) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const unsigned k = cmyk[3];
+        bgr[0] = uint8_t(cmyk[2] * k / 255);
+        bgr[1] = uint8_t(cmyk[1] * k / 255);
+        bgr[2] = uint8_t(cmyk[0] * k / 255);
+    }
+}
+
+// Everything that must survive a long jump lives here, created before setjmp. Work
+// rows come from the library's own pools, so that running out of memory also ends
+// in its error exit (and no C++ exception crosses its frames).
+struct DecodeState {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    jpeg_progress_mgr progress{};
+    StreamSource source{};
+    std::unique_ptr<JOCTET[]> buffer;
+};
+
+struct EncodeState {
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    StreamDestination dest{};
+    std::unique_ptr<JOCTET[]> buffer;
+};
+
+// The body of the decoder; any library error long-jumps out to the caller's setjmp.
+void DecodeBody(DecodeState& s, ByteStream& in, CImageBuffer& out) {
+    jpeg_decompress_struct& cinfo = s.cinfo;
+    const int64_t available = in.Remaining();
+    AttachSource(&cinfo, s.source, in, s.buffer.get());
+    s.progress.progress_monitor = WatchScans;
+    cinfo.progress = &s.progress;
+    jpeg_read_header(&cinfo, TRUE);
+
+    // Decide the output before the library allocates its own buffers for the size.
+    const int64_t pixels = int64_t(cinfo.image_width) * int64_t(cinfo.image_height);
+    if (pixels > available * kMaxPixelsPerByte) FailWith(reinterpret_cast<j_common_ptr>(&cinfo), msg::kJpegLimits);
+    bool cmyk = false;
+    switch (cinfo.num_components) {
+    case 1: cinfo.out_color_space = JCS_GRAYSCALE; break;
+    case 3: cinfo.out_color_space = JCS_EXT_BGR; break;  // the same pixels as RGB, stored blue first
+    case 4:
+        cinfo.out_color_space = JCS_CMYK;  // Adobe YCCK files are turned into CMYK by the library
+        cmyk = true;
+        break;
+    default: ERREXIT(&cinfo, JERR_CONVERSION_NOTIMPL);
+    }
+    jpeg_start_decompress(&cinfo);
+
+    const int width = int(cinfo.output_width), height = int(cinfo.output_height);
+    if (!out.Allocate(width, height, cmyk ? 24 : 8 * cinfo.output_components, kFormatJpeg))
+        FailWith(reinterpret_cast<j_common_ptr>(&cinfo), msg::kAllocMemory);
+    if (cinfo.output_components == 1) out.MakeGreyPalette();
+    ReadDensity(cinfo, out);
+
+    JSAMPARRAY cmykRows = nullptr;
+    if (cmyk)
+        cmykRows = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                              cinfo.output_width * 4, kRowsPerBatch);
+    JSAMPROW rows[kRowsPerBatch];
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int first = int(cinfo.output_scanline);
+        const int count = std::min(kRowsPerBatch, height - first);
+        // Lines arrive top first; storage is bottom-up.
+        for (int i = 0; i < count; ++i)
+            rows[i] = cmyk ? cmykRows[i] : out.Row(height - 1 - (first + i));
+        const int got = int(jpeg_read_scanlines(&cinfo, rows, JDIMENSION(count)));
+        if (cmyk)
+            for (int i = 0; i < got; ++i) CmykToBgr(rows[i], out.Row(height - 1 - (first + i)), cinfo.output_width);
+    }
+    jpeg_finish_decompress(&cinfo);
+}
+
+// Grey level of every palette entry, or false when some entry is not grey.
+bool GreyLevels(const CImageBuffer& image, uint8_t (&levels)[256]) {
+    for (int i = 0; i < image.PaletteCount(); ++i) {
+        const RgbQuad c = RgbQuad::FromValue(image.PaletteEntry(i));
+        if (c.red != c.green || c.green != c.blue) return false;
+        levels[i] = c.red;
+    }
+    return true;
+}
+
+void EncodeBody(EncodeState& s, ByteStream& file, CImageBuffer& image, const uint8_t (&levels)[256]) {
+    jpeg_compress_struct& cinfo = s.cinfo;
+    AttachDestination(&cinfo, s.dest, file, s.buffer.get());
+    const int bpp = image.Bpp();
+    const bool grey = bpp <= 8;
+    cinfo.image_width = JDIMENSION(image.Width());
+    cinfo.image_height = JDIMENSION(image.Height());
+    // True-colour rows are handed over as they are stored (blue first, and for 32
+    // bits with the fourth byte skipped): the library converts them exactly as it
+    // would convert red-first rows.
+    cinfo.input_components = grey ? 1 : bpp / 8;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : bpp == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, std::min<int>(image.Info().quality, 100), TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+
+    const int width = image.Width(), height = image.Height();
+    JSAMPROW workRow = nullptr;
+    if (grey)
+        workRow = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.image_width, 1)[0];
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = height - 1 - int(cinfo.next_scanline);  // top line first
+        JSAMPROW row = image.Row(y);
+        if (grey) {
+            for (int x = 0; x < width; ++x) workRow[x] = levels[image.IndexAt(x, y)];
+            row = workRow;
+        }
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+}
+
+}  // namespace
+
 namespace codec {
-bool DecodeJpeg(ByteStream&, CImageBuffer& out) {
-    out.SetLastError(msg::kUnsupportedFormat);
-    return false;
+
+bool DecodeJpeg(ByteStream& in, CImageBuffer& out) {
+    DecodeState s;
+    s.buffer.reset(new (std::nothrow) JOCTET[kStreamBufferBytes]);
+    if (!s.buffer) {
+        out.SetLastError(msg::kAllocMemory);
+        return false;
+    }
+    s.cinfo.err = InstallErrorManager(s.err);
+    if (setjmp(s.err.jump)) {
+        jpeg_destroy_decompress(&s.cinfo);
+        out.ReleaseBuffers();
+        out.SetLastError(s.err.message);
+        return false;
+    }
+    jpeg_create_decompress(&s.cinfo);
+    DecodeBody(s, in, out);
+    jpeg_destroy_decompress(&s.cinfo);
+    return true;
 }
-bool EncodeJpeg(ByteStream&, CImageBuffer& image) {
-    image.SetLastError(msg::kUnsupportedFormat);
-    return false;
+
+bool EncodeJpeg(ByteStream& out, CImageBuffer& image) {
+    if (!image.IsValid()) return false;
+    // Palette pictures are written as one-component greyscale when every entry is
+    // grey (the 8-bit ramp with entry i = i writes its indices unchanged).
+    uint8_t levels[256] = {};
+    if (image.Bpp() <= 8 && !GreyLevels(image, levels)) {
+        image.SetLastError(msg::kJpegOnlyRgbGrey);
+        return false;
+    }
+    EncodeState s;
+    s.buffer.reset(new (std::nothrow) JOCTET[kStreamBufferBytes]);
+    if (!s.buffer) {
+        image.SetLastError(msg::kAllocMemory);
+        return false;
+    }
+    s.cinfo.err = InstallErrorManager(s.err);
+    if (setjmp(s.err.jump)) {
+        jpeg_destroy_compress(&s.cinfo);
+        image.SetLastError(s.err.message);
+        return false;
+    }
+    jpeg_create_compress(&s.cinfo);
+    EncodeBody(s, out, image, levels);
+    jpeg_destroy_compress(&s.cinfo);
+    return true;
 }
+
 }  // namespace codec

@@ -16,6 +16,7 @@ inline constexpr const char* kGifWrite = "Write Error in GIF file";
 inline constexpr const char* kGifCorrupted = "Corrupted GIF file";
 inline constexpr const char* kGifPage = "Error: page not present in GIF file";
 inline constexpr const char* kJpegOnlyRgbGrey = "JPEG can save only RGB or GreyScale images";
+inline constexpr const char* kJpegLimits = "JPEG file exceeds the reader's limits (size or scans)";
 inline constexpr const char* kTiffOpen = "Error encountered while opening TIFF file";
 inline constexpr const char* kTiffPage = "Error: page not present in TIFF file";
 inline constexpr const char* kTiffRaster = "No space for raster buffer";
