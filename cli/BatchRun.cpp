@@ -89,6 +89,8 @@ int Info(const std::string& path) {
 
 int Convert(const std::string& input, const std::string& output) {
     Context c;
+    // Nothing in a conversion can look at its step files: they stay in memory.
+    c.workspace.steps = std::make_shared<MemoryStepStorage>();
     if (Status s = OpenInput(c, input); !s) return Fail(s.message);
     if (Status s = SaveDocument(*c.doc, output); !s) return Fail(s.message.empty() ? "저장 실패" : s.message);
     return 0;

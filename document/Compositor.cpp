@@ -97,12 +97,12 @@ void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, 
             const int a = int(d >> 24);
             const int weight = c * opacity;
             uint32_t rgb;
-            if (isBottom) {
+            if (weight == kFull && (isBottom || mode == kBlendNormal)) {
+                rgb = s;  // N = 1: the layer's own colour, whether it is the bottom or blends normally
+            } else if (isBottom) {
                 rgb = 0;
                 for (int shift = 0; shift < 24; shift += 8)
                     rgb |= uint32_t(weight * int((s >> shift) & 0xFF) / kFull) << shift;
-            } else if (mode == kBlendNormal && weight == kFull) {
-                rgb = s;
             } else {
                 rgb = 0;
                 for (int shift = 0; shift < 24; shift += 8) {
@@ -148,9 +148,41 @@ void ComposeLayers(const COrinDoc& doc, const ComposeParams& p, std::vector<uint
     });
 }
 
+namespace {
+
+// A single opaque true-colour bottom layer covering the canvas composes to itself:
+// the flattened slot then keeps its pixels and alpha (fully covered) as they are.
+bool FlattensToItself(const COrinDoc& doc, int slot, int startSlot, int layerLimit) {
+    std::vector<int> chain = doc.layers.Chain(startSlot);
+    if (layerLimit > 0 && int(chain.size()) > layerLimit) chain.resize(size_t(layerLimit));
+    int visible = -1;
+    for (int s : chain) {
+        const LayerRecord& r = doc.layers[s];
+        if (r.visible != 1 || !r.inUse || r.pixels.empty()) continue;
+        if (visible >= 0) return false;
+        visible = s;
+    }
+    if (visible != slot || slot != doc.layers.bottom || doc.canvas.bpp != 24) return false;
+    const LayerRecord& r = doc.layers[slot];
+    if (r.kind == kLayerText || r.transparency != 0 || r.effectOn || r.x != 0 || r.y != 0 ||
+        r.width != doc.canvas.width || r.height != doc.canvas.height)
+        return false;
+    return std::all_of(r.alpha.begin(), r.alpha.end(), [](uint8_t a) { return a == 255; });
+}
+
+}  // namespace
+
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
     if (!IsValidSlot(slot) || doc.canvas.width <= 0 || doc.canvas.height <= 0) return false;
     const int w = doc.canvas.width, h = doc.canvas.height;
+    if (FlattensToItself(doc, slot, startSlot, layerLimit)) {
+        LayerRecord& layer = doc.layers[slot];
+        const size_t used = size_t(w) * 3;
+        for (int y = 0; y < h && size_t(layer.stride) > used; ++y)
+            std::fill_n(layer.pixels.data() + size_t(y) * size_t(layer.stride) + used, size_t(layer.stride) - used, 0);
+        std::fill(layer.aux.begin(), layer.aux.end(), 0);
+        return true;
+    }
     std::vector<uint32_t> composite;
     std::vector<uint8_t> pixels, alpha, aux;
     const int32_t stride = RowStride(w, doc.canvas.bpp);
@@ -207,7 +239,9 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
 bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return false;
     const LayerRecord& layer = doc.layers[slot];
+    // The main image is rebuilt in place (its block is reused when the size is the same).
     auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
+    if (doc.mainImage) image->TakeOver(*doc.mainImage);
     if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format)) return false;
     if (doc.mainImage) {
         // Keep resolution, quality and the rest of the picture's information.
@@ -228,10 +262,10 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
         if (row < 0 || row >= layer.height) continue;
         const uint8_t* src = layer.pixels.data() + size_t(row) * size_t(layer.stride);
         uint8_t* dst = image->Row(y);
-        for (size_t b = 0; b < rowBytes; ++b) {
-            const int64_t at = shift + int64_t(b);
-            if (at >= 0 && at < layer.stride) dst[b] = src[at];
-        }
+        // The part of the canvas row that the layer row covers.
+        const int64_t first = std::max<int64_t>(0, -shift);
+        const int64_t last = std::min<int64_t>(int64_t(rowBytes), int64_t(layer.stride) - shift);
+        if (first < last) std::memcpy(dst + first, src + shift + first, size_t(last - first));
     }
     doc.mainImage = std::move(image);
     return true;

@@ -35,27 +35,24 @@ struct Snapshot {
     const LayerRecord* record = nullptr;  // geometry; holds the buffers when `file` is empty
 };
 
-bool WriteLayerPlanes(FileStream& out, const LayerRecord& layer) {
-    return out.WriteAll(layer.pixels.data(), std::min(layer.pixels.size(), size_t(std::max(0, layer.pixelSize)))) &&
-           out.WriteAll(layer.alpha.data(), std::min(layer.alpha.size(), size_t(std::max(0, layer.planeSize)))) &&
-           out.WriteAll(layer.aux.data(), std::min(layer.aux.size(), size_t(std::max(0, layer.planeSize))));
+void AddLayerPlanes(StepStorage::Pieces& pieces, const LayerRecord& layer) {
+    pieces.emplace_back(layer.pixels.data(), std::min(layer.pixels.size(), size_t(std::max(0, layer.pixelSize))));
+    pieces.emplace_back(layer.alpha.data(), std::min(layer.alpha.size(), size_t(std::max(0, layer.planeSize))));
+    pieces.emplace_back(layer.aux.data(), std::min(layer.aux.size(), size_t(std::max(0, layer.planeSize))));
 }
 
 bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) {
-    FileStream out;
-    if (!out.Open(StepFilePath(doc, position), "wb")) return false;
-    bool ok = WriteLayerPlanes(out, layer);
+    StepStorage::Pieces pieces;
+    AddLayerPlanes(pieces, layer);
     const SelectionMask& m = doc.selection;
-    ok = ok && out.WriteAll(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
-    if (ok && layer.textLength > 0) {
-        std::vector<uint8_t> text(size_t(layer.textLength) * 2, 0);
-        for (size_t i = 0; i < layer.text.size() && i < size_t(layer.textLength); ++i) {
-            text[2 * i] = uint8_t(layer.text[i]);
-            text[2 * i + 1] = uint8_t(layer.text[i] >> 8);
-        }
-        ok = out.WriteAll(text.data(), text.size());
+    pieces.emplace_back(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
+    std::vector<uint8_t> text(size_t(std::max(0, layer.textLength)) * 2, 0);
+    for (size_t i = 0; i < layer.text.size() && 2 * i + 1 < text.size(); ++i) {
+        text[2 * i] = uint8_t(layer.text[i]);
+        text[2 * i + 1] = uint8_t(layer.text[i] >> 8);
     }
-    return out.Close() && ok;
+    pieces.emplace_back(text.data(), text.size());
+    return doc.workspace.steps->Write(StepFilePath(doc, position), pieces);
 }
 
 // Writes the head file and remembers where each layer's planes start in it.
@@ -63,39 +60,45 @@ void WriteHeadFile(COrinDoc& doc) {
     History& h = doc.history;
     h.dropped.clear();
     h.head.clear();
-    FileStream out;
-    const std::string path = HeadFilePath(doc);
-    if (!out.Open(path, "wb")) return;
     RefreshCanvasSizes(doc);
+    StepStorage::Pieces pieces;
     uint8_t header[kCanvasHeaderBytes];
     SerializeCanvasHeader(doc.canvas, header);
-    bool ok = out.WriteAll(header, sizeof header);
-    if (ok && doc.canvas.paletteCount != 0) {
-        std::vector<uint8_t> pal(size_t(doc.canvas.paletteCount) * 4, 0);
-        for (size_t i = 0; i < doc.palette.size() && i < size_t(doc.canvas.paletteCount); ++i) {
-            pal[4 * i] = doc.palette[i].blue;
-            pal[4 * i + 1] = doc.palette[i].green;
-            pal[4 * i + 2] = doc.palette[i].red;
-            pal[4 * i + 3] = doc.palette[i].reserved;
-        }
-        ok = out.WriteAll(pal.data(), pal.size());
+    pieces.emplace_back(header, sizeof header);
+    int64_t offset = int64_t(sizeof header);
+    std::vector<uint8_t> pal(size_t(std::max(0, doc.canvas.paletteCount)) * 4, 0);
+    for (size_t i = 0; i < doc.palette.size() && 4 * i + 3 < pal.size(); ++i) {
+        pal[4 * i] = doc.palette[i].blue;
+        pal[4 * i + 1] = doc.palette[i].green;
+        pal[4 * i + 2] = doc.palette[i].red;
+        pal[4 * i + 3] = doc.palette[i].reserved;
     }
-    for (int slot : doc.layers.Chain()) {
-        if (!ok) break;
-        const LayerRecord& layer = doc.layers[slot];
+    pieces.emplace_back(pal.data(), pal.size());
+    offset += int64_t(pal.size());
+    const std::vector<int> chain = doc.layers.Chain();
+    std::vector<std::string> lines(chain.size());
+    std::vector<std::array<uint8_t, kHeadRecordBytes>> records(chain.size());
+    std::map<int, History::Stored> stored;
+    for (size_t i = 0; i < chain.size(); ++i) {
+        const LayerRecord& layer = doc.layers[chain[i]];
         char line[64];
-        const int n = std::snprintf(line, sizeof line, "%d %d %d", int(kHeadRecordBytes), layer.pixelSize, layer.planeSize);
-        uint8_t record[kHeadRecordBytes];
-        SerializeLayerRecord(layer, record, sizeof record);
-        ok = out.WriteAll(line, size_t(n)) && out.WriteAll(record, sizeof record);
-        History::Stored stored;
-        stored.offset = out.Tell();
-        ok = ok && WriteLayerPlanes(out, layer);
-        stored.record = layer;
-        stored.record.FreeBuffers();
-        h.head[slot] = std::move(stored);
+        std::snprintf(line, sizeof line, "%d %d %d", int(kHeadRecordBytes), layer.pixelSize, layer.planeSize);
+        lines[i] = line;
+        SerializeLayerRecord(layer, records[i].data(), kHeadRecordBytes);
+        pieces.emplace_back(reinterpret_cast<const uint8_t*>(lines[i].data()), lines[i].size());
+        pieces.emplace_back(records[i].data(), kHeadRecordBytes);
+        offset += int64_t(lines[i].size() + kHeadRecordBytes);
+        History::Stored entry;
+        entry.offset = offset;
+        entry.record = layer;
+        entry.record.FreeBuffers();
+        entry.record.text.clear();
+        stored[chain[i]] = std::move(entry);
+        const size_t before = pieces.size();
+        AddLayerPlanes(pieces, layer);
+        for (size_t k = before; k < pieces.size(); ++k) offset += int64_t(pieces[k].second);
     }
-    if (!out.Close() || !ok) h.head.clear();
+    if (doc.workspace.steps->Write(HeadFilePath(doc), pieces)) h.head = std::move(stored);
 }
 
 }  // namespace
@@ -188,28 +191,40 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
         alpha = g.alpha;
         aux = g.aux;
     } else {
-        FileStream in;
-        if (!in.Open(s.file, "rb") || !in.Seek(s.offset, SEEK_SET)) return false;
+        std::unique_ptr<ByteStream> file = doc.workspace.steps->Read(s.file);
+        if (!file || !file->Seek(s.offset, SEEK_SET)) return false;
+        ByteStream& in = *file;
         const int64_t need = int64_t(g.pixelSize) + 2 * int64_t(g.planeSize);
         if (g.pixelSize < 0 || g.planeSize < 0 || need > in.Remaining()) return false;
+        // The layer's own buffers are reused when they already have the sizes.
+        if (layer.pixels.size() == size_t(g.pixelSize)) pixels.swap(layer.pixels);
+        if (layer.alpha.size() == size_t(g.planeSize)) alpha.swap(layer.alpha);
+        if (layer.aux.size() == size_t(g.planeSize)) aux.swap(layer.aux);
+        auto giveBack = [&] {
+            if (layer.pixels.empty()) pixels.swap(layer.pixels);
+            if (layer.alpha.empty()) alpha.swap(layer.alpha);
+            if (layer.aux.empty()) aux.swap(layer.aux);
+            return false;
+        };
         try {
             pixels.resize(size_t(g.pixelSize));
             alpha.resize(size_t(g.planeSize));
             aux.resize(size_t(g.planeSize));
         } catch (const std::bad_alloc&) {
-            return false;
+            return giveBack();
         }
+        // Sizes were checked against what remains, so a read can fail only on an I/O error.
         if (!in.ReadExact(pixels.data(), pixels.size()) || !in.ReadExact(alpha.data(), alpha.size()) ||
             !in.ReadExact(aux.data(), aux.size()))
-            return false;
+            return giveBack();
         if (s.withMaskAndText) {
             const int64_t maskBytes = int64_t(s.maskWidth) * s.maskHeight;
-            if (maskBytes < 0 || maskBytes > in.Remaining()) return false;
+            if (maskBytes < 0 || maskBytes > in.Remaining()) return giveBack();
             mask.resize(size_t(maskBytes));
-            if (!in.ReadExact(mask.data(), mask.size())) return false;
+            if (!in.ReadExact(mask.data(), mask.size())) return giveBack();
             if (g.textLength > 0) {
                 std::vector<uint8_t> raw(size_t(g.textLength) * 2);
-                if (!in.ReadExact(raw.data(), raw.size())) return false;
+                if (!in.ReadExact(raw.data(), raw.size())) return giveBack();
                 text.clear();
                 for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
             }
@@ -314,24 +329,25 @@ void ShiftHistory(COrinDoc& doc) {
     History& h = doc.history;
     HistoryEntry& oldest = h.entries[2];
     // The dropped step's layers stay available as the latest known state of each.
-    std::error_code ec;
+    StepStorage& steps = *doc.workspace.steps;
     if (oldest.used && oldest.code == kStepAllLayers) {
         for (const LayerCopy& c : oldest.after) {
-            FileStream out;
-            if (out.Open(DroppedFilePath(doc, c.slot), "wb") && WriteLayerPlanes(out, c.record) && out.Close()) {
+            StepStorage::Pieces pieces;
+            AddLayerPlanes(pieces, c.record);
+            if (steps.Write(DroppedFilePath(doc, c.slot), pieces)) {
                 History::Stored stored{c.record, 0};
                 stored.record.FreeBuffers();
                 h.dropped[c.slot] = std::move(stored);
             }
         }
-        std::filesystem::remove(StepFilePath(doc, 2), ec);
+        steps.Remove(StepFilePath(doc, 2));
     } else if (oldest.used && IsValidSlot(oldest.slot)) {
-        std::filesystem::rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot), ec);
-        if (!ec) h.dropped[oldest.slot] = History::Stored{oldest.layer, 0};
+        if (steps.Rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot)))
+            h.dropped[oldest.slot] = History::Stored{oldest.layer, 0};
     }
     for (int n = 3; n < History::kPositions; ++n) {
         h.entries[size_t(n - 1)] = std::move(h.entries[size_t(n)]);
-        std::filesystem::rename(StepFilePath(doc, n), StepFilePath(doc, n - 1), ec);
+        steps.Rename(StepFilePath(doc, n), StepFilePath(doc, n - 1));
     }
     h.entries[History::kPositions - 1] = HistoryEntry{};
     h.position = History::kPositions - 1;
@@ -537,8 +553,8 @@ void SweepStepFiles(const std::string& folder) {
 }
 
 void RemoveStepFiles(const COrinDoc& doc) {
-    std::error_code ec;
-    std::filesystem::remove(HeadFilePath(doc), ec);
-    for (int e = 0; e < History::kPositions; ++e) std::filesystem::remove(StepFilePath(doc, e), ec);
-    for (int s = 0; s < kMaxLayers; ++s) std::filesystem::remove(DroppedFilePath(doc, s), ec);
+    StepStorage& steps = *doc.workspace.steps;
+    steps.Remove(HeadFilePath(doc));
+    for (int e = 0; e < History::kPositions; ++e) steps.Remove(StepFilePath(doc, e));
+    for (int s = 0; s < kMaxLayers; ++s) steps.Remove(DroppedFilePath(doc, s));
 }

@@ -7,8 +7,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "StepStorage.h"
 
 class COrinDoc;
 
@@ -51,8 +54,10 @@ public:
 struct Workspace {
     DocumentHost* host = nullptr;
 
-    // Folder of the step files ("%dud%d.tmp", "WrIniLrList_Head_%d.tmp").
+    // Folder of the step files ("%dud%d.tmp", "WrIniLrList_Head_%d.tmp") and where
+    // their bytes go.
     std::string stepFolder = ".";
+    std::shared_ptr<StepStorage> steps = std::make_shared<DiskStepStorage>();
     // Document numbers: 100 at start, each document takes counter + 1, at most 999.
     int documentCounter = 100;
     // Number shown in "Captured Image %d" and the resource picture titles.

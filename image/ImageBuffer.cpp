@@ -78,7 +78,9 @@ void CImageBuffer::ReportProgress(int percent) {
 
 uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type) {
     if (width <= 0 || height <= 0) return nullptr;
-    m_block.reset();
+    // A block of the very same size is reused: it is refilled just as a new one.
+    std::unique_ptr<uint8_t[]> previous = std::move(m_block);
+    const uint32_t previousSize = m_blockSize;
     m_blockSize = 0;
     const int bits = bpp <= 1 ? 1 : bpp <= 4 ? 4 : bpp <= 8 ? 8 : bpp <= 24 ? 24 : 32;
     const uint32_t colours = bits == 1 ? 2 : bits == 4 ? 16 : bits == 8 ? 256 : 0;
@@ -98,7 +100,11 @@ uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type) {
     const int64_t total = 40 + int64_t(colours) * 4 + pixelBytes;
     if (total > std::numeric_limits<int32_t>::max()) return nullptr;
     m_header.biSizeImage = uint32_t(pixelBytes);
-    m_block.reset(new (std::nothrow) uint8_t[size_t(total)]);
+    if (previous && previousSize == uint32_t(total)) m_block = std::move(previous);
+    else {
+        previous.reset();
+        m_block.reset(new (std::nothrow) uint8_t[size_t(total)]);
+    }
     if (!m_block) return nullptr;
     m_blockSize = uint32_t(total);
     m_header.WriteTo(m_block.get());

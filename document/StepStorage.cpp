@@ -1,0 +1,128 @@
+#include "StepStorage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+#include "ByteStream.h"
+
+bool DiskStepStorage::Write(const std::string& path, const Pieces& pieces) {
+    FileStream out;
+    if (!out.Open(path, "wb")) return false;
+    bool ok = true;
+    for (const auto& [data, size] : pieces) ok = ok && out.WriteAll(data, size);
+    return out.Close() && ok;
+}
+
+std::unique_ptr<ByteStream> DiskStepStorage::Read(const std::string& path) {
+    auto in = std::make_unique<FileStream>();
+    if (!in->Open(path, "rb")) return nullptr;
+    return in;
+}
+
+bool DiskStepStorage::Rename(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    std::filesystem::rename(from, to, ec);
+    return !ec;
+}
+
+void DiskStepStorage::Remove(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+namespace {
+
+// Reads across the pieces of a file kept in memory.
+class ChunkStream final : public ByteStream {
+public:
+    explicit ChunkStream(std::vector<MemoryStepStorage::Chunk> chunks) : m_chunks(std::move(chunks)) {
+        for (const auto& c : m_chunks) m_size += int64_t(c->size());
+    }
+    size_t Read(void* buffer, size_t size, size_t count) override {
+        if (size == 0 || count == 0) return 0;
+        const size_t want = size * count;
+        size_t done = 0;
+        uint8_t* out = static_cast<uint8_t*>(buffer);
+        int64_t base = 0;
+        for (const auto& c : m_chunks) {
+            const int64_t end = base + int64_t(c->size());
+            if (m_pos < end && done < want) {
+                const size_t from = size_t(m_pos - base);
+                const size_t n = std::min(want - done, c->size() - from);
+                std::memcpy(out + done, c->data() + from, n);
+                done += n;
+                m_pos += int64_t(n);
+            }
+            base = end;
+        }
+        if (done < want) m_eof = true;
+        return done / size;
+    }
+    size_t Write(const void*, size_t, size_t) override { return 0; }
+    bool Seek(int64_t offset, int whence) override {
+        const int64_t base = whence == SEEK_CUR ? m_pos : whence == SEEK_END ? m_size : 0;
+        if (base + offset < 0) return false;
+        m_pos = base + offset;
+        m_eof = false;
+        return true;
+    }
+    int64_t Tell() override { return m_pos; }
+    int64_t Size() override { return m_size; }
+    bool Flush() override { return true; }
+    bool Eof() override { return m_eof; }
+    bool Error() override { return false; }
+    bool PutByte(uint8_t) override { return false; }
+    int GetByte() override {
+        uint8_t b = 0;
+        return Read(&b, 1, 1) == 1 ? b : -1;
+    }
+
+private:
+    std::vector<MemoryStepStorage::Chunk> m_chunks;
+    int64_t m_size = 0;
+    int64_t m_pos = 0;
+    bool m_eof = false;
+};
+
+}  // namespace
+
+MemoryStepStorage::Chunk MemoryStepStorage::Store(const uint8_t* data, size_t size) {
+    // Large pieces equal to a stored one are shared (a layer written at two positions).
+    if (size >= 4096)
+        for (const auto& [path, chunks] : m_files)
+            for (const Chunk& c : chunks)
+                if (c->size() == size && std::memcmp(c->data(), data, size) == 0) return c;
+    return std::make_shared<const std::vector<uint8_t>>(data, data + size);
+}
+
+bool MemoryStepStorage::Write(const std::string& path, const Pieces& pieces) {
+    std::vector<Chunk> chunks;
+    try {
+        for (const auto& [data, size] : pieces)
+            if (size) chunks.push_back(Store(data, size));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    m_files[path] = std::move(chunks);
+    return true;
+}
+
+std::unique_ptr<ByteStream> MemoryStepStorage::Read(const std::string& path) {
+    auto it = m_files.find(path);
+    if (it == m_files.end()) return nullptr;
+    return std::make_unique<ChunkStream>(it->second);
+}
+
+bool MemoryStepStorage::Rename(const std::string& from, const std::string& to) {
+    auto it = m_files.find(from);
+    if (it == m_files.end()) return false;
+    auto chunks = std::move(it->second);
+    m_files.erase(it);
+    m_files[to] = std::move(chunks);
+    return true;
+}
+
+void MemoryStepStorage::Remove(const std::string& path) { m_files.erase(path); }
