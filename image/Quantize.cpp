@@ -1,6 +1,7 @@
 #include "Quantize.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -60,8 +61,8 @@ void ForEachTrueColourPixel(const CImageBuffer& image, F f) {
 
 bool IsTrueColour(const CImageBuffer& image) { return image.IsValid() && (image.Bpp() == 24 || image.Bpp() == 32); }
 
-// The distinct colours (blue in the low byte) of the picture in ascending order, or an empty
-// list as soon as there are more than `limit`.
+// The distinct colours (blue in the low byte) of the picture in ascending order, or
+// an empty list as soon as there are more than `limit`.
 std::vector<uint32_t> DistinctColours(const CImageBuffer& image, int limit) {
     std::vector<uint32_t> found;
     std::unique_ptr<uint8_t[]> seen(new (std::nothrow) uint8_t[(1u << 24) / 8]());
@@ -288,64 +289,64 @@ PaletteMapper::PaletteMapper(const CImageBuffer& paletted)
     : PaletteMapper(paletted.Palette(), paletted.Palette() ? paletted.PaletteCount() : 0) {}
 
 PaletteMapper::PaletteMapper(const RgbQuad* entries, int count) {
-    m_count = entries ? std::clamp(count, 0, 256) : 0;
-    for (int i = 0; i < m_count; ++i) m_byGreen.push_back({entries[i].blue, entries[i].green, entries[i].red, i});
-    std::stable_sort(m_byGreen.begin(), m_byGreen.end(),
-                     [](const Entry& a, const Entry& b) { return a.green < b.green; });
-    m_known.reset(new (std::nothrow) uint8_t[(1u << 24) / 8]());
-    m_table.reset(new (std::nothrow) uint8_t[1u << 24]);
-    if (!m_table) m_known.reset();
+    for (int i = 0; entries && i < std::min(count, 256); ++i)
+        m_entries.push_back({entries[i].blue, entries[i].green, entries[i].red, uint8_t(i)});
+    m_built.assign(size_t(1) << 15, 0);
+    m_table.reset(new (std::nothrow) uint8_t[size_t(1) << 24]);
 }
 
-int PaletteMapper::Map(uint32_t colour) {
-    colour &= 0xFFFFFF;
-    if (m_count == 0) return 0;
-    const int b = colour & 0xFF, g = (colour >> 8) & 0xFF, r = (colour >> 16) & 0xFF;
-    if (!m_known) return Search(b, g, r);
-    uint8_t& bits = m_known[colour >> 3];
-    const uint8_t mask = uint8_t(1u << (colour & 7));
-    if (!(bits & mask)) {
-        m_table[colour] = uint8_t(Search(b, g, r));
-        bits |= mask;
-    }
-    return m_table[colour];
-}
-
-// The least squared distance, the lowest index among equals: that is what the linear
-// scan with its strict comparison and early exit on 0 returns (every distance is at
-// most 3 x 255^2 = 195075, below the scan's starting bound 200000). Entries are
-// visited outward from the colour's green value and a side stops once its green
-// difference alone exceeds the best distance; equal distances stay candidates so the
-// lowest index can still win.
-int PaletteMapper::Search(int blue, int green, int red) const {
-    const int n = int(m_byGreen.size());
-    int hi = int(std::lower_bound(m_byGreen.begin(), m_byGreen.end(), green,
-                                  [](const Entry& e, int g) { return e.green < g; }) -
-                 m_byGreen.begin());
-    int lo = hi - 1;
+// The least squared distance, the lowest index among equals (`list` in index order):
+// that is what the linear scan with its strict comparison and early exit on 0
+// returns, since every distance is at most 3 x 255^2 = 195075, below the scan's
+// starting bound 200000.
+uint8_t PaletteMapper::Nearest(const std::vector<RgbQuad>& list, int blue, int green, int red) {
     int best = std::numeric_limits<int>::max();
-    int bestIndex = 0;
-    auto consider = [&](const Entry& e) {
+    uint8_t bestIndex = 0;
+    for (const RgbQuad& e : list) {
         const int db = e.blue - blue, dg = e.green - green, dr = e.red - red;
         const int d = db * db + dg * dg + dr * dr;
-        if (d < best || (d == best && e.index < bestIndex)) {
+        if (d < best) {
             best = d;
-            bestIndex = e.index;
-        }
-    };
-    while (lo >= 0 || hi < n) {
-        if (hi < n) {
-            const int dg = m_byGreen[size_t(hi)].green - green;
-            if (dg * dg > best) hi = n;
-            else consider(m_byGreen[size_t(hi++)]);
-        }
-        if (lo >= 0) {
-            const int dg = green - m_byGreen[size_t(lo)].green;
-            if (dg * dg > best) lo = -1;
-            else consider(m_byGreen[size_t(lo--)]);
+            bestIndex = e.reserved;
         }
     }
     return bestIndex;
+}
+
+// Maps the 512 colours of a cell. Only some entries can be nearest to a colour c of
+// the cell: with q the entry whose farthest cell corner is nearest, the nearest
+// entry p of c has d(c, p) <= d(c, q) <= that corner distance, and d(c, p) is at
+// least p's distance to the cell. Every entry whose distance to the cell does not
+// exceed the bound is kept, equal-distance entries included, in index order, so the
+// search of the short list gives the same entry as the search of all of them.
+int PaletteMapper::Fill(uint32_t cell, uint32_t colour) {
+    if (m_entries.empty()) return 0;
+    if (!m_table) return Nearest(m_entries, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    const int lo[3] = {int(cell & 0x1F) << 3, int(cell >> 5 & 0x1F) << 3, int(cell >> 10) << 3};
+    std::vector<int> nearest(m_entries.size());
+    int bound = std::numeric_limits<int>::max();
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        const int v[3] = {m_entries[i].blue, m_entries[i].green, m_entries[i].red};
+        int near = 0, far = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int below = v[k] - lo[k], above = v[k] - (lo[k] + 7);
+            const int inside = below < 0 ? -below : above > 0 ? above : 0;
+            const int outside = std::max(std::abs(below), std::abs(above));
+            near += inside * inside;
+            far += outside * outside;
+        }
+        nearest[i] = near;
+        bound = std::min(bound, far);
+    }
+    std::vector<RgbQuad> candidates;
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        if (nearest[i] <= bound) candidates.push_back(m_entries[i]);
+    uint8_t* out = m_table.get() + (size_t(cell) << 9);
+    for (int r = lo[2]; r < lo[2] + 8; ++r)
+        for (int g = lo[1]; g < lo[1] + 8; ++g)
+            for (int b = lo[0]; b < lo[0] + 8; ++b) *out++ = Nearest(candidates, b, g, r);
+    m_built[cell] = 1;
+    return Map(colour);
 }
 
 bool ReduceTo8Bit(CImageBuffer& image) {

@@ -1,7 +1,8 @@
 // Colour depth changes between palette and true-colour pictures: the optimal 8-bit
 // palette of a true-colour picture (Wu's variance-minimising quantiser), the exact
-// nearest-entry mapping of CImageBuffer::NearestPaletteIndex made fast by a per-colour
-// cache, and the row helpers that unpack 1-, 4- and 8-bit rows to one index per byte.
+// nearest-entry mapping of CImageBuffer::NearestPaletteIndex made fast by a table
+// filled cell by cell, and the row helpers that unpack 1-, 4- and 8-bit rows to one
+// index per byte and back.
 #pragma once
 
 #include <cstdint>
@@ -22,26 +23,30 @@ std::vector<RgbQuad> OptimalPalette(const CImageBuffer& trueColour, int colours 
 
 // Maps colours (blue in the low byte) to palette indices with exactly the result of
 // CImageBuffer::NearestPaletteIndex over the same entries: least sum of squared
-// differences, the first of equal entries. Each distinct colour is searched once and
-// then served from a 2^24-entry table (about 18 MB, touched only where used).
+// differences, the first of equal entries. The colour cube is cut into 8 x 8 x 8
+// cells; when a colour of a cell is first asked for, the short list of entries that
+// can be nearest to any colour of the cell is found and all 512 colours of the cell
+// are mapped at once into a 2^24-entry table (16 MB, touched only where used).
 class PaletteMapper {
 public:
     explicit PaletteMapper(const CImageBuffer& paletted);
     PaletteMapper(const RgbQuad* entries, int count);
 
-    int Map(uint32_t colour);
+    int Map(uint32_t colour) {
+        colour &= 0xFFFFFF;
+        const uint32_t cell = (colour >> 3 & 0x1F) | (colour >> 6 & 0x3E0) | (colour >> 9 & 0x7C00);
+        if (!m_built[cell]) return Fill(cell, colour);
+        return m_table[cell << 9 | (colour & 7) | (colour >> 5 & 0x38) | (colour >> 10 & 0x1C0)];
+    }
     int MapBgr(const uint8_t* pixel) { return Map(pixel[0] | (pixel[1] << 8) | (uint32_t(pixel[2]) << 16)); }
 
 private:
-    int Search(int blue, int green, int red) const;
+    int Fill(uint32_t cell, uint32_t colour);
+    static uint8_t Nearest(const std::vector<RgbQuad>& list, int blue, int green, int red);
 
-    struct Entry {
-        int blue, green, red, index;
-    };
-    std::vector<Entry> m_byGreen;  // entries sorted by green, then by index
-    int m_count = 0;
-    std::unique_ptr<uint8_t[]> m_known;  // one bit per colour: the table holds its index
-    std::unique_ptr<uint8_t[]> m_table;  // index per colour, valid where m_known is set
+    std::vector<RgbQuad> m_entries;        // at most 256, each with its index in the fourth byte
+    std::vector<uint8_t> m_built;          // per cell: its 512 table entries are set
+    std::unique_ptr<uint8_t[]> m_table;    // cell-major: cell << 9 | colour within the cell
 };
 
 // A 24- or 32-bit picture becomes an 8-bit picture with its optimal palette (256
