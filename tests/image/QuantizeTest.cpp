@@ -228,14 +228,14 @@ TEST(IndexRows, PackAndUnpackAtOddWidthsKeepingThePadding) {
             SCOPED_TRACE(testing::Message() << bits << " bits, width " << width);
             std::vector<uint8_t> indices(static_cast<size_t>(width));
             for (int x = 0; x < width; ++x) indices[size_t(x)] = uint8_t((x * 5 + 3) & ((1 << bits) - 1));
-            std::vector<uint8_t> row(8, 0xA5);
+            std::vector<uint8_t> row(24, 0xA5);
             PackIndexRow(indices.data(), width, bits, row.data());
             std::vector<uint8_t> back(static_cast<size_t>(width));
             UnpackIndexRow(row.data(), width, bits, back.data());
             EXPECT_EQ(back, indices);
             // Bits past the last pixel are as they were.
             const int usedBits = width * bits;
-            for (int bit = usedBits; bit < 64; ++bit)
+            for (int bit = usedBits; bit < 24 * 8; ++bit)
                 EXPECT_EQ((row[size_t(bit / 8)] >> (7 - bit % 8)) & 1, (0xA5 >> (7 - bit % 8)) & 1) << bit;
             // The same layout as the image object's own pixel access.
             CImageBuffer image(width, 1, bits, kFormatBmp);
