@@ -23,6 +23,7 @@ Context::Context() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tessaro-cli-XXXXXX").string();
     if (mkdtemp(pattern.data())) stepFolder = pattern;
     workspace.host = &host;
+    workspace.durableSaves = false;
     workspace.stepFolder = stepFolder.empty() ? std::filesystem::temp_directory_path().string() : stepFolder;
     RegisterDocumentCommands(commands);
     RegisterToolCommands(commands);

@@ -242,7 +242,10 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
     // The main image is rebuilt in place (its block is reused when the size is the same).
     auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
     if (doc.mainImage) image->TakeOver(*doc.mainImage);
-    if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format)) return false;
+    // Rows that the layer covers completely need no filling first.
+    const bool covers = layer.x <= 0 && layer.y >= 0 && layer.y + doc.canvas.height <= layer.height &&
+                        layer.width + layer.x >= doc.canvas.width && layer.kind != kLayerText;
+    if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format, !covers)) return false;
     if (doc.mainImage) {
         // Keep resolution, quality and the rest of the picture's information.
         ImageInfo info = doc.mainImage->Info();

@@ -90,9 +90,7 @@ void WriteHeadFile(COrinDoc& doc) {
         offset += int64_t(lines[i].size() + kHeadRecordBytes);
         History::Stored entry;
         entry.offset = offset;
-        entry.record = layer;
-        entry.record.FreeBuffers();
-        entry.record.text.clear();
+        entry.record = LayerRecord(static_cast<const LayerFields&>(layer));
         stored[chain[i]] = std::move(entry);
         const size_t before = pieces.size();
         AddLayerPlanes(pieces, layer);
@@ -292,9 +290,7 @@ std::vector<LayerCopy> CopyAllLayers(const COrinDoc& doc) {
 
 void FillEntry(COrinDoc& doc, HistoryEntry& e, int slot) {
     const LayerRecord& layer = doc.layers[slot];
-    e.layer = layer;
-    e.layer.FreeBuffers();
-    e.layer.text.clear();
+    e.layer = LayerRecord(static_cast<const LayerFields&>(layer));
     e.canvas = doc.canvas;
     e.palette = doc.palette;
     if (doc.mainImage) {
@@ -334,11 +330,8 @@ void ShiftHistory(COrinDoc& doc) {
         for (const LayerCopy& c : oldest.after) {
             StepStorage::Pieces pieces;
             AddLayerPlanes(pieces, c.record);
-            if (steps.Write(DroppedFilePath(doc, c.slot), pieces)) {
-                History::Stored stored{c.record, 0};
-                stored.record.FreeBuffers();
-                h.dropped[c.slot] = std::move(stored);
-            }
+            if (steps.Write(DroppedFilePath(doc, c.slot), pieces))
+                h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0};
         }
         steps.Remove(StepFilePath(doc, 2));
     } else if (oldest.used && IsValidSlot(oldest.slot)) {

@@ -44,7 +44,8 @@ struct TextStyle {
     int16_t tail = 0;
 };
 
-struct LayerRecord {
+// The record's fields without the layer's buffers: cheap to copy.
+struct LayerFields {
     int32_t inUse = 0;
     int32_t pictureFlag = 0;
     std::u16string name;         // at most 99 characters are stored
@@ -69,6 +70,11 @@ struct LayerRecord {
     int32_t textLength = 0;
     TextStyle style;
     std::array<uint8_t, 400> unlisted{};  // padding and bytes 338..387, kept as read
+};
+
+struct LayerRecord : LayerFields {
+    LayerRecord() = default;
+    explicit LayerRecord(const LayerFields& fields) : LayerFields(fields) {}
 
     std::vector<uint8_t> pixels;  // pixelSize bytes, rows bottom-up at the canvas depth
     std::vector<uint8_t> alpha;   // planeSize bytes, 255 covered .. 0 empty

@@ -42,7 +42,11 @@ bool CreateLayerInSlot(COrinDoc& doc, const LayerSlotParams& p) {
     // Allocate first, so that a failure leaves everything as it was.
     std::vector<uint8_t> pixels, alpha, aux;
     try {
-        pixels.assign(size_t(pixelBytes), 0xFF);
+        if (p.sourceRows && p.sourceStride == stride) {
+            pixels.assign(p.sourceRows, p.sourceRows + size_t(pixelBytes));
+        } else {
+            pixels.assign(size_t(pixelBytes), 0xFF);
+        }
         alpha.assign(size_t(plane), p.alphaFill);
         aux.assign(size_t(plane), 0);
     } catch (const std::bad_alloc&) {
@@ -226,17 +230,15 @@ Status OpenPictureInDocument(COrinDoc& doc) {
     p.pictureFlag = 1;
     p.kind = kLayerRaster;
     p.centre = true;
+    // The layer has the picture's size, so its rows are the picture's rows and every
+    // alpha byte lies under the picture (255).
+    p.sourceRows = image.PixelArea();
+    p.sourceStride = int(image.Stride());
+    p.alphaFill = 255;
     if (!CreateLayerInSlot(doc, p)) {
         layer.inUse = 0;
         return Status::Fail(msg::kCannotOpen);
     }
-    // Picture rows into the layer: each canvas row's stride bytes at the layer's offset.
-    const size_t rowBytes = image.Stride();
-    const size_t shift = size_t(std::max(0, layer.x)) * size_t(image.Bpp()) / 8;
-    for (int y = 0; y < image.Height(); ++y)
-        std::memcpy(layer.pixels.data() + size_t(y) * size_t(layer.stride) + shift, image.Row(y),
-                    std::min(rowBytes, size_t(layer.stride) - shift));
-    std::fill(layer.alpha.begin(), layer.alpha.end(), 255);
 
     doc.layers.bottom = doc.layers.current = 0;
     layer.kind = kLayerBackdrop;

@@ -27,6 +27,10 @@ struct LayerSlotParams {
     int kind = kLayerRaster;
     int link = -1;
     bool centre = false;
+    // Rows to copy into the new pixel buffer (bottom-up, `sourceStride` bytes apart),
+    // instead of filling it with 255; only when the layer is the source's size.
+    const uint8_t* sourceRows = nullptr;
+    int sourceStride = 0;
 };
 
 // Initialises one slot: canvas values, geometry (never smaller than the canvas),

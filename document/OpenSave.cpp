@@ -59,7 +59,7 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
         if (code == kFormatGif && image.Bpp() > 8) ready = ReduceTo8Bit(image);
         SafeFile file;
         if (ready && file.Open(path)) {
-            if (image.Encode(file.Stream(), code) && file.Commit()) result = Status::Ok();
+            if (image.Encode(file.Stream(), code) && file.Commit(doc.workspace.durableSaves)) result = Status::Ok();
             else if (!image.LastError().empty()) result = Status::Fail(image.LastError());
         }
     }

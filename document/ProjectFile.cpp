@@ -130,7 +130,7 @@ Status WriteProjectFile(COrinDoc& doc, const std::string& path) {
     SafeFile file;
     if (!file.Open(path)) return Status::Fail(msg::kSaveFailed);
     if (Status s = WriteProject(doc, file.Stream()); !s) return s;
-    return file.Commit() ? Status::Ok() : Status::Fail(msg::kSaveFailed);
+    return file.Commit(doc.workspace.durableSaves) ? Status::Ok() : Status::Fail(msg::kSaveFailed);
 }
 
 Status ReadProject(COrinDoc& doc, ByteStream& in) {

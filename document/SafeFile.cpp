@@ -31,14 +31,14 @@ bool SafeFile::Open(const std::string& target) {
     return true;
 }
 
-bool SafeFile::Commit() {
+bool SafeFile::Commit(bool durable) {
     if (m_temp.empty() || m_done) return false;
     // Keep the permissions of a file being replaced; a new file gets the usual ones.
     struct stat st {};
     const bool replacing = stat(m_target.c_str(), &st) == 0;
     bool ok = !m_stream.Error() && m_stream.Flush();
     // The bytes reach the disk before they replace an existing file.
-    if (ok && replacing) ok = fsync(fileno(m_stream.Handle())) == 0;
+    if (ok && replacing && durable) ok = fsync(fileno(m_stream.Handle())) == 0;
     ok = m_stream.Close() && ok;
     if (ok) {
         mode_t mode = 0666;

@@ -16,8 +16,9 @@ public:
 
     bool Open(const std::string& target);
     FileStream& Stream() { return m_stream; }
-    // Flushes, closes and renames over the target; false (target untouched) on any failure.
-    bool Commit();
+    // Flushes, closes and renames over the target; false (target untouched) on any
+    // failure. `durable`: a replaced file's new bytes are synced to the disk first.
+    bool Commit(bool durable = true);
 
 private:
     std::string m_target;

@@ -58,6 +58,9 @@ struct Workspace {
     // their bytes go.
     std::string stepFolder = ".";
     std::shared_ptr<StepStorage> steps = std::make_shared<DiskStepStorage>();
+    // A saved file that replaces an existing one reaches the disk before the rename
+    // (the editor); a batch run leaves that to the system, as other converters do.
+    bool durableSaves = true;
     // Document numbers: 100 at start, each document takes counter + 1, at most 999.
     int documentCounter = 100;
     // Number shown in "Captured Image %d" and the resource picture titles.

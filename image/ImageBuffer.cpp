@@ -76,7 +76,7 @@ void CImageBuffer::ReportProgress(int percent) {
     if (progress) progress(percent);
 }
 
-uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type) {
+uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type, bool fillRows) {
     if (width <= 0 || height <= 0) return nullptr;
     // A block of the very same size is reused: it is refilled just as a new one.
     std::unique_ptr<uint8_t[]> previous = std::move(m_block);
@@ -109,7 +109,13 @@ uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type) {
     m_blockSize = uint32_t(total);
     m_header.WriteTo(m_block.get());
     std::memset(m_block.get() + 40, 0, colours * 4);
-    std::memset(m_block.get() + 40 + colours * 4, 0xFF, size_t(pixelBytes));
+    uint8_t* rows = m_block.get() + 40 + colours * 4;
+    const size_t used = (size_t(width) * size_t(bits) + 7) / 8;
+    if (fillRows || used == size_t(stride)) {
+        if (fillRows) std::memset(rows, 0xFF, size_t(pixelBytes));
+    } else {
+        for (int y = 0; y < height; ++y) std::memset(rows + size_t(y) * size_t(stride) + used, 0xFF, size_t(stride) - used);
+    }
     scratch.valid = false;
     return m_block.get();
 }

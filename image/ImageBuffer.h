@@ -110,7 +110,9 @@ public:
 
     // Storage. Allocate returns the block start, or nullptr (0 width/height, a size
     // that overflows signed 32 bits, or no memory). New rows are 0xFF, new palette 0.
-    uint8_t* Allocate(int width, int height, int bpp, int type);
+    // A decoder that writes every pixel of every row may pass fillRows = false: only
+    // the rows' padding bytes are filled then.
+    uint8_t* Allocate(int width, int height, int bpp, int type, bool fillRows = true);
     void ReleaseBuffers();
     bool IsValid() const { return m_block != nullptr; }
     uint8_t* Block() { return m_block.get(); }

@@ -246,7 +246,8 @@ void DecodeBody(DecodeState& s, ByteStream& in, CImageBuffer& out) {
     jpeg_start_decompress(&cinfo);
 
     const int width = int(cinfo.output_width), height = int(cinfo.output_height);
-    if (!out.Allocate(width, height, cmyk ? 24 : 8 * cinfo.output_components, kFormatJpeg))
+    // The library delivers every line (filling in after a premature end of data).
+    if (!out.Allocate(width, height, cmyk ? 24 : 8 * cinfo.output_components, kFormatJpeg, false))
         FailWith(reinterpret_cast<j_common_ptr>(&cinfo), msg::kAllocMemory);
     if (cinfo.output_components == 1) out.MakeGreyPalette();
     ReadDensity(cinfo, out);
