@@ -23,70 +23,75 @@ void SetShadowColour(LayerRecord& layer, uint32_t colour) {
 namespace {
 
 constexpr int kFull = 255 * 255;  // weight denominator: coverage x opacity
+constexpr int kBottom = 100;       // the bottom slot: N s, no blending
 
-inline int BlendChannel(int mode, int d, int s, int weight) {
-    switch (mode) {
-    case kBlendMultiply: return (d * s) >> 8;
-    case kBlendScreen: return 255 - (((255 - d) * (255 - s)) >> 8);
-    case kBlendDarken: return std::min(d, s);
-    case kBlendLighten: return std::max(d, s);
-    case kBlendDifference: return std::abs(d - s);
-    case kBlendNegation: return 255 - std::abs(255 - d - s);
-    case kBlendExclusion: return d + s - (d * s) / 128;
-    case kBlendHardLight: return s >= 128 ? 255 - (((255 - d) * (255 - s)) >> 7) : (d * s) >> 7;
-    default: return (weight * s + (kFull - weight) * d) / kFull;  // normal: N s + (1 - N) d, exactly
-    }
+// One channel of a blend mode (d below, s the layer's colour, weight = N x 65025).
+template <int Mode>
+inline int BlendChannel(int d, int s, int weight) {
+    if constexpr (Mode == kBottom) return weight * s / kFull;
+    else if constexpr (Mode == kBlendMultiply) return (d * s) >> 8;
+    else if constexpr (Mode == kBlendScreen) return 255 - (((255 - d) * (255 - s)) >> 8);
+    else if constexpr (Mode == kBlendDarken) return std::min(d, s);
+    else if constexpr (Mode == kBlendLighten) return std::max(d, s);
+    else if constexpr (Mode == kBlendDifference) return std::abs(d - s);
+    else if constexpr (Mode == kBlendNegation) return 255 - std::abs(255 - d - s);
+    else if constexpr (Mode == kBlendExclusion) return d + s - (d * s) / 128;
+    else if constexpr (Mode == kBlendHardLight) return s >= 128 ? 255 - (((255 - d) * (255 - s)) >> 7) : (d * s) >> 7;
+    else return (weight * s + (kFull - weight) * d) / kFull;  // normal: N s + (1 - N) d, exactly
 }
 
-// Reads a layer pixel's colour as blue | green << 8 | red << 16.
-struct LayerSampler {
-    const LayerRecord& layer;
-    const std::vector<RgbQuad>& palette;
-    int bits;
-    bool vector;
-    bool paletted;
+enum SourceKind { kSourceTrueColour, kSourcePalette, kSourceVector };
 
-    uint32_t Colour(int col, int row) const {
-        if (vector) return layer.colour & 0xFFFFFF;
-        const uint8_t* line = layer.pixels.data() + size_t(row) * size_t(layer.stride);
-        if (!paletted) {
-            const uint8_t* p = line + size_t(col) * size_t(bits / 8);
-            return p[0] | (p[1] << 8) | (p[2] << 16);
-        }
+// Reads a layer pixel's colour as blue | green << 8 | red << 16.
+template <int Source>
+inline uint32_t SampleColour(const LayerRecord& layer, const std::vector<RgbQuad>& palette, int bits, int col,
+                             const uint8_t* line) {
+    if constexpr (Source == kSourceVector) {
+        return layer.colour & 0xFFFFFF;
+    } else if constexpr (Source == kSourceTrueColour) {
+        const uint8_t* p = line + size_t(col) * size_t(bits / 8);
+        return p[0] | (p[1] << 8) | (p[2] << 16);
+    } else {
         int index = 0;
         if (bits == 8) index = line[col];
         else if (bits == 4) index = (col & 1) ? line[col >> 1] & 0x0F : line[col >> 1] >> 4;
         else if (bits == 1) index = (line[col >> 3] >> (7 - (col & 7))) & 1;
         return size_t(index) < palette.size() ? palette[size_t(index)].Value() & 0xFFFFFF : 0;
     }
+}
+
+struct LayerPass {
+    const COrinDoc& doc;
+    const LayerRecord& layer;
+    int opacity;
+    const std::vector<int>& colMap;
+    const std::vector<int>& rowMap;
+    int width;
+    uint32_t* out;
 };
 
-// Draws one layer over `out` (the region's rows and columns already mapped to canvas
-// columns and bottom-up canvas rows).
-void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, bool withOpacity,
-                  const std::vector<int>& colMap, const std::vector<int>& rowMap, int width, int firstRow,
-                  int lastRow, uint32_t* out) {
-    const LayerSampler sampler{layer, doc.palette, LayerBits(doc, layer), layer.kind == kLayerText,
-                               layer.kind != kLayerText && doc.HasPalette() && doc.canvas.bpp <= 8};
-    const int opacity = withOpacity ? 255 - layer.transparency : 255;
-    const int mode = layer.blend <= 9 ? layer.blend : kBlendNormal;
-    const bool shadow = layer.effectOn && !layer.aux.empty();
+// Draws one layer over `out` for output rows [firstRow, lastRow).
+template <int Mode, int Source>
+void ComposeRows(const LayerPass& pass, int firstRow, int lastRow) {
+    const LayerRecord& layer = pass.layer;
+    const int bits = Source == kSourceVector ? 8 : pass.doc.canvas.bpp;
+    const bool shadow = layer.effectOn && layer.aux.size() == layer.alpha.size();
     const uint32_t shadowColour = ShadowColour(layer);
     const int lw = layer.width, lh = layer.height;
-    if (layer.alpha.size() < size_t(lw) * size_t(lh)) return;
     for (int oy = firstRow; oy < lastRow; ++oy) {
-        const int row = rowMap[size_t(oy)] + layer.y;
+        const int row = pass.rowMap[size_t(oy)] + layer.y;
         if (row < 0 || row >= lh) continue;
         const uint8_t* coverage = layer.alpha.data() + size_t(row) * size_t(lw);
         const uint8_t* shade = shadow ? layer.aux.data() + size_t(row) * size_t(lw) : nullptr;
-        uint32_t* dst = out + size_t(oy) * size_t(width);
-        for (int ox = 0; ox < width; ++ox) {
-            const int col = colMap[size_t(ox)] - layer.x;
-            if (col < 0 || col >= lw) continue;
+        const uint8_t* line = layer.pixels.data() + size_t(row) * size_t(layer.stride);
+        uint32_t* dst = pass.out + size_t(oy) * size_t(pass.width);
+        for (int ox = 0; ox < pass.width; ++ox) {
+            const int col = pass.colMap[size_t(ox)] - layer.x;
+            if (unsigned(col) >= unsigned(lw)) continue;
             int c = coverage[col];
             uint32_t s;
             if (c > 0) {
-                s = sampler.Colour(col, row);
+                s = SampleColour<Source>(layer, pass.doc.palette, bits, col, line);
             } else if (shade && shade[col] > 0) {
                 c = shade[col];
                 s = shadowColour;
@@ -95,24 +100,52 @@ void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, 
             }
             const uint32_t d = dst[ox];
             const int a = int(d >> 24);
-            const int weight = c * opacity;
+            const int weight = c * pass.opacity;
             uint32_t rgb;
-            if (weight == kFull && (isBottom || mode == kBlendNormal)) {
-                rgb = s;  // N = 1: the layer's own colour, whether it is the bottom or blends normally
-            } else if (isBottom) {
-                rgb = 0;
-                for (int shift = 0; shift < 24; shift += 8)
-                    rgb |= uint32_t(weight * int((s >> shift) & 0xFF) / kFull) << shift;
+            if ((Mode == kBottom || Mode == kBlendNormal) && weight == kFull) {
+                rgb = s;  // N = 1: the layer's own colour
             } else {
-                rgb = 0;
-                for (int shift = 0; shift < 24; shift += 8) {
-                    const int v = BlendChannel(mode, int((d >> shift) & 0xFF), int((s >> shift) & 0xFF), weight);
-                    rgb |= uint32_t(v & 0xFF) << shift;
-                }
+                rgb = uint32_t(BlendChannel<Mode>(int(d & 0xFF), int(s & 0xFF), weight) & 0xFF) |
+                      uint32_t(BlendChannel<Mode>(int((d >> 8) & 0xFF), int((s >> 8) & 0xFF), weight) & 0xFF) << 8 |
+                      uint32_t(BlendChannel<Mode>(int((d >> 16) & 0xFF), int((s >> 16) & 0xFF), weight) & 0xFF) << 16;
             }
             const int alpha = a != 0 ? std::min(255, a * (c + 1)) : c;
             dst[ox] = rgb | (uint32_t(alpha) << 24);
         }
+    }
+}
+
+template <int Mode>
+void ComposeRowsFor(const LayerPass& pass, int source, int firstRow, int lastRow) {
+    switch (source) {
+    case kSourceVector: ComposeRows<Mode, kSourceVector>(pass, firstRow, lastRow); break;
+    case kSourcePalette: ComposeRows<Mode, kSourcePalette>(pass, firstRow, lastRow); break;
+    default: ComposeRows<Mode, kSourceTrueColour>(pass, firstRow, lastRow); break;
+    }
+}
+
+// Draws one layer (the region's rows and columns already mapped to canvas columns and
+// bottom-up canvas rows) with its blend mode, or as the bottom slot.
+void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, bool withOpacity,
+                  const std::vector<int>& colMap, const std::vector<int>& rowMap, int width, int firstRow,
+                  int lastRow, uint32_t* out) {
+    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height)) return;
+    const LayerPass pass{doc, layer, withOpacity ? 255 - layer.transparency : 255, colMap, rowMap, width, out};
+    const int source = layer.kind == kLayerText                          ? kSourceVector
+                       : doc.HasPalette() && doc.canvas.bpp <= 8 ? kSourcePalette
+                                                                 : kSourceTrueColour;
+    const int mode = isBottom ? kBottom : layer.blend <= 9 ? layer.blend : kBlendNormal;
+    switch (mode) {
+    case kBottom: ComposeRowsFor<kBottom>(pass, source, firstRow, lastRow); break;
+    case kBlendMultiply: ComposeRowsFor<kBlendMultiply>(pass, source, firstRow, lastRow); break;
+    case kBlendScreen: ComposeRowsFor<kBlendScreen>(pass, source, firstRow, lastRow); break;
+    case kBlendDarken: ComposeRowsFor<kBlendDarken>(pass, source, firstRow, lastRow); break;
+    case kBlendLighten: ComposeRowsFor<kBlendLighten>(pass, source, firstRow, lastRow); break;
+    case kBlendDifference: ComposeRowsFor<kBlendDifference>(pass, source, firstRow, lastRow); break;
+    case kBlendNegation: ComposeRowsFor<kBlendNegation>(pass, source, firstRow, lastRow); break;
+    case kBlendExclusion: ComposeRowsFor<kBlendExclusion>(pass, source, firstRow, lastRow); break;
+    case kBlendHardLight: ComposeRowsFor<kBlendHardLight>(pass, source, firstRow, lastRow); break;
+    default: ComposeRowsFor<kBlendNormal>(pass, source, firstRow, lastRow); break;
     }
 }
 

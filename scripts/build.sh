@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Configures and builds Tessaro into ./build (Release). Extra arguments go to CMake.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+cmake --build build -j "$(nproc)"
