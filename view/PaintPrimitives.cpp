@@ -35,10 +35,6 @@ void WriteIndex(LayerRecord& layer, int bits, int x, int y, int index) {
 
 }  // namespace
 
-int ColourDistance(uint32_t a, uint32_t b) {
-    return std::abs(Red(a) - Red(b)) + std::abs(Green(a) - Green(b)) + std::abs(Blue(a) - Blue(b));
-}
-
 uint32_t PaletteOrTextColourAt(const COrinDoc& doc, const LayerRecord& layer, int x, int y) {
     if (layer.kind == kLayerText)  // the layer colour is kept blue first
         return Rgb((layer.colour >> 16) & 0xFF, (layer.colour >> 8) & 0xFF, layer.colour & 0xFF);
@@ -137,6 +133,15 @@ void PutPixel(COrinDoc& doc, int x, int y, uint32_t colour, int n, bool test, in
         return;
     }
     const int bits = LayerBits(doc, *layer);
+    if (n == 1 && bits >= 24) {  // the common single pixel
+        uint8_t* p = layer->pixels.data() + size_t(y) * size_t(layer->stride) + size_t(x) * size_t(bits / 8);
+        p[0] = uint8_t(Blue(colour));
+        p[1] = uint8_t(Green(colour));
+        p[2] = uint8_t(Red(colour));
+        uint8_t& a = layer->alpha[size_t(y) * size_t(layer->width) + size_t(x)];
+        a = uint8_t(std::max<int>(a, e));
+        return;
+    }
     if (bits < 24) {
         const int index = NearestPaletteIndex(doc.palette, colour);
         for (int i = 0; i < n; ++i)

@@ -4,6 +4,7 @@
 // from the left, rows bottom-up); colours are red in the low byte.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -11,7 +12,12 @@
 #include "Document.h"
 
 // |dred| + |dgreen| + |dblue|, 0..765; opacity is not compared.
-int ColourDistance(uint32_t a, uint32_t b);
+inline int ColourDistance(uint32_t a, uint32_t b) {
+    const int dr = int(a & 0xFF) - int(b & 0xFF);
+    const int dg = int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF);
+    const int db = int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF);
+    return (dr < 0 ? -dr : dr) + (dg < 0 ? -dg : dg) + (db < 0 ? -db : db);
+}
 
 // The colour of a layer pixel (palette entry for palette canvases, the layer colour
 // for a text layer). The point must lie inside the layer.
@@ -127,5 +133,48 @@ bool RingPoints(int cx, int cy, int r, Point&& point) {
         if (k == h)
             return point(cx + k, cy + h) && point(cx - k, cy + h) && point(cx + k, cy - h) && point(cx - k, cy - h);
         return true;
+    }
+}
+
+// Walks the region reachable from (x, y) in runs along the rows. A pixel N joins from a
+// reached neighbour P (4-connected, or 8-connected with `diagonal`) when
+// joins(px, py, nx, ny) holds and N is not reached yet; mark(nx, ny) records it.
+// Every reached run is handed to done(y, x0, x1) after its neighbours have been
+// examined, so `done` may change the run's pixels. The reached set is the same for
+// any order of visits as long as `joins` reads only pixels not yet handed to `done`;
+// the runs keep the walk in the cache on large layers. (x, y) must be marked first.
+template <class IsReached, class Mark, class Joins, class Done>
+void WalkRegion(int w, int h, int x, int y, bool diagonal, IsReached&& isReached, Mark&& mark, Joins&& joins,
+                Done&& done) {
+    struct Run {
+        int y, x0, x1;
+    };
+    std::vector<Run> runs;  // last in, first out
+    // A newly reached pixel grows into the run reached from it along its row.
+    auto startRun = [&](int sx, int sy) {
+        int x0 = sx, x1 = sx;
+        while (x0 > 0 && !isReached(x0 - 1, sy) && joins(x0, sy, x0 - 1, sy)) mark(--x0, sy);
+        while (x1 + 1 < w && !isReached(x1 + 1, sy) && joins(x1, sy, x1 + 1, sy)) mark(++x1, sy);
+        runs.push_back({sy, x0, x1});
+        return x1;
+    };
+    startRun(x, y);
+    const int reach = diagonal ? 1 : 0;
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        for (int ny : {run.y - 1, run.y + 1}) {
+            if (ny < 0 || ny >= h) continue;
+            for (int nx = std::max(0, run.x0 - reach), end = std::min(w - 1, run.x1 + reach); nx <= end; ++nx) {
+                if (isReached(nx, ny)) continue;
+                bool joined = false;
+                for (int px = std::max(run.x0, nx - reach), last = std::min(run.x1, nx + reach); px <= last && !joined; ++px)
+                    joined = joins(px, run.y, nx, ny);
+                if (!joined) continue;
+                mark(nx, ny);
+                nx = startRun(nx, ny);
+            }
+        }
+        done(run.y, run.x0, run.x1);
     }
 }

@@ -175,6 +175,10 @@ Status WaterDropRelease(COrinDoc& doc) {
     return Status::Ok();
 }
 
+// The fill reaches a pixel from a reached 8-neighbour P when the pixel is transparent
+// or its colour is nearer than the limit to P's colour. A pixel is marked when it is
+// reached (the clicked one first) and painted once, after its neighbours were
+// examined; so which pixels are reached does not depend on the order of visits.
 void FloodFill(COrinDoc& doc, int x, int y) {
     LayerRecord* layer = doc.CurrentLayer();
     if (!layer || !InsideLayer(*layer, x, y)) return;
@@ -184,30 +188,30 @@ void FloodFill(COrinDoc& doc, int x, int y) {
     const int limit = ws.inclusionLimit;
     const int spread = ws.edgeSpread;
     const EdgeWeights weights(doc.selection, spread);
-    std::vector<uint8_t> visited(size_t(w) * size_t(h), 0);
-    std::vector<uint32_t> stack;
-    stack.push_back(uint32_t(y) * uint32_t(w) + uint32_t(x));
-    while (!stack.empty()) {
-        const uint32_t i = stack.back();
-        stack.pop_back();
-        const int px = int(i % uint32_t(w)), py = int(i / uint32_t(w));
-        const uint32_t p = LayerColourAt(doc, *layer, px, py);
-        // The opacity goes up only where the selection lets the colour in.
-        if (spread <= 0) PutAlpha(doc, px, py, 255, true);
-        PutPixel(doc, px, py, paint, 1, true, spread, &weights);
-        // Neighbours compare with the colour of the pixel they are reached from.
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                if (dx == 0 && dy == 0) continue;
-                const int nx = px + dx, ny = py + dy;
-                if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-                const uint32_t q = uint32_t(ny) * uint32_t(w) + uint32_t(nx);
-                if (visited[q]) continue;
-                if (layer->alpha[q] != 0 && ColourDistance(LayerColourAt(doc, *layer, nx, ny), p) >= limit) continue;
-                visited[q] = 1;
-                stack.push_back(q);
-            }
-    }
+    const uint8_t* alpha = layer->alpha.data();
+    std::vector<uint64_t> reached((size_t(w) * size_t(h) + 63) / 64, 0);
+    auto index = [w](int px, int py) { return size_t(py) * size_t(w) + size_t(px); };
+    auto isReached = [&](int px, int py) {
+        const size_t i = index(px, py);
+        return ((reached[i >> 6] >> (i & 63)) & 1) != 0;
+    };
+    auto mark = [&](int px, int py) {
+        const size_t i = index(px, py);
+        reached[i >> 6] |= uint64_t(1) << (i & 63);
+    };
+    auto joins = [&](int px, int py, int nx, int ny) {
+        return alpha[index(nx, ny)] == 0 ||
+               ColourDistance(LayerColourAt(doc, *layer, nx, ny), LayerColourAt(doc, *layer, px, py)) < limit;
+    };
+    auto paintRun = [&](int py, int x0, int x1) {
+        for (int px = x0; px <= x1; ++px) {
+            // The opacity goes up only where the selection lets the colour in.
+            if (spread <= 0) PutAlpha(doc, px, py, 255, true);
+            PutPixel(doc, px, py, paint, 1, true, spread, &weights);
+        }
+    };
+    mark(x, y);
+    WalkRegion(w, h, x, y, true, isReached, mark, joins, paintRun);
 }
 
 Status FillAt(COrinDoc& doc, int x, int y) {

@@ -1,7 +1,6 @@
 #include "SimilarArea.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "ClipboardOps.h"
 #include "CommandMap.h"
@@ -20,8 +19,8 @@ void ShowStatus(COrinDoc& doc, const std::string& text) {
 
 // 4-connected growth from (x, y): a neighbour joins when it is inside the layer, has
 // nonzero opacity, is not selected yet and its colour is nearer than `limit` to the
-// clicked colour. Which pixels join does not depend on the visiting order, so a pixel
-// is marked when it is pushed and never stacked twice.
+// clicked colour. The clicked pixel is selected whatever it holds. Which pixels join
+// does not depend on the order of visits, so each is marked when it is reached.
 void GrowRegion(COrinDoc& doc, int x, int y, int limit) {
     const LayerRecord& layer = *doc.CurrentLayer();
     SelectionMask& m = doc.selection;
@@ -29,27 +28,14 @@ void GrowRegion(COrinDoc& doc, int x, int y, int limit) {
     if (m.width != w || m.height != h || m.bytes.size() != size_t(w) * size_t(h) || !InsideLayer(layer, x, y)) return;
     const uint32_t seed = LayerColourAt(doc, layer, x, y);
     uint8_t* bytes = m.bytes.data();
-    std::vector<uint32_t> stack;
-    const uint32_t start = uint32_t(y) * uint32_t(w) + uint32_t(x);
-    bytes[start] = 1;
-    stack.push_back(start);
-    auto visit = [&](int nx, int ny) {
-        if (nx < 0 || ny < 0 || nx >= w || ny >= h) return;
-        const uint32_t q = uint32_t(ny) * uint32_t(w) + uint32_t(nx);
-        if (bytes[q] != 0 || layer.alpha[q] == 0) return;
-        if (ColourDistance(LayerColourAt(doc, layer, nx, ny), seed) >= limit) return;
-        bytes[q] = 1;
-        stack.push_back(q);
+    auto at = [w](int px, int py) { return size_t(py) * size_t(w) + size_t(px); };
+    auto isReached = [&](int px, int py) { return bytes[at(px, py)] != 0; };
+    auto mark = [&](int px, int py) { bytes[at(px, py)] = 1; };
+    auto joins = [&](int, int, int nx, int ny) {
+        return layer.alpha[at(nx, ny)] != 0 && ColourDistance(LayerColourAt(doc, layer, nx, ny), seed) < limit;
     };
-    while (!stack.empty()) {
-        const uint32_t p = stack.back();
-        stack.pop_back();
-        const int px = int(p % uint32_t(w)), py = int(p / uint32_t(w));
-        visit(px, py - 1);
-        visit(px - 1, py);
-        visit(px + 1, py);
-        visit(px, py + 1);
-    }
+    mark(x, y);
+    WalkRegion(w, h, x, y, false, isReached, mark, joins, [](int, int, int) {});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "Document.h"
 #include "Status.h"
+#include "ToolRouter.h"
 
 Status ToolPress(COrinDoc& doc, int viewX, int viewY);
 // Drag actions run only when `flags` is exactly the left-button flag.
