@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "CommandMap.h"
 #include "PaintTools.h"
@@ -164,30 +165,38 @@ bool Sanitized() {
 TEST(SimilarAreaSpeed, LargeLayerSearchesTakeWellUnderASecond) {
     TestDoc t(6000, 4000, 0x3366CC);
     COrinDoc& doc = t.Doc();
-    using Clock = std::chrono::steady_clock;
-    auto seconds = [](Clock::time_point a) {
-        const double s = std::chrono::duration<double>(Clock::now() - a).count();
+    // Processor time of this thread: other work on a shared machine does not count.
+    using Clock = std::chrono::time_point<std::chrono::steady_clock, std::chrono::nanoseconds>;
+    struct ThreadClock {
+        static Clock now() {
+            timespec ts{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+            return Clock(std::chrono::nanoseconds(int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec));
+        }
+    };
+    auto seconds = [](Clock a) {
+        const double s = std::chrono::duration<double>(ThreadClock::now() - a).count();
         std::printf("  %.3f s\n", s);
         return s;
     };
     const double budget = Sanitized() ? 20.0 : 0.9;
 
     ChooseToolCommand(&doc, doc.workspace, kCmdAutoSelect);
-    auto start = Clock::now();
+    auto start = ThreadClock::now();
     AutoSelectAt(doc, 3000, 2000);
     EXPECT_LT(seconds(start), budget);
     EXPECT_EQ(Selected(t), 6000 * 4000);
 
     doc.workspace.searchColour = 0x3366CC;
     doc.workspace.rangeTolerance = 0;
-    start = Clock::now();
+    start = ThreadClock::now();
     EXPECT_EQ(ColourRangeScan(doc, 0x3366CC, 0), 6000 * 4000);
     EXPECT_LT(seconds(start), budget);
 
     SetMaskBytes(doc, 1);
     doc.workspace.foreground = 0x00FF00;
     doc.workspace.inclusionLimit = 10;
-    start = Clock::now();
+    start = ThreadClock::now();
     FloodFill(doc, 10, 10);
     EXPECT_LT(seconds(start), budget);
     EXPECT_EQ(t.Colour(5999, 3999), 0x00FF00u);
