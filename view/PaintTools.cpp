@@ -400,6 +400,9 @@ Status MoveLayerBy(COrinDoc& doc, int dx, int dy) {
 }
 
 Status MovePress(COrinDoc& doc, int x, int y) {
+    // A selection on a text layer cannot be lifted: refused once here, not at every step.
+    if (doc.selection.shown && !doc.selection.lifted)
+        if (Status s = RefuseTextLayer(doc); !s) return s;
     doc.view.moveLastX = x;
     doc.view.moveLastY = y;
     return Status::Ok();

@@ -1,5 +1,6 @@
 #include "ToolRouter.h"
 
+#include "ClipboardOps.h"
 #include "CommandMap.h"
 #include "EditSteps.h"
 #include "Gradient.h"
@@ -20,6 +21,17 @@ void ForgetStroke(COrinDoc& doc) {
     v.strokeX = v.strokeY = v.lastX = v.lastY = -1;
     v.polyPrevX = v.polyPrevY = -1;
     v.moveLastX = v.moveLastY = -1;
+}
+
+// Tools that paint through the mask.
+bool PaintsThroughTheMask(int id) {
+    switch (id) {
+    case kCmdSpray: case kCmdBrush: case kCmdDot: case kCmdFill: case kCmdGradient: case kCmdWaterDrop:
+    case kCmdEraser: case kCmdLine: case kCmdPolyline: case kCmdCircle: case kCmdMove:
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace
@@ -135,6 +147,13 @@ Status ChooseToolCommand(COrinDoc* doc, Workspace& ws, int id) {
         break;
     }
     if (doc && ws.currentTool != id) ForgetStroke(*doc);
+    // Auto select and the colour range clear the mask before anything is selected;
+    // a painting tool chosen then must not find every pixel locked: without a shown
+    // selection every mask byte is 1.
+    if (doc && PaintsThroughTheMask(id) && !doc->selection.shown) {
+        RefitMask(*doc);
+        SetMaskBytes(*doc, 1);
+    }
     ws.currentTool = id;
     return Status::Ok();
 }

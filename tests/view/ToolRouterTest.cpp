@@ -62,6 +62,36 @@ TEST(ChooseTool, SetsTheToolAndForgetsTheOldStroke) {
     EXPECT_EQ(t.host.messages.back(), msg::kTextLayer);
 }
 
+TEST(ChooseTool, APaintingToolAfterAnUnusedAutoSelectCanPaint) {
+    TestDoc t(4, 4, 0x000000);
+    COrinDoc& doc = t.Doc();
+    ChooseTool(&doc, doc.workspace, kCmdAutoSelect);
+    EXPECT_EQ(t.Mask(1, 1), 0);
+    ChooseTool(&doc, doc.workspace, kCmdBrush);
+    doc.workspace.foreground = 0xFFFFFF;
+    ToolMouseDown(doc, 1, 1);
+    ToolMouseUp(doc, 1, 1);
+    EXPECT_EQ(t.Colour(1, 2), 0xFFFFFFu);
+    // A shown selection is kept when a painting tool is chosen.
+    SelectionMask& m = doc.selection;
+    std::fill(m.bytes.begin(), m.bytes.end(), 0);
+    m.shown = true;
+    ChooseTool(&doc, doc.workspace, kCmdFill);
+    EXPECT_EQ(t.Mask(1, 1), 0);
+}
+
+TEST(ChooseTool, MoveRefusesToLiftASelectionOfATextLayer) {
+    TestDoc t(4, 4);
+    COrinDoc& doc = t.Doc();
+    doc.selection.shown = true;
+    t.Layer().kind = kLayerText;
+    ChooseTool(&doc, doc.workspace, kCmdMove);
+    EXPECT_EQ(ToolPress(doc, 1, 1).message, msg::kTextLayer);
+    EXPECT_TRUE(ToolDrag(doc, 3, 3, kMouseLeft).ok);
+    EXPECT_EQ(t.Layer().x, 0);
+    EXPECT_EQ(doc.layers.FirstOfKind(kLayerFloating), -1);
+}
+
 TEST(ChooseTool, ZoomBecomesTheToolUnlessABoundaryIsBeingDrawn) {
     TestDoc t(4, 4);
     COrinDoc& doc = t.Doc();
