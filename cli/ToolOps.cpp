@@ -68,7 +68,7 @@ Status SetValues(Context& c, const CommandArgs& a) {
         return Status::Ok();
     };
     int soft = ws.soft;
-    for (Status s : {range("brush", 1, 8, ws.brushSize), range("soft", 0, 1, soft), range("limit", 0, 765, ws.inclusionLimit),
+    for (Status s : {range("brush", 1, 8, ws.brushSize), range("soft", 0, 1, soft), range("limit", 0, 60, ws.inclusionLimit),
                      range("spread", 0, 255, ws.edgeSpread), range("tolerance", 0, 255, ws.rangeTolerance),
                      range("rangemode", 0, 1, ws.rangeMode), range("gradkind", 1, 2, ws.gradientKind),
                      range("gradshape", 1, 2, ws.gradientShape)})
