@@ -1,0 +1,133 @@
+#include "ToolRouter.h"
+
+#include <gtest/gtest.h>
+
+#include "CommandMap.h"
+#include "Selection.h"
+#include "ToolEvents.h"
+#include "ViewTestSupport.h"
+
+using view_testing::TestDoc;
+
+namespace {
+
+TEST(ToolKeys, HeldShiftSetsTheAddFlagUntilASingleKeyUp) {
+    TestDoc t(4, 4);
+    COrinDoc& doc = t.Doc();
+    ToolKeyDown(doc, 16, 0x402A);
+    EXPECT_TRUE(doc.view.addToSelection);
+    ToolKeyUp(doc, 16, 3);
+    EXPECT_TRUE(doc.view.addToSelection);
+    ToolKeyUp(doc, 16, 1);
+    EXPECT_FALSE(doc.view.addToSelection);
+    ToolKeyDown(doc, 16, 0x402A);
+    ToolKeyDown(doc, 65, 0x001E);  // any other key flags clear it
+    EXPECT_FALSE(doc.view.addToSelection);
+}
+
+TEST(ToolKeys, ArrowsMoveOnlyWithTheMoveTool) {
+    TestDoc t(4, 4);
+    COrinDoc& doc = t.Doc();
+    doc.workspace.currentTool = kCmdBrush;
+    ToolKeyDown(doc, 39, 0);
+    EXPECT_EQ(t.Layer().x, 0);
+    doc.workspace.currentTool = kCmdMove;
+    ToolKeyDown(doc, 39, 0);
+    ToolKeyDown(doc, 40, 0);
+    ToolKeyDown(doc, 40, 0);
+    EXPECT_EQ(t.Layer().x, 1);
+    EXPECT_EQ(t.Layer().y, 2);
+}
+
+TEST(ChooseTool, SetsTheToolAndForgetsTheOldStroke) {
+    TestDoc t(4, 4);
+    COrinDoc& doc = t.Doc();
+    Workspace& ws = doc.workspace;
+    ChooseTool(&doc, ws, kCmdPolyline);
+    ToolMouseDown(doc, 1, 1);
+    EXPECT_EQ(doc.view.polyPrevX, 1);
+    ChooseTool(&doc, ws, kCmdBrush);
+    EXPECT_EQ(ws.currentTool, kCmdBrush);
+    EXPECT_EQ(doc.view.polyPrevX, -1);
+    ChooseTool(&doc, ws, kCmdFill);
+    EXPECT_EQ(ws.inclusionLimit, 10);
+    // Without a picture the tool is still chosen.
+    ChooseTool(nullptr, ws, kCmdAutoSelect);
+    EXPECT_EQ(ws.currentTool, kCmdAutoSelect);
+    EXPECT_EQ(ws.outlineKind, 2);
+    // Choosing auto select on a text layer shows the message.
+    t.Layer().kind = kLayerText;
+    ChooseTool(&doc, ws, kCmdAutoSelect);
+    ASSERT_FALSE(t.host.messages.empty());
+    EXPECT_EQ(t.host.messages.back(), msg::kTextLayer);
+}
+
+TEST(ChooseTool, APaintingToolAfterAnUnusedAutoSelectCanPaint) {
+    TestDoc t(4, 4, 0x000000);
+    COrinDoc& doc = t.Doc();
+    ChooseTool(&doc, doc.workspace, kCmdAutoSelect);
+    EXPECT_EQ(t.Mask(1, 1), 0);
+    ChooseTool(&doc, doc.workspace, kCmdBrush);
+    doc.workspace.foreground = 0xFFFFFF;
+    ToolMouseDown(doc, 1, 1);
+    ToolMouseUp(doc, 1, 1);
+    EXPECT_EQ(t.Colour(1, 2), 0xFFFFFFu);
+    // A shown selection is kept when a painting tool is chosen.
+    SelectionMask& m = doc.selection;
+    std::fill(m.bytes.begin(), m.bytes.end(), 0);
+    m.shown = true;
+    ChooseTool(&doc, doc.workspace, kCmdFill);
+    EXPECT_EQ(t.Mask(1, 1), 0);
+}
+
+TEST(ChooseTool, MoveRefusesToLiftASelectionOfATextLayer) {
+    TestDoc t(4, 4);
+    COrinDoc& doc = t.Doc();
+    doc.selection.shown = true;
+    t.Layer().kind = kLayerText;
+    ChooseTool(&doc, doc.workspace, kCmdMove);
+    EXPECT_EQ(ToolPress(doc, 1, 1).message, msg::kTextLayer);
+    EXPECT_TRUE(ToolDrag(doc, 3, 3, kMouseLeft).ok);
+    EXPECT_EQ(t.Layer().x, 0);
+    EXPECT_EQ(doc.layers.FirstOfKind(kLayerFloating), -1);
+}
+
+TEST(ChooseTool, ZoomBecomesTheToolUnlessABoundaryIsBeingDrawn) {
+    TestDoc t(4, 4);
+    COrinDoc& doc = t.Doc();
+    Workspace& ws = doc.workspace;
+    ws.currentTool = kCmdFreeSelect;
+    ChooseTool(&doc, ws, kCmdZoomIn);
+    EXPECT_EQ(ws.currentTool, kCmdFreeSelect);
+    ws.currentTool = kCmdPolygonSelect;
+    ChooseTool(&doc, ws, kCmdZoomIn);
+    EXPECT_EQ(ws.currentTool, kCmdPolygonSelect);
+    doc.selection.shown = true;
+    ChooseTool(&doc, ws, kCmdZoomIn);
+    EXPECT_EQ(ws.currentTool, kCmdZoomIn);
+}
+
+TEST(OutlineTimer, SuspendedTimerDoesNothingAndKindZeroCompletesTheBoundary) {
+    TestDoc t(12, 12);
+    COrinDoc& doc = t.Doc();
+    doc.workspace.currentTool = kCmdFreeSelect;
+    doc.workspace.outlineKind = 0;
+    ToolMouseDown(doc, 2, 2);
+    ToolMouseMove(doc, 9, 2);
+    ToolMouseMove(doc, 9, 9);
+    ToolMouseMove(doc, 2, 9);
+    ToolMouseUp(doc, 2, 9);
+    ASSERT_TRUE(doc.view.timerRunning);
+    doc.view.timerSuspended = true;
+    OutlineTimerTick(doc);
+    EXPECT_FALSE(doc.selection.built);
+    doc.view.timerSuspended = false;
+    doc.selection.outlineEnabled = false;
+    OutlineTimerTick(doc);  // kind 0 turns outline drawing back on
+    EXPECT_TRUE(doc.selection.outlineEnabled);
+    EXPECT_TRUE(doc.selection.built);
+    EXPECT_EQ(t.Mask(5, 5), 1);
+    EXPECT_EQ(t.Mask(0, 0), 0);
+}
+
+}  // namespace

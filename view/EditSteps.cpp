@@ -1,0 +1,108 @@
+#include "EditSteps.h"
+
+#include <algorithm>
+
+#include "LayerModel.h"
+#include "Messages.h"
+
+namespace {
+
+// The stored copy of `slot` has the live layer's geometry and buffers.
+bool InSync(const COrinDoc& doc, int slot) {
+    if (!IsValidSlot(slot)) return false;
+    const LayerStore::Entry& e = doc.working.entries[size_t(slot)];
+    const LayerRecord& live = doc.layers[slot];
+    const LayerRecord& kept = e.record;
+    return e.valid && kept.width == live.width && kept.height == live.height && kept.x == live.x &&
+           kept.y == live.y && kept.stride == live.stride && kept.pixels.size() == live.pixels.size() &&
+           kept.alpha.size() == live.alpha.size() && kept.aux.size() == live.aux.size() &&
+           e.canvas.bpp == doc.canvas.bpp;
+}
+
+}  // namespace
+
+void StopOutlineTimer(COrinDoc& doc) { doc.view.timerRunning = false; }
+
+void RestartOutlineTimer(COrinDoc& doc) { doc.view.timerRunning = doc.selection.shown; }
+
+void CleanOutlineSurface(COrinDoc& doc) {
+    const int surface = doc.selection.outlineSurface;
+    if (IsValidSlot(surface) && doc.layers[surface].inUse) {
+        RestoreFromStore(doc, doc.working, surface);
+        doc.view.rebuild = true;
+        doc.composite.dirty = true;
+    }
+}
+
+void RemoveOutline(COrinDoc& doc) {
+    // Only the surface holds outline pixels; the host is left as it is, so that a
+    // host changed since its copy was taken keeps its change.
+    CleanOutlineSurface(doc);
+    doc.selection.outlineSurface = doc.selection.outlineHost = -1;
+}
+
+int TopVisibleLayer(const COrinDoc& doc) {
+    int top = -1;
+    for (int slot : doc.layers.Chain())
+        if (doc.layers[slot].visible == 1 && doc.layers[slot].inUse) top = slot;
+    return top;
+}
+
+int TakeOutlineSurface(COrinDoc& doc) {
+    SelectionMask& m = doc.selection;
+    const int top = TopVisibleLayer(doc);
+    if (top < 0) return -1;
+    const int host = doc.layers.IsCurrentValid() ? doc.layers.current : -1;
+    if (top != m.outlineSurface || !InSync(doc, top)) SaveToStore(doc, doc.working, top);
+    if (host >= 0 && host != top && (host != m.outlineHost || !InSync(doc, host))) SaveToStore(doc, doc.working, host);
+    m.outlineSurface = top;
+    m.outlineHost = host;
+    return top;
+}
+
+void BeginLayerStep(COrinDoc& doc) {
+    StopOutlineTimer(doc);
+    RemoveOutline(doc);
+}
+
+void EndLayerStep(COrinDoc& doc) { RestartOutlineTimer(doc); }
+
+void RefreshWorkingCopy(COrinDoc& doc, int rowLo, int rowHi) {
+    const int slot = doc.layers.current;
+    if (!doc.layers.IsCurrentValid()) return;
+    const bool whole = rowLo == INT_MIN && rowHi == INT_MAX;
+    if (whole || !InSync(doc, slot)) {
+        SaveToStore(doc, doc.working, slot);
+        return;
+    }
+    const LayerRecord& live = doc.layers[slot];
+    LayerRecord& kept = doc.working.entries[size_t(slot)].record;
+    const int lo = std::max(rowLo, 0), hi = std::min(rowHi, live.height - 1);
+    if (hi < lo) return;
+    const size_t stride = size_t(live.stride), width = size_t(live.width);
+    std::copy(live.pixels.begin() + ptrdiff_t(size_t(lo) * stride),
+              live.pixels.begin() + ptrdiff_t(size_t(hi + 1) * stride), kept.pixels.begin() + ptrdiff_t(size_t(lo) * stride));
+    std::copy(live.alpha.begin() + ptrdiff_t(size_t(lo) * width), live.alpha.begin() + ptrdiff_t(size_t(hi + 1) * width),
+              kept.alpha.begin() + ptrdiff_t(size_t(lo) * width));
+    std::copy(live.aux.begin() + ptrdiff_t(size_t(lo) * width), live.aux.begin() + ptrdiff_t(size_t(hi + 1) * width),
+              kept.aux.begin() + ptrdiff_t(size_t(lo) * width));
+}
+
+void RestoreWorkingCopy(COrinDoc& doc) {
+    if (!doc.layers.IsCurrentValid()) return;
+    RestoreFromStore(doc, doc.working, doc.layers.current);
+    doc.view.rebuild = true;
+    doc.composite.dirty = true;
+}
+
+Status RefuseTextLayer(const COrinDoc& doc) {
+    const int slot = doc.layers.current;
+    if (IsValidSlot(slot) && doc.layers[slot].inUse && doc.layers[slot].kind == kLayerText)
+        return Status::Fail(msg::kTextLayer);
+    return Status::Ok();
+}
+
+Status Report(COrinDoc& doc, Status status) {
+    if (!status && !status.message.empty()) doc.workspace.Message(status.message);
+    return status;
+}
