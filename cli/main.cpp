@@ -6,10 +6,13 @@
 // usage error.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "BatchRun.h"
+#include "Messages.h"
 
 namespace {
 
@@ -22,10 +25,7 @@ int Usage() {
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& args) {
     if (args.empty()) return Usage();
     const std::string command = args[0];
     if (command == "info" && args.size() == 2) return batch::Info(args[1]);
@@ -43,4 +43,18 @@ int main(int argc, char** argv) {
         return batch::Apply(options);
     }
     return Usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever escapes a run still unwinds it, so that its step folder is removed.
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s\n", msg::kAllocMemory);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 1;
 }
