@@ -2,8 +2,9 @@
 //   tessaro-cli info FILE
 //   tessaro-cli convert INPUT OUTPUT
 //   tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...
-// Exit status 0 on success, 1 on failure (the message on standard error), 2 for a
-// usage error.
+// Exit status 0 on success, 1 on failure (the message on standard error, also when
+// standard output could not be written), 2 for a usage error.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -48,13 +49,21 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    int status = 1;
     // Whatever escapes a run still unwinds it, so that its step folder is removed.
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        status = Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "%s\n", msg::kAllocMemory);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
     }
-    return 1;
+    // What was printed must have arrived (a full disk, a closed pipe): otherwise the
+    // run failed, whatever it did besides.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "%s\n", std::strerror(errno ? errno : EIO));
+        if (status != 2) status = 1;
+    }
+    return status;
 }

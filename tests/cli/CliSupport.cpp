@@ -29,7 +29,7 @@ std::vector<std::string> CliResult::OutLines() const { return Lines(out); }
 std::vector<std::string> CliResult::ErrLines() const { return Lines(err); }
 
 CliProcess::CliProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                       const std::filesystem::path& tmp) {
+                       const std::filesystem::path& tmp, CliOutput output) {
     // Everything the child needs is built here: posix_spawn runs nothing of ours in
     // the child, so runs can start from several threads at once.
     std::vector<std::string> argStore;
@@ -47,18 +47,22 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::filesyst
     for (std::string& e : envStore) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return;
-    if (pipe2(err, O_CLOEXEC) != 0) {
-        close(out[0]);
-        close(out[1]);
+    int out[2] = {-1, -1}, err[2] = {-1, -1};
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+        for (int fd : {out[0], out[1], err[0], err[1]})
+            if (fd >= 0) close(fd);
         return;
+    }
+    if (output != CliOutput::kPipe) {
+        close(out[0]);
+        out[0] = -1;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (output == CliOutput::kFullDevice) posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+    else posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     pid_t pid = -1;
     if (posix_spawn(&pid, argStore[0].c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) m_pid = pid;
@@ -83,7 +87,7 @@ CliResult CliProcess::Wait() {
     }
     pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
     std::string* sinks[2] = {&r.out, &r.err};
-    int open = 2;
+    int open = (m_out >= 0 ? 1 : 0) + (m_err >= 0 ? 1 : 0);
     while (open > 0) {
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;

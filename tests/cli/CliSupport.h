@@ -23,11 +23,15 @@ struct CliResult {
     std::vector<std::string> ErrLines() const;
 };
 
+// Where a run's standard output goes: a pipe that the test reads, a full device, or a
+// pipe whose reading end is already closed.
+enum class CliOutput { kPipe, kFullDevice, kClosedPipe };
+
 // A started run; Wait() collects its output and status.
 class CliProcess {
 public:
     CliProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-               const std::filesystem::path& tmp);
+               const std::filesystem::path& tmp, CliOutput output = CliOutput::kPipe);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;

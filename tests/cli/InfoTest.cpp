@@ -3,6 +3,9 @@
 // give their canvas. Failures exit 1 with the system's message, usage errors 2.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "CliSupport.h"
 
 using namespace cli_support;
@@ -97,6 +100,30 @@ TEST_F(Info, UnopenableFilesExitOneWithTheMessage) {
         EXPECT_EQ(res.out, "");
         EXPECT_EQ(res.ErrLines(), Lines_{"해당 파일을 열 수 없습니다."});
     }
+}
+
+TEST_F(Info, FileNameOfAHundredCharactersIsRefused) {
+    const std::string dir = TestDataDir();
+    if (dir.empty()) GTEST_SKIP();
+    const std::string longName = std::string(96, 'n') + ".bmp";   // 100 characters
+    const std::string shortName = std::string(95, 's') + ".bmp";  // 99
+    std::filesystem::copy_file(dir + "/gen--netpbm-bmp-v3-4.bmp", Work(longName));
+    std::filesystem::copy_file(dir + "/gen--netpbm-bmp-v3-4.bmp", Work(shortName));
+    CliResult res = Run({"info", longName});
+    EXPECT_EQ(res.status, 1);
+    EXPECT_EQ(res.ErrLines(), Lines_{"그림파일명이 너무 깁니다."});
+    res = Run({"info", Work(shortName)});
+    EXPECT_EQ(res.status, 0) << res.err;
+}
+
+// Output that cannot be written is a failure, not a success with nothing printed.
+TEST_F(Info, UnwritableStandardOutputIsAFailure) {
+    const std::string dir = TestDataDir();
+    if (dir.empty()) GTEST_SKIP();
+    const CliResult res =
+        CliProcess({"info", dir + "/gen--netpbm-bmp-v3-4.bmp"}, WorkPath(), TmpPath(), CliOutput::kFullDevice).Wait();
+    EXPECT_EQ(res.status, 1);
+    EXPECT_EQ(res.ErrLines(), Lines_{std::strerror(ENOSPC)});
 }
 
 TEST_F(Info, UsageErrorsExitTwo) {

@@ -4,7 +4,9 @@
 // same time in the same folder do not disturb each other.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <thread>
 
@@ -119,6 +121,26 @@ TEST_F(StepFiles, AnInterruptedRunRemovesItsStepFolder) {
         EXPECT_EQ(FolderEntries(TmpPath()), Lines_{});
         EXPECT_EQ(FolderEntries(WorkPath()), Lines_{"big.bmp"});
     }
+}
+
+// Printing into a pipe that nobody reads any more ends the run with SIGPIPE, as other
+// tools end; its step folder goes with it. With SIGPIPE ignored the write fails and
+// the run says so with exit status 1.
+TEST_F(StepFiles, AClosedPipeEndsTheRunAndRemovesItsFolder) {
+    WritePicture(Work("in.bmp"), 5, 4);
+    const Lines_ args = {"apply", "in.bmp", "-", "--history", "1552", "1552"};
+    CliResult r = CliProcess(args, WorkPath(), TmpPath(), CliOutput::kClosedPipe).Wait();
+    EXPECT_EQ(r.status, 128 + SIGPIPE) << r.err;
+    EXPECT_EQ(FolderEntries(TmpPath()), Lines_{});
+
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &old);  // inherited by the child
+    r = CliProcess(args, WorkPath(), TmpPath(), CliOutput::kClosedPipe).Wait();
+    sigaction(SIGPIPE, &old, nullptr);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.ErrLines(), Lines_{std::strerror(EPIPE)});
+    EXPECT_EQ(FolderEntries(TmpPath()), Lines_{});
 }
 
 TEST_F(StepFiles, RunsAtTheSameTimeDoNotDisturbEachOther) {
