@@ -1,40 +1,148 @@
 #include "BatchRun.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cctype>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
-#include <algorithm>
-
+#include "ByteStream.h"
 #include "ClipboardOps.h"
 #include "Codecs.h"
 #include "History.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
+#include "Messages.h"
 #include "OpenSave.h"
 #include "Utf16.h"
 
 namespace batch {
 
-void BatchHost::Message(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+// What a signal handler removes when a run is interrupted: every step file name the
+// run's document can use and then the folder. Built before it is published and never
+// changed afterwards, so the handler only reads it.
+struct CleanupList {
+    std::vector<std::string> files;
+    std::string folder;
+};
 
-Context::Context() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessaro-cli-XXXXXX").string();
-    if (mkdtemp(pattern.data())) stepFolder = pattern;
+namespace {
+
+std::atomic<const CleanupList*> g_cleanup{nullptr};
+static_assert(std::atomic<const CleanupList*>::is_always_lock_free);
+
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
+void RemoveStepFolderAndDie(int sig) {
+    if (const CleanupList* c = g_cleanup.load()) {
+        for (const std::string& f : c->files) unlink(f.c_str());
+        rmdir(c->folder.c_str());
+    }
+    // The handler was reset to the default action on entry: this ends the process
+    // with the signal's own status once the handler returns.
+    raise(sig);
+}
+
+void InstallCleanupHandlers() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    for (int sig : kCleanupSignals) {
+        struct sigaction old {};
+        if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;  // nohup, background jobs
+        struct sigaction sa {};
+        sa.sa_handler = RemoveStepFolderAndDie;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESETHAND;
+        sigaction(sig, &sa, nullptr);
+    }
+}
+
+std::string Formatted(const char* pattern, int value) {
+    char text[256];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// A whole decimal integer that fits an int ("-12", "7"); no spaces, no "+".
+bool ParseInt(const std::string& text, int& value) {
+    const size_t digits = text.size() - (text.size() && text[0] == '-' ? 1 : 0);
+    if (digits == 0 || digits > 10) return false;
+    if (!std::all_of(text.end() - std::ptrdiff_t(digits), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const long long v = std::strtoll(text.c_str(), nullptr, 10);
+    if (v < INT_MIN || v > INT_MAX) return false;
+    value = int(v);
+    return true;
+}
+
+bool IsColour(const std::string& text) {
+    if (text.size() == 7 && text[0] == '#')
+        return std::all_of(text.begin() + 1, text.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
+    int v = 0;
+    return ParseInt(text, v) && v >= 0 && v <= 0xFFFFFF;
+}
+
+}  // namespace
+
+std::unique_ptr<ByteStream> DiscardStepStorage::Read(const std::string&) { return nullptr; }
+
+void BatchHost::Message(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    lastMessage = text;
+}
+
+Context::Context(bool keepSteps) {
     workspace.host = &host;
     workspace.durableSaves = false;
-    workspace.stepFolder = stepFolder.empty() ? std::filesystem::temp_directory_path().string() : stepFolder;
     RegisterDocumentCommands(commands);
     RegisterToolCommands(commands);
     doc = std::make_unique<COrinDoc>(workspace);
+    // Numbered now, so that the step file names are known before anything is written.
+    doc->number = workspace.NextDocumentNumber();
+    if (!keepSteps) {
+        workspace.steps = std::make_shared<DiscardStepStorage>();
+        ready = true;
+        return;
+    }
+    std::error_code ec;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        error = ec.message();
+        return;
+    }
+    std::string pattern = (temp / "tessaro-cli-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        error = std::strerror(errno);
+        return;
+    }
+    stepFolder = pattern;
+    workspace.stepFolder = stepFolder;
+    workspace.steps = std::make_shared<DiskStepStorage>();
+
+    auto list = std::make_unique<CleanupList>();
+    list->folder = stepFolder;
+    list->files.push_back(HeadFilePath(*doc));
+    for (int e = 0; e < History::kPositions; ++e) list->files.push_back(StepFilePath(*doc, e));
+    for (int s = 0; s < kMaxLayers; ++s) list->files.push_back(DroppedFilePath(*doc, s));
+    cleanup = std::move(list);
+    InstallCleanupHandlers();
+    g_cleanup.store(cleanup.get());
+    ready = true;
 }
 
 Context::~Context() {
-    if (doc) RemoveStepFiles(*doc);
+    if (doc && !stepFolder.empty()) RemoveStepFiles(*doc);
     doc.reset();
     std::error_code ec;
     if (!stepFolder.empty()) std::filesystem::remove_all(stepFolder, ec);
+    if (g_cleanup.load() == cleanup.get()) g_cleanup.store(nullptr);
 }
 
 bool ParseOp(const std::string& text, std::string& name, CommandArgs& args) {
@@ -58,28 +166,66 @@ bool ParseOp(const std::string& text, std::string& name, CommandArgs& args) {
     return true;
 }
 
+std::string CheckOp(const std::string& text, const CommandRegistry& registry, ParsedOp& out) {
+    out = ParsedOp{};
+    if (!ParseOp(text, out.name, out.args)) return "bad operation: " + text;
+    if (auto it = out.args.find("answer"); it != out.args.end() && it->second != "yes" && it->second != "no")
+        return "bad value: answer=" + it->second + " (yes or no)";
+    auto& named = NamedOps();
+    if (auto it = named.find(out.name); it != named.end()) {
+        out.named = &it->second;
+        const auto& table = NamedOpArgs();
+        const auto specs = table.find(out.name);
+        if (specs == table.end()) return {};
+        for (const auto& [key, value] : out.args) {
+            if (key == "answer") continue;
+            auto spec = std::find_if(specs->second.begin(), specs->second.end(),
+                                     [&](const ArgSpec& s) { return s.key == key; });
+            if (spec == specs->second.end()) return "unknown key: " + key + " (" + out.name + ")";
+            int v = 0;
+            if (spec->kind == ArgSpec::kInteger && (!ParseInt(value, v) || v < spec->min || v > spec->max))
+                return "bad value: " + key + "=" + value + " (" + std::to_string(spec->min) + ".." +
+                       std::to_string(spec->max) + ")";
+            if (spec->kind == ArgSpec::kColour && !IsColour(value))
+                return "bad value: " + key + "=" + value + " (#RRGGBB)";
+        }
+        return {};
+    }
+    int id = 0;
+    if (out.name[0] != '-' && ParseInt(out.name, id)) out.command = registry.Find(id);
+    if (!out.command) return "unknown operation: " + out.name;
+    return {};
+}
+
 namespace {
 
 int Fail(const std::string& message) {
-    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
 }
 
 Status OpenInput(Context& c, const std::string& path) {
     Status s = OpenDocument(*c.doc, path);
-    if (!s && s.message.empty()) s.message = "해당 파일을 열 수 없습니다.";
+    if (!s && s.message.empty()) s.message = msg::kCannotOpen;
+    return s;
+}
+
+Status SaveOutput(Context& c, const std::string& path) {
+    Status s = SaveDocument(*c.doc, path);
+    if (!s && s.message.empty()) s.message = msg::kSaveFailed;
     return s;
 }
 
 }  // namespace
 
 int Info(const std::string& path) {
-    Context c;
+    Context c(false);
+    if (!c.ready) return Fail(c.error);
     if (Status s = OpenInput(c, path); !s) return Fail(s.message);
     const COrinDoc& doc = *c.doc;
     const bool project = FormatFromPath(path) == kFormatProject;
     const CImageBuffer& image = *doc.mainImage;
-    std::printf("format %d\n", project ? 5 : image.Type());
+    std::printf("format %d\n", project ? int(kFormatProject) : image.Type());
     std::printf("width %d\n", project ? doc.canvas.width : image.Width());
     std::printf("height %d\n", project ? doc.canvas.height : image.Height());
     std::printf("bits %d\n", project ? doc.canvas.bpp : image.Bpp());
@@ -89,42 +235,34 @@ int Info(const std::string& path) {
 }
 
 int Convert(const std::string& input, const std::string& output) {
-    Context c;
-    // Nothing in a conversion can look at its step files: they stay in memory.
-    c.workspace.steps = std::make_shared<MemoryStepStorage>();
+    // Nothing in a conversion looks at its step files: none are kept.
+    Context c(false);
+    if (!c.ready) return Fail(c.error);
     if (Status s = OpenInput(c, input); !s) return Fail(s.message);
-    if (Status s = SaveDocument(*c.doc, output); !s) return Fail(s.message.empty() ? "저장 실패" : s.message);
+    if (Status s = SaveOutput(c, output); !s) return Fail(s.message);
     return 0;
 }
 
 int Apply(const ApplyOptions& options) {
-    Context c;
-    if (Status s = OpenInput(c, options.input); !s) return Fail(s.message);
-    bool refused = false;
-    for (const std::string& text : options.ops) {
-        std::string name;
-        CommandArgs args;
-        if (!ParseOp(text, name, args)) {
-            std::fprintf(stderr, "bad operation: %s\n", text.c_str());
+    Context c(true);
+    if (!c.ready) return Fail(c.error);
+    // Every operation is checked before anything is opened: a usage error runs nothing.
+    std::vector<ParsedOp> ops(options.ops.size());
+    for (size_t i = 0; i < ops.size(); ++i) {
+        if (const std::string error = CheckOp(options.ops[i], c.commands, ops[i]); !error.empty()) {
+            std::fprintf(stderr, "%s\n", error.c_str());
             return 2;
         }
-        c.host.answer = !(args.count("answer") && args.at("answer") == "no");
-        Status s;
-        auto& named = NamedOps();
-        if (auto it = named.find(name); it != named.end()) {
-            s = it->second(c, args);
-        } else {
-            char* end = nullptr;
-            const long id = std::strtol(name.c_str(), &end, 10);
-            const CommandFn* fn = *end == '\0' ? c.commands.Find(int(id)) : nullptr;
-            if (!fn) {
-                std::fprintf(stderr, "unknown operation: %s\n", name.c_str());
-                return 2;
-            }
-            s = (*fn)(*c.doc, args);
-        }
+    }
+    if (Status s = OpenInput(c, options.input); !s) return Fail(s.message);
+    bool refused = false;
+    for (const ParsedOp& op : ops) {
+        c.host.answer = !(op.args.count("answer") && op.args.at("answer") == "no");
+        c.host.lastMessage.clear();
+        const Status s = op.named ? (*op.named)(c, op.args) : (*op.command)(*c.doc, op.args);
+        // A failure without a message is a question answered "no": nothing to report.
         if (!s && !s.message.empty()) {
-            std::fprintf(stderr, "%s\n", s.message.c_str());
+            if (s.message != c.host.lastMessage) std::fprintf(stderr, "%s\n", s.message.c_str());
             refused = true;
         }
     }
@@ -140,12 +278,35 @@ int Apply(const ApplyOptions& options) {
     if (options.printHistory)
         for (const std::string& row : HistoryRows(doc)) std::printf("%s\n", row.c_str());
     if (options.output != "-") {
-        if (Status s = SaveDocument(doc, options.output); !s) {
-            std::fprintf(stderr, "%s\n", s.message.c_str());
-            return 1;
-        }
+        if (Status s = SaveOutput(c, options.output); !s) return Fail(s.message);
     }
     return refused ? 1 : 0;
+}
+
+namespace {
+
+bool InStack(const COrinDoc& doc, int slot) {
+    const std::vector<int> chain = doc.layers.Chain();
+    return std::find(chain.begin(), chain.end(), slot) != chain.end();
+}
+
+}  // namespace
+
+const std::map<std::string, std::vector<ArgSpec>>& NamedOpArgs() {
+    // Offsets stay far from the int range, so that no position sum can overflow.
+    constexpr int kOffset = 1000000;
+    static const std::map<std::string, std::vector<ArgSpec>> table = {
+        {"select-layer", {{"slot", INT_MIN, INT_MAX}}},
+        {"set-layer",
+         {{"visible", 0, 1}, {"transparency", 0, 255}, {"blend", 0, 9}, {"x", -kOffset, kOffset}, {"y", -kOffset, kOffset}}},
+        {"rename-layer", {{"name", 0, 0, ArgSpec::kText}}},
+        {"layer-effect", {{"size", 0, 255}, {"colour", 0, 0, ArgSpec::kColour}}},
+        {"move-layer", {{"slot", INT_MIN, INT_MAX}}},
+        {"copy", {}},
+        {"cut", {}},
+        {"paste", {}},
+    };
+    return table;
 }
 
 std::map<std::string, NamedOp>& NamedOps() {
@@ -153,7 +314,7 @@ std::map<std::string, NamedOp>& NamedOps() {
         {"select-layer",
          [](Context& c, const CommandArgs& a) {
              const int slot = ArgInt(a, "slot", -1);
-             if (!IsValidSlot(slot) || !c.doc->layers[slot].inUse) return Status::Fail("no layer in slot " + std::to_string(slot));
+             if (!InStack(*c.doc, slot)) return Status::Fail(Formatted(msg::kNoLayerInSlot, slot));
              SelectLayer(*c.doc, slot);
              return Status::Ok();
          }},
@@ -162,8 +323,8 @@ std::map<std::string, NamedOp>& NamedOps() {
              LayerRecord* r = c.doc->CurrentLayer();
              if (!r) return Status::Ok();
              r->visible = ArgInt(a, "visible", r->visible) ? 1 : 0;
-             r->transparency = uint8_t(std::clamp(ArgInt(a, "transparency", r->transparency), 0, 255));
-             r->blend = uint8_t(std::clamp(ArgInt(a, "blend", r->blend), 0, 255));
+             r->transparency = uint8_t(ArgInt(a, "transparency", r->transparency));
+             r->blend = uint8_t(ArgInt(a, "blend", r->blend));
              r->x = ArgInt(a, "x", r->x);
              r->y = ArgInt(a, "y", r->y);
              c.doc->view.rebuild = true;
@@ -180,7 +341,9 @@ std::map<std::string, NamedOp>& NamedOps() {
          }},
         {"move-layer",
          [](Context& c, const CommandArgs& a) {
-             return SwapLayers(*c.doc, c.doc->layers.current, ArgInt(a, "slot", -1));
+             const int slot = ArgInt(a, "slot", -1);
+             if (!InStack(*c.doc, slot)) return Status::Fail(Formatted(msg::kNoLayerInSlot, slot));
+             return SwapLayers(*c.doc, c.doc->layers.current, slot);
          }},
         {"copy", [](Context& c, const CommandArgs&) { return CopyToClipboard(*c.doc); }},
         {"cut", [](Context& c, const CommandArgs&) { return CutToClipboard(*c.doc); }},

@@ -1,5 +1,6 @@
 // The batch tool's runs: each opens a document as the editor does, with its step
-// files in a private temporary folder that is removed when the run ends.
+// files in a private temporary folder that is removed when the run ends (also when
+// it is interrupted by a signal).
 #pragma once
 
 #include <functional>
@@ -10,6 +11,7 @@
 
 #include "Commands.h"
 #include "Document.h"
+#include "StepStorage.h"
 #include "Workspace.h"
 
 namespace batch {
@@ -21,16 +23,42 @@ public:
     void Message(const std::string& text) override;
     bool Ask(const std::string& question) override { return answer; }
     bool answer = true;
+    std::string lastMessage;  // the last text printed, so that a refusal is not printed twice
 };
 
+// Step files of a run that never looks at its history (info, convert): nothing is
+// kept. Such a run ends right after its save, so the one undo that the save runs
+// (which finds no file and leaves the layers as they are) is never looked at.
+class DiscardStepStorage final : public StepStorage {
+public:
+    bool Write(const std::string&, const Pieces&) override { return true; }
+    std::unique_ptr<ByteStream> Read(const std::string&) override;
+    bool Rename(const std::string&, const std::string&) override { return true; }
+    void Remove(const std::string&) override {}
+};
+
+struct CleanupList;
+
+// One run: the workspace, the command registry and the document. `keepSteps`: the
+// step files go to a private folder under the system's temporary folder (removed by
+// the destructor, or by the handler of a terminating signal); otherwise none are
+// kept. `ready` is false (with the system's message in `error`) when the folder
+// could not be made.
 struct Context {
-    Context();
+    explicit Context(bool keepSteps);
     ~Context();
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
     BatchHost host;
     Workspace workspace;
     CommandRegistry commands;
     std::unique_ptr<COrinDoc> doc;
     std::string stepFolder;
+    bool ready = false;
+    std::string error;
+
+private:
+    std::unique_ptr<CleanupList> cleanup;
 };
 
 using NamedOp = std::function<Status(Context&, const CommandArgs&)>;
@@ -40,6 +68,18 @@ std::map<std::string, NamedOp>& NamedOps();
 void RegisterToolOps(std::map<std::string, NamedOp>& ops);
 // Adds the tools' command ids (2055, 2058, ...) to the registry.
 void RegisterToolCommands(CommandRegistry& registry);
+
+// The keys a named operation takes: an integer in min..max, any text, or a colour
+// ("#RRGGBB" or a decimal number up to 0xFFFFFF). An operation without an entry
+// checks its own keys when it runs.
+struct ArgSpec {
+    enum Kind { kInteger, kText, kColour };
+    std::string key;
+    int min = 0;
+    int max = 0;
+    Kind kind = kInteger;
+};
+const std::map<std::string, std::vector<ArgSpec>>& NamedOpArgs();
 
 struct ApplyOptions {
     std::string input;
@@ -55,5 +95,16 @@ int Apply(const ApplyOptions& options);
 
 // "NAME:KEY=VALUE,KEY=VALUE" into the name and its arguments.
 bool ParseOp(const std::string& text, std::string& name, CommandArgs& args);
+
+struct ParsedOp {
+    std::string name;
+    CommandArgs args;
+    const NamedOp* named = nullptr;    // one of these two is set
+    const CommandFn* command = nullptr;
+};
+// Parses and checks an operation against the named operations and the registry: the
+// name must exist, "answer" must be "yes" or "no", and the keys of a named operation
+// must be its own with values in range. Returns the usage error text, "" when fine.
+std::string CheckOp(const std::string& text, const CommandRegistry& registry, ParsedOp& out);
 
 }  // namespace batch

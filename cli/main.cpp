@@ -2,14 +2,18 @@
 //   tessaro-cli info FILE
 //   tessaro-cli convert INPUT OUTPUT
 //   tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...
-// Exit status 0 on success, 1 on failure (the message on standard error), 2 for a
-// usage error.
+// Exit status 0 on success, 1 on failure (the message on standard error, also when
+// standard output could not be written), 2 for a usage error.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "BatchRun.h"
+#include "Messages.h"
 
 namespace {
 
@@ -22,10 +26,7 @@ int Usage() {
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& args) {
     if (args.empty()) return Usage();
     const std::string command = args[0];
     if (command == "info" && args.size() == 2) return batch::Info(args[1]);
@@ -43,4 +44,26 @@ int main(int argc, char** argv) {
         return batch::Apply(options);
     }
     return Usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int status = 1;
+    // Whatever escapes a run still unwinds it, so that its step folder is removed.
+    try {
+        status = Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s\n", msg::kAllocMemory);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    // What was printed must have arrived (a full disk, a closed pipe): otherwise the
+    // run failed, whatever it did besides.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "%s\n", std::strerror(errno ? errno : EIO));
+        if (status != 2) status = 1;
+    }
+    return status;
 }
