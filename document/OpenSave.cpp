@@ -14,8 +14,8 @@
 #include "Utf16.h"
 
 Status OpenDocument(COrinDoc& doc, const std::string& path) {
+    // A name whose extension names no format is tried with every reader in turn.
     const int code = FormatFromPath(path);
-    if (code == kFormatUnknown) return Status::Fail("");
     const std::string name = FileNamePart(path);
     if (Utf8ToUtf16(name).size() >= 100) return Status::Fail(msg::kNameTooLong);
     doc.fileName = name;

@@ -1,6 +1,6 @@
 // Where step files live. The editor and `apply` keep them on disk in the step folder;
-// a run that can never look at them (converting one file to another) keeps the same
-// bytes in memory instead, since nobody outside the run can see them.
+// the memory storage keeps the very same bytes without touching the disk (documents
+// that nothing outside the process will ever look at).
 #pragma once
 
 #include <cstdint>

@@ -341,9 +341,11 @@ bool WriteDirectory(TIFF* tif, CImageBuffer& image) {
         photometric = IsGreyRamp(image) ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
     else
         photometric = PHOTOMETRIC_RGB;
+    // True colour is stored losslessly (LZW): a TIFF must give back the very pixels
+    // it was saved with.
     const uint16_t compression = bpp == 1   ? COMPRESSION_CCITTFAX3
                                  : bpp == 8 ? COMPRESSION_PACKBITS
-                                 : bpp >= 24 ? COMPRESSION_JPEG
+                                 : bpp >= 24 ? COMPRESSION_LZW
                                              : COMPRESSION_NONE;
     // TIFF needs a positive resolution; a picture without one is written at 72 DPI.
     const float dpiX = float(image.Info().dpiX > 0 ? image.Info().dpiX : 72);
@@ -357,9 +359,8 @@ bool WriteDirectory(TIFF* tif, CImageBuffer& image) {
               TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
               TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) && TIFFSetField(tif, TIFFTAG_XRESOLUTION, dpiX) &&
               TIFFSetField(tif, TIFFTAG_YRESOLUTION, dpiY) && TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
-    if (ok && compression == COMPRESSION_JPEG)
-        ok = TIFFSetField(tif, TIFFTAG_JPEGQUALITY, std::min<int>(image.Info().quality, 100)) &&
-             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(8));
+    if (ok && compression == COMPRESSION_LZW)
+        ok = TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(8));
     else if (ok)
         ok = TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(1));
     if (ok && photometric == PHOTOMETRIC_PALETTE) {
