@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 
@@ -136,7 +137,6 @@ QPoint COrinView::ToView(const QPoint& window, bool* clamped) {
 }
 
 void COrinView::UpdateScrollBars() {
-    const QSize client = viewport()->size();
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
     if (m_doc.view.stretch) {
@@ -150,8 +150,15 @@ void COrinView::UpdateScrollBars() {
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_rangeWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
     m_rangeHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
-    h->setRange(0, std::max(0, m_rangeWidth - client.width()));
-    v->setRange(0, std::max(0, m_rangeHeight - client.height()));
+    // Decide the bars from the room without them, so that a picture that fits shows none.
+    const QSize room = maximumViewportSize();
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool needH = m_rangeWidth > room.width();
+    const bool needV = m_rangeHeight > room.height() - (needH ? barWidth : 0);
+    needH = m_rangeWidth > room.width() - (needV ? barWidth : 0);
+    const QSize client(room.width() - (needV ? barWidth : 0), room.height() - (needH ? barWidth : 0));
+    h->setRange(0, needH ? std::max(0, m_rangeWidth - client.width()) : 0);
+    v->setRange(0, needV ? std::max(0, m_rangeHeight - client.height()) : 0);
     h->setPageStep(std::max(1, client.width()));
     v->setPageStep(std::max(1, client.height()));
     h->setSingleStep(std::max(1, client.width() / 16));

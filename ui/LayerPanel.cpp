@@ -72,7 +72,9 @@ CLayerPanel::CLayerPanel(QWidget* parent) : QWidget(parent) {
     m_layers = new CLayerList(layerPage);
     auto* layerBox = new QVBoxLayout(layerPage);
     layerBox->setContentsMargins(2, 2, 2, 2);
-    layerBox->addWidget(m_layers);
+    // The list grows up to its eleven rows; the room below stays empty.
+    layerBox->addWidget(m_layers, 100);
+    layerBox->addStretch(1);
     m_pages->addTab(layerPage, QString::fromUtf8("레이어보기"));
 
     auto* historyPage = new QWidget;
