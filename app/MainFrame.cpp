@@ -172,7 +172,6 @@ void CMainFrame::BuildMenus() {
             action->setData(e.id);
             action->setIconText(ButtonText(label));
             action->setShortcut(ShortcutOfLabel(label));
-            action->setShortcutContext(Qt::ApplicationShortcut);
             if (kToolCommands.count(e.id) && !kOneShotToolCommands.count(e.id)) action->setCheckable(true);
             if (e.id == kCmdGrid || e.id == kCmdStretch || e.id == kCmdLayerPanel) action->setCheckable(true);
             connect(action, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });

@@ -24,13 +24,14 @@ constexpr QRgb kHatch = 0xBFBFBF;
 constexpr int kFrameRoom = 12;   // kept free between a fitted child window and the main window's edge
 constexpr int kFrameExtra = 4;
 
+// The options' choices of the hatch that shows transparency; the first is the default.
 Qt::BrushStyle HatchStyle(int style) {
     switch (style) {
-    case 0: return Qt::HorPattern;
-    case 1: return Qt::VerPattern;
+    case 1: return Qt::CrossPattern;
     case 2: return Qt::FDiagPattern;
     case 3: return Qt::BDiagPattern;
-    case 4: return Qt::CrossPattern;
+    case 4: return Qt::HorPattern;
+    case 5: return Qt::VerPattern;
     default: return Qt::DiagCrossPattern;
     }
 }

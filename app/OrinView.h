@@ -34,7 +34,7 @@ public:
     WindowRect ClientRect() const;
     // Window point to view point, as every mouse message is converted.
     QPoint ToView(const QPoint& window, bool* clamped = nullptr);
-    // The hatch style of the picture rectangle (the options' choice 0..5).
+    // The hatch style of the picture rectangle (the options' choice 0..5, 0 the diagonal cross).
     void SetHatchStyle(int style) { m_hatch = style; }
     // The main frame's cursor kind: 1 arrow, 2 up-arrow, 4 I-beam, otherwise the cross.
     void SetCursorKind(int kind) {
@@ -84,7 +84,7 @@ private:
     bool m_leftDown = false;
     int m_rangeWidth = 0;   // scroll sizes: the zoomed picture
     int m_rangeHeight = 0;
-    int m_hatch = 5;
+    int m_hatch = 0;
     int m_cursorKind = 5;
     std::vector<uint32_t> m_display;
 };

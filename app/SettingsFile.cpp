@@ -208,7 +208,7 @@ void DecodeSettings(const std::string& bytes, Settings& s) {
     in.Scan("\nFolder: %d", {&s.samplesFolder});
     in.Scan("\nUD %d", {&s.updateCheck});
     in.Scan("\nRS %d", {&s.rs});
-    in.Scan("\nWS %d %d", {&s.wsValue, &s.wsCheck});
+    const bool linesComplete = in.Scan("\nWS %d %d", {&s.wsValue, &s.wsCheck}) == 2;
 
     if (s.fontSize < 2) s.fontSize = 2;
     if (s.toolNumber < 1) s.toolNumber = 1;
@@ -216,6 +216,9 @@ void DecodeSettings(const std::string& bytes, Settings& s) {
     textLength = std::clamp(textLength, 0, kSettingsMaxString);
     faceLength = std::clamp(faceLength, 0, kSettingsMaxString);
 
+    // Where the strings start is known only when the lines were read to their end;
+    // otherwise the strings keep their previous values instead of taking stray bytes.
+    if (!linesComplete) return;
     in.SkipOneLineEnd();
     s.lastText = in.ReadUtf16(size_t(textLength));
     in.SkipOneLineEnd();

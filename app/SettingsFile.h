@@ -61,7 +61,8 @@ inline constexpr int kSettingsMaxString = 100;
 // The file's bytes for `settings` (what WriteSettingsFile stores).
 std::string EncodeSettings(const Settings& settings);
 // Reads `bytes` over `settings`: values that do not match keep what `settings` held;
-// the string lengths that do not match keep the lengths of the strings held.
+// the string lengths that do not match keep the lengths of the strings held; the
+// strings are read only when the lines before them were read to their end.
 void DecodeSettings(const std::string& bytes, Settings& settings);
 
 // Reads `folder`/Dravcon_34.ini over `settings`; false when the file cannot be opened.
