@@ -61,14 +61,12 @@ const char* const kMenuOrder[] = {"File", "Edit", "Draw", "Image", "Layer", "Sel
 const std::set<int> kGroupStarts = {1474, kCmdPrint, kCmdPreferences, kCmdExit, kCmdCut, kCmdCutToNew, 1414,
                                     kCmdFlatten, kCmdLayerEffect, kCmdInvertSelection, 1491, 3338, kCmdStretch,
                                     kCmdZoomIn, kCmdGrid, kCmdNewWindow, kCmdCloseAll};
-// Tools chosen from the menus and the tool bar; the last two are commands of the
-// selection tools.
-const std::set<int> kToolCommands = {kCmdWaterDrop, kCmdBrush,       kCmdLine,          kCmdCircle,
-                                     kCmdPolyline,  kCmdSpray,       kCmdEraser,        kCmdFill,
-                                     kCmdMove,      kCmdRectSelect,  kCmdPolygonSelect, kCmdFreeSelect,
-                                     kCmdAutoSelect, kCmdColourRange, kCmdGradient,     kCmdInvertSelection,
-                                     kCmdReleaseSelection};
-const std::set<int> kOneShotToolCommands = {kCmdInvertSelection, kCmdReleaseSelection};
+// Tools chosen from the menus and the tool bar. (Invert and release selection are
+// commands: they run once they are registered.)
+const std::set<int> kToolCommands = {kCmdWaterDrop,  kCmdBrush,      kCmdLine,          kCmdCircle,
+                                     kCmdPolyline,   kCmdSpray,      kCmdEraser,        kCmdFill,
+                                     kCmdMove,       kCmdRectSelect, kCmdPolygonSelect, kCmdFreeSelect,
+                                     kCmdAutoSelect, kCmdColourRange, kCmdGradient};
 
 // The pop-up menu of a picture (menu 2051).
 const std::pair<int, const char*> kPictureMenu[] = {
@@ -117,7 +115,8 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
-        if (sub) OnViewActivated(qobject_cast<COrinView*>(sub->widget()));
+        auto it = m_frameViews.find(sub);
+        if (it != m_frameViews.end()) OnViewActivated(it->second);
     });
     connect(m_host, &QtDocumentHost::refreshRequested, this, &CMainFrame::RefreshDocument);
 
@@ -172,7 +171,7 @@ void CMainFrame::BuildMenus() {
             action->setData(e.id);
             action->setIconText(ButtonText(label));
             action->setShortcut(ShortcutOfLabel(label));
-            if (kToolCommands.count(e.id) && !kOneShotToolCommands.count(e.id)) action->setCheckable(true);
+            if (kToolCommands.count(e.id)) action->setCheckable(true);
             if (e.id == kCmdGrid || e.id == kCmdStretch || e.id == kCmdLayerPanel) action->setCheckable(true);
             connect(action, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
             m_actions[e.id] = action;
@@ -408,6 +407,7 @@ COrinView* CMainFrame::AddView(COrinDoc* doc) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->installEventFilter(this);
     m_views.push_back(view);
+    m_frameViews[sub] = view;
     connect(view, &QObject::destroyed, this, [this, view, doc] { ForgetView(view, doc); });
     connect(view, &COrinView::repaintWanted, this, [this](COrinDoc* d) {
         for (COrinView* v : ViewsOf(d)) v->viewport()->update();
@@ -434,9 +434,9 @@ std::vector<COrinView*> CMainFrame::ViewsOf(const COrinDoc* doc) const {
 }
 
 COrinView* CMainFrame::ActiveView() const {
-    if (QMdiSubWindow* sub = m_mdi->currentSubWindow())
-        if (auto* view = qobject_cast<COrinView*>(sub->widget())) return view;
-    return m_activeView;
+    // Looked up, not asked: the current child window may be in the middle of its destruction.
+    auto it = m_frameViews.find(m_mdi->currentSubWindow());
+    return it != m_frameViews.end() ? it->second : m_activeView;
 }
 
 COrinDoc* CMainFrame::ActiveDocument() const {
@@ -455,6 +455,8 @@ void CMainFrame::OnViewActivated(COrinView* view) {
 
 void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
     m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+    for (auto it = m_frameViews.begin(); it != m_frameViews.end();)
+        it = it->second == view ? m_frameViews.erase(it) : std::next(it);
     if (m_activeView == view) m_activeView = m_views.empty() ? nullptr : m_views.back();
     if (ViewsOf(doc).empty()) {
         if (m_panel && m_panel->Document() == doc) m_panel->SetDocument(nullptr);

@@ -124,6 +124,7 @@ private:
     RecentFileList m_recent;
     std::vector<std::unique_ptr<COrinDoc>> m_documents;
     std::vector<COrinView*> m_views;
+    std::map<const QMdiSubWindow*, COrinView*> m_frameViews;
     COrinView* m_activeView = nullptr;
     bool m_closingQuietly = false;
 
