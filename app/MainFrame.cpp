@@ -646,8 +646,8 @@ void CMainFrame::PrintDocument(QPrinter& printer, COrinDoc& doc) {
     const int dpiY = doc.mainImage && doc.mainImage->Info().dpiY > 0 ? doc.mainImage->Info().dpiY : 96;
     const int width = int(int64_t(printer.logicalDpiX()) * params.width / dpiX) - 100;
     const int height = int(int64_t(printer.logicalDpiY()) * params.height / dpiY) - 100;
-    if (width <= 0 || height <= 0) return;
     QPainter painter(&printer);
+    if (width <= 0 || height <= 0) return;  // smaller than the 100-dot margin: an empty page
     painter.fillRect(QRect(100, 100, width, height), Qt::white);
     painter.drawImage(QRect(100, 100, width, height), image);
 }

@@ -195,16 +195,19 @@ void COrinView::FitFrame() {
     QMdiArea* area = frame->mdiArea();
     if (!area || !area->isVisible()) return;
     const QRect room = area->viewport()->rect();
-    const int zoomedWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
-    const int zoomedHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
-    const int clientWidth = std::max(1, std::min(zoomedWidth, room.right() - frame->x() - kFrameRoom));
-    const int clientHeight = std::max(1, std::min(zoomedHeight, room.bottom() - frame->y() - kFrameRoom));
     // The frame's borders and title bar, without scroll bars.
     int viewWidth = viewport()->width(), viewHeight = viewport()->height();
     if (verticalScrollBar()->isVisible()) viewWidth += verticalScrollBar()->width();
     if (horizontalScrollBar()->isVisible()) viewHeight += horizontalScrollBar()->height();
     const int borderWidth = frame->width() - viewWidth;
     const int borderHeight = frame->height() - viewHeight;
+    // The whole child window stays inside the MDI area, 12 pixels short of its edge.
+    const int zoomedWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
+    const int zoomedHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
+    const int roomWidth = room.right() - frame->x() - kFrameRoom - borderWidth - kFrameExtra;
+    const int roomHeight = room.bottom() - frame->y() - kFrameRoom - borderHeight - kFrameExtra;
+    const int clientWidth = std::max(1, std::min(zoomedWidth, roomWidth));
+    const int clientHeight = std::max(1, std::min(zoomedHeight, roomHeight));
     frame->resize(clientWidth + borderWidth + kFrameExtra, clientHeight + borderHeight + kFrameExtra);
 }
 

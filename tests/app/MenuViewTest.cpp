@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -246,6 +247,25 @@ TEST(VirtualKeyTest, ArrowsEscapeAndLetters) {
     EXPECT_EQ(VirtualKey(Qt::Key_A), 'A');
     EXPECT_EQ(MouseFlags(Qt::LeftButton, Qt::NoModifier), unsigned(kMouseLeft));
     EXPECT_EQ(MouseFlags(Qt::LeftButton, Qt::ShiftModifier), unsigned(kMouseLeft | kMouseShift));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PrintTest, TheCompositeGoesToThePrinter) {
+    TempDir folder;
+    Workspace ws;
+    ws.stepFolder = folder.Path().string();
+    auto doc = app_test::PlainDocument(ws, 64, 32, 0x2050A0);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string pdf = folder.File("print.pdf");
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    CMainFrame::PrintDocument(printer, *doc);
+    const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(pdf);
+    ASSERT_GT(bytes.size(), 100u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "%PDF");
 }
 
 }  // namespace
