@@ -1,11 +1,18 @@
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "Application.h"
 #include "MainFrame.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The platform's own dialogs and buttons speak Korean too, when Qt's translation is installed.
+    QTranslator platformTexts;
+    if (platformTexts.load(QStringLiteral("qtbase_ko"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&platformTexts);
+
     StartupOptions options;
     options.programFolder = QDir::currentPath();
     const QStringList arguments = QApplication::arguments();

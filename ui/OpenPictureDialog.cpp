@@ -90,6 +90,7 @@ COpenPictureDialog::COpenPictureDialog(QWidget* parent, const QString& folder)
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(m_preview, 0, grid->columnCount(), grid->rowCount(), 1);
     connect(this, &QFileDialog::currentChanged, this, &COpenPictureDialog::ShowPreview);
+    resize(900, 540);
 }
 
 void COpenPictureDialog::ShowPreview(const QString& path) {

@@ -140,3 +140,41 @@ TEST(ClipboardHostTest, CopyAndPasteThroughTheCoreMakeAnEqualLayer) {
 }
 
 }  // namespace
+
+#include "OpenPictureDialog.h"
+
+namespace {
+
+TEST(OpenDialogTest, FiltersFollowTheFormatTable) {
+    const QStringList open = PictureFilters(false);
+    ASSERT_EQ(open.size(), 8);
+    EXPECT_EQ(open.front(), QStringLiteral("JPG (*.jpg *.jpeg)"));
+    EXPECT_EQ(open.back(), QString::fromUtf8("모든그림형식 (*.bmp *.gif *.jpg *.png *.tif *.pcx *.tsr *.psd)"));
+    const QStringList save = PictureFilters(true);
+    EXPECT_FALSE(save.contains(QStringLiteral("PCX (*.pcx)")));
+    EXPECT_FALSE(save.contains(QStringLiteral("PSD (*.psd)")));
+    EXPECT_EQ(FormatOfFilter(QStringLiteral("TIF (*.tif *.tiff)")), 3);
+    EXPECT_EQ(PictureFilterFor(5, true), QStringLiteral("TSR (*.tsr)"));
+    EXPECT_TRUE(PictureFilterFor(4, true).isEmpty());
+}
+
+TEST(OpenDialogTest, PreviewsShowPicturesIncludingPng) {
+    testing_support::TempDir folder;
+    const std::string bmp = app_test::WritePicture(folder, "wide.bmp", 40, 10, [](int x, int) -> uint32_t {
+        return x < 20 ? 0xFF0000u : 0x0000FFu;
+    });
+    const QImage preview = PreviewPicture(QString::fromStdString(bmp), QSize(20, 20));
+    ASSERT_EQ(preview.size(), QSize(20, 5));
+    EXPECT_EQ(preview.pixel(2, 2) & 0xFFFFFF, 0xFF0000u);
+    QImage png(6, 6, QImage::Format_RGB32);
+    png.fill(qRgb(0, 200, 0));
+    const QString pngPath = QString::fromStdString(folder.File("green.png"));
+    ASSERT_TRUE(png.save(pngPath, "PNG"));
+    const QImage pngPreview = PreviewPicture(pngPath, QSize(20, 20));
+    ASSERT_FALSE(pngPreview.isNull());
+    EXPECT_EQ(pngPreview.pixel(0, 0) & 0xFFFFFF, 0x00C800u);
+    testing_support::WriteFileBytes(folder.File("junk.pcx"), {1, 2, 3});
+    EXPECT_TRUE(PreviewPicture(QString::fromStdString(folder.File("junk.pcx")), QSize(20, 20)).isNull());
+}
+
+}  // namespace
