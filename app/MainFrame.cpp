@@ -795,7 +795,11 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) OpenFile(url.toLocalFile());
+    OpenDroppedFiles(*event->mimeData());
     event->acceptProposedAction();
+}
+
+void CMainFrame::OpenDroppedFiles(const QMimeData& data) {
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile()) OpenFile(url.toLocalFile());
 }

@@ -26,6 +26,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QMimeData;
 class QPrinter;
 class QProgressBar;
 class QtDocumentHost;
@@ -41,6 +42,8 @@ public:
     COrinDoc* NewPicture(int width, int height, const QString& name);
     COrinDoc* AdoptDocument(std::unique_ptr<COrinDoc> doc);
     COrinView* AddView(COrinDoc* doc);
+    // Files dropped on the main window open as by the Open command.
+    void OpenDroppedFiles(const QMimeData& data);
     bool CloseDocument(COrinDoc* doc, bool ask);
     COrinDoc* ActiveDocument() const;
     COrinView* ActiveView() const;

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include "AppTestSupport.h"
 #include "Application.h"
 #include "CommandMap.h"
+#include "History.h"
 #include "MainFrame.h"
 #include "Messages.h"
 #include "QtHost.h"
@@ -75,6 +78,37 @@ TEST(StartupTest, TheCommandLineFileOpensInAWindow) {
     // The file heads the recent-file list.
     ASSERT_FALSE(s.frame->Recent().Files().isEmpty());
     EXPECT_TRUE(s.frame->Recent().Files().front().endsWith(QStringLiteral("stripes.bmp")));
+}
+
+TEST(StartupTest, TheCommandLineDocumentKeepsItsStepFilesThroughTheSweep) {
+    // The sweep of stale step files runs after the command-line file was opened; it
+    // must leave that document's first step in place, or undo would lose it.
+    Started s;
+    app_test::InstallSettings(s.folder);
+    const std::string picture = app_test::WritePicture(s.folder, "stripes.bmp", 7, 5, Stripes);
+    s.Start({QString::fromStdString(picture)});
+    ASSERT_NE(s.frame, nullptr);
+    COrinDoc* doc = s.frame->DocumentAt(0);
+    EXPECT_TRUE(std::filesystem::exists(StepFilePath(*doc, 0)));
+    s.frame->RunCommand(kCmdAddLayer);
+    s.frame->RunCommand(kCmdUndo);
+    EXPECT_EQ(doc->layers.Count(), 1);
+    EXPECT_EQ(doc->history.position, 0);
+}
+
+TEST(StartupTest, DroppedFilesOpenEachInItsWindow) {
+    Started s;
+    app_test::InstallSettings(s.folder);
+    const std::string a = app_test::WritePicture(s.folder, "a.bmp", 3, 3, Stripes);
+    const std::string b = app_test::WritePicture(s.folder, "b.bmp", 4, 2, Stripes);
+    s.Start();
+    ASSERT_NE(s.frame, nullptr);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))});
+    s.frame->OpenDroppedFiles(data);
+    ASSERT_EQ(s.frame->DocumentCount(), 2);
+    EXPECT_EQ(s.frame->DocumentAt(0)->fileName, "a.bmp");
+    EXPECT_EQ(s.frame->DocumentAt(1)->canvas.width, 4);
 }
 
 TEST(StartupTest, ACommandLineFileThatCannotBeOpenedEndsTheStart) {
