@@ -92,8 +92,6 @@ QString ButtonText(const QString& label) {
     return text.trimmed();
 }
 
-QString ToQString(const std::u16string& text) { return QString::fromUtf16(text.data(), qsizetype(text.size())); }
-
 QIcon StandardIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()->standardIcon(pixmap); }
 
 }  // namespace
