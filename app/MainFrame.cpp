@@ -1,0 +1,803 @@
+#include "MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "ClipboardOps.h"
+#include "CommandMap.h"
+#include "Codecs.h"
+#include "Compositor.h"
+#include "History.h"
+#include "LayerEffectDialog.h"
+#include "LayerNameDialog.h"
+#include "LayerOps.h"
+#include "LayerPanel.h"
+#include "Messages.h"
+#include "NewPicture.h"
+#include "NewPictureDialog.h"
+#include "OpenPictureDialog.h"
+#include "OpenSave.h"
+#include "OrinView.h"
+#include "QtHost.h"
+#include "ScreenCapture.h"
+#include "StartupWindows.h"
+#include "StepSpace.h"
+#include "ToolRouter.h"
+#include "UpdateCheck.h"
+#include "Utf16.h"
+#include "ViewGeometry.h"
+
+namespace {
+
+const char* const kMenuOrder[] = {"File", "Edit", "Draw", "Image", "Layer", "Select",
+                                  "Transform", "Filter", "View", "Window", "Help"};
+// A separator goes before these entries.
+const std::set<int> kGroupStarts = {1474, kCmdPrint, kCmdPreferences, kCmdExit, kCmdCut, kCmdCutToNew, 1414,
+                                    kCmdFlatten, kCmdLayerEffect, kCmdInvertSelection, 1491, 3338, kCmdStretch,
+                                    kCmdZoomIn, kCmdGrid, kCmdNewWindow, kCmdCloseAll};
+// Tools chosen from the menus and the tool bar. (Invert and release selection are
+// commands: they run once they are registered.)
+const std::set<int> kToolCommands = {kCmdWaterDrop,  kCmdBrush,      kCmdLine,          kCmdCircle,
+                                     kCmdPolyline,   kCmdSpray,      kCmdEraser,        kCmdFill,
+                                     kCmdMove,       kCmdRectSelect, kCmdPolygonSelect, kCmdFreeSelect,
+                                     kCmdAutoSelect, kCmdColourRange, kCmdGradient};
+
+// The pop-up menu of a picture (menu 2051).
+const std::pair<int, const char*> kPictureMenu[] = {
+    {kCmdZoomIn, "확대\tCtrl++"},     {kCmdZoomOut, "축소\tCtrl--"}, {kCmdReleaseSelection, "선택/명령 해제\tCtrl+D"},
+    {kCmdCopy, "복사\tCtrl+C"},      {kCmdPaste, "붙이기\tCtrl+V"}, {kCmdUndo, "실행취소\tCtrl+Z"},
+    {kCmdRedo, "실행반복\tCtrl+Y"},
+};
+
+// The shortcut written after the tab of a label: "Ctrl + + " is Ctrl and the plus key.
+QKeySequence ShortcutOfLabel(const QString& label) {
+    const int tab = label.indexOf(QLatin1Char('\t'));
+    if (tab < 0) return {};
+    QString keys = label.mid(tab + 1);
+    keys.remove(QLatin1Char(' '));
+    return QKeySequence(keys, QKeySequence::PortableText);
+}
+
+// A label on a tool-bar button: without the shortcut text and the mnemonic mark.
+QString ButtonText(const QString& label) {
+    QString text = label.left(label.indexOf(QLatin1Char('\t')));
+    text.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    text.remove(QLatin1Char('&'));
+    return text.trimmed();
+}
+
+QIcon StandardIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()->standardIcon(pixmap); }
+
+}  // namespace
+
+CMainFrame::CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent)
+    : QMainWindow(parent), m_programFolder(programFolder), m_settings(settings) {
+    setWindowTitle(QStringLiteral("Tessaro"));
+    setAcceptDrops(true);
+    m_host = new QtDocumentHost(this);
+    m_ws.host = m_host;
+    // Step files go to a folder of this program instance's own.
+    m_ws.stepFolder = CreateStepSpace(m_programFolder);
+    RegisterDocumentCommands(m_registry);
+    ApplySettings();
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setBackground(QColor(0x80, 0x80, 0x80));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        auto it = m_frameViews.find(sub);
+        if (it != m_frameViews.end()) OnViewActivated(it->second);
+    });
+    connect(m_host, &QtDocumentHost::refreshRequested, this, &CMainFrame::RefreshDocument);
+
+    BuildMenus();
+    BuildToolBars();
+    BuildStatusBar();
+    BuildLayerPanel();
+    UpdateCommandStates();
+    resize(1280, 860);
+}
+
+CMainFrame::~CMainFrame() {
+    // Views borrow the documents: close them first.
+    m_closingQuietly = true;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList()) delete sub;
+    m_documents.clear();
+    RemoveStepSpace(m_ws.stepFolder);
+}
+
+void CMainFrame::ApplySettings() {
+    m_ws.foreground = uint32_t(m_settings.foreground);
+    m_ws.background = uint32_t(m_settings.background);
+    m_ws.textColour = uint32_t(m_settings.textColour);
+    // The grid is hidden at start-up: the sign of the gap is its on/off state.
+    m_ws.gridGap = -std::abs(m_settings.gridGap);
+    m_ws.gridColour = uint32_t(m_settings.gridColour);
+}
+
+Settings CMainFrame::CurrentSettings() const {
+    Settings s = m_settings;
+    s.foreground = int32_t(m_ws.foreground);
+    s.background = int32_t(m_ws.background);
+    s.textColour = int32_t(m_ws.textColour);
+    s.gridGap = m_ws.gridGap;
+    s.gridColour = int32_t(m_ws.gridColour);
+    return s;
+}
+
+// ---------------------------------------------------------------------------------
+// Menus, tool bars, status bar, panel
+
+void CMainFrame::BuildMenus() {
+    for (const char* menuName : kMenuOrder) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(MenuTitle(menuName)));
+        menu->setObjectName(QString::fromUtf8(menuName));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+        for (const CommandEntry& e : MenuCommands()) {
+            if (std::string(e.menu) != menuName) continue;
+            if (kGroupStarts.count(e.id) && !menu->isEmpty()) menu->addSeparator();
+            const QString label = QString::fromUtf8(e.label);
+            QAction* action = menu->addAction(label);
+            action->setData(e.id);
+            action->setIconText(ButtonText(label));
+            action->setShortcut(ShortcutOfLabel(label));
+            if (kToolCommands.count(e.id)) action->setCheckable(true);
+            if (e.id == kCmdGrid || e.id == kCmdStretch || e.id == kCmdLayerPanel) action->setCheckable(true);
+            connect(action, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
+            m_actions[e.id] = action;
+            if (e.id == kCmdExit) m_exitAction = action;
+        }
+        if (std::string(menuName) == "File") {
+            m_fileMenu = menu;
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentFiles);
+        } else if (std::string(menuName) == "Window") {
+            m_windowMenu = menu;
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
+        } else if (std::string(menuName) == "Filter") {
+            // The effects of the easy-edit panel are listed here once they exist.
+            menu->menuAction()->setEnabled(false);
+        }
+    }
+    FillRecentFiles();
+
+    m_pictureMenu = new QMenu(this);
+    for (const auto& [id, text] : kPictureMenu) {
+        QAction* action = m_pictureMenu->addAction(QString::fromUtf8(text));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id = id] { RunCommand(id); });
+    }
+}
+
+void CMainFrame::BuildToolBars() {
+    QToolBar* main = addToolBar(QString::fromUtf8("표준"));
+    main->setObjectName(QStringLiteral("StandardBar"));
+    main->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const std::pair<int, QStyle::StandardPixmap> withIcons[] = {
+        {kCmdNew, QStyle::SP_FileIcon},          {kCmdOpen, QStyle::SP_DialogOpenButton},
+        {kCmdSave, QStyle::SP_DialogSaveButton}, {kCmdUndo, QStyle::SP_ArrowBack},
+        {kCmdRedo, QStyle::SP_ArrowForward},
+    };
+    for (const auto& [id, icon] : withIcons) {
+        QAction* a = m_actions[id];
+        a->setIcon(StandardIcon(icon));
+        main->addAction(a);
+        if (id == kCmdSave) main->addSeparator();
+    }
+    main->addSeparator();
+    for (int id : {kCmdCopy, kCmdPaste}) main->addAction(m_actions[id]);
+    main->addSeparator();
+    for (int id : {kCmdZoomIn, kCmdZoomOut, kCmdActualSize}) main->addAction(m_actions[id]);
+    main->addSeparator();
+    QAction* capture = main->addAction(StandardIcon(QStyle::SP_DesktopIcon), QStringLiteral("Capture..."));
+    capture->setData(kCmdCapture);
+    connect(capture, &QAction::triggered, this, [this] { RunCommand(kCmdCapture); });
+    m_actions[kCmdCapture] = capture;
+
+    addToolBarBreak();
+    QToolBar* tools = addToolBar(QString::fromUtf8("도구"));
+    tools->setObjectName(QStringLiteral("ToolBar"));
+    tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (int id : {kCmdMove, kCmdRectSelect, kCmdPolygonSelect, kCmdFreeSelect, kCmdAutoSelect}) tools->addAction(m_actions[id]);
+    tools->addSeparator();
+    for (int id : {kCmdBrush, kCmdLine, kCmdCircle, kCmdPolyline, kCmdSpray, kCmdEraser, kCmdFill, kCmdWaterDrop,
+                   kCmdGradient})
+        tools->addAction(m_actions[id]);
+}
+
+void CMainFrame::BuildStatusBar() {
+    m_statusText = new QLabel(this);
+    m_pictureInfo = new QLabel(this);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(180);
+    m_progress->setVisible(false);
+    statusBar()->addWidget(m_statusText, 1);
+    statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_pictureInfo);
+    m_host->SetStatusWidgets(m_statusText, m_progress);
+}
+
+void CMainFrame::BuildLayerPanel() {
+    m_panel = new CLayerPanel(this);
+    m_panelDock = new QDockWidget(QString::fromUtf8("레이어.작업내역보기"), this);
+    m_panelDock->setObjectName(QStringLiteral("LayerPanel"));
+    m_panelDock->setWidget(m_panel);
+    m_panelDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
+                             QDockWidget::DockWidgetClosable);
+    m_panel->setMinimumWidth(250);
+    addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
+    connect(m_panelDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_panel, &CLayerPanel::documentChanged, this, [this](COrinDoc* doc) {
+        doc->view.rebuild = true;
+        RefreshDocument(doc);
+    });
+    connect(m_panel, &CLayerPanel::commandRequested, this, &CMainFrame::RunCommand);
+    connect(m_panel, &CLayerPanel::sizeToggled, this, [this](bool grown) {
+        const int height = grown ? centralWidget()->height() : CLayerPanel::kShrunkHeight;
+        resizeDocks({m_panelDock}, {height}, Qt::Vertical);
+    });
+}
+
+void CMainFrame::FillRecentFiles() {
+    for (QAction* a : m_recentActions) {
+        m_fileMenu->removeAction(a);
+        delete a;
+    }
+    m_recentActions.clear();
+    const QStringList& files = m_recent.Files();
+    for (int i = 0; i < files.size(); ++i) {
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()), m_fileMenu);
+        a->setToolTip(files[i]);
+        connect(a, &QAction::triggered, this, [this, path = files[i]] { OpenFile(path); });
+        m_fileMenu->insertAction(m_exitAction, a);
+        m_recentActions << a;
+    }
+    if (!files.isEmpty()) m_recentActions << m_fileMenu->insertSeparator(m_exitAction);
+}
+
+void CMainFrame::FillWindowMenu() {
+    for (QAction* a : m_windowActions) {
+        m_windowMenu->removeAction(a);
+        delete a;
+    }
+    m_windowActions.clear();
+    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList();
+    if (subs.isEmpty()) return;
+    m_windowActions << m_windowMenu->addSeparator();
+    for (int i = 0; i < subs.size(); ++i) {
+        QAction* a = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(subs[i]->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(subs[i] == m_mdi->currentSubWindow());
+        connect(a, &QAction::triggered, this, [this, sub = subs[i]] { m_mdi->setActiveSubWindow(sub); });
+        m_windowActions << a;
+    }
+}
+
+QAction* CMainFrame::CommandAction(int id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::IsCommandEnabled(int id) const {
+    const COrinDoc* doc = ActiveDocument();
+    const bool open = doc && !doc->IsEmpty();
+    switch (id) {
+    case kCmdNew: case kCmdOpen: case kCmdExit: case kCmdAbout: case kCmdWebSite: case kCmdCapture:
+    case kCmdPrintSetup: case kCmdLayerPanel: case kCmdGrid:
+        return true;
+    case kCmdClose: case kCmdSave: case kCmdSaveAs: case kCmdPrint: case kCmdDuplicateWindow: case kCmdNewWindow:
+    case kCmdStretch: case kCmdCutToNew: case kCmdLayerEffect: case kCmdRenameLayer:
+        return open;
+    case kCmdCascade: case kCmdTile: case kCmdCloseAll:
+        return !m_views.empty();
+    case kCmdUndo: return open && CanUndo(*doc);
+    case kCmdRedo: return open && CanRedo(*doc);
+    case kCmdZoomIn: return open && CanZoomIn(*doc);
+    case kCmdZoomOut: return open && CanZoomOut(*doc);
+    case kCmdActualSize: return open && CanZoomActualSize(*doc);
+    default: break;
+    }
+    if (m_registry.Has(id)) return open;
+    if (kToolCommands.count(id)) return true;
+    return false;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (auto& [id, action] : m_actions) {
+        action->setEnabled(IsCommandEnabled(id));
+        if (!action->isCheckable()) continue;
+        if (id == kCmdGrid) action->setChecked(m_ws.gridGap > 0);
+        else if (id == kCmdStretch) action->setChecked(ActiveDocument() && ActiveDocument()->view.stretch);
+        else if (id == kCmdLayerPanel) action->setChecked(m_panelDock && m_panelDock->isVisible());
+        else action->setChecked(m_ws.currentTool == id);
+    }
+    if (m_pictureMenu)
+        for (QAction* a : m_pictureMenu->actions()) a->setEnabled(IsCommandEnabled(a->data().toInt()));
+    if (m_panel)
+        for (QAction* a : m_panel->LayerMenu()->actions()) a->setEnabled(IsCommandEnabled(a->data().toInt()));
+}
+
+void CMainFrame::UpdateStatusInfo() {
+    const COrinDoc* doc = ActiveDocument();
+    if (!doc || doc->IsEmpty()) {
+        m_pictureInfo->clear();
+        return;
+    }
+    m_pictureInfo->setText(QStringLiteral("%1 x %2   %3%")
+                               .arg(doc->canvas.width)
+                               .arg(doc->canvas.height)
+                               .arg(int(doc->view.zoom * 100)));
+}
+
+void CMainFrame::ShowPictureMenu(COrinView*, const QPoint& globalPos) {
+    UpdateCommandStates();
+    m_pictureMenu->exec(globalPos);
+}
+
+// ---------------------------------------------------------------------------------
+// Documents and views
+
+COrinDoc* CMainFrame::OpenFile(const QString& path) {
+    auto doc = std::make_unique<COrinDoc>(m_ws);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status status = OpenDocument(*doc, path.toStdString());
+    QApplication::restoreOverrideCursor();
+    if (!status || doc->IsEmpty()) {
+        ReportStatus(status);
+        RemoveStepFiles(*doc);
+        return nullptr;
+    }
+    m_recent.Add(path);
+    return AdoptDocument(std::move(doc));
+}
+
+COrinDoc* CMainFrame::NewPicture(int width, int height, const QString& name) {
+    auto doc = std::make_unique<COrinDoc>(m_ws);
+    const std::string title = name.isEmpty() ? std::string("이름없음") : name.toStdString();
+    const Status status = NewPictureDocument(*doc, width, height, title);
+    if (!status) {
+        ReportStatus(status);
+        return nullptr;
+    }
+    return AdoptDocument(std::move(doc));
+}
+
+COrinDoc* CMainFrame::AdoptDocument(std::unique_ptr<COrinDoc> doc) {
+    COrinDoc* raw = doc.get();
+    m_documents.push_back(std::move(doc));
+    AddView(raw);
+    return raw;
+}
+
+COrinView* CMainFrame::AddView(COrinDoc* doc) {
+    auto* view = new COrinView(*doc, m_ws);
+    view->SetHatchStyle(m_settings.transpRep);
+    view->SetCursorKind(m_settings.cursorKind);
+    QMdiSubWindow* sub = m_mdi->addSubWindow(view);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->installEventFilter(this);
+    m_views.push_back(view);
+    m_frameViews[sub] = view;
+    connect(view, &QObject::destroyed, this, [this, view, doc] { ForgetView(view, doc); });
+    connect(view, &COrinView::repaintWanted, this, [this](COrinDoc* d) {
+        for (COrinView* v : ViewsOf(d)) v->viewport()->update();
+    });
+    connect(view, &COrinView::documentTouched, this, &CMainFrame::RefreshDocument);
+    connect(view, &COrinView::zoomed, this, [this](COrinDoc* d) { UpdateViews(d, COrinView::kHintZoom); });
+    connect(view, &COrinView::contextMenuWanted, this, &CMainFrame::ShowPictureMenu);
+    connect(view, &COrinView::activated, this, &CMainFrame::OnViewActivated);
+    sub->setWindowTitle(view->TitleText());
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    m_activeView = view;
+    view->OnUpdate(COrinView::kHintZoom);  // the child window fits the picture
+    view->setFocus();
+    OnViewActivated(view);
+    return view;
+}
+
+std::vector<COrinView*> CMainFrame::ViewsOf(const COrinDoc* doc) const {
+    std::vector<COrinView*> views;
+    for (COrinView* v : m_views)
+        if (&v->Document() == doc) views.push_back(v);
+    return views;
+}
+
+COrinView* CMainFrame::ActiveView() const {
+    // Looked up, not asked: the current child window may be in the middle of its destruction.
+    auto it = m_frameViews.find(m_mdi->currentSubWindow());
+    return it != m_frameViews.end() ? it->second : m_activeView;
+}
+
+COrinDoc* CMainFrame::ActiveDocument() const {
+    COrinView* view = ActiveView();
+    return view ? &view->Document() : nullptr;
+}
+
+void CMainFrame::OnViewActivated(COrinView* view) {
+    if (!view) return;
+    m_activeView = view;
+    if (m_panel && m_panel->Document() != &view->Document()) m_panel->SetDocument(&view->Document());
+    else if (m_panel) m_panel->Refresh();
+    UpdateCommandStates();
+    UpdateStatusInfo();
+}
+
+void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+    for (auto it = m_frameViews.begin(); it != m_frameViews.end();)
+        it = it->second == view ? m_frameViews.erase(it) : std::next(it);
+    if (m_activeView == view) m_activeView = m_views.empty() ? nullptr : m_views.back();
+    if (ViewsOf(doc).empty()) {
+        if (m_panel && m_panel->Document() == doc) m_panel->SetDocument(nullptr);
+        m_documents.erase(std::remove_if(m_documents.begin(), m_documents.end(),
+                                         [doc](const std::unique_ptr<COrinDoc>& d) { return d.get() == doc; }),
+                          m_documents.end());
+    }
+    if (m_activeView && m_panel && !m_panel->Document()) m_panel->SetDocument(&m_activeView->Document());
+    UpdateCommandStates();
+    UpdateStatusInfo();
+}
+
+bool CMainFrame::ConfirmClose(COrinDoc* doc) {
+    if (!doc->changed) return true;
+    char text[512];
+    std::snprintf(text, sizeof text, msg::kSaveQuestion, doc->fileName.c_str());
+    const QString question = QString::fromUtf8(text);
+    const QMessageBox::StandardButton answer =
+        saveQuestion ? saveQuestion(question)
+                     : QMessageBox::question(this, QStringLiteral("Tessaro"), question,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                             QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) return SaveCommand(doc, false);
+    return answer == QMessageBox::No;
+}
+
+bool CMainFrame::CloseDocument(COrinDoc* doc, bool ask) {
+    if (ask && !ConfirmClose(doc)) return false;
+    std::vector<QMdiSubWindow*> frames;
+    for (COrinView* v : ViewsOf(doc))
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(v->parentWidget())) frames.push_back(sub);
+    m_closingQuietly = true;
+    for (QMdiSubWindow* sub : frames) delete sub;  // the last one takes the document with it
+    m_closingQuietly = false;
+    return true;
+}
+
+void CMainFrame::RefreshDocument(COrinDoc* doc) {
+    if (!doc) return;
+    for (COrinView* v : ViewsOf(doc)) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(v->parentWidget())) sub->setWindowTitle(v->TitleText());
+        v->SyncTimer();
+        v->viewport()->update();
+    }
+    if (m_panel && doc == ActiveDocument()) m_panel->Refresh();
+    UpdateCommandStates();
+    UpdateStatusInfo();
+}
+
+void CMainFrame::UpdateViews(COrinDoc* doc, int hint) {
+    if (!doc) return;
+    for (COrinView* v : ViewsOf(doc)) v->OnUpdate(hint);
+    RefreshDocument(doc);
+}
+
+void CMainFrame::ReportStatus(const Status& status) {
+    if (!status && !status.message.empty()) m_host->Message(status.message);
+}
+
+// ---------------------------------------------------------------------------------
+// Commands
+
+void CMainFrame::RunCommand(int id) {
+    if (!IsCommandEnabled(id)) return;
+    COrinDoc* doc = ActiveDocument();
+    switch (id) {
+    case kCmdNew: NewPictureCommand(); return;
+    case kCmdOpen: OpenCommand(); return;
+    case kCmdClose: CloseDocument(doc, true); return;
+    case kCmdSave: SaveCommand(doc, false); return;
+    case kCmdSaveAs: SaveCommand(doc, true); return;
+    case kCmdPrint: PrintCommand(); return;
+    case kCmdPrintSetup: PrintSetupCommand(); return;
+    case kCmdExit: close(); return;
+    case kCmdCutToNew: CutToNewCommand(doc); return;
+    case kCmdLayerEffect: LayerEffectCommand(doc); return;
+    case kCmdRenameLayer: RenameLayerCommand(doc); return;
+    case kCmdZoomIn: ZoomInCommand(doc); return;
+    case kCmdZoomOut: ZoomOutCommand(doc); return;
+    case kCmdActualSize:
+        if (ZoomActualSize(*doc)) UpdateViews(doc, COrinView::kHintZoom);
+        return;
+    case kCmdStretch:
+        doc->view.stretch = !doc->view.stretch;
+        UpdateViews(doc, 0);
+        return;
+    case kCmdGrid:
+        m_ws.gridGap = -m_ws.gridGap;
+        for (COrinView* v : m_views) v->viewport()->update();
+        UpdateCommandStates();
+        return;
+    case kCmdLayerPanel:
+        m_panelDock->setVisible(!m_panelDock->isVisible());
+        UpdateCommandStates();
+        return;
+    case kCmdDuplicateWindow: case kCmdNewWindow:
+        doc->view.keepFrameSize = false;
+        AddView(doc);
+        return;
+    case kCmdCascade: m_mdi->cascadeSubWindows(); return;
+    case kCmdTile: m_mdi->tileSubWindows(); return;
+    case kCmdCloseAll: CloseAllCommand(); return;
+    case kCmdAbout: ShowAboutBox(this, QStringLiteral(TESSARO_VERSION_STRING), UpdateBaseUrl()); return;
+    case kCmdWebSite: QDesktopServices::openUrl(QUrl(UpdateBaseUrl())); return;
+    case kCmdCapture: CaptureCommand(); return;
+    default: break;
+    }
+    if (const CommandFn* fn = m_registry.Find(id)) {
+        const Status status = (*fn)(*doc, CommandArgs{});
+        ReportStatus(status);
+        doc->view.rebuild = true;
+        RefreshDocument(doc);
+        return;
+    }
+    if (kToolCommands.count(id)) {
+        ChooseTool(doc, m_ws, id);
+        for (COrinView* v : m_views) v->SetCursorKind(m_settings.cursorKind);
+        if (doc) RefreshDocument(doc);
+        else UpdateCommandStates();
+    }
+}
+
+void CMainFrame::NewPictureCommand() {
+    m_ws.newWidth = 0;
+    m_ws.newHeight = 0;
+    m_ws.newFill = -1;
+    m_ws.newBpp = 32;
+    CDlg_NewPicture dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_ws.newWidth = dialog.PictureWidth();
+    m_ws.newHeight = dialog.PictureHeight();
+    NewPicture(m_ws.newWidth, m_ws.newHeight, dialog.WindowName());
+}
+
+void CMainFrame::OpenCommand() {
+    COpenPictureDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    for (const QString& file : dialog.selectedFiles()) OpenFile(file);
+}
+
+bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
+    if (!doc || doc->IsEmpty()) return false;
+    const int imageFormat = doc->mainImage ? doc->mainImage->Type() : kFormatJpeg;
+    bool mayOpen = false, maySave = false;
+    const int pathFormat = FormatFromPath(doc->path);
+    const bool pathSaveable = FilterFlags(pathFormat, mayOpen, maySave) && maySave;
+    std::string path = doc->path;
+    if (saveAs || path.empty() || !pathSaveable) {
+        QFileDialog dialog(this, QString::fromUtf8(saveAs ? "새이름으로" : "저장하기"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(PictureFilters(true));
+        QString preselected = PictureFilterFor(imageFormat, true);
+        if (preselected.isEmpty()) preselected = PictureFilterFor(kFormatJpeg, true);
+        dialog.selectNameFilter(preselected);
+        dialog.selectFile(QString::fromStdString(SuggestedSaveName(*doc, saveAs)));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        int chosen = FormatOfFilter(dialog.selectedNameFilter());
+        bool offered = FilterFlags(chosen, mayOpen, maySave) && maySave && chosen != 8;
+        if (!offered) chosen = FilterFlags(imageFormat, mayOpen, maySave) && maySave ? imageFormat : kFormatJpeg;
+        path = WithFormatExtension(dialog.selectedFiles().first().toStdString(), chosen);
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status status = SaveDocument(*doc, path);
+    QApplication::restoreOverrideCursor();
+    if (!status) {
+        m_host->Message(status.message.empty() ? msg::kSaveFailed : status.message);
+        RefreshDocument(doc);
+        return false;
+    }
+    m_recent.Add(QString::fromStdString(path));
+    RefreshDocument(doc);
+    return true;
+}
+
+void CMainFrame::PrintDocument(QPrinter& printer, COrinDoc& doc) {
+    if (doc.IsEmpty() || doc.canvas.width <= 0 || doc.canvas.height <= 0) return;
+    ComposeParams params;
+    params.width = doc.canvas.width;
+    params.height = doc.canvas.height;
+    std::vector<uint32_t> pixels;
+    ComposeLayers(doc, params, pixels);
+    const QImage image(reinterpret_cast<const uchar*>(pixels.data()), params.width, params.height, params.width * 4,
+                       QImage::Format_ARGB32_Premultiplied);
+    const int dpiX = doc.mainImage && doc.mainImage->Info().dpiX > 0 ? doc.mainImage->Info().dpiX : 96;
+    const int dpiY = doc.mainImage && doc.mainImage->Info().dpiY > 0 ? doc.mainImage->Info().dpiY : 96;
+    const int width = int(int64_t(printer.logicalDpiX()) * params.width / dpiX) - 100;
+    const int height = int(int64_t(printer.logicalDpiY()) * params.height / dpiY) - 100;
+    QPainter painter(&printer);
+    if (width <= 0 || height <= 0) return;  // smaller than the 100-dot margin: an empty page
+    painter.fillRect(QRect(100, 100, width, height), Qt::white);
+    painter.drawImage(QRect(100, 100, width, height), image);
+}
+
+void CMainFrame::PrintCommand() {
+    COrinDoc* doc = ActiveDocument();
+    if (!doc) return;
+    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(m_printer.get(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PrintDocument(*m_printer, *doc);
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::PrintSetupCommand() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPageSetupDialog dialog(m_printer.get(), this);
+    dialog.exec();
+}
+
+void CMainFrame::CaptureCommand() {
+    PlainBitmap bitmap;
+    if (!CaptureScreenArea(this, bitmap) || bitmap.width <= 0 || bitmap.height <= 0) return;
+    char title[64];
+    std::snprintf(title, sizeof title, "Captured Image %d", m_ws.pictureCounter++);
+    auto doc = std::make_unique<COrinDoc>(m_ws);
+    // A capture that cannot become a document is dropped without a word.
+    if (!BitmapDocument(*doc, bitmap, title)) return;
+    COrinDoc* raw = AdoptDocument(std::move(doc));
+    UpdateViews(raw, COrinView::kHintZoom);
+}
+
+void CMainFrame::CutToNewCommand(COrinDoc* doc) {
+    std::unique_ptr<COrinDoc> created;
+    const Status status = CutToNewDocument(*doc, created);
+    ReportStatus(status);
+    doc->view.rebuild = true;
+    RefreshDocument(doc);
+    if (status && created && !created->IsEmpty()) AdoptDocument(std::move(created));
+}
+
+void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
+    LayerRecord* layer = doc->CurrentLayer();
+    if (!layer) return;
+    if (layer->kind == kLayerText) {
+        m_host->Message(msg::kTextLayer);
+        return;
+    }
+    CDlg_LayerEffect dialog(this);
+    dialog.SetValues(layer->effectOn ? layer->effectSize : 5, ShadowColour(*layer));
+    if (dialog.exec() != QDialog::Accepted) return;
+    ReportStatus(ApplyLayerEffect(*doc, dialog.EffectSize(), dialog.ShadowColour()));
+    doc->view.rebuild = true;
+    RefreshDocument(doc);
+}
+
+void CMainFrame::RenameLayerCommand(COrinDoc* doc) {
+    CDlg_Change_LayerName dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString name = dialog.Name();
+    ReportStatus(RenameLayer(*doc, std::u16string(reinterpret_cast<const char16_t*>(name.utf16()), size_t(name.size()))));
+    RefreshDocument(doc);
+}
+
+void CMainFrame::ZoomInCommand(COrinDoc* doc) {
+    // Selections being drawn zoom at once; otherwise the zoom tool waits for a click.
+    const bool atOnce = (m_ws.currentTool == kCmdPolygonSelect && !doc->selection.shown) ||
+                        m_ws.currentTool == kCmdFreeSelect;
+    if (atOnce) {
+        if (ZoomIn(*doc)) UpdateViews(doc, COrinView::kHintZoom);
+        return;
+    }
+    m_ws.currentTool = kCmdZoomIn;
+    for (COrinView* v : m_views) v->SetCursorKind(m_settings.cursorKind);
+    UpdateCommandStates();
+}
+
+void CMainFrame::ZoomOutCommand(COrinDoc* doc) {
+    const int tool = m_ws.currentTool;
+    m_ws.currentTool = -1;
+    const bool zoomed = ZoomOut(*doc);
+    m_ws.currentTool = tool;
+    if (zoomed) UpdateViews(doc, COrinView::kHintZoom);
+    if (COrinView* view = ActiveView()) view->setFocus();
+}
+
+void CMainFrame::CloseAllCommand() {
+    std::vector<COrinDoc*> docs;
+    for (const auto& d : m_documents) docs.push_back(d.get());
+    for (COrinDoc* d : docs) CloseDocument(d, true);
+}
+
+// ---------------------------------------------------------------------------------
+// Window events
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close && !m_closingQuietly) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(watched))
+            if (auto* view = qobject_cast<COrinView*>(sub->widget()))
+                if (ViewsOf(&view->Document()).size() == 1 && !ConfirmClose(&view->Document())) {
+                    event->ignore();
+                    return true;
+                }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    WriteSettingsFile(m_programFolder, CurrentSettings());
+    std::vector<COrinDoc*> docs;
+    for (const auto& d : m_documents) docs.push_back(d.get());
+    for (COrinDoc* d : docs) {
+        // Cancel (or a save that did not happen) keeps the program running.
+        if (!CloseDocument(d, true)) {
+            event->ignore();
+            return;
+        }
+    }
+    if (!m_documents.empty()) {
+        event->ignore();
+        return;
+    }
+    m_panelDock->close();
+    RemoveStepSpace(m_ws.stepFolder);
+    event->accept();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Windows made before the frame was shown fit their pictures once it is laid out.
+    QTimer::singleShot(0, this, [this] {
+        for (const auto& d : m_documents) UpdateViews(d.get(), COrinView::kHintZoom);
+    });
+}
+
+void CMainFrame::ShowMaximised() {
+    // Without a window manager "maximised" is only a state: take the screen's room too.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
+    showMaximized();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    OpenDroppedFiles(*event->mimeData());
+    event->acceptProposedAction();
+}
+
+void CMainFrame::OpenDroppedFiles(const QMimeData& data) {
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile()) OpenFile(url.toLocalFile());
+}

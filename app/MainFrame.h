@@ -1,0 +1,148 @@
+// CMainFrame: the main window. It holds the menus built from the command map, the
+// tool bars, the status bar with its progress bar, the MDI area with one child window
+// per view, and the layer and history panel; it keeps the settings, the workspace
+// (current tool, colours, clipboard) and the open documents in the order they were
+// opened. Every command ends in a call on the core.
+#pragma once
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "Document.h"
+#include "RecentFiles.h"
+#include "SettingsFile.h"
+#include "Workspace.h"
+
+class CLayerPanel;
+class COrinView;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QMimeData;
+class QPrinter;
+class QProgressBar;
+class QtDocumentHost;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Documents and views.
+    COrinDoc* OpenFile(const QString& path);
+    COrinDoc* NewPicture(int width, int height, const QString& name);
+    COrinDoc* AdoptDocument(std::unique_ptr<COrinDoc> doc);
+    COrinView* AddView(COrinDoc* doc);
+    // Files dropped on the main window open as by the Open command.
+    void OpenDroppedFiles(const QMimeData& data);
+    bool CloseDocument(COrinDoc* doc, bool ask);
+    COrinDoc* ActiveDocument() const;
+    COrinView* ActiveView() const;
+    int DocumentCount() const { return int(m_documents.size()); }
+    COrinDoc* DocumentAt(int i) const { return m_documents[size_t(i)].get(); }
+    std::vector<COrinView*> ViewsOf(const COrinDoc* doc) const;
+
+    // Commands by menu id.
+    void RunCommand(int id);
+    bool IsCommandEnabled(int id) const;
+    void UpdateCommandStates();
+    QAction* CommandAction(int id) const;
+    QMenu* PictureMenu() const { return m_pictureMenu; }
+    CLayerPanel* LayerPanel() const { return m_panel; }
+    QDockWidget* LayerPanelWindow() const { return m_panelDock; }
+    QMdiArea* MdiArea() const { return m_mdi; }
+
+    // Redraws the document's views and refreshes titles, panel and command states.
+    void RefreshDocument(COrinDoc* doc);
+    // Tells every view of the document about a change (hint 1025: the zoom changed).
+    void UpdateViews(COrinDoc* doc, int hint);
+
+    Workspace& GetWorkspace() { return m_ws; }
+    QtDocumentHost& Host() const { return *m_host; }
+    const CommandRegistry& Registry() const { return m_registry; }
+    RecentFileList& Recent() { return m_recent; }
+    const std::string& ProgramFolder() const { return m_programFolder; }
+    // The settings as they stand now (what the exit writes).
+    Settings CurrentSettings() const;
+
+    // The exit and close question "[%s] 파일을 저장하시겠습니까?" (Yes, No, Cancel);
+    // the box unless replaced (tests).
+    std::function<QMessageBox::StandardButton(const QString&)> saveQuestion;
+
+    void ShowMaximised();
+
+    // Prints the composite of `doc` on `printer`.
+    static void PrintDocument(QPrinter& printer, COrinDoc& doc);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildStatusBar();
+    void BuildLayerPanel();
+    void FillRecentFiles();
+    void FillWindowMenu();
+    void ShowPictureMenu(COrinView* view, const QPoint& globalPos);
+    void ApplySettings();
+    void ForgetView(COrinView* view, COrinDoc* doc);
+    void OnViewActivated(COrinView* view);
+    void UpdateStatusInfo();
+    void ReportStatus(const Status& status);
+
+    // Command handlers of the main frame.
+    void NewPictureCommand();
+    void OpenCommand();
+    bool SaveCommand(COrinDoc* doc, bool saveAs);
+    bool ConfirmClose(COrinDoc* doc);
+    void PrintCommand();
+    void PrintSetupCommand();
+    void CaptureCommand();
+    void CutToNewCommand(COrinDoc* doc);
+    void LayerEffectCommand(COrinDoc* doc);
+    void RenameLayerCommand(COrinDoc* doc);
+    void ZoomInCommand(COrinDoc* doc);
+    void ZoomOutCommand(COrinDoc* doc);
+    void CloseAllCommand();
+
+    std::string m_programFolder;
+    Settings m_settings;
+    Workspace m_ws;
+    QtDocumentHost* m_host;
+    CommandRegistry m_registry;
+    RecentFileList m_recent;
+    std::vector<std::unique_ptr<COrinDoc>> m_documents;
+    std::vector<COrinView*> m_views;
+    std::map<const QMdiSubWindow*, COrinView*> m_frameViews;
+    COrinView* m_activeView = nullptr;
+    bool m_closingQuietly = false;
+
+    QMdiArea* m_mdi;
+    CLayerPanel* m_panel = nullptr;
+    QDockWidget* m_panelDock = nullptr;
+    std::map<int, QAction*> m_actions;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QAction* m_exitAction = nullptr;
+    QList<QAction*> m_recentActions;
+    QList<QAction*> m_windowActions;
+    QMenu* m_pictureMenu = nullptr;
+    QLabel* m_statusText = nullptr;
+    QLabel* m_pictureInfo = nullptr;
+    QProgressBar* m_progress = nullptr;
+    std::unique_ptr<QPrinter> m_printer;
+};

@@ -1,0 +1,414 @@
+#include "OrinView.h"
+
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+#include <cmath>
+
+#include "CommandMap.h"
+#include "Compositor.h"
+#include "Document.h"
+#include "ToolRouter.h"
+#include "Utf16.h"
+#include "Workspace.h"
+
+namespace {
+
+constexpr QRgb kBackground = 0x787878;
+constexpr QRgb kHatch = 0xBFBFBF;
+constexpr int kFrameRoom = 12;   // kept free between a fitted child window and the main window's edge
+constexpr int kFrameExtra = 4;
+
+// The options' choices of the hatch that shows transparency; the first is the default.
+Qt::BrushStyle HatchStyle(int style) {
+    switch (style) {
+    case 1: return Qt::CrossPattern;
+    case 2: return Qt::FDiagPattern;
+    case 3: return Qt::BDiagPattern;
+    case 4: return Qt::HorPattern;
+    case 5: return Qt::VerPattern;
+    default: return Qt::DiagCrossPattern;
+    }
+}
+
+int Zoomed(int size, float zoom) { return int(float(size) * zoom); }
+
+QCursor MagnifierCursor() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 3));
+    p.drawLine(18, 18, 28, 28);
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawEllipse(QPointF(11, 11), 8, 8);
+    p.drawLine(7, 11, 15, 11);
+    p.drawLine(11, 7, 11, 15);
+    return QCursor(pixmap, 11, 11);
+}
+
+bool IsPaintingTool(int tool) {
+    switch (tool) {
+    case kCmdSpray: case kCmdBrush: case kCmdDot: case kCmdFill: case kCmdGradient: case kCmdWaterDrop:
+    case kCmdEraser: case kCmdLine: case kCmdPolyline: case kCmdCircle:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+unsigned MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    unsigned flags = 0;
+    if (buttons & Qt::LeftButton) flags |= kMouseLeft;
+    if (buttons & Qt::RightButton) flags |= kMouseRight;
+    if (modifiers & Qt::ShiftModifier) flags |= kMouseShift;
+    if (modifiers & Qt::ControlModifier) flags |= kMouseControl;
+    return flags;
+}
+
+int VirtualKey(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_Delete: return 46;
+    default:
+        if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) return qtKey;
+        return 0;
+    }
+}
+
+COrinView::COrinView(COrinDoc& doc, Workspace& workspace, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(doc), m_ws(workspace) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    setAttribute(Qt::WA_KeyCompression, false);
+    m_outlineTimer.setInterval(kOutlineMilliseconds);
+    connect(&m_outlineTimer, &QTimer::timeout, this, &COrinView::OnOutlineTick);
+    m_rangeWidth = Zoomed(doc.canvas.width, doc.view.zoom);
+    m_rangeHeight = Zoomed(doc.canvas.height, doc.view.zoom);
+    horizontalScrollBar()->setValue(doc.view.scrollH);
+    verticalScrollBar()->setValue(doc.view.scrollV);
+    UpdateScrollBars();
+    SetToolCursor(false);
+}
+
+COrinView::~COrinView() { m_outlineTimer.stop(); }
+
+WindowRect COrinView::ClientRect() const {
+    const QSize size = viewport()->size();
+    return {0, 0, size.width() - 1, size.height() - 1};
+}
+
+QString COrinView::TitleText() const {
+    const LayerRecord* layer = m_doc.CurrentLayer();
+    return QString::fromStdString(m_doc.SetTitle(layer ? Utf16ToUtf8(layer->name) : std::string()));
+}
+
+void COrinView::StoreScroll() {
+    m_doc.view.scrollH = horizontalScrollBar()->value();
+    m_doc.view.scrollV = verticalScrollBar()->value();
+}
+
+QPoint COrinView::ToView(const QPoint& window, bool* clamped) {
+    StoreScroll();
+    int x = window.x(), y = window.y();
+    const bool c = WindowToView(m_doc, ClientRect(), x, y);
+    if (clamped) *clamped = c;
+    return {x, y};
+}
+
+void COrinView::UpdateScrollBars() {
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    if (m_doc.view.stretch) {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        h->setRange(0, 0);
+        v->setRange(0, 0);
+        return;
+    }
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_rangeWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
+    m_rangeHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
+    // Decide the bars from the room without them, so that a picture that fits shows none.
+    const QSize room = maximumViewportSize();
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool needH = m_rangeWidth > room.width();
+    const bool needV = m_rangeHeight > room.height() - (needH ? barWidth : 0);
+    needH = m_rangeWidth > room.width() - (needV ? barWidth : 0);
+    const QSize client(room.width() - (needV ? barWidth : 0), room.height() - (needH ? barWidth : 0));
+    h->setRange(0, needH ? std::max(0, m_rangeWidth - client.width()) : 0);
+    v->setRange(0, needV ? std::max(0, m_rangeHeight - client.height()) : 0);
+    h->setPageStep(std::max(1, client.width()));
+    v->setPageStep(std::max(1, client.height()));
+    h->setSingleStep(std::max(1, client.width() / 16));
+    v->setSingleStep(std::max(1, client.height() / 16));
+}
+
+void COrinView::OnUpdate(int hint) {
+    if (hint == kHintZoom) {
+        const ScrollState old{m_rangeWidth, m_rangeHeight, horizontalScrollBar()->value(), verticalScrollBar()->value()};
+        const QSize client = viewport()->size();
+        const ScrollState next = RescrollAfterZoom(m_doc, old, client.width(), client.height());
+        FitFrame();
+        UpdateScrollBars();
+        horizontalScrollBar()->setValue(next.posX);
+        verticalScrollBar()->setValue(next.posY);
+    } else {
+        UpdateScrollBars();
+    }
+    m_doc.view.rebuild = true;
+    StoreScroll();
+    PictureRect(m_doc, ClientRect());  // stores the client rectangle
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->setWindowTitle(TitleText());
+    viewport()->update();
+}
+
+void COrinView::FitFrame() {
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame || frame->isMinimized() || frame->isMaximized()) return;
+    if (m_doc.view.keepFrameSize) {
+        m_doc.view.keepFrameSize = false;
+        return;
+    }
+    QMdiArea* area = frame->mdiArea();
+    if (!area || !area->isVisible()) return;
+    const QRect room = area->viewport()->rect();
+    // The frame's borders and title bar, without scroll bars.
+    int viewWidth = viewport()->width(), viewHeight = viewport()->height();
+    if (verticalScrollBar()->isVisible()) viewWidth += verticalScrollBar()->width();
+    if (horizontalScrollBar()->isVisible()) viewHeight += horizontalScrollBar()->height();
+    const int borderWidth = frame->width() - viewWidth;
+    const int borderHeight = frame->height() - viewHeight;
+    // The whole child window stays inside the MDI area, 12 pixels short of its edge.
+    const int zoomedWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
+    const int zoomedHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
+    const int roomWidth = room.right() - frame->x() - kFrameRoom - borderWidth - kFrameExtra;
+    const int roomHeight = room.bottom() - frame->y() - kFrameRoom - borderHeight - kFrameExtra;
+    const int clientWidth = std::max(1, std::min(zoomedWidth, roomWidth));
+    const int clientHeight = std::max(1, std::min(zoomedHeight, roomHeight));
+    frame->resize(clientWidth + borderWidth + kFrameExtra, clientHeight + borderHeight + kFrameExtra);
+}
+
+void COrinView::SyncTimer() {
+    if (m_doc.view.timerRunning) {
+        if (!m_outlineTimer.isActive()) m_outlineTimer.start();
+    } else {
+        m_outlineTimer.stop();
+    }
+}
+
+void COrinView::OnOutlineTick() {
+    if (!m_doc.view.timerRunning) {
+        m_outlineTimer.stop();
+        return;
+    }
+    OutlineTimerTick(m_doc);
+    viewport()->update();
+}
+
+void COrinView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, QColor(kBackground));
+    if (m_doc.IsEmpty() || m_doc.canvas.width <= 0 || m_doc.canvas.height <= 0) return;
+    StoreScroll();
+    const WindowRect client = ClientRect();
+    WindowRect r = PictureRect(m_doc, client);
+    float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
+    int scrollX = m_doc.view.scrollH, scrollY = m_doc.view.scrollV;
+    if (m_doc.view.stretch) {
+        r = client;
+        zoomX = float(client.right + 1) / float(m_doc.canvas.width);
+        zoomY = float(client.bottom + 1) / float(m_doc.canvas.height);
+        scrollX = scrollY = 0;
+    }
+    const QRect picture(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
+    const QRect area = picture & dirty;
+    if (area.isEmpty()) return;
+
+    // Transparent areas show the hatch: lines in 0xBFBFBF on white, aligned to 8 pixels.
+    painter.fillRect(area, Qt::white);
+    painter.setBrushOrigin(0, 0);
+    painter.fillRect(area, QBrush(QColor(kHatch), HatchStyle(m_hatch)));
+
+    ComposeParams params;
+    params.zoomX = zoomX;
+    params.zoomY = zoomY;
+    params.viewX = scrollX + area.left() - r.left;
+    params.viewY = scrollY + area.top() - r.top;
+    params.width = area.width();
+    params.height = area.height();
+    ComposeLayers(m_doc, params, m_display);
+    // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
+    const QImage image(reinterpret_cast<const uchar*>(m_display.data()), area.width(), area.height(),
+                       area.width() * 4, QImage::Format_ARGB32_Premultiplied);
+    painter.drawImage(area.topLeft(), image);
+    if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
+    m_doc.view.rebuild = false;
+}
+
+void COrinView::DrawGrid(QPainter& painter, const QRect& origin, const QRect& area, float zoomX, float zoomY) {
+    const uint32_t c = m_ws.gridColour;
+    painter.setPen(QPen(QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)), 0));
+    const int gap = m_ws.gridGap;
+    const double stepX = double(gap) * zoomX, stepY = double(gap) * zoomY;
+    if (stepX < 2 || stepY < 2) return;  // denser than every other pixel: nothing readable
+    const int firstX = std::max(1, int(std::ceil((area.left() - origin.left()) / stepX)));
+    for (int k = firstX;; ++k) {
+        const int x = origin.left() + int(std::floor(k * stepX));
+        if (x > area.right()) break;
+        painter.drawLine(x, area.top(), x, area.bottom());
+    }
+    const int firstY = std::max(1, int(std::ceil((area.top() - origin.top()) / stepY)));
+    for (int k = firstY;; ++k) {
+        const int y = origin.top() + int(std::floor(k * stepY));
+        if (y > area.bottom()) break;
+        painter.drawLine(area.left(), y, area.right(), y);
+    }
+}
+
+void COrinView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+    StoreScroll();
+    m_doc.view.rebuild = true;
+}
+
+void COrinView::scrollContentsBy(int, int) {
+    StoreScroll();
+    m_doc.view.rebuild = true;
+    viewport()->update();
+}
+
+void COrinView::SetToolCursor(bool dragging) {
+    const int tool = m_ws.currentTool;
+    if (dragging && IsPaintingTool(tool)) {
+        viewport()->setCursor(Qt::CrossCursor);
+        return;
+    }
+    switch (tool) {
+    case kCmdMove: viewport()->setCursor(Qt::SizeAllCursor); return;
+    case kCmdWaterDrop: viewport()->setCursor(Qt::PointingHandCursor); return;
+    case kCmdZoomIn: {
+        static const QCursor magnifier = MagnifierCursor();
+        viewport()->setCursor(magnifier);
+        return;
+    }
+    case kCmdDot: case kCmdColourPick: viewport()->setCursor(Qt::CrossCursor); return;
+    default: break;
+    }
+    switch (m_cursorKind) {
+    case 1: viewport()->setCursor(Qt::ArrowCursor); break;
+    case 2: viewport()->setCursor(Qt::UpArrowCursor); break;
+    case 4: viewport()->setCursor(Qt::IBeamCursor); break;
+    default: viewport()->setCursor(Qt::CrossCursor); break;
+    }
+}
+
+void COrinView::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() != Qt::LeftButton || m_doc.IsEmpty()) return;
+    m_leftDown = true;
+    const QPoint at = ToView(event->position().toPoint());
+    m_lastMouse = event->position().toPoint();
+    SetToolCursor(true);
+    if (m_ws.currentTool == kCmdZoomIn) {
+        if (ZoomIn(m_doc, at.x(), at.y())) Q_EMIT zoomed(&m_doc);
+        return;
+    }
+    ToolMouseDown(m_doc, at.x(), at.y(), MouseFlags(event->buttons(), event->modifiers()));
+    SyncTimer();
+    Q_EMIT repaintWanted(&m_doc);
+}
+
+void COrinView::mouseMoveEvent(QMouseEvent* event) {
+    SetToolCursor(m_leftDown);
+    const QPoint window = event->position().toPoint();
+    if (window == m_lastMouse || m_doc.IsEmpty()) return;
+    m_lastMouse = window;
+    const QPoint at = ToView(window);
+    const unsigned flags = MouseFlags(event->buttons(), event->modifiers());
+    ToolMouseMove(m_doc, at.x(), at.y(), flags);
+    if (flags & kMouseLeft) Q_EMIT repaintWanted(&m_doc);
+}
+
+void COrinView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_leftDown) return;
+    m_leftDown = false;
+    SetToolCursor(false);
+    if (m_doc.IsEmpty() || m_ws.currentTool == kCmdZoomIn) return;
+    const QPoint at = ToView(event->position().toPoint());
+    ToolMouseUp(m_doc, at.x(), at.y());
+    SyncTimer();
+    Q_EMIT documentTouched(&m_doc);
+}
+
+void COrinView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (m_doc.IsEmpty() || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)) return;
+    const QPoint at = ToView(event->position().toPoint());
+    ToolDoubleClick(m_doc, at.x(), at.y());
+    SyncTimer();
+    Q_EMIT documentTouched(&m_doc);
+}
+
+void COrinView::keyPressEvent(QKeyEvent* event) {
+    const int key = VirtualKey(event->key());
+    unsigned flags = event->isAutoRepeat() ? 0x4000u : 0u;
+    // Scan code in the low byte: left Shift 0x2A, right Shift 0x36 (X11 key codes 50 and 62).
+    if (event->key() == Qt::Key_Shift) flags |= event->nativeScanCode() == 62 ? 0x36u : 0x2Au;
+    if (!m_doc.IsEmpty()) ToolKeyDown(m_doc, key, flags);
+    const bool arrow = key >= 37 && key <= 40;
+    if (arrow && m_ws.currentTool == kCmdMove) {
+        event->accept();
+        Q_EMIT documentTouched(&m_doc);
+        return;
+    }
+    if (key == 27) {
+        SyncTimer();
+        Q_EMIT documentTouched(&m_doc);
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void COrinView::keyReleaseEvent(QKeyEvent* event) {
+    if (!m_doc.IsEmpty() && !event->isAutoRepeat()) ToolKeyUp(m_doc, VirtualKey(event->key()), 1);
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void COrinView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    m_doc.view.rebuild = true;
+    if (m_timerRanBeforeFocusLoss && m_doc.view.timerRunning) m_outlineTimer.start();
+    m_timerRanBeforeFocusLoss = false;
+    Q_EMIT activated(this);
+}
+
+void COrinView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    m_timerRanBeforeFocusLoss = m_outlineTimer.isActive();
+    m_outlineTimer.stop();
+}
+
+void COrinView::contextMenuEvent(QContextMenuEvent* event) { Q_EMIT contextMenuWanted(this, event->globalPos()); }

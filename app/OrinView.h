@@ -1,0 +1,95 @@
+// COrinView: one view of a document in an MDI child window. It draws the composite of
+// the visible region at the document's zoom over a grey background with the picture
+// rectangle hatched, keeps the scroll bars in step with the zoomed picture, turns
+// mouse and keyboard input (window coordinates) into tool calls in view coordinates,
+// and runs the 400 ms selection outline timer.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QTimer>
+#include <vector>
+
+#include "ViewGeometry.h"
+
+class COrinDoc;
+struct Workspace;
+
+class COrinView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    static constexpr int kHintZoom = 1025;
+    static constexpr int kOutlineMilliseconds = 400;
+
+    COrinView(COrinDoc& doc, Workspace& workspace, QWidget* parent = nullptr);
+    ~COrinView() override;
+
+    COrinDoc& Document() const { return m_doc; }
+    // Hint 1025: the zoom changed (rescroll, fit the child window); any other hint
+    // only resets the scroll sizes.
+    void OnUpdate(int hint);
+    // Starts or stops the outline timer as the document asks.
+    void SyncTimer();
+    bool OutlineTimerActive() const { return m_outlineTimer.isActive(); }
+    // The client area in window coordinates.
+    WindowRect ClientRect() const;
+    // Window point to view point, as every mouse message is converted.
+    QPoint ToView(const QPoint& window, bool* clamped = nullptr);
+    // The hatch style of the picture rectangle (the options' choice 0..5, 0 the diagonal cross).
+    void SetHatchStyle(int style) { m_hatch = style; }
+    // The main frame's cursor kind: 1 arrow, 2 up-arrow, 4 I-beam, otherwise the cross.
+    void SetCursorKind(int kind) {
+        m_cursorKind = kind;
+        SetToolCursor(false);
+    }
+    // Title of the child window: file name, zoom and the current layer's name.
+    QString TitleText() const;
+
+Q_SIGNALS:
+    // A tool or key changed the document: panel, titles and commands need a refresh.
+    void documentTouched(COrinDoc* doc);
+    // Every view of the document should repaint (during a drag).
+    void repaintWanted(COrinDoc* doc);
+    // The zoom tool zoomed: every view of the document rescrolls with hint 1025.
+    void zoomed(COrinDoc* doc);
+    void contextMenuWanted(COrinView* view, const QPoint& globalPos);
+    void activated(COrinView* view);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void UpdateScrollBars();
+    void StoreScroll();
+    void FitFrame();
+    void OnOutlineTick();
+    void SetToolCursor(bool dragging);
+    void DrawGrid(QPainter& painter, const QRect& picture, const QRect& area, float zoomX, float zoomY);
+
+    COrinDoc& m_doc;
+    Workspace& m_ws;
+    QTimer m_outlineTimer;
+    bool m_timerRanBeforeFocusLoss = false;
+    QPoint m_lastMouse{-1, -1};
+    bool m_leftDown = false;
+    int m_rangeWidth = 0;   // scroll sizes: the zoomed picture
+    int m_rangeHeight = 0;
+    int m_hatch = 0;
+    int m_cursorKind = 5;
+    std::vector<uint32_t> m_display;
+};
+
+// Mouse key flags of an event, as the tools read them.
+unsigned MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+// The platform's virtual-key code of a key (37..40 arrows, 27 Escape, 16 Shift ...).
+int VirtualKey(int qtKey);

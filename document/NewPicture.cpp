@@ -1,0 +1,32 @@
+#include "NewPicture.h"
+
+#include "LayerModel.h"
+#include "Messages.h"
+
+namespace {
+
+Status Finish(COrinDoc& doc, std::unique_ptr<CImageBuffer> image, const std::string& name) {
+    doc.fileName = name;
+    doc.path.clear();
+    doc.mainImage = std::move(image);
+    return OpenPictureInDocument(doc);
+}
+
+}  // namespace
+
+Status NewPictureDocument(COrinDoc& doc, int width, int height, const std::string& name) {
+    if (width <= 0 || height <= 0) return Status::Fail(msg::kAllocMemory);
+    auto image = std::make_unique<CImageBuffer>(kFormatBmp);
+    // New rows are 0xFF: a white picture.
+    if (!image->Allocate(width, height, 24, kFormatBmp)) return Status::Fail(msg::kAllocMemory);
+    image->SetHorizontalDpi(96);
+    image->SetVerticalDpi(96);
+    return Finish(doc, std::move(image), name);
+}
+
+Status BitmapDocument(COrinDoc& doc, const PlainBitmap& bitmap, const std::string& name) {
+    auto image = std::make_unique<CImageBuffer>(kFormatBmp);
+    if (!image->FromBitmapHandle(&bitmap) || !image->IsValid()) return Status::Fail(msg::kAllocMemory);
+    image->Info().typeCode = kFormatBmp;
+    return Finish(doc, std::move(image), name);
+}

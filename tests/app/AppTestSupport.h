@@ -1,0 +1,23 @@
+// Shared set-up of the editor tests: a program folder with the installed settings
+// file, small pictures written as BMP files, and documents built in memory.
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "Document.h"
+#include "TestSupport.h"
+
+namespace app_test {
+
+// Copies the installed settings file into `folder`.
+void InstallSettings(const testing_support::TempDir& folder);
+// Writes a width x height 24-bit BMP whose pixel (x, y) (y = 0 the bottom row) is
+// colour(x, y) = 0xRRGGBB; returns its path.
+std::string WritePicture(const testing_support::TempDir& folder, const std::string& name, int width, int height,
+                         uint32_t (*colour)(int, int));
+// A document of one backdrop layer, width x height, every pixel `rgb` (0xRRGGBB).
+std::unique_ptr<COrinDoc> PlainDocument(Workspace& ws, int width, int height, uint32_t rgb);
+
+}  // namespace app_test

@@ -1,0 +1,271 @@
+// The command map in the menus (labels, ids, shortcuts, enabled states), the picture's
+// pop-up menu, and the view: window to view to layer on a picture smaller than the
+// window, the zoom tool anchored at a click, the zoom limits through the commands.
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "Application.h"
+#include "CommandMap.h"
+#include "LayerCoordinates.h"
+#include "MainFrame.h"
+#include "OrinView.h"
+#include "ToolRouter.h"
+
+namespace {
+
+using testing_support::TempDir;
+
+struct FrameFixture : ::testing::Test {
+    TempDir folder;
+    std::unique_ptr<CMainFrame> frame;
+    void SetUp() override {
+        app_test::InstallSettings(folder);
+        StartupOptions options;
+        options.programFolder = QString::fromStdString(folder.Path().string());
+        options.interactive = false;
+        options.show = false;
+        frame = StartTessaro(options);
+        ASSERT_NE(frame, nullptr);
+    }
+    QMenu* TopMenu(const char* name) const {
+        for (QAction* a : frame->menuBar()->actions())
+            if (a->menu() && a->menu()->objectName() == QLatin1String(name)) return a->menu();
+        return nullptr;
+    }
+};
+
+TEST_F(FrameFixture, EveryEntryOfTheCommandMapIsInItsMenuWithItsLabel) {
+    for (const CommandEntry& e : MenuCommands()) {
+        QMenu* menu = TopMenu(e.menu);
+        ASSERT_NE(menu, nullptr) << e.menu;
+        EXPECT_EQ(menu->title(), QString::fromUtf8(MenuTitle(e.menu)));
+        const QAction* found = nullptr;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && a->data().toInt() == e.id) found = a;
+        ASSERT_NE(found, nullptr) << e.id;
+        EXPECT_EQ(found->text(), QString::fromUtf8(e.label)) << e.id;
+        EXPECT_EQ(frame->CommandAction(e.id), found);
+    }
+}
+
+TEST_F(FrameFixture, ShortcutsComeFromTheTextAfterTheTab) {
+    const std::pair<int, const char*> expected[] = {
+        {kCmdNew, "Ctrl+N"},   {kCmdOpen, "Ctrl+O"},     {kCmdSave, "Ctrl+S"}, {kCmdSaveAs, "Ctrl+Shift+S"},
+        {kCmdPrint, "Ctrl+P"}, {kCmdUndo, "Ctrl+Z"},     {kCmdRedo, "Ctrl+Y"}, {kCmdCut, "Ctrl+X"},
+        {kCmdCopy, "Ctrl+C"},  {kCmdPaste, "Ctrl+V"},    {kCmdReleaseSelection, "Ctrl+D"},
+        {kCmdZoomIn, "Ctrl++"}, {kCmdZoomOut, "Ctrl+-"}, {kCmdActualSize, "Ctrl+1"},
+    };
+    for (const auto& [id, keys] : expected)
+        EXPECT_EQ(frame->CommandAction(id)->shortcut(), QKeySequence(QString::fromLatin1(keys))) << id;
+    EXPECT_TRUE(frame->CommandAction(kCmdClose)->shortcut().isEmpty());
+}
+
+TEST_F(FrameFixture, EnabledStatesFollowTheCore) {
+    EXPECT_TRUE(frame->CommandAction(kCmdNew)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(kCmdSave)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(kCmdUndo)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(kCmdZoomIn)->isEnabled());
+    // Entries whose commands are not built stay visible and disabled.
+    for (int id : {1450, 1503, 1431, 3379, 1474, 1475, 1511})
+        EXPECT_FALSE(frame->CommandAction(id)->isEnabled()) << id;
+    EXPECT_TRUE(frame->CommandAction(kCmdGradient)->isEnabled());
+
+    COrinDoc* doc = frame->NewPicture(20, 10, QString());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->fileName, "이름없음");
+    EXPECT_TRUE(frame->CommandAction(kCmdSave)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(kCmdUndo)->isEnabled());
+    EXPECT_TRUE(frame->CommandAction(kCmdZoomOut)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(kCmdActualSize)->isEnabled());
+    frame->RunCommand(kCmdAddLayer);
+    EXPECT_TRUE(frame->CommandAction(kCmdUndo)->isEnabled());
+    frame->RunCommand(kCmdUndo);
+    EXPECT_FALSE(frame->CommandAction(kCmdUndo)->isEnabled());
+    EXPECT_TRUE(frame->CommandAction(kCmdRedo)->isEnabled());
+}
+
+TEST_F(FrameFixture, ThePictureMenuOffersItsSevenEntries) {
+    QStringList labels;
+    QList<int> ids;
+    for (QAction* a : frame->PictureMenu()->actions()) {
+        labels << a->text();
+        ids << a->data().toInt();
+    }
+    EXPECT_EQ(labels.join(QLatin1Char('|')),
+              QString::fromUtf8("확대\tCtrl++|축소\tCtrl--|선택/명령 해제\tCtrl+D|복사\tCtrl+C|붙이기\tCtrl+V|"
+                                "실행취소\tCtrl+Z|실행반복\tCtrl+Y"));
+    EXPECT_EQ(ids, (QList<int>{kCmdZoomIn, kCmdZoomOut, kCmdReleaseSelection, kCmdCopy, kCmdPaste, kCmdUndo,
+                               kCmdRedo}));
+}
+
+TEST_F(FrameFixture, ZoomCommandsStopAtTheirLimits) {
+    COrinDoc* doc = frame->NewPicture(64, 48, QStringLiteral("z"));
+    ASSERT_NE(doc, nullptr);
+    for (int i = 0; i < 6; ++i) frame->RunCommand(kCmdZoomOut);
+    EXPECT_EQ(doc->view.zoom, 0.125f);
+    EXPECT_FALSE(frame->CommandAction(kCmdZoomOut)->isEnabled());
+    frame->RunCommand(kCmdActualSize);
+    EXPECT_EQ(doc->view.zoom, 1.0f);
+    // Zoom in chooses the zoom tool; each click then zooms at the clicked point.
+    frame->RunCommand(kCmdZoomIn);
+    EXPECT_EQ(frame->GetWorkspace().currentTool, kCmdZoomIn);
+    EXPECT_EQ(doc->view.zoom, 1.0f);
+    // With the free selection tool the zoom happens at once.
+    frame->GetWorkspace().currentTool = kCmdFreeSelect;
+    frame->RunCommand(kCmdZoomIn);
+    EXPECT_EQ(doc->view.zoom, 2.0f);
+    // Stretch mode turns every zoom off.
+    frame->RunCommand(kCmdStretch);
+    EXPECT_TRUE(doc->view.stretch);
+    EXPECT_FALSE(frame->CommandAction(kCmdZoomIn)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(kCmdZoomOut)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(kCmdActualSize)->isEnabled());
+}
+
+TEST_F(FrameFixture, TheGridCommandFlipsTheSignOfTheGap) {
+    const int gap = frame->GetWorkspace().gridGap;
+    EXPECT_LE(gap, 0);  // hidden at start-up
+    frame->RunCommand(kCmdGrid);
+    EXPECT_EQ(frame->GetWorkspace().gridGap, -gap);
+    EXPECT_EQ(frame->CommandAction(kCmdGrid)->isChecked(), -gap > 0);
+}
+
+struct ViewFixture : ::testing::Test {
+    TempDir steps;
+    Workspace ws;
+    SilentHost host;
+    std::unique_ptr<COrinDoc> doc;
+    std::unique_ptr<COrinView> view;
+
+    void Open(int width, int height) {
+        ws.stepFolder = steps.Path().string();
+        ws.host = &host;
+        doc = app_test::PlainDocument(ws, width, height, 0x808080);
+        view = std::make_unique<COrinView>(*doc, ws);
+        view->setFrameShape(QFrame::NoFrame);
+        view->resize(400, 300);
+        view->show();
+        QCoreApplication::processEvents();  // scroll bars show or hide on a queued signal
+        ASSERT_EQ(view->maximumViewportSize(), QSize(400, 300));
+    }
+};
+
+TEST_F(ViewFixture, ASmallPictureIsCentredAndClicksOutsideActAtItsEdge) {
+    Open(100, 50);
+    EXPECT_EQ(view->ToView(QPoint(160, 130)), QPoint(10, 5));  // picture at (150, 125)
+    bool clamped = false;
+    EXPECT_EQ(view->ToView(QPoint(5, 290), &clamped), QPoint(0, 49));
+    EXPECT_TRUE(clamped);
+    EXPECT_EQ(view->ToView(QPoint(399, 0), &clamped), QPoint(99, 0));
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+}
+
+TEST_F(ViewFixture, ViewPointsBecomeBottomUpLayerPoints) {
+    Open(100, 50);
+    if (ViewToLayer(*doc, 0, 0, false, false).y != 49) GTEST_SKIP() << "layer coordinates are not built yet";
+    const QPoint at = view->ToView(QPoint(160, 130));
+    const LayerPoint p = ViewToLayer(*doc, at.x(), at.y(), false, false);
+    EXPECT_EQ(p.x, 10);
+    EXPECT_EQ(p.y, 44);  // 50 - 5 - 1
+    const QPoint corner = view->ToView(QPoint(0, 0));
+    const LayerPoint q = ViewToLayer(*doc, corner.x(), corner.y(), false, false);
+    EXPECT_EQ(q.x, 0);
+    EXPECT_EQ(q.y, 49);
+}
+
+TEST_F(ViewFixture, TheZoomToolCentresTheClickedPoint) {
+    Open(1000, 800);
+    ws.currentTool = kCmdZoomIn;
+    int zoomedTimes = 0;
+    QObject::connect(view.get(), &COrinView::zoomed, [&](COrinDoc* d) {
+        ++zoomedTimes;
+        view->OnUpdate(COrinView::kHintZoom);
+        EXPECT_EQ(d, doc.get());
+    });
+    const QSize client = view->viewport()->size();  // scroll bars take room
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    EXPECT_EQ(zoomedTimes, 1);
+    EXPECT_EQ(doc->view.zoom, 2.0f);
+    EXPECT_EQ(doc->view.zoomAnchorX, 200);
+    EXPECT_EQ(doc->view.zoomAnchorY, 150);
+    // fraction 200 / 1000 of 2000, less half the client width
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 400 - client.width() / 2);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 300 - client.height() / 2);
+    EXPECT_EQ(doc->view.scrollH, view->horizontalScrollBar()->value());
+    // The clicked point is in the middle of the window now.
+    EXPECT_NEAR(view->ToView(QPoint(client.width() / 2, client.height() / 2)).x(), 400, 1);
+}
+
+TEST_F(ViewFixture, ScrollBarsFollowTheZoomedSize) {
+    Open(1000, 800);
+    const QSize client = view->viewport()->size();
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 1000 - client.width());
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 800 - client.height());
+    ASSERT_TRUE(ZoomOut(*doc));
+    ASSERT_TRUE(ZoomOut(*doc));  // 250 x 200 fits
+    view->OnUpdate(COrinView::kHintZoom);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->ToView(QPoint(75, 50)), QPoint(0, 0));  // centred at (75, 50)
+}
+
+TEST_F(ViewFixture, PaintingShowsThePictureOverTheGreyBackground) {
+    Open(100, 50);
+    const QImage shot = view->viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixel(10, 10) & 0xFFFFFF, 0x787878u);
+    EXPECT_EQ(shot.pixel(200, 150) & 0xFFFFFF, 0x808080u);
+    EXPECT_EQ(shot.pixel(149, 150) & 0xFFFFFF, 0x787878u);
+    EXPECT_EQ(shot.pixel(150, 125) & 0xFFFFFF, 0x808080u);
+}
+
+TEST_F(ViewFixture, TheOutlineTimerRunsWhileTheDocumentAsks) {
+    Open(10, 10);
+    EXPECT_FALSE(view->OutlineTimerActive());
+    doc->view.timerRunning = true;
+    view->SyncTimer();
+    EXPECT_TRUE(view->OutlineTimerActive());
+    doc->view.timerRunning = false;
+    view->SyncTimer();
+    EXPECT_FALSE(view->OutlineTimerActive());
+}
+
+TEST(VirtualKeyTest, ArrowsEscapeAndLetters) {
+    EXPECT_EQ(VirtualKey(Qt::Key_Left), 37);
+    EXPECT_EQ(VirtualKey(Qt::Key_Up), 38);
+    EXPECT_EQ(VirtualKey(Qt::Key_Right), 39);
+    EXPECT_EQ(VirtualKey(Qt::Key_Down), 40);
+    EXPECT_EQ(VirtualKey(Qt::Key_Escape), 27);
+    EXPECT_EQ(VirtualKey(Qt::Key_A), 'A');
+    EXPECT_EQ(MouseFlags(Qt::LeftButton, Qt::NoModifier), unsigned(kMouseLeft));
+    EXPECT_EQ(MouseFlags(Qt::LeftButton, Qt::ShiftModifier), unsigned(kMouseLeft | kMouseShift));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PrintTest, TheCompositeGoesToThePrinter) {
+    TempDir folder;
+    Workspace ws;
+    ws.stepFolder = folder.Path().string();
+    auto doc = app_test::PlainDocument(ws, 64, 32, 0x2050A0);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string pdf = folder.File("print.pdf");
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    CMainFrame::PrintDocument(printer, *doc);
+    const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(pdf);
+    ASSERT_GT(bytes.size(), 100u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "%PDF");
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "LayerEffectDialog.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+QColor ToQColor(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+uint32_t FromQColor(const QColor& c) { return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16); }
+}  // namespace
+
+CDlg_LayerEffect::CDlg_LayerEffect(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QString::fromUtf8("레이어효과"));
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setRange(0, kMaxSize);
+    m_edit = new QSpinBox(this);
+    m_edit->setRange(0, kMaxSize);
+    connect(m_slider, &QSlider::valueChanged, m_edit, &QSpinBox::setValue);
+    connect(m_edit, qOverload<int>(&QSpinBox::valueChanged), m_slider, &QSlider::setValue);
+    m_colourButton = new QPushButton(this);
+    m_colourButton->setMinimumWidth(80);
+    connect(m_colourButton, &QPushButton::clicked, this, &CDlg_LayerEffect::ChooseColour);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QString::fromUtf8("효과크기"), this), 0, 0);
+    grid->addWidget(m_slider, 0, 1);
+    grid->addWidget(m_edit, 0, 2);
+    grid->addWidget(new QLabel(QString::fromUtf8("그림자색상"), this), 1, 0);
+    grid->addWidget(m_colourButton, 1, 1, 1, 2, Qt::AlignLeft);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
+    SetValues(5, 0x000000);
+}
+
+void CDlg_LayerEffect::SetValues(int size, uint32_t colour) {
+    m_edit->setValue(size);
+    m_colour = colour & 0xFFFFFF;
+    ShowColour();
+}
+
+int CDlg_LayerEffect::EffectSize() const { return m_edit->value(); }
+
+void CDlg_LayerEffect::ChooseColour() {
+    const QColor chosen = QColorDialog::getColor(ToQColor(m_colour), this, QString::fromUtf8("그림자색상"));
+    if (!chosen.isValid()) return;
+    m_colour = FromQColor(chosen);
+    ShowColour();
+}
+
+void CDlg_LayerEffect::ShowColour() {
+    const QColor c = ToQColor(m_colour);
+    m_colourButton->setStyleSheet(QStringLiteral("background-color: %1; min-height: 20px;").arg(c.name()));
+}
