@@ -46,6 +46,7 @@
 #include "OrinView.h"
 #include "QtHost.h"
 #include "ScreenCapture.h"
+#include "SelectionCommands.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
 #include "ToolRouter.h"
@@ -105,6 +106,7 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     // Step files go to a folder of this program instance's own.
     m_ws.stepFolder = CreateStepSpace(m_programFolder);
     RegisterDocumentCommands(m_registry);
+    RegisterSelectionCommands(m_registry);
     ApplySettings();
 
     m_mdi = new QMdiArea(this);

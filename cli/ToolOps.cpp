@@ -18,6 +18,7 @@
 #include "BatchRun.h"
 #include "CommandMap.h"
 #include "Selection.h"
+#include "SelectionCommands.h"
 #include "SimilarArea.h"
 #include "ToolEvents.h"
 #include "ToolRouter.h"
@@ -125,8 +126,8 @@ void RegisterToolOps(std::map<std::string, NamedOp>& ops) {
 }
 
 void RegisterToolCommands(CommandRegistry& registry) {
-    registry.Add(kCmdInvertSelection, [](COrinDoc& doc, const CommandArgs&) { return InvertSelection(doc); });
-    registry.Add(kCmdReleaseSelection, [](COrinDoc& doc, const CommandArgs&) { return ReleaseCommand(doc); });
+    RegisterSelectionCommands(registry);
+    // A tool's id chooses the tool, as its menu entry does.
     for (int id : {kCmdRectSelect, kCmdFreeSelect, kCmdAutoSelect, kCmdPolygonSelect, kCmdSpray, kCmdBrush, kCmdDot,
                    kCmdFill, kCmdGradient, kCmdWaterDrop, kCmdEraser, kCmdLine, kCmdPolyline, kCmdCircle,
                    kCmdColourPick, kCmdMove, kCmdColourRange, kCmdColourRangePick, kCmdZoomIn})
