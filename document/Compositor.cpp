@@ -131,9 +131,10 @@ void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, 
                   int lastRow, uint32_t* out) {
     if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height)) return;
     const LayerPass pass{doc, layer, withOpacity ? 255 - layer.transparency : 255, colMap, rowMap, width, out};
-    const int source = layer.kind == kLayerText                          ? kSourceVector
-                       : doc.HasPalette() && doc.canvas.bpp <= 8 ? kSourcePalette
-                                                                 : kSourceTrueColour;
+    // Indexed canvases always go through the palette: a canvas without one (an 8-bit
+    // project carries none) has black pixels, never pixels read three bytes wide from
+    // rows of one byte per pixel.
+    const int source = layer.kind == kLayerText ? kSourceVector : doc.canvas.bpp <= 8 ? kSourcePalette : kSourceTrueColour;
     const int mode = isBottom ? kBottom : layer.blend <= 9 ? layer.blend : kBlendNormal;
     switch (mode) {
     case kBottom: ComposeRowsFor<kBottom>(pass, source, firstRow, lastRow); break;
