@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "LayerModel.h"
 #include "Messages.h"
 #include "Parallel.h"
+#include "Quantize.h"
 
 uint32_t ShadowColour(const LayerRecord& layer) {
     return uint32_t(layer.extra[6]) | (uint32_t(layer.extra[7]) << 8) | (uint32_t(layer.extra[8]) << 16);
@@ -234,13 +236,12 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
         doc.workspace.Message(msg::kCopyLayerImage);
         return false;
     }
-    // Back to the canvas depth; composite rows are top-down, layer rows bottom-up.
-    CImageBuffer lookup(1, 1, doc.canvas.bpp, 0);
-    if (doc.canvas.bpp <= 8) {
-        CImageBuffer pal(1, 1, 8, 0);
-        lookup.TakeOver(pal);
-        for (size_t i = 0; i < doc.palette.size() && i < 256; ++i) lookup.SetPaletteEntry(int(i), doc.palette[i].Value());
-    }
+    // Back to the canvas depth; composite rows are top-down, layer rows bottom-up. The
+    // nearest entry is looked for among the canvas's own entries only (16 at 4 bits):
+    // an index beyond them would not fit the pixel.
+    const int entries = doc.canvas.bpp <= 8 ? std::min(int(doc.palette.size()), 1 << doc.canvas.bpp) : 0;
+    std::unique_ptr<PaletteMapper> lookup;
+    if (doc.canvas.bpp == 4 || doc.canvas.bpp == 8) lookup = std::make_unique<PaletteMapper>(doc.palette.data(), entries);
     for (int y = 0; y < h; ++y) {
         const uint32_t* src = composite.data() + size_t(h - 1 - y) * size_t(w);
         uint8_t* dst = pixels.data() + size_t(y) * size_t(stride);
@@ -255,7 +256,7 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
             } else if (doc.canvas.bpp == 1) {
                 CImageBuffer::PutIndex(pixels.data(), 1, uint32_t(stride), x, y, uint8_t(v));
             } else {
-                const int index = doc.palette.size() > 256 ? 0 : lookup.NearestPaletteIndex(v & 0xFFFFFF);
+                const int index = lookup ? lookup->Map(v) : 0;
                 CImageBuffer::PutIndex(pixels.data(), doc.canvas.bpp, uint32_t(stride), x, y, uint8_t(index));
             }
         }
