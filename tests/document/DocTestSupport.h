@@ -15,6 +15,7 @@
 #include "Document.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "LayerOps.h"
 #include "TestSupport.h"
 #include "Utf16.h"
 #include "Workspace.h"
@@ -127,6 +128,58 @@ inline std::string Difference(const DocState& a, const DocState& b) {
         if (x.text != y.text) return where + "text differs";
     }
     return "";
+}
+
+// Four layers on a 6 x 4 canvas, recorded as seven positions (0..6):
+//   slot 0 the backdrop (the opened gradient);
+//   slot 1 "Paint" in screen mode, painted with partial alpha and an auxiliary plane;
+//   slot 2 "Tree", re-made 9 x 7 at offsets (-2, 1) and painted;
+//   slot 3 "Sky", hidden, multiply, transparency 100, painted. Slot 3 is current.
+// `states` receives the document after each position.
+inline std::unique_ptr<COrinDoc> OpenRich(Bench& bench, std::vector<DocState>* states = nullptr) {
+    auto doc = bench.Open(6, 4, Gradient);
+    auto keep = [&] {
+        if (states) states->push_back(Capture(*doc));
+    };
+    keep();
+    EXPECT_TRUE(AddLayer(*doc).ok);  // 1
+    RenameLayer(*doc, u"Paint");
+    doc->layers[1].blend = kBlendScreen;
+    keep();
+    Paint(doc->layers[1], [](int x, int y) { return uint32_t(0x102030 * (x + 1) + 0x050301 * y); },
+          [](int x, int y) { return uint8_t((x + y) % 3 == 0 ? 0 : 40 * (x + 1)); });
+    for (size_t i = 0; i < doc->layers[1].aux.size(); ++i) doc->layers[1].aux[i] = uint8_t(i * 10);
+    RecordStep(*doc, "붓 그리기", kStepPixels);  // 2
+    keep();
+    EXPECT_TRUE(AddLayer(*doc).ok);  // 3
+    RenameLayer(*doc, u"Tree");
+    keep();
+    LayerSlotParams p;
+    p.slot = 2;
+    p.width = 9;
+    p.height = 7;
+    p.x = -2;
+    p.y = 1;
+    p.bpp = 24;
+    p.paletteMode = 2;
+    p.canvasWidth = 6;
+    p.canvasHeight = 4;
+    EXPECT_TRUE(CreateLayerInSlot(*doc, p));
+    Paint(doc->layers[2], [](int x, int y) { return uint32_t(0x0F0E0D * (x + 2 * y)); },
+          [](int x, int y) { return uint8_t(x > 6 ? 0 : 255 - 20 * y); });
+    RecordStep(*doc, "그림크기조정", kStepPixels);  // 4
+    keep();
+    EXPECT_TRUE(AddLayer(*doc).ok);  // 5
+    RenameLayer(*doc, u"Sky");
+    doc->layers[3].visible = 0;
+    doc->layers[3].blend = kBlendMultiply;
+    keep();
+    Paint(doc->layers[3], [](int x, int y) { return uint32_t(0xA0B0C0 - 0x010101 * (x * y)); },
+          [](int x, int) { return uint8_t(x * 50); });
+    doc->layers[3].transparency = 100;
+    RecordStep(*doc, "채우기", kStepPixels);  // 6
+    keep();
+    return doc;
 }
 
 #define EXPECT_SAME_STATE(a, b) EXPECT_EQ(doctest::Difference((a), (b)), "")
