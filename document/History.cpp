@@ -236,6 +236,7 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
     layer.pixelSize = g.pixelSize;
     layer.planeSize = g.planeSize;
     layer.kind = g.kind;
+    layer.transparency = g.transparency;
     layer.textLength = g.textLength;
     layer.style = g.style;
     layer.colour = g.colour;
