@@ -192,40 +192,30 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
         std::unique_ptr<ByteStream> file = doc.workspace.steps->Read(s.file);
         if (!file || !file->Seek(s.offset, SEEK_SET)) return false;
         ByteStream& in = *file;
-        const int64_t need = int64_t(g.pixelSize) + 2 * int64_t(g.planeSize);
-        if (g.pixelSize < 0 || g.planeSize < 0 || need > in.Remaining()) return false;
-        // The layer's own buffers are reused when they already have the sizes.
-        if (layer.pixels.size() == size_t(g.pixelSize)) pixels.swap(layer.pixels);
-        if (layer.alpha.size() == size_t(g.planeSize)) alpha.swap(layer.alpha);
-        if (layer.aux.size() == size_t(g.planeSize)) aux.swap(layer.aux);
-        auto giveBack = [&] {
-            if (layer.pixels.empty()) pixels.swap(layer.pixels);
-            if (layer.alpha.empty()) alpha.swap(layer.alpha);
-            if (layer.aux.empty()) aux.swap(layer.aux);
+        // Everything the snapshot needs must be there before anything is read, and it is
+        // read into fresh buffers: a short or failing file leaves the layer as it was.
+        const int64_t maskBytes = s.withMaskAndText ? int64_t(s.maskWidth) * s.maskHeight : 0;
+        const int64_t textBytes = s.withMaskAndText ? 2 * int64_t(std::max(0, g.textLength)) : 0;
+        if (g.pixelSize < 0 || g.planeSize < 0 || s.maskWidth < 0 || s.maskHeight < 0 ||
+            int64_t(g.pixelSize) + 2 * int64_t(g.planeSize) + maskBytes + textBytes > in.Remaining())
             return false;
-        };
+        std::vector<uint8_t> raw;
         try {
             pixels.resize(size_t(g.pixelSize));
             alpha.resize(size_t(g.planeSize));
             aux.resize(size_t(g.planeSize));
-        } catch (const std::bad_alloc&) {
-            return giveBack();
-        }
-        // Sizes were checked against what remains, so a read can fail only on an I/O error.
-        if (!in.ReadExact(pixels.data(), pixels.size()) || !in.ReadExact(alpha.data(), alpha.size()) ||
-            !in.ReadExact(aux.data(), aux.size()))
-            return giveBack();
-        if (s.withMaskAndText) {
-            const int64_t maskBytes = int64_t(s.maskWidth) * s.maskHeight;
-            if (maskBytes < 0 || maskBytes > in.Remaining()) return giveBack();
             mask.resize(size_t(maskBytes));
-            if (!in.ReadExact(mask.data(), mask.size())) return giveBack();
-            if (g.textLength > 0) {
-                std::vector<uint8_t> raw(size_t(g.textLength) * 2);
-                if (!in.ReadExact(raw.data(), raw.size())) return giveBack();
-                text.clear();
-                for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
-            }
+            raw.resize(size_t(textBytes));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!in.ReadExact(pixels.data(), pixels.size()) || !in.ReadExact(alpha.data(), alpha.size()) ||
+            !in.ReadExact(aux.data(), aux.size()) || !in.ReadExact(mask.data(), mask.size()) ||
+            !in.ReadExact(raw.data(), raw.size()))
+            return false;
+        if (textBytes > 0) {
+            text.clear();
+            for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
         }
     }
     layer.x = g.x;
