@@ -345,6 +345,13 @@ std::u16string PadLeft(const std::u16string& text, size_t width) {
 
 void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
 
+void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
+    if (!IsValidSlot(slot)) return;
+    LayerRecord& r = doc.layers[slot];
+    doc.history.pendingNames.push_back({slot, r.name, name});
+    r.name = name;
+}
+
 void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot) {
     History& h = doc.history;
     if (labelText == label::kOpening || labelText == label::kInitialState) h.position = -1;
@@ -374,6 +381,8 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
         e.valueB = doc.workspace.newHeight;
     }
     h.pendingBefore.clear();
+    e.names = std::move(h.pendingNames);
+    h.pendingNames.clear();
     WriteStepFile(doc, h.position, doc.layers[slot]);
     FillEntry(doc, e, slot);
     if (code == kStepDelete) doc.layers[slot].FreeBuffers();
@@ -396,6 +405,7 @@ bool Undo(COrinDoc& doc) {
     h.position = now;
     doc.busy = true;
     doc.view.timerRunning = false;
+    h.pendingNames.clear();
     const HistoryEntry& leaving = h.entries[size_t(left)];
     const HistoryEntry& target = h.entries[size_t(now)];
 
@@ -446,6 +456,8 @@ bool Undo(COrinDoc& doc) {
         Snapshot s = StepSnapshot(doc, now);
         if (!BringBack(doc, target.slot, s) && target.code == kStepAllLayers) RestoreAllLayers(doc, target.after);
     }
+    for (auto it = leaving.names.rbegin(); it != leaving.names.rend(); ++it)
+        if (IsValidSlot(it->slot) && doc.layers[it->slot].inUse) doc.layers[it->slot].name = it->before;
     doc.composite.dirty = true;
     doc.view.rebuild = true;
     if (doc.selection.shown) doc.view.timerRunning = true;
@@ -462,6 +474,7 @@ bool Redo(COrinDoc& doc) {
     const int now = h.position;
     doc.busy = true;
     doc.view.timerRunning = false;
+    h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
     switch (e.code) {
     case kStepDelete:
@@ -490,6 +503,8 @@ bool Redo(COrinDoc& doc) {
     }
     if (e.code != kStepDelete && IsValidSlot(e.slot)) BringBack(doc, e.slot, StepSnapshot(doc, now));
     if (e.code == kStepDelete && IsValidSlot(e.slot)) doc.layers[e.slot].FreeBuffers();
+    for (const NameChange& n : e.names)
+        if (IsValidSlot(n.slot) && doc.layers[n.slot].inUse) doc.layers[n.slot].name = n.after;
     doc.SetTitle(RedoTitleText(doc));
     doc.composite.dirty = true;
     doc.view.rebuild = true;

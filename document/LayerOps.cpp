@@ -131,7 +131,7 @@ Status DeleteLayer(COrinDoc& doc, int slot, bool check, bool record) {
     Unlink(doc, slot);
     if (doc.selection.outlineSurface == slot) doc.selection.outlineSurface = -1;
     if (doc.selection.outlineHost == slot) doc.selection.outlineHost = -1;
-    if (doc.layers.IsCurrentValid()) doc.layers[doc.layers.current].name = NumberedName(doc.layers.current);
+    if (doc.layers.IsCurrentValid()) RenameForStep(doc, doc.layers.current, NumberedName(doc.layers.current));
     if (record && !doc.busy) RecordStep(doc, label::kDeleteLayer, kStepDelete, slot);
     if (doc.selection.shown) doc.view.timerRunning = true;
     doc.view.rebuild = true;
