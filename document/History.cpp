@@ -178,7 +178,9 @@ bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
 // Brings a layer back from a snapshot: its geometry first, then its planes, and from
 // a step file also the selection mask and the text. A file that cannot be read
 // leaves the layer as it was.
-bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
+// `whole`: the layer is re-created (its slot may have held another layer meanwhile),
+// so every field of the stored record comes back, not only the geometry.
+bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole = false) {
     if (!IsValidSlot(slot) || !s.record) return false;
     const LayerRecord& g = *s.record;
     LayerRecord& layer = doc.layers[slot];
@@ -218,6 +220,14 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
             for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
         }
     }
+    if (whole) {
+        const int32_t inUse = layer.inUse;
+        const int16_t below = layer.below, above = layer.above;
+        static_cast<LayerFields&>(layer) = static_cast<const LayerFields&>(g);
+        layer.inUse = inUse;
+        layer.below = below;
+        layer.above = above;
+    }
     layer.x = g.x;
     layer.y = g.y;
     layer.width = g.width;
@@ -244,6 +254,17 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
         doc.selection.x = s.maskX;
         doc.selection.y = s.maskY;
     }
+    return true;
+}
+
+// Brings a slot back as it is at `entry`'s position. When the slot holds another layer
+// in memory than it held then (it was reused), the whole record comes back too.
+bool BringBackFor(COrinDoc& doc, int slot, const HistoryEntry& entry, const Snapshot& s) {
+    if (!IsValidSlot(slot)) return false;
+    History& h = doc.history;
+    const bool whole = h.liveIds[size_t(slot)] != entry.ids[size_t(slot)];
+    if (!BringBack(doc, slot, s, whole)) return false;
+    h.liveIds[size_t(slot)] = entry.ids[size_t(slot)];
     return true;
 }
 
@@ -385,6 +406,10 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     h.pendingNames.clear();
     WriteStepFile(doc, h.position, doc.layers[slot]);
     FillEntry(doc, e, slot);
+    const HistoryEntry* previous = h.position > 0 ? &h.entries[size_t(h.position - 1)] : nullptr;
+    for (size_t i = 0; i < size_t(kMaxLayers); ++i)
+        if (e.inUse[i] && (!previous || !previous->inUse[i])) h.liveIds[i] = ++h.nextId;
+    e.ids = h.liveIds;
     if (code == kStepDelete) doc.layers[slot].FreeBuffers();
     doc.composite.dirty = true;
     doc.busy = false;
@@ -439,22 +464,31 @@ bool Undo(COrinDoc& doc) {
     RestoreCanvas(doc, target);
     SelectLayer(doc, target.slot);
 
-    // The layer that the step being left concerned comes back as it was at the new
-    // position; a deleted layer comes back from its own step file.
-    const int other = leaving.slot;
-    if (IsValidSlot(other) && other != target.slot && doc.layers[other].inUse) {
+    // Layers that the step being left took out of the stack (a deleted layer, the upper
+    // layer of a merge) come back with their planes; a deleted layer from its own step
+    // file. Their slots may have been reused since: then the whole record comes back.
+    std::array<bool, kMaxLayers> back{};
+    for (int i = 0; i < kMaxLayers; ++i) {
+        if (!target.inUse[size_t(i)] || leaving.inUse[size_t(i)] || !doc.layers[i].inUse) continue;
         Snapshot s;
-        if (leaving.code == kStepDelete) {
+        if (leaving.code == kStepDelete && i == leaving.slot) {
             s = StepSnapshot(doc, left);
             s.withMaskAndText = false;
-            BringBack(doc, other, s);
-        } else if (FindSnapshot(doc, other, now, s)) {
-            BringBack(doc, other, s);
+        } else if (!FindSnapshot(doc, i, now, s)) {
+            continue;
         }
+        back[size_t(i)] = BringBackFor(doc, i, target, s);
+    }
+    // The layer that the step being left concerned comes back as it was at the new position.
+    const int other = leaving.slot;
+    if (IsValidSlot(other) && other != target.slot && doc.layers[other].inUse && !back[size_t(other)]) {
+        Snapshot s;
+        if (FindSnapshot(doc, other, now, s)) BringBackFor(doc, other, target, s);
     }
     if (IsValidSlot(target.slot) && doc.layers[target.slot].inUse) {
         Snapshot s = StepSnapshot(doc, now);
-        if (!BringBack(doc, target.slot, s) && target.code == kStepAllLayers) RestoreAllLayers(doc, target.after);
+        if (!BringBackFor(doc, target.slot, target, s) && target.code == kStepAllLayers)
+            RestoreAllLayers(doc, target.after);
     }
     for (auto it = leaving.names.rbegin(); it != leaving.names.rend(); ++it)
         if (IsValidSlot(it->slot) && doc.layers[it->slot].inUse) doc.layers[it->slot].name = it->before;
@@ -501,7 +535,15 @@ bool Redo(COrinDoc& doc) {
         doc.layers[i].x = e.xs[size_t(i)];
         doc.layers[i].y = e.ys[size_t(i)];
     }
-    if (e.code != kStepDelete && IsValidSlot(e.slot)) BringBack(doc, e.slot, StepSnapshot(doc, now));
+    // Layers that this step puts (back) into the stack come back with their planes; their
+    // slots may hold other layers since an undo brought those back.
+    const HistoryEntry& previous = h.entries[size_t(now - 1)];
+    for (int i = 0; i < kMaxLayers; ++i) {
+        if (i == e.slot || !e.inUse[size_t(i)] || previous.inUse[size_t(i)] || !doc.layers[i].inUse) continue;
+        Snapshot s;
+        if (FindSnapshot(doc, i, now, s)) BringBackFor(doc, i, e, s);
+    }
+    if (e.code != kStepDelete && IsValidSlot(e.slot)) BringBackFor(doc, e.slot, e, StepSnapshot(doc, now));
     if (e.code == kStepDelete && IsValidSlot(e.slot)) doc.layers[e.slot].FreeBuffers();
     for (const NameChange& n : e.names)
         if (IsValidSlot(n.slot) && doc.layers[n.slot].inUse) doc.layers[n.slot].name = n.after;

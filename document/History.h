@@ -77,6 +77,9 @@ struct HistoryEntry {
     std::vector<LayerCopy> before, after;
     int32_t valueA = 0, valueB = 0;
     std::vector<NameChange> names;
+    // Which layer each slot held: a new number whenever a step puts a layer into a slot
+    // that was free before it (a slot can be reused after a delete or a merge).
+    std::array<uint32_t, 25> ids{};
 };
 
 class History {
@@ -98,6 +101,8 @@ public:
     std::map<int, Stored> dropped;
     std::vector<LayerCopy> pendingBefore;  // filled by BeginAllLayerChange
     std::vector<NameChange> pendingNames;  // filled by RenameForStep
+    std::array<uint32_t, 25> liveIds{};   // the layer each slot holds in memory now
+    uint32_t nextId = 0;
 };
 
 // Records a step after a change. slot -1 means the current layer.
