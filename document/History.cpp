@@ -30,7 +30,8 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 struct Snapshot {
     std::string file;
     int64_t offset = 0;
-    bool withMaskAndText = false;
+    bool withMaskAndText = false;  // the selection mask and the text follow the planes
+    bool applyMask = false;        // the mask becomes the document's selection mask again
     int32_t maskWidth = 0, maskHeight = 0, maskX = 0, maskY = 0;
     const LayerRecord* record = nullptr;  // geometry; holds the buffers when `file` is empty
 };
@@ -41,16 +42,22 @@ void AddLayerPlanes(StepStorage::Pieces& pieces, const LayerRecord& layer) {
     pieces.emplace_back(layer.aux.data(), std::min(layer.aux.size(), size_t(std::max(0, layer.planeSize))));
 }
 
-bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) {
-    StepStorage::Pieces pieces;
-    AddLayerPlanes(pieces, layer);
-    const SelectionMask& m = doc.selection;
-    pieces.emplace_back(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
+// The layer's text as stored: text length x 2 bytes of UTF-16LE.
+std::vector<uint8_t> TextBytes(const LayerRecord& layer) {
     std::vector<uint8_t> text(size_t(std::max(0, layer.textLength)) * 2, 0);
     for (size_t i = 0; i < layer.text.size() && 2 * i + 1 < text.size(); ++i) {
         text[2 * i] = uint8_t(layer.text[i]);
         text[2 * i + 1] = uint8_t(layer.text[i] >> 8);
     }
+    return text;
+}
+
+bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) {
+    StepStorage::Pieces pieces;
+    AddLayerPlanes(pieces, layer);
+    const SelectionMask& m = doc.selection;
+    pieces.emplace_back(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
+    const std::vector<uint8_t> text = TextBytes(layer);
     pieces.emplace_back(text.data(), text.size());
     return doc.workspace.steps->Write(StepFilePath(doc, position), pieces);
 }
@@ -126,6 +133,7 @@ Snapshot StepSnapshot(const COrinDoc& doc, int position) {
     Snapshot s;
     s.file = StepFilePath(doc, position);
     s.withMaskAndText = true;
+    s.applyMask = true;
     s.maskWidth = e.maskWidth;
     s.maskHeight = e.maskHeight;
     s.maskX = e.maskX;
@@ -150,7 +158,7 @@ bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
         }
         if (e.slot != slot) return false;
         out = StepSnapshot(doc, k);
-        out.withMaskAndText = false;
+        out.applyMask = false;  // the planes and the text, not that step's selection
         return true;
     };
     for (int k = position; k >= 2; --k)
@@ -161,6 +169,9 @@ bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
             out = Snapshot{};
             out.file = DroppedFilePath(doc, slot);
             out.record = &it->second.record;
+            out.withMaskAndText = it->second.maskWidth >= 0;
+            out.maskWidth = std::max(0, it->second.maskWidth);
+            out.maskHeight = it->second.maskHeight;
             return true;
         }
     }
@@ -185,11 +196,13 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole = false) {
     const LayerRecord& g = *s.record;
     LayerRecord& layer = doc.layers[slot];
     std::vector<uint8_t> pixels, alpha, aux, mask;
-    std::u16string text = layer.text;
+    std::u16string text;
+    const bool withText = s.file.empty() || s.withMaskAndText;
     if (s.file.empty()) {
         pixels = g.pixels;
         alpha = g.alpha;
         aux = g.aux;
+        text = g.text;
     } else {
         std::unique_ptr<ByteStream> file = doc.workspace.steps->Read(s.file);
         if (!file || !file->Seek(s.offset, SEEK_SET)) return false;
@@ -215,10 +228,7 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole = false) {
             !in.ReadExact(aux.data(), aux.size()) || !in.ReadExact(mask.data(), mask.size()) ||
             !in.ReadExact(raw.data(), raw.size()))
             return false;
-        if (textBytes > 0) {
-            text.clear();
-            for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
-        }
+        for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
     }
     if (whole) {
         const int32_t inUse = layer.inUse;
@@ -246,8 +256,8 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole = false) {
     layer.pixels = std::move(pixels);
     layer.alpha = std::move(alpha);
     layer.aux = std::move(aux);
-    if (g.kind == kLayerText) layer.text = text;
-    if (s.withMaskAndText) {
+    if (withText) layer.text = std::move(text);
+    if (s.withMaskAndText && s.applyMask) {
         doc.selection.bytes = std::move(mask);
         doc.selection.width = s.maskWidth;
         doc.selection.height = s.maskHeight;
@@ -342,13 +352,15 @@ void ShiftHistory(COrinDoc& doc) {
         for (const LayerCopy& c : oldest.after) {
             StepStorage::Pieces pieces;
             AddLayerPlanes(pieces, c.record);
+            const std::vector<uint8_t> text = TextBytes(c.record);  // after an empty mask
+            pieces.emplace_back(text.data(), text.size());
             if (steps.Write(DroppedFilePath(doc, c.slot), pieces))
-                h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0};
+                h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0, 0, 0};
         }
         steps.Remove(StepFilePath(doc, 2));
     } else if (oldest.used && IsValidSlot(oldest.slot)) {
         if (steps.Rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot)))
-            h.dropped[oldest.slot] = History::Stored{oldest.layer, 0};
+            h.dropped[oldest.slot] = History::Stored{oldest.layer, 0, oldest.maskWidth, oldest.maskHeight};
     }
     for (int n = 3; n < History::kPositions; ++n) {
         h.entries[size_t(n - 1)] = std::move(h.entries[size_t(n)]);
@@ -473,7 +485,7 @@ bool Undo(COrinDoc& doc) {
         Snapshot s;
         if (leaving.code == kStepDelete && i == leaving.slot) {
             s = StepSnapshot(doc, left);
-            s.withMaskAndText = false;
+            s.applyMask = false;
         } else if (!FindSnapshot(doc, i, now, s)) {
             continue;
         }

@@ -96,6 +96,8 @@ public:
     struct Stored {
         LayerRecord record;  // geometry, without buffers
         int64_t offset = 0;
+        // A step file's mask follows the planes (then the text); -1: planes only.
+        int32_t maskWidth = -1, maskHeight = 0;
     };
     std::map<int, Stored> head;
     std::map<int, Stored> dropped;
