@@ -133,7 +133,9 @@ Status WriteProjectFile(COrinDoc& doc, const std::string& path) {
     return file.Commit(doc.workspace.durableSaves) ? Status::Ok() : Status::Fail(msg::kSaveFailed);
 }
 
-Status ReadProject(COrinDoc& doc, ByteStream& in) {
+namespace {
+
+Status ReadLayers(COrinDoc& doc, ByteStream& in) {
     const Status corrupt = Status::Fail(msg::kCannotOpen);
     int version = 0, bottom = -1, current = -1;
     if (!ReadNumber(in, version)) return corrupt;
@@ -221,6 +223,20 @@ Status ReadProject(COrinDoc& doc, ByteStream& in) {
     doc.history.position = -1;
     RecordStep(doc, label::kOpening, kStepPixels, doc.layers.current);
     return Status::Ok();
+}
+
+}  // namespace
+
+Status ReadProject(COrinDoc& doc, ByteStream& in) {
+    const CanvasHeader canvas = doc.canvas;
+    Status s = ReadLayers(doc, in);
+    if (!s) {
+        // A file that fails part way leaves no half-read layers behind.
+        for (LayerRecord& r : doc.layers.slots) r = LayerRecord{};
+        doc.layers.bottom = doc.layers.current = -1;
+        doc.canvas = canvas;
+    }
+    return s;
 }
 
 Status ReadProjectFile(COrinDoc& doc, const std::string& path) {
