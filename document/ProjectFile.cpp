@@ -157,7 +157,7 @@ Status ReadLayers(COrinDoc& doc, ByteStream& in) {
     const bool old = version == 15 || version == 16;
     const size_t recordBytes = old ? kOldProjectRecordBytes : kProjectRecordBytes;
     std::set<int> seen;
-    int slot = bottom;
+    int slot = bottom, previous = -1;
     if (!IsValidSlot(slot)) return corrupt;
     while (IsValidSlot(slot)) {
         int lineSlot = 0, textLength = 0;
@@ -209,6 +209,10 @@ Status ReadLayers(COrinDoc& doc, ByteStream& in) {
             r.textLength = textLength;
         }
         r.link = -1;
+        // Whatever the record says, a layer read is in use and sits on the one read before.
+        r.inUse = 1;
+        r.below = int16_t(previous);
+        previous = slot;
         SelectLayer(doc, slot);
         slot = r.above;
         if (slot != -1 && !IsValidSlot(slot)) return corrupt;
