@@ -175,8 +175,8 @@ struct FileBuilder {
         c.height = h;
         c.bpp = bpp;
         c.format = kFormatBmp;
-        c.pixelDataSize = RowStride(w, bpp) * h;
-        c.area = w * h;
+        c.pixelDataSize = int32_t(uint32_t(int64_t(RowStride(w, bpp)) * h));  // may wrap in hostile files
+        c.area = int32_t(uint32_t(int64_t(w) * h));
         uint8_t b[256];
         SerializeCanvasHeader(c, b);
         Raw(b, 256);
