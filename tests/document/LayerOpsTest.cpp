@@ -270,7 +270,8 @@ TEST(Rasterize, OnAPaletteCanvasKeepsTheCanvasDepth) {
     EXPECT_EQ(doc->canvas.pixelDataSize, 12);
     const LayerRecord& r = doc->layers[1];
     EXPECT_EQ(r.stride, 8);
-    EXPECT_EQ(r.pixels, std::vector<uint8_t>(24, 7));  // the entry of the layer's colour
+    for (int y = 0; y < 3; ++y)  // 6 pixels and 2 padding bytes a row: the entry of the colour
+        EXPECT_EQ(std::vector<uint8_t>(r.pixels.begin() + 8 * y, r.pixels.begin() + 8 * y + 6), std::vector<uint8_t>(6, 7));
     ComposeParams p;
     p.width = 4;
     p.height = 3;
