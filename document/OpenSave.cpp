@@ -51,6 +51,7 @@ Status OpenDocument(COrinDoc& doc, const std::string& path) {
 namespace {
 
 Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
+    const int current = doc.layers.current;
     if (Status s = FlattenLayers(doc); !s) return s;
     Status result = Status::Fail(msg::kSaveFailed);
     if (ExportLayerToMainImage(doc, doc.layers.bottom)) {
@@ -64,6 +65,8 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
         }
     }
     Undo(doc);
+    // Undo makes the layer of the step before current; the user's layer stays current.
+    SelectLayer(doc, current);
     return result;
 }
 
