@@ -64,7 +64,9 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
             else if (!image.LastError().empty()) result = Status::Fail(image.LastError());
         }
     }
-    Undo(doc);
+    // The flatten was made only for writing: once undone it is not offered for redo,
+    // where it would flatten the picture the user never asked to flatten.
+    if (Undo(doc)) doc.history.top = doc.history.position;
     // Undo makes the layer of the step before current; the user's layer stays current.
     SelectLayer(doc, current);
     return result;
