@@ -136,7 +136,9 @@ std::string SuggestedSaveName(const COrinDoc& doc, bool saveAs) {
 }
 
 std::string WithFormatExtension(const std::string& name, int formatCode) {
-    const size_t tail = name.size() > 5 ? name.size() - 5 : 0;
-    if (name.find('.', tail) != std::string::npos) return name;
+    // Characters, not bytes: a Korean character is three bytes of the name.
+    const std::u16string text = Utf8ToUtf16(name);
+    const size_t tail = text.size() > 5 ? text.size() - 5 : 0;
+    if (text.find(u'.', tail) != std::u16string::npos) return name;
     return name + FormatExtension(formatCode);
 }
