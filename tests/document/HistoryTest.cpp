@@ -225,6 +225,23 @@ TEST(HistoryRoundTrip, ALayerBroughtBackAfterItsSlotWasReusedIsTheOldLayer) {
     EXPECT_SAME_STATE(added, Capture(*doc));
 }
 
+TEST(HistoryRoundTrip, UndoingBackToADeleteLeavesAUsableCurrentLayer) {
+    // The step returned to is the delete itself: its layer is out of the stack, so it
+    // cannot be the current one. A layer added next must go into the stack.
+    Bench bench;
+    auto doc = OpenRich(bench);
+    Select(*doc, 1);
+    ASSERT_TRUE(DeleteLayer(*doc).ok);
+    ASSERT_TRUE(AddLayer(*doc).ok);
+    ASSERT_TRUE(Undo(*doc));
+    ASSERT_TRUE(doc->layers.IsCurrentValid());
+    const std::vector<int> chain = doc->layers.Chain();
+    EXPECT_EQ(chain, (std::vector<int>{0, 2, 3}));
+    ASSERT_TRUE(AddLayer(*doc).ok);
+    EXPECT_EQ(doc->layers.Chain().size(), 4u);
+    EXPECT_EQ(doc->layers.bottom, 0);
+}
+
 TEST(HistoryRoundTrip, AMergedAwayLayerComesBackAfterItsSlotWasReused) {
     Bench bench;
     std::vector<DocState> states;
