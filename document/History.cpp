@@ -475,6 +475,15 @@ bool Undo(COrinDoc& doc) {
     }
     RestoreCanvas(doc, target);
     SelectLayer(doc, target.slot);
+    if (!doc.layers.IsCurrentValid()) {
+        // The step returned to deleted its layer: as after that delete, the layer that
+        // was above it (else the one below, else the top) is current.
+        if (IsValidSlot(target.slot)) {
+            SelectLayer(doc, target.above[size_t(target.slot)]);
+            if (!doc.layers.IsCurrentValid()) SelectLayer(doc, target.below[size_t(target.slot)]);
+        }
+        if (!doc.layers.IsCurrentValid()) SelectLayer(doc, doc.layers.Top());
+    }
 
     // Layers that the step being left took out of the stack (a deleted layer, the upper
     // layer of a merge) come back with their planes; a deleted layer from its own step
