@@ -411,6 +411,22 @@ TEST(ComposePalette, EightBitCanvasWithoutPaletteReadsNoFurtherThanItsRows) {
     for (uint32_t p : out) EXPECT_EQ(p, Px(0, 0, 0, 255));
 }
 
+TEST(ComposePalette, ALayerLeftAtAnotherDepthIsNotReadPastItsRows) {
+    // A layer whose rows are shorter than the canvas depth needs (left at 8 bits when
+    // the canvas became 24) is not drawn, rather than read past its buffer.
+    Canvas c(4, 2);
+    Paint(c.Add(0, 4, 2), [](int, int) { return 0x010203u; }, [](int, int) { return 255; });
+    LayerRecord& odd = c.Add(1, 4, 2);
+    std::fill(odd.alpha.begin(), odd.alpha.end(), 255);
+    odd.stride = 4;
+    odd.pixelSize = 8;
+    odd.pixels.assign(8, 0x77);
+    for (uint32_t p : c.Compose()) EXPECT_EQ(p, 0xFF010203u);
+    std::vector<uint32_t> out;
+    DrawOneLayer(c.doc, 1, 4, 2, out);
+    EXPECT_EQ(out, std::vector<uint32_t>(8, 0));
+}
+
 TEST(ComposeText, VectorLayerIsItsColourThroughItsAlpha) {
     Canvas c(3, 1);
     LayerRecord& r = c.Add(0, 3, 1, 0, 0, kLayerText);
