@@ -131,7 +131,14 @@ void ComposeRowsFor(const LayerPass& pass, int source, int firstRow, int lastRow
 void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, bool withOpacity,
                   const std::vector<int>& colMap, const std::vector<int>& rowMap, int width, int firstRow,
                   int lastRow, uint32_t* out) {
-    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height)) return;
+    // A layer whose buffers are too small for its size at the depth it is read with (a
+    // layer some change left at another depth) is not drawn rather than read past its rows.
+    const int bits = layer.kind == kLayerText ? 8 : doc.canvas.bpp;
+    const int32_t minStride = RowStride(layer.width, bits);
+    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height) || minStride < 0 ||
+        layer.stride < (layer.kind == kLayerText ? layer.width : minStride) ||
+        layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
+        return;
     const LayerPass pass{doc, layer, withOpacity ? 255 - layer.transparency : 255, colMap, rowMap, width, out};
     // Indexed canvases always go through the palette: a canvas without one (an 8-bit
     // project carries none) has black pixels, never pixels read three bytes wide from
@@ -274,6 +281,8 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
 bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return false;
     const LayerRecord& layer = doc.layers[slot];
+    if (layer.stride < 0 || layer.height < 0 || layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
+        return false;
     // The main image is rebuilt in place (its block is reused when the size is the same).
     auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
     if (doc.mainImage) image->TakeOver(*doc.mainImage);
