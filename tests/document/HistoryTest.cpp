@@ -438,6 +438,37 @@ TEST(StepFiles, AStepFileThatCannotBeReadLeavesTheLayerUnchanged) {
     }
 }
 
+// Step files in memory whose writes can be made to fail.
+class FailingStorage final : public StepStorage {
+public:
+    bool failWrites = false;
+    bool Write(const std::string& path, const Pieces& pieces) override { return !failWrites && inner.Write(path, pieces); }
+    std::unique_ptr<ByteStream> Read(const std::string& path) override { return inner.Read(path); }
+    bool Rename(const std::string& from, const std::string& to) override { return inner.Rename(from, to); }
+    void Remove(const std::string& path) override { inner.Remove(path); }
+    MemoryStepStorage inner;
+};
+
+TEST(StepFiles, AStepFileThatCannotBeWrittenLeavesNoOlderFileToBeReadInstead) {
+    // Position 1 first holds a step that is undone; the step recorded there next cannot
+    // be written. Undoing back to position 1 must not bring the undone step's pixels.
+    Bench bench;
+    auto storage = std::make_shared<FailingStorage>();
+    bench.workspace.steps = storage;
+    auto doc = bench.Open(4, 3, Gradient);
+    PaintStep(*doc, 0, 1);
+    const DocState undone = Capture(*doc);
+    ASSERT_TRUE(Undo(*doc));
+    storage->failWrites = true;
+    PaintStep(*doc, 0, 2);
+    storage->failWrites = false;
+    PaintStep(*doc, 0, 3);
+    const DocState third = Capture(*doc);
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_NE(Difference(undone, Capture(*doc)), "");
+    EXPECT_SAME_STATE(third, Capture(*doc));  // nothing to read: the layer stays
+}
+
 TEST(StepFiles, UndoAcrossTheTwelvePositionShiftUsesDroppedSteps) {
     // Slot 1 is painted at step 3, which is dropped later; steps 5..14 paint slot 0
     // except step 9, which paints slot 1 again. Undoing step 9 must bring slot 1 back
