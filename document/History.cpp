@@ -416,7 +416,8 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     h.pendingBefore.clear();
     e.names = std::move(h.pendingNames);
     h.pendingNames.clear();
-    WriteStepFile(doc, h.position, doc.layers[slot]);
+    // A file left at this position by an undone step must not stand in for this one.
+    if (!WriteStepFile(doc, h.position, doc.layers[slot])) doc.workspace.steps->Remove(StepFilePath(doc, h.position));
     FillEntry(doc, e, slot);
     const HistoryEntry* previous = h.position > 0 ? &h.entries[size_t(h.position - 1)] : nullptr;
     for (size_t i = 0; i < size_t(kMaxLayers); ++i)
