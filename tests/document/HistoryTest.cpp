@@ -496,6 +496,31 @@ TEST(StepFiles, UndoAcrossTheTwelvePositionShiftUsesDroppedSteps) {
     EXPECT_SAME_STATE(states[0], Capture(*doc));
 }
 
+TEST(StepFiles, ADroppedAllLayerStepStillHoldsEveryLayer) {
+    // Step 2 changes both layers (code 6) and is dropped later; slot 1 is painted again
+    // only at step 11. Undoing step 11 brings slot 1 back as step 2 left it.
+    Bench bench;
+    auto doc = bench.Open(4, 3, Gradient);
+    ASSERT_TRUE(AddLayer(*doc).ok);  // 1
+    std::vector<DocState> states = {DocState{}, Capture(*doc)};
+    BeginAllLayerChange(*doc);
+    for (int slot : {0, 1}) {
+        for (uint8_t& b : doc->layers[slot].pixels) b = uint8_t(b ^ 0x5A);
+        for (uint8_t& a : doc->layers[slot].alpha) a = uint8_t(a / 3 + 7);
+    }
+    RecordStep(*doc, "반전변환", kStepAllLayers);  // 2
+    states.push_back(Capture(*doc));
+    for (int step = 3; step <= 12; ++step) {
+        PaintStep(*doc, step == 11 ? 1 : 0, step);
+        states.push_back(Capture(*doc));
+    }
+    ASSERT_EQ(doc->history.position, 11);  // steps 12 and 11 at positions 11 and 10
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_SAME_STATE(states[11], Capture(*doc));
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_SAME_STATE(states[10], Capture(*doc));
+}
+
 TEST(StepFiles, UndoFallsBackToTheHeadFileForALayerNoStepConcerned) {
     // A project-like start: two layers, the first step concerns slot 1 only. Flattening
     // into slot 0 and undoing must bring slot 0 back although no step holds it.
