@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "LayerModel.h"
 #include "Messages.h"
 #include "Parallel.h"
+#include "Quantize.h"
 
 uint32_t ShadowColour(const LayerRecord& layer) {
     return uint32_t(layer.extra[6]) | (uint32_t(layer.extra[7]) << 8) | (uint32_t(layer.extra[8]) << 16);
@@ -129,11 +131,19 @@ void ComposeRowsFor(const LayerPass& pass, int source, int firstRow, int lastRow
 void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, bool withOpacity,
                   const std::vector<int>& colMap, const std::vector<int>& rowMap, int width, int firstRow,
                   int lastRow, uint32_t* out) {
-    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height)) return;
+    // A layer whose buffers are too small for its size at the depth it is read with (a
+    // layer some change left at another depth) is not drawn rather than read past its rows.
+    const int bits = layer.kind == kLayerText ? 8 : doc.canvas.bpp;
+    const int32_t minStride = RowStride(layer.width, bits);
+    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height) || minStride < 0 ||
+        layer.stride < (layer.kind == kLayerText ? layer.width : minStride) ||
+        layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
+        return;
     const LayerPass pass{doc, layer, withOpacity ? 255 - layer.transparency : 255, colMap, rowMap, width, out};
-    const int source = layer.kind == kLayerText                          ? kSourceVector
-                       : doc.HasPalette() && doc.canvas.bpp <= 8 ? kSourcePalette
-                                                                 : kSourceTrueColour;
+    // Indexed canvases always go through the palette: a canvas without one (an 8-bit
+    // project carries none) has black pixels, never pixels read three bytes wide from
+    // rows of one byte per pixel.
+    const int source = layer.kind == kLayerText ? kSourceVector : doc.canvas.bpp <= 8 ? kSourcePalette : kSourceTrueColour;
     const int mode = isBottom ? kBottom : layer.blend <= 9 ? layer.blend : kBlendNormal;
     switch (mode) {
     case kBottom: ComposeRowsFor<kBottom>(pass, source, firstRow, lastRow); break;
@@ -233,13 +243,12 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
         doc.workspace.Message(msg::kCopyLayerImage);
         return false;
     }
-    // Back to the canvas depth; composite rows are top-down, layer rows bottom-up.
-    CImageBuffer lookup(1, 1, doc.canvas.bpp, 0);
-    if (doc.canvas.bpp <= 8) {
-        CImageBuffer pal(1, 1, 8, 0);
-        lookup.TakeOver(pal);
-        for (size_t i = 0; i < doc.palette.size() && i < 256; ++i) lookup.SetPaletteEntry(int(i), doc.palette[i].Value());
-    }
+    // Back to the canvas depth; composite rows are top-down, layer rows bottom-up. The
+    // nearest entry is looked for among the canvas's own entries only (16 at 4 bits):
+    // an index beyond them would not fit the pixel.
+    const int entries = doc.canvas.bpp <= 8 ? std::min(int(doc.palette.size()), 1 << doc.canvas.bpp) : 0;
+    std::unique_ptr<PaletteMapper> lookup;
+    if (doc.canvas.bpp == 4 || doc.canvas.bpp == 8) lookup = std::make_unique<PaletteMapper>(doc.palette.data(), entries);
     for (int y = 0; y < h; ++y) {
         const uint32_t* src = composite.data() + size_t(h - 1 - y) * size_t(w);
         uint8_t* dst = pixels.data() + size_t(y) * size_t(stride);
@@ -254,7 +263,7 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
             } else if (doc.canvas.bpp == 1) {
                 CImageBuffer::PutIndex(pixels.data(), 1, uint32_t(stride), x, y, uint8_t(v));
             } else {
-                const int index = doc.palette.size() > 256 ? 0 : lookup.NearestPaletteIndex(v & 0xFFFFFF);
+                const int index = lookup ? lookup->Map(v) : 0;
                 CImageBuffer::PutIndex(pixels.data(), doc.canvas.bpp, uint32_t(stride), x, y, uint8_t(index));
             }
         }
@@ -272,6 +281,8 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
 bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return false;
     const LayerRecord& layer = doc.layers[slot];
+    if (layer.stride < 0 || layer.height < 0 || layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
+        return false;
     // The main image is rebuilt in place (its block is reused when the size is the same).
     auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
     if (doc.mainImage) image->TakeOver(*doc.mainImage);

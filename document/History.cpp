@@ -30,7 +30,8 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 struct Snapshot {
     std::string file;
     int64_t offset = 0;
-    bool withMaskAndText = false;
+    bool withMaskAndText = false;  // the selection mask and the text follow the planes
+    bool applyMask = false;        // the mask becomes the document's selection mask again
     int32_t maskWidth = 0, maskHeight = 0, maskX = 0, maskY = 0;
     const LayerRecord* record = nullptr;  // geometry; holds the buffers when `file` is empty
 };
@@ -41,16 +42,22 @@ void AddLayerPlanes(StepStorage::Pieces& pieces, const LayerRecord& layer) {
     pieces.emplace_back(layer.aux.data(), std::min(layer.aux.size(), size_t(std::max(0, layer.planeSize))));
 }
 
-bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) {
-    StepStorage::Pieces pieces;
-    AddLayerPlanes(pieces, layer);
-    const SelectionMask& m = doc.selection;
-    pieces.emplace_back(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
+// The layer's text as stored: text length x 2 bytes of UTF-16LE.
+std::vector<uint8_t> TextBytes(const LayerRecord& layer) {
     std::vector<uint8_t> text(size_t(std::max(0, layer.textLength)) * 2, 0);
     for (size_t i = 0; i < layer.text.size() && 2 * i + 1 < text.size(); ++i) {
         text[2 * i] = uint8_t(layer.text[i]);
         text[2 * i + 1] = uint8_t(layer.text[i] >> 8);
     }
+    return text;
+}
+
+bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) {
+    StepStorage::Pieces pieces;
+    AddLayerPlanes(pieces, layer);
+    const SelectionMask& m = doc.selection;
+    pieces.emplace_back(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
+    const std::vector<uint8_t> text = TextBytes(layer);
     pieces.emplace_back(text.data(), text.size());
     return doc.workspace.steps->Write(StepFilePath(doc, position), pieces);
 }
@@ -126,6 +133,7 @@ Snapshot StepSnapshot(const COrinDoc& doc, int position) {
     Snapshot s;
     s.file = StepFilePath(doc, position);
     s.withMaskAndText = true;
+    s.applyMask = true;
     s.maskWidth = e.maskWidth;
     s.maskHeight = e.maskHeight;
     s.maskX = e.maskX;
@@ -150,7 +158,7 @@ bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
         }
         if (e.slot != slot) return false;
         out = StepSnapshot(doc, k);
-        out.withMaskAndText = false;
+        out.applyMask = false;  // the planes and the text, not that step's selection
         return true;
     };
     for (int k = position; k >= 2; --k)
@@ -161,6 +169,9 @@ bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
             out = Snapshot{};
             out.file = DroppedFilePath(doc, slot);
             out.record = &it->second.record;
+            out.withMaskAndText = it->second.maskWidth >= 0;
+            out.maskWidth = std::max(0, it->second.maskWidth);
+            out.maskHeight = it->second.maskHeight;
             return true;
         }
     }
@@ -178,55 +189,54 @@ bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
 // Brings a layer back from a snapshot: its geometry first, then its planes, and from
 // a step file also the selection mask and the text. A file that cannot be read
 // leaves the layer as it was.
-bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
+// `whole`: the layer is re-created (its slot may have held another layer meanwhile),
+// so every field of the stored record comes back, not only the geometry.
+bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole = false) {
     if (!IsValidSlot(slot) || !s.record) return false;
     const LayerRecord& g = *s.record;
     LayerRecord& layer = doc.layers[slot];
     std::vector<uint8_t> pixels, alpha, aux, mask;
-    std::u16string text = layer.text;
+    std::u16string text;
+    const bool withText = s.file.empty() || s.withMaskAndText;
     if (s.file.empty()) {
         pixels = g.pixels;
         alpha = g.alpha;
         aux = g.aux;
+        text = g.text;
     } else {
         std::unique_ptr<ByteStream> file = doc.workspace.steps->Read(s.file);
         if (!file || !file->Seek(s.offset, SEEK_SET)) return false;
         ByteStream& in = *file;
-        const int64_t need = int64_t(g.pixelSize) + 2 * int64_t(g.planeSize);
-        if (g.pixelSize < 0 || g.planeSize < 0 || need > in.Remaining()) return false;
-        // The layer's own buffers are reused when they already have the sizes.
-        if (layer.pixels.size() == size_t(g.pixelSize)) pixels.swap(layer.pixels);
-        if (layer.alpha.size() == size_t(g.planeSize)) alpha.swap(layer.alpha);
-        if (layer.aux.size() == size_t(g.planeSize)) aux.swap(layer.aux);
-        auto giveBack = [&] {
-            if (layer.pixels.empty()) pixels.swap(layer.pixels);
-            if (layer.alpha.empty()) alpha.swap(layer.alpha);
-            if (layer.aux.empty()) aux.swap(layer.aux);
+        // Everything the snapshot needs must be there before anything is read, and it is
+        // read into fresh buffers: a short or failing file leaves the layer as it was.
+        const int64_t maskBytes = s.withMaskAndText ? int64_t(s.maskWidth) * s.maskHeight : 0;
+        const int64_t textBytes = s.withMaskAndText ? 2 * int64_t(std::max(0, g.textLength)) : 0;
+        if (g.pixelSize < 0 || g.planeSize < 0 || s.maskWidth < 0 || s.maskHeight < 0 ||
+            int64_t(g.pixelSize) + 2 * int64_t(g.planeSize) + maskBytes + textBytes > in.Remaining())
             return false;
-        };
+        std::vector<uint8_t> raw;
         try {
             pixels.resize(size_t(g.pixelSize));
             alpha.resize(size_t(g.planeSize));
             aux.resize(size_t(g.planeSize));
-        } catch (const std::bad_alloc&) {
-            return giveBack();
-        }
-        // Sizes were checked against what remains, so a read can fail only on an I/O error.
-        if (!in.ReadExact(pixels.data(), pixels.size()) || !in.ReadExact(alpha.data(), alpha.size()) ||
-            !in.ReadExact(aux.data(), aux.size()))
-            return giveBack();
-        if (s.withMaskAndText) {
-            const int64_t maskBytes = int64_t(s.maskWidth) * s.maskHeight;
-            if (maskBytes < 0 || maskBytes > in.Remaining()) return giveBack();
             mask.resize(size_t(maskBytes));
-            if (!in.ReadExact(mask.data(), mask.size())) return giveBack();
-            if (g.textLength > 0) {
-                std::vector<uint8_t> raw(size_t(g.textLength) * 2);
-                if (!in.ReadExact(raw.data(), raw.size())) return giveBack();
-                text.clear();
-                for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
-            }
+            raw.resize(size_t(textBytes));
+        } catch (const std::bad_alloc&) {
+            return false;
         }
+        if (!in.ReadExact(pixels.data(), pixels.size()) || !in.ReadExact(alpha.data(), alpha.size()) ||
+            !in.ReadExact(aux.data(), aux.size()) || !in.ReadExact(mask.data(), mask.size()) ||
+            !in.ReadExact(raw.data(), raw.size()))
+            return false;
+        for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
+    }
+    if (whole) {
+        const int32_t inUse = layer.inUse;
+        const int16_t below = layer.below, above = layer.above;
+        static_cast<LayerFields&>(layer) = static_cast<const LayerFields&>(g);
+        layer.inUse = inUse;
+        layer.below = below;
+        layer.above = above;
     }
     layer.x = g.x;
     layer.y = g.y;
@@ -236,6 +246,7 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
     layer.pixelSize = g.pixelSize;
     layer.planeSize = g.planeSize;
     layer.kind = g.kind;
+    layer.transparency = g.transparency;
     layer.textLength = g.textLength;
     layer.style = g.style;
     layer.colour = g.colour;
@@ -245,14 +256,25 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s) {
     layer.pixels = std::move(pixels);
     layer.alpha = std::move(alpha);
     layer.aux = std::move(aux);
-    if (g.kind == kLayerText) layer.text = text;
-    if (s.withMaskAndText) {
+    if (withText) layer.text = std::move(text);
+    if (s.withMaskAndText && s.applyMask) {
         doc.selection.bytes = std::move(mask);
         doc.selection.width = s.maskWidth;
         doc.selection.height = s.maskHeight;
         doc.selection.x = s.maskX;
         doc.selection.y = s.maskY;
     }
+    return true;
+}
+
+// Brings a slot back as it is at `entry`'s position. When the slot holds another layer
+// in memory than it held then (it was reused), the whole record comes back too.
+bool BringBackFor(COrinDoc& doc, int slot, const HistoryEntry& entry, const Snapshot& s) {
+    if (!IsValidSlot(slot)) return false;
+    History& h = doc.history;
+    const bool whole = h.liveIds[size_t(slot)] != entry.ids[size_t(slot)];
+    if (!BringBack(doc, slot, s, whole)) return false;
+    h.liveIds[size_t(slot)] = entry.ids[size_t(slot)];
     return true;
 }
 
@@ -330,13 +352,15 @@ void ShiftHistory(COrinDoc& doc) {
         for (const LayerCopy& c : oldest.after) {
             StepStorage::Pieces pieces;
             AddLayerPlanes(pieces, c.record);
+            const std::vector<uint8_t> text = TextBytes(c.record);  // after an empty mask
+            pieces.emplace_back(text.data(), text.size());
             if (steps.Write(DroppedFilePath(doc, c.slot), pieces))
-                h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0};
+                h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0, 0, 0};
         }
         steps.Remove(StepFilePath(doc, 2));
     } else if (oldest.used && IsValidSlot(oldest.slot)) {
         if (steps.Rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot)))
-            h.dropped[oldest.slot] = History::Stored{oldest.layer, 0};
+            h.dropped[oldest.slot] = History::Stored{oldest.layer, 0, oldest.maskWidth, oldest.maskHeight};
     }
     for (int n = 3; n < History::kPositions; ++n) {
         h.entries[size_t(n - 1)] = std::move(h.entries[size_t(n)]);
@@ -353,6 +377,13 @@ std::u16string PadLeft(const std::u16string& text, size_t width) {
 }  // namespace
 
 void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
+
+void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
+    if (!IsValidSlot(slot)) return;
+    LayerRecord& r = doc.layers[slot];
+    doc.history.pendingNames.push_back({slot, r.name, name});
+    r.name = name;
+}
 
 void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot) {
     History& h = doc.history;
@@ -383,8 +414,15 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
         e.valueB = doc.workspace.newHeight;
     }
     h.pendingBefore.clear();
-    WriteStepFile(doc, h.position, doc.layers[slot]);
+    e.names = std::move(h.pendingNames);
+    h.pendingNames.clear();
+    // A file left at this position by an undone step must not stand in for this one.
+    if (!WriteStepFile(doc, h.position, doc.layers[slot])) doc.workspace.steps->Remove(StepFilePath(doc, h.position));
     FillEntry(doc, e, slot);
+    const HistoryEntry* previous = h.position > 0 ? &h.entries[size_t(h.position - 1)] : nullptr;
+    for (size_t i = 0; i < size_t(kMaxLayers); ++i)
+        if (e.inUse[i] && (!previous || !previous->inUse[i])) h.liveIds[i] = ++h.nextId;
+    e.ids = h.liveIds;
     if (code == kStepDelete) doc.layers[slot].FreeBuffers();
     doc.composite.dirty = true;
     doc.busy = false;
@@ -405,6 +443,7 @@ bool Undo(COrinDoc& doc) {
     h.position = now;
     doc.busy = true;
     doc.view.timerRunning = false;
+    h.pendingNames.clear();
     const HistoryEntry& leaving = h.entries[size_t(left)];
     const HistoryEntry& target = h.entries[size_t(now)];
 
@@ -437,24 +476,44 @@ bool Undo(COrinDoc& doc) {
     }
     RestoreCanvas(doc, target);
     SelectLayer(doc, target.slot);
-
-    // The layer that the step being left concerned comes back as it was at the new
-    // position; a deleted layer comes back from its own step file.
-    const int other = leaving.slot;
-    if (IsValidSlot(other) && other != target.slot && doc.layers[other].inUse) {
-        Snapshot s;
-        if (leaving.code == kStepDelete) {
-            s = StepSnapshot(doc, left);
-            s.withMaskAndText = false;
-            BringBack(doc, other, s);
-        } else if (FindSnapshot(doc, other, now, s)) {
-            BringBack(doc, other, s);
+    if (!doc.layers.IsCurrentValid()) {
+        // The step returned to deleted its layer: as after that delete, the layer that
+        // was above it (else the one below, else the top) is current.
+        if (IsValidSlot(target.slot)) {
+            SelectLayer(doc, target.above[size_t(target.slot)]);
+            if (!doc.layers.IsCurrentValid()) SelectLayer(doc, target.below[size_t(target.slot)]);
         }
+        if (!doc.layers.IsCurrentValid()) SelectLayer(doc, doc.layers.Top());
+    }
+
+    // Layers that the step being left took out of the stack (a deleted layer, the upper
+    // layer of a merge) come back with their planes; a deleted layer from its own step
+    // file. Their slots may have been reused since: then the whole record comes back.
+    std::array<bool, kMaxLayers> back{};
+    for (int i = 0; i < kMaxLayers; ++i) {
+        if (!target.inUse[size_t(i)] || leaving.inUse[size_t(i)] || !doc.layers[i].inUse) continue;
+        Snapshot s;
+        if (leaving.code == kStepDelete && i == leaving.slot) {
+            s = StepSnapshot(doc, left);
+            s.applyMask = false;
+        } else if (!FindSnapshot(doc, i, now, s)) {
+            continue;
+        }
+        back[size_t(i)] = BringBackFor(doc, i, target, s);
+    }
+    // The layer that the step being left concerned comes back as it was at the new position.
+    const int other = leaving.slot;
+    if (IsValidSlot(other) && other != target.slot && doc.layers[other].inUse && !back[size_t(other)]) {
+        Snapshot s;
+        if (FindSnapshot(doc, other, now, s)) BringBackFor(doc, other, target, s);
     }
     if (IsValidSlot(target.slot) && doc.layers[target.slot].inUse) {
         Snapshot s = StepSnapshot(doc, now);
-        if (!BringBack(doc, target.slot, s) && target.code == kStepAllLayers) RestoreAllLayers(doc, target.after);
+        if (!BringBackFor(doc, target.slot, target, s) && target.code == kStepAllLayers)
+            RestoreAllLayers(doc, target.after);
     }
+    for (auto it = leaving.names.rbegin(); it != leaving.names.rend(); ++it)
+        if (IsValidSlot(it->slot) && doc.layers[it->slot].inUse) doc.layers[it->slot].name = it->before;
     doc.composite.dirty = true;
     doc.view.rebuild = true;
     if (doc.selection.shown) doc.view.timerRunning = true;
@@ -471,6 +530,7 @@ bool Redo(COrinDoc& doc) {
     const int now = h.position;
     doc.busy = true;
     doc.view.timerRunning = false;
+    h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
     switch (e.code) {
     case kStepDelete:
@@ -497,8 +557,18 @@ bool Redo(COrinDoc& doc) {
         doc.layers[i].x = e.xs[size_t(i)];
         doc.layers[i].y = e.ys[size_t(i)];
     }
-    if (e.code != kStepDelete && IsValidSlot(e.slot)) BringBack(doc, e.slot, StepSnapshot(doc, now));
+    // Layers that this step puts (back) into the stack come back with their planes; their
+    // slots may hold other layers since an undo brought those back.
+    const HistoryEntry& previous = h.entries[size_t(now - 1)];
+    for (int i = 0; i < kMaxLayers; ++i) {
+        if (i == e.slot || !e.inUse[size_t(i)] || previous.inUse[size_t(i)] || !doc.layers[i].inUse) continue;
+        Snapshot s;
+        if (FindSnapshot(doc, i, now, s)) BringBackFor(doc, i, e, s);
+    }
+    if (e.code != kStepDelete && IsValidSlot(e.slot)) BringBackFor(doc, e.slot, e, StepSnapshot(doc, now));
     if (e.code == kStepDelete && IsValidSlot(e.slot)) doc.layers[e.slot].FreeBuffers();
+    for (const NameChange& n : e.names)
+        if (IsValidSlot(n.slot) && doc.layers[n.slot].inUse) doc.layers[n.slot].name = n.after;
     doc.SetTitle(RedoTitleText(doc));
     doc.composite.dirty = true;
     doc.view.rebuild = true;

@@ -47,6 +47,13 @@ struct LayerCopy {
     LayerRecord record;  // with its pixels, alpha and auxiliary planes
 };
 
+// A layer renamed as a side effect of a step (a delete renames the layer that
+// becomes current): undoing the step gives the old name back, redoing it the new one.
+struct NameChange {
+    int slot = -1;
+    std::u16string before, after;
+};
+
 struct HistoryEntry {
     bool used = false;
     std::u16string label;        // first 100 characters
@@ -69,6 +76,10 @@ struct HistoryEntry {
     // Every layer at once (code 6): the layers before and after the change.
     std::vector<LayerCopy> before, after;
     int32_t valueA = 0, valueB = 0;
+    std::vector<NameChange> names;
+    // Which layer each slot held: a new number whenever a step puts a layer into a slot
+    // that was free before it (a slot can be reused after a delete or a merge).
+    std::array<uint32_t, 25> ids{};
 };
 
 class History {
@@ -85,16 +96,23 @@ public:
     struct Stored {
         LayerRecord record;  // geometry, without buffers
         int64_t offset = 0;
+        // A step file's mask follows the planes (then the text); -1: planes only.
+        int32_t maskWidth = -1, maskHeight = 0;
     };
     std::map<int, Stored> head;
     std::map<int, Stored> dropped;
     std::vector<LayerCopy> pendingBefore;  // filled by BeginAllLayerChange
+    std::vector<NameChange> pendingNames;  // filled by RenameForStep
+    std::array<uint32_t, 25> liveIds{};   // the layer each slot holds in memory now
+    uint32_t nextId = 0;
 };
 
 // Records a step after a change. slot -1 means the current layer.
 void RecordStep(COrinDoc& doc, const std::string& label, int code, int slot = -1);
 // Copies every layer before a change that will be recorded with code 6.
 void BeginAllLayerChange(COrinDoc& doc);
+// Renames a layer as part of the change that the next recorded step describes.
+void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name);
 bool Undo(COrinDoc& doc);
 bool Redo(COrinDoc& doc);
 bool CanUndo(const COrinDoc& doc);

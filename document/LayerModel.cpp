@@ -65,6 +65,7 @@ bool CreateLayerInSlot(COrinDoc& doc, const LayerSlotParams& p) {
     r.kind = uint8_t(p.kind);
     r.pictureFlag = p.pictureFlag;
     r.textLength = 0;
+    r.text.clear();
     r.width = width;
     r.height = height;
     r.stride = stride;

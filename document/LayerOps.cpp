@@ -131,7 +131,7 @@ Status DeleteLayer(COrinDoc& doc, int slot, bool check, bool record) {
     Unlink(doc, slot);
     if (doc.selection.outlineSurface == slot) doc.selection.outlineSurface = -1;
     if (doc.selection.outlineHost == slot) doc.selection.outlineHost = -1;
-    if (doc.layers.IsCurrentValid()) doc.layers[doc.layers.current].name = NumberedName(doc.layers.current);
+    if (doc.layers.IsCurrentValid()) RenameForStep(doc, doc.layers.current, NumberedName(doc.layers.current));
     if (record && !doc.busy) RecordStep(doc, label::kDeleteLayer, kStepDelete, slot);
     if (doc.selection.shown) doc.view.timerRunning = true;
     doc.view.rebuild = true;
@@ -195,9 +195,11 @@ Status RasterizeLayer(COrinDoc& doc) {
     if (!layer || layer->kind != kLayerText) return Status::Ok();
     const int slot = doc.layers.current;
     const std::vector<uint8_t> alpha = layer->alpha;
+    // The layer is re-made at the canvas depth: every layer shares it, so a 24-bit
+    // layer on an indexed canvas would make the canvas claim 24 bits for all of them.
     LayerSlotParams p;
     p.format = doc.canvas.format;
-    p.bpp = 24;
+    p.bpp = doc.canvas.bpp;
     p.paletteCount = doc.canvas.paletteCount;
     p.slot = slot;
     p.x = layer->x;
@@ -213,12 +215,22 @@ Status RasterizeLayer(COrinDoc& doc) {
     const uint32_t colour = layer->colour;
     if (!CreateLayerInSlot(doc, p)) return Status::Fail(std::string("Rasterize") + "::Memory Alloc");
     LayerRecord& r = doc.layers[slot];
+    const int bits = doc.canvas.bpp;
+    // On an indexed canvas the colour becomes its nearest palette entry.
+    CImageBuffer entries(1, 1, std::min(bits, 8), 0);
+    for (size_t i = 0; i < doc.palette.size() && int(i) < entries.PaletteCount(); ++i)
+        entries.SetPaletteEntry(int(i), doc.palette[i].Value());
+    const uint8_t index = bits < 24 ? uint8_t(entries.NearestPaletteIndex(colour & 0xFFFFFF)) : 0;
     for (int y = 0; y < r.height; ++y) {
         uint8_t* row = r.pixels.data() + size_t(y) * size_t(r.stride);
         for (int x = 0; x < r.width; ++x) {
-            row[3 * x] = uint8_t(colour);
-            row[3 * x + 1] = uint8_t(colour >> 8);
-            row[3 * x + 2] = uint8_t(colour >> 16);
+            if (bits == 24) {
+                row[3 * x] = uint8_t(colour);
+                row[3 * x + 1] = uint8_t(colour >> 8);
+                row[3 * x + 2] = uint8_t(colour >> 16);
+            } else {
+                CImageBuffer::PutIndex(r.pixels.data(), bits, uint32_t(r.stride), x, y, index);
+            }
         }
     }
     if (alpha.size() == r.alpha.size()) r.alpha = alpha;

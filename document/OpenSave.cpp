@@ -51,6 +51,7 @@ Status OpenDocument(COrinDoc& doc, const std::string& path) {
 namespace {
 
 Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
+    const int current = doc.layers.current;
     if (Status s = FlattenLayers(doc); !s) return s;
     Status result = Status::Fail(msg::kSaveFailed);
     if (ExportLayerToMainImage(doc, doc.layers.bottom)) {
@@ -63,7 +64,11 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
             else if (!image.LastError().empty()) result = Status::Fail(image.LastError());
         }
     }
-    Undo(doc);
+    // The flatten was made only for writing: once undone it is not offered for redo,
+    // where it would flatten the picture the user never asked to flatten.
+    if (Undo(doc)) doc.history.top = doc.history.position;
+    // Undo makes the layer of the step before current; the user's layer stays current.
+    SelectLayer(doc, current);
     return result;
 }
 
@@ -131,7 +136,9 @@ std::string SuggestedSaveName(const COrinDoc& doc, bool saveAs) {
 }
 
 std::string WithFormatExtension(const std::string& name, int formatCode) {
-    const size_t tail = name.size() > 5 ? name.size() - 5 : 0;
-    if (name.find('.', tail) != std::string::npos) return name;
+    // Characters, not bytes: a Korean character is three bytes of the name.
+    const std::u16string text = Utf8ToUtf16(name);
+    const size_t tail = text.size() > 5 ? text.size() - 5 : 0;
+    if (text.find(u'.', tail) != std::u16string::npos) return name;
     return name + FormatExtension(formatCode);
 }

@@ -133,7 +133,9 @@ Status WriteProjectFile(COrinDoc& doc, const std::string& path) {
     return file.Commit(doc.workspace.durableSaves) ? Status::Ok() : Status::Fail(msg::kSaveFailed);
 }
 
-Status ReadProject(COrinDoc& doc, ByteStream& in) {
+namespace {
+
+Status ReadLayers(COrinDoc& doc, ByteStream& in) {
     const Status corrupt = Status::Fail(msg::kCannotOpen);
     int version = 0, bottom = -1, current = -1;
     if (!ReadNumber(in, version)) return corrupt;
@@ -155,7 +157,7 @@ Status ReadProject(COrinDoc& doc, ByteStream& in) {
     const bool old = version == 15 || version == 16;
     const size_t recordBytes = old ? kOldProjectRecordBytes : kProjectRecordBytes;
     std::set<int> seen;
-    int slot = bottom;
+    int slot = bottom, previous = -1;
     if (!IsValidSlot(slot)) return corrupt;
     while (IsValidSlot(slot)) {
         int lineSlot = 0, textLength = 0;
@@ -207,6 +209,10 @@ Status ReadProject(COrinDoc& doc, ByteStream& in) {
             r.textLength = textLength;
         }
         r.link = -1;
+        // Whatever the record says, a layer read is in use and sits on the one read before.
+        r.inUse = 1;
+        r.below = int16_t(previous);
+        previous = slot;
         SelectLayer(doc, slot);
         slot = r.above;
         if (slot != -1 && !IsValidSlot(slot)) return corrupt;
@@ -221,6 +227,20 @@ Status ReadProject(COrinDoc& doc, ByteStream& in) {
     doc.history.position = -1;
     RecordStep(doc, label::kOpening, kStepPixels, doc.layers.current);
     return Status::Ok();
+}
+
+}  // namespace
+
+Status ReadProject(COrinDoc& doc, ByteStream& in) {
+    const CanvasHeader canvas = doc.canvas;
+    Status s = ReadLayers(doc, in);
+    if (!s) {
+        // A file that fails part way leaves no half-read layers behind.
+        for (LayerRecord& r : doc.layers.slots) r = LayerRecord{};
+        doc.layers.bottom = doc.layers.current = -1;
+        doc.canvas = canvas;
+    }
+    return s;
 }
 
 Status ReadProjectFile(COrinDoc& doc, const std::string& path) {

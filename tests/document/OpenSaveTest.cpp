@@ -1,0 +1,269 @@
+// Opening and saving: formats by the lower-cased extension, refused saves that write
+// nothing, failed saves that leave an existing file as it was, saving as a picture
+// (flatten, write, undo) that leaves every layer as it was, and the save dialog's names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Codecs.h"
+#include "Compositor.h"
+#include "DocTestSupport.h"
+#include "History.h"
+#include "Messages.h"
+#include "OpenSave.h"
+#include "ProjectFile.h"
+
+using namespace doctest;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+std::vector<std::string> FilesIn(const TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(OpenDocument, ExtensionsAreComparedInLowerCase) {
+    Bench bench;
+    TempDir dir;
+    CImageBuffer picture(3, 2, 24, kFormatJpeg);
+    testing_support::FillTrueColour(picture, [](int x, int) { return x == 0 ? 0x000000u : 0xFFFFFFu; });
+    ASSERT_TRUE(picture.Save(dir.File("PIC.JPG"), kFormatJpeg));
+    ASSERT_TRUE(picture.Save(dir.File("Pic.Bmp"), kFormatBmp));
+    COrinDoc jpeg(bench.workspace);
+    ASSERT_TRUE(OpenDocument(jpeg, dir.File("PIC.JPG")).ok);
+    EXPECT_EQ(jpeg.canvas.format, kFormatJpeg);
+    EXPECT_EQ(jpeg.fileName, "PIC.JPG");
+    EXPECT_EQ(jpeg.layers[0].kind, kLayerBackdrop);
+    EXPECT_EQ(jpeg.canvas.width, 3);
+    COrinDoc bmp(bench.workspace);
+    ASSERT_TRUE(OpenDocument(bmp, dir.File("Pic.Bmp")).ok);
+    EXPECT_EQ(bmp.canvas.format, kFormatBmp);
+    EXPECT_EQ(PixelAt(bmp.layers[0], 1, 0), 0xFFFFFFu);
+    EXPECT_EQ(FormatFromPath("a.TIFF"), kFormatTiff);
+    EXPECT_EQ(FormatFromPath("a.Tsr"), kFormatProject);
+    EXPECT_EQ(FormatFromPath("a.jpeg"), kFormatJpeg);
+    EXPECT_EQ(FormatFromPath("a.png"), kFormatUnknown);
+    EXPECT_EQ(FormatFromPath("a"), kFormatUnknown);
+}
+
+TEST(OpenDocument, UnknownOrUnreadableFilesLeaveTheDocumentEmpty) {
+    Bench bench;
+    TempDir dir;
+    WriteFileBytes(dir.File("x.png"), {1, 2, 3});
+    WriteFileBytes(dir.File("x.bmp"), {'B', 'M', 0, 0});
+    COrinDoc doc(bench.workspace);
+    EXPECT_FALSE(OpenDocument(doc, dir.File("x.png")).ok);
+    EXPECT_TRUE(doc.IsEmpty());
+    const Status s = OpenDocument(doc, dir.File("x.bmp"));
+    EXPECT_EQ(s.message, msg::kCannotOpen);
+    EXPECT_TRUE(doc.IsEmpty());
+    EXPECT_EQ(OpenDocument(doc, dir.File("missing.gif")).message, msg::kCannotOpen);
+    EXPECT_TRUE(doc.IsEmpty());
+}
+
+TEST(SaveDocument, RefusedFormatsWriteNothingAndChangeNothing) {
+    Bench bench;
+    TempDir dir;
+    auto doc = OpenRich(bench);
+    const DocState before = Capture(*doc);
+    const int position = doc->history.position;
+    for (const char* name : {"out.pcx", "out.psd", "out.png", "out.xyz", "noextension", "out.", "out.sco"}) {
+        EXPECT_FALSE(SaveDocument(*doc, dir.File(name)).ok) << name;
+        EXPECT_SAME_STATE(before, Capture(*doc));
+        EXPECT_EQ(doc->history.position, position) << name;
+        EXPECT_EQ(doc->history.top, position) << name;
+    }
+    EXPECT_TRUE(FilesIn(dir).empty());
+}
+
+// Writes the rich document as a project and opens it again: current layer 3 (the top),
+// hidden layers, a shifted larger layer.
+std::unique_ptr<COrinDoc> OpenedProject(Bench& bench, const TempDir& dir) {
+    auto rich = OpenRich(bench);
+    rich->layers[1].visible = 0;
+    EXPECT_TRUE(SaveDocument(*rich, dir.File("rich.tsr")).ok);
+    auto doc = std::make_unique<COrinDoc>(bench.workspace);
+    EXPECT_TRUE(OpenDocument(*doc, dir.File("rich.tsr")).ok);
+    return doc;
+}
+
+std::vector<uint32_t> Composite(const COrinDoc& doc) {
+    ComposeParams p;
+    p.width = doc.canvas.width;
+    p.height = doc.canvas.height;
+    std::vector<uint32_t> out;
+    ComposeLayers(doc, p, out);
+    return out;
+}
+
+TEST(SaveAsPicture, EveryFormatLeavesTheLayersExactlyAsBefore) {
+    for (const char* name : {"out.bmp", "out.gif", "out.jpg", "out.tif", "OUT.BMP"}) {
+        SCOPED_TRACE(name);
+        Bench bench;
+        TempDir dir;
+        auto doc = OpenedProject(bench, dir);
+        ASSERT_EQ(doc->layers.current, 3);
+        ASSERT_EQ(doc->layers.Chain().size(), 4u);
+        SelectLayer(*doc, 2);
+        const DocState before = Capture(*doc);
+        const std::vector<uint32_t> composite = Composite(*doc);
+        const int position = doc->history.position;
+        ASSERT_TRUE(SaveDocument(*doc, dir.File(name)).ok);
+        EXPECT_SAME_STATE(before, Capture(*doc));
+        EXPECT_EQ(doc->layers.current, 2);  // the layer the user works on stays current
+        EXPECT_EQ(doc->history.position, position);
+        EXPECT_FALSE(CanRedo(*doc));  // the flatten made for writing is not offered for redo
+        EXPECT_FALSE(doc->changed);
+        EXPECT_EQ(doc->fileName, name);
+        // The file holds the flattened picture (exactly, for the lossless formats; 24-bit
+        // TIFF files are JPEG-compressed).
+        CImageBuffer back(dir.File(name), FormatFromPath(name));
+        ASSERT_TRUE(back.IsValid());
+        ASSERT_EQ(back.Width(), 6);
+        ASSERT_EQ(back.Height(), 4);
+        if (FormatFromPath(name) == kFormatBmp || FormatFromPath(name) == kFormatGif) {
+            if (FormatFromPath(name) == kFormatGif) EXPECT_EQ(back.Bpp(), 8);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 6; ++x)
+                    ASSERT_EQ(back.ColourAt(x, y).Value() & 0xFFFFFF, composite[size_t(3 - y) * 6 + size_t(x)] & 0xFFFFFF)
+                        << x << "," << y;
+        }
+        EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{name, "rich.tsr"}));
+    }
+}
+
+TEST(SaveAsPicture, HiddenBottomAndUndoneStepsStayAsTheyWere) {
+    Bench bench;
+    TempDir dir;
+    auto doc = OpenRich(bench);
+    doc->layers[0].visible = 0;
+    ASSERT_TRUE(Undo(*doc));  // position 5: "Sky" as added, not yet painted
+    const DocState before = Capture(*doc);
+    ASSERT_TRUE(SaveDocument(*doc, dir.File("a.bmp")).ok);
+    EXPECT_SAME_STATE(before, Capture(*doc));
+    EXPECT_EQ(doc->history.position, 5);
+    EXPECT_EQ(doc->layers[0].visible, 0);
+}
+
+TEST(SaveFailure, AFailedProjectWriteLeavesTheOldFileAndNoTemporaryFile) {
+    Bench bench;
+    TempDir dir;
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    WriteFileBytes(dir.File("keep.tsr"), old);
+    auto doc = OpenRich(bench);
+    doc->layers[2].pixels.resize(5);  // buffers that disagree with the record
+    const Status s = SaveDocument(*doc, dir.File("keep.tsr"));
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.message, msg::kSaveFailed);
+    EXPECT_EQ(ReadFileBytes(dir.File("keep.tsr")), old);
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"keep.tsr"});
+    EXPECT_EQ(doc->fileName, "test.bmp");  // a failed save keeps the document's name
+}
+
+TEST(SaveFailure, AnEncoderFailureLeavesTheOldFileAndTheLayers) {
+    // An indexed canvas with a coloured palette cannot be written as JPEG.
+    Bench bench;
+    TempDir dir;
+    auto doc = bench.Open(4, 3, Gradient);
+    BeginAllLayerChange(*doc);
+    LayerRecord& r = doc->layers[0];
+    r.stride = 4;
+    r.pixelSize = 12;
+    r.pixels.assign(12, 1);
+    doc->canvas.bpp = 8;
+    doc->canvas.paletteCount = 256;
+    doc->palette.assign(256, RgbQuad{});
+    doc->palette[1] = RgbQuad::FromValue(0x00FF00);
+    RefreshCanvasSizes(*doc);
+    RecordStep(*doc, "8 비트 컬러 표현", kStepAllLayers);
+    const DocState before = Capture(*doc);
+    const std::vector<uint8_t> old = {1, 2, 3, 4};
+    WriteFileBytes(dir.File("x.jpg"), old);
+    const Status s = SaveDocument(*doc, dir.File("x.jpg"));
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.message, msg::kJpegOnlyRgbGrey);
+    EXPECT_EQ(ReadFileBytes(dir.File("x.jpg")), old);
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"x.jpg"});
+    EXPECT_SAME_STATE(before, Capture(*doc));
+    EXPECT_EQ(doc->history.position, 1);
+    // The same document saves as BMP, with its palette.
+    ASSERT_TRUE(SaveDocument(*doc, dir.File("x.bmp")).ok);
+    CImageBuffer back(dir.File("x.bmp"), kFormatBmp);
+    EXPECT_EQ(back.Bpp(), 8);
+    EXPECT_EQ(back.ColourAt(2, 1).Value() & 0xFFFFFF, 0x00FF00u);
+    EXPECT_SAME_STATE(before, Capture(*doc));
+}
+
+TEST(SaveFailure, ATargetThatCannotBeReplacedLeavesNoTemporaryFile) {
+    Bench bench;
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("taken.bmp"));
+    WriteFileBytes(dir.File("taken.bmp/inside"), {7});
+    auto doc = OpenRich(bench);
+    const DocState before = Capture(*doc);
+    EXPECT_FALSE(SaveDocument(*doc, dir.File("taken.bmp")).ok);
+    EXPECT_FALSE(SaveDocument(*doc, dir.File("taken.bmp.tsr/x.tsr")).ok);  // no such folder
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"taken.bmp"});
+    EXPECT_EQ(ReadFileBytes(dir.File("taken.bmp/inside")), std::vector<uint8_t>{7});
+    EXPECT_SAME_STATE(before, Capture(*doc));
+}
+
+TEST(SaveFailure, ReplacingAFileKeepsItsPermissions) {
+    Bench bench;
+    TempDir dir;
+    WriteFileBytes(dir.File("p.bmp"), {1});
+    std::filesystem::permissions(dir.File("p.bmp"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    auto doc = bench.Open(2, 2, Gradient);
+    ASSERT_TRUE(SaveDocument(*doc, dir.File("p.bmp")).ok);
+    EXPECT_EQ(std::filesystem::status(dir.File("p.bmp")).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_GT(ReadFileBytes(dir.File("p.bmp")).size(), 1u);
+}
+
+// ---- The save dialog's names ----
+
+TEST(SaveNames, SuggestedNameFromPathOrTitle) {
+    Bench bench;
+    COrinDoc doc(bench.workspace);
+    doc.mainImage = std::make_unique<CImageBuffer>(1, 1, 24, kFormatBmp);
+    doc.path = "/pictures/photo.bmp";
+    doc.fileName = "photo.bmp";
+    EXPECT_EQ(SuggestedSaveName(doc, false), "/pictures/photo.bmp");
+    EXPECT_EQ(SuggestedSaveName(doc, true), "/pictures/photo.bmp");
+    doc.mainImage->Info().typeCode = kFormatTiff;
+    EXPECT_EQ(SuggestedSaveName(doc, false), "/pictures/photo.tif");
+    // No path: the title, "UntitledImage" when it holds any of # % ; / \.
+    doc.path.clear();
+    doc.mainImage->Info().typeCode = kFormatJpeg;
+    doc.fileName = "Captured Image 3";
+    EXPECT_EQ(SuggestedSaveName(doc, true), "Captured Image 3.jpg");
+    for (const char* title : {"a/b", "50%", "x#1", "a;b", "c\\d"}) {
+        doc.fileName = title;
+        EXPECT_EQ(SuggestedSaveName(doc, false), "UntitledImage.jpg") << title;
+    }
+    doc.mainImage->Info().typeCode = kFormatGif;
+    doc.fileName = "anim.gif";
+    EXPECT_EQ(SuggestedSaveName(doc, true), "anim.gif");
+    doc.mainImage->Info().typeCode = kFormatProject;
+    EXPECT_EQ(SuggestedSaveName(doc, true), "anim.tsr");
+}
+
+TEST(SaveNames, ExtensionAddedWithoutAPointInTheLastFiveCharacters) {
+    EXPECT_EQ(WithFormatExtension("abc", kFormatJpeg), "abc.jpg");
+    EXPECT_EQ(WithFormatExtension("abc.bmp", kFormatJpeg), "abc.bmp");
+    EXPECT_EQ(WithFormatExtension("a.jpeg", kFormatBmp), "a.jpeg");
+    EXPECT_EQ(WithFormatExtension("photo.tiff", kFormatBmp), "photo.tiff");
+    EXPECT_EQ(WithFormatExtension("v1.2/abcdef", kFormatTiff), "v1.2/abcdef.tif");
+    EXPECT_EQ(WithFormatExtension("pic", kFormatProject), "pic.tsr");
+    EXPECT_EQ(WithFormatExtension("pic", kFormatGif), "pic.gif");
+    // Characters, not bytes: ". b c d 사" are the last five characters.
+    EXPECT_EQ(WithFormatExtension("a.bcd사", kFormatJpeg), "a.bcd사");
+    EXPECT_EQ(WithFormatExtension("사진.그림파일이", kFormatJpeg), "사진.그림파일이.jpg");
+}
+
+}  // namespace
