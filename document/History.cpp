@@ -443,6 +443,8 @@ bool Undo(COrinDoc& doc) {
     h.position = now;
     doc.busy = true;
     doc.view.timerRunning = false;
+    // The selection outline leaves the layers before any of them comes back.
+    StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& leaving = h.entries[size_t(left)];
     const HistoryEntry& target = h.entries[size_t(now)];
@@ -530,6 +532,7 @@ bool Redo(COrinDoc& doc) {
     const int now = h.position;
     doc.busy = true;
     doc.view.timerRunning = false;
+    StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
     switch (e.code) {

@@ -241,3 +241,32 @@ TEST(ReleaseCommand, ReleasesAndClearsTheTool) {
 }
 
 }  // namespace
+
+// Undo with an outline drawn into the picture: the outline leaves the layers before they
+// come back, so the next outline tick never restores the pixels that undo took away.
+TEST(SelectionOutline, UndoWithTheOutlineShownKeepsTheUndonePixels) {
+    TestDoc t(12, 10, 0x808080);
+    COrinDoc& doc = t.Doc();
+    doc.workspace.currentTool = kCmdRectSelect;
+    ToolMouseDown(doc, 1, 1);
+    ToolMouseMove(doc, 8, 7);
+    ToolMouseUp(doc, 8, 7);
+    ASSERT_TRUE(doc.selection.shown);
+    RemoveOutline(doc);
+    const std::vector<uint8_t> before = t.Layer().pixels;
+    OutlineTimerTick(doc);
+    doc.workspace.currentTool = kCmdBrush;
+    doc.workspace.foreground = 0x0000FF;
+    ToolMouseDown(doc, 4, 4);
+    ToolMouseUp(doc, 4, 4);
+    OutlineTimerTick(doc);  // the outline is drawn into the layer again
+    ASSERT_TRUE(Undo(doc));
+    OutlineTimerTick(doc);
+    OutlineTimerTick(doc);
+    RemoveOutline(doc);
+    EXPECT_EQ(t.Layer().pixels, before);
+    ASSERT_TRUE(Redo(doc));
+    OutlineTimerTick(doc);
+    RemoveOutline(doc);
+    EXPECT_EQ(t.Colour(4, t.Height() - 1 - 4), 0x0000FFu);
+}
