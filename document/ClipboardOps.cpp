@@ -223,18 +223,7 @@ Status PasteFromClipboard(COrinDoc& doc, bool duplicate) {
         return Status::Fail(std::string("Paste") + "::Memory Alloc");
     }
     LayerRecord& r = doc.layers[slot];
-    r.below = int16_t(source);
-    r.above = doc.layers[source].above;
-    if (IsValidSlot(r.above)) doc.layers[r.above].below = int16_t(slot);
-    doc.layers[source].above = int16_t(slot);
-    r.transparency = 0;
-    r.visible = 1;
-    r.effectOn = 0;
-    r.blend = kBlendNormal;
-    r.inUse = 1;
-    char name[32];
-    std::snprintf(name, sizeof name, "%d", slot);
-    r.name = Utf8ToUtf16(std::string("레이어 ") + name);
+    EnterNewLayer(doc, slot, source);
     if (duplicate && ours && c.kind == kLayerText) {
         LayerRecord styleSource;
         DeserializeLayerRecord(styleSource, c.styleRecord.data(), c.styleRecord.size());

@@ -249,3 +249,36 @@ Status OpenPictureInDocument(COrinDoc& doc) {
     RecordStep(doc, label::kOpening, kStepPixels, 0);
     return Status::Ok();
 }
+
+std::u16string NumberedLayerName(int slot) { return Utf8ToUtf16("레이어 " + std::to_string(slot)); }
+
+void EnterNewLayer(COrinDoc& doc, int slot, int below) {
+    LayerRecord& r = doc.layers[slot];
+    r.below = int16_t(below);
+    r.above = IsValidSlot(below) ? doc.layers[below].above : int16_t(-1);
+    if (IsValidSlot(below)) {
+        if (IsValidSlot(r.above)) doc.layers[r.above].below = int16_t(slot);
+        doc.layers[below].above = int16_t(slot);
+    } else {
+        doc.layers.bottom = slot;
+    }
+    r.transparency = 0;
+    r.visible = 1;
+    r.effectOn = 0;
+    r.blend = kBlendNormal;
+    r.inUse = 1;
+    r.name = NumberedLayerName(slot);
+}
+
+SavedLayerPlaces::SavedLayerPlaces(COrinDoc& doc) : m_doc(doc), m_selectionShown(doc.selection.shown) {
+    for (int i = 0; i < kMaxLayers; ++i) m_places[size_t(i)] = {doc.layers[i].transparency, doc.layers[i].x, doc.layers[i].y};
+}
+
+SavedLayerPlaces::~SavedLayerPlaces() {
+    for (int i = 0; i < kMaxLayers; ++i) {
+        m_doc.layers[i].transparency = m_places[size_t(i)].transparency;
+        m_doc.layers[i].x = m_places[size_t(i)].x;
+        m_doc.layers[i].y = m_places[size_t(i)].y;
+    }
+    if (!m_selectionShown) m_doc.selection.shown = false;
+}

@@ -3,6 +3,7 @@
 // a layer (add, paste, rasterize, loading, opening) goes through CreateLayerInSlot.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "Document.h"
@@ -59,3 +60,31 @@ bool ConvertLayerToTrueColour(COrinDoc& doc, int slot);
 
 // Refreshes the canvas header's derived sizes (pixel data size, width x height).
 void RefreshCanvasSizes(COrinDoc& doc);
+
+// "레이어 %d" with the slot number: the name of a new layer.
+std::u16string NumberedLayerName(int slot);
+
+// Links a freshly initialised slot into the stack directly above `below` (-1: as the
+// only layer) and gives it the new-layer state: opaque, visible, normal blend, no
+// effect, in use, named "레이어 %d" after its slot.
+void EnterNewLayer(COrinDoc& doc, int slot, int below);
+
+// Keeps every slot's transparency and offsets and the selection flag while a save
+// runs, and puts them back when it ends, whatever happened (dropping a selection that
+// was not shown before).
+class SavedLayerPlaces {
+public:
+    explicit SavedLayerPlaces(COrinDoc& doc);
+    ~SavedLayerPlaces();
+    SavedLayerPlaces(const SavedLayerPlaces&) = delete;
+    SavedLayerPlaces& operator=(const SavedLayerPlaces&) = delete;
+
+private:
+    struct Place {
+        uint8_t transparency;
+        int32_t x, y;
+    };
+    COrinDoc& m_doc;
+    std::array<Place, kMaxLayers> m_places;
+    bool m_selectionShown;
+};

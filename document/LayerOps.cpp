@@ -12,12 +12,6 @@
 
 namespace {
 
-std::u16string NumberedName(int slot) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%d", slot);
-    return Utf8ToUtf16("레이어 ") + Utf8ToUtf16(name);
-}
-
 bool IsTextLayer(const COrinDoc& doc) {
     const int slot = doc.layers.current;
     return IsValidSlot(slot) && doc.layers[slot].kind == kLayerText;
@@ -97,21 +91,8 @@ Status AddLayer(COrinDoc& doc) {
         return Status::Fail(std::string("AddLayer") + "::Memory Alloc");
     }
     LayerRecord& r = doc.layers[slot];
-    const int current = doc.layers.IsCurrentValid() ? doc.layers.current : -1;
-    r.below = int16_t(current);
-    r.above = current >= 0 ? doc.layers[current].above : int16_t(-1);
-    if (current >= 0) {
-        if (IsValidSlot(r.above)) doc.layers[r.above].below = int16_t(slot);
-        doc.layers[current].above = int16_t(slot);
-    }
-    r.transparency = 0;
-    r.visible = 1;
-    r.effectOn = 0;
-    r.blend = kBlendNormal;
-    r.inUse = 1;
+    EnterNewLayer(doc, slot, doc.layers.IsCurrentValid() ? doc.layers.current : -1);
     r.kind = kLayerRaster;
-    r.name = NumberedName(slot).substr(0, 100);
-    if (current < 0) doc.layers.bottom = slot;
     SelectLayer(doc, slot);
     doc.SetTitle(Utf16ToUtf8(r.name));
     if (doc.selection.shown) doc.view.timerRunning = true;
@@ -131,7 +112,7 @@ Status DeleteLayer(COrinDoc& doc, int slot, bool check, bool record) {
     Unlink(doc, slot);
     if (doc.selection.outlineSurface == slot) doc.selection.outlineSurface = -1;
     if (doc.selection.outlineHost == slot) doc.selection.outlineHost = -1;
-    if (doc.layers.IsCurrentValid()) RenameForStep(doc, doc.layers.current, NumberedName(doc.layers.current));
+    if (doc.layers.IsCurrentValid()) RenameForStep(doc, doc.layers.current, NumberedLayerName(doc.layers.current));
     if (record && !doc.busy) RecordStep(doc, label::kDeleteLayer, kStepDelete, slot);
     if (doc.selection.shown) doc.view.timerRunning = true;
     doc.view.rebuild = true;

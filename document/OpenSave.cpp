@@ -76,32 +76,20 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
 
 Status SaveDocument(COrinDoc& doc, const std::string& path) {
     if (doc.IsEmpty()) return Status::Fail(msg::kSaveFailed);
-    struct Kept {
-        uint8_t transparency;
-        int32_t x, y;
-    };
-    std::array<Kept, kMaxLayers> kept;
-    for (int i = 0; i < kMaxLayers; ++i) kept[size_t(i)] = {doc.layers[i].transparency, doc.layers[i].x, doc.layers[i].y};
-    const bool selectionShown = doc.selection.shown;
-
-    const int code = FormatFromPath(path);
     Status result = Status::Fail(msg::kSaveFailed);
-    if (LowerExtension(path).empty()) {
-        result = Status::Fail(msg::kSaveFailed);
-    } else if (code == kFormatProject) {
-        result = WriteProjectFile(doc, path);
-    } else if (code >= kFormatJpeg && code <= kFormatTiff) {
-        const bool changed = doc.changed;
-        result = SavePicture(doc, path, code);
-        doc.changed = changed;
+    {
+        const SavedLayerPlaces places(doc);
+        const int code = FormatFromPath(path);
+        if (LowerExtension(path).empty()) {
+            result = Status::Fail(msg::kSaveFailed);
+        } else if (code == kFormatProject) {
+            result = WriteProjectFile(doc, path);
+        } else if (code >= kFormatJpeg && code <= kFormatTiff) {
+            const bool changed = doc.changed;
+            result = SavePicture(doc, path, code);
+            doc.changed = changed;
+        }
     }
-
-    for (int i = 0; i < kMaxLayers; ++i) {
-        doc.layers[i].transparency = kept[size_t(i)].transparency;
-        doc.layers[i].x = kept[size_t(i)].x;
-        doc.layers[i].y = kept[size_t(i)].y;
-    }
-    if (!selectionShown) doc.selection.shown = false;
     doc.flattenRequest = false;
     doc.view.rebuild = true;
     if (result) {

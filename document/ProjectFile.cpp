@@ -84,13 +84,7 @@ std::vector<uint8_t> CompositePreview(const COrinDoc& doc) {
 
 Status WriteProject(COrinDoc& doc, ByteStream& out) {
     // Transparency, offsets and the selection flag come back whatever happens.
-    struct Kept {
-        uint8_t transparency;
-        int32_t x, y;
-    };
-    std::array<Kept, kMaxLayers> kept;
-    for (int i = 0; i < kMaxLayers; ++i) kept[size_t(i)] = {doc.layers[i].transparency, doc.layers[i].x, doc.layers[i].y};
-    const bool selectionShown = doc.selection.shown;
+    const SavedLayerPlaces places(doc);
 
     RefreshCanvasSizes(doc);
     bool ok = WriteText(out, "\n%d %d %d", kProjectVersion, doc.layers.bottom, doc.layers.current);
@@ -117,12 +111,6 @@ Status WriteProject(COrinDoc& doc, ByteStream& out) {
     if (ok && !chain.empty() && doc.layers[chain.back()].above != -1) ok = false;
 
     doc.flattenRequest = false;
-    for (int i = 0; i < kMaxLayers; ++i) {
-        doc.layers[i].transparency = kept[size_t(i)].transparency;
-        doc.layers[i].x = kept[size_t(i)].x;
-        doc.layers[i].y = kept[size_t(i)].y;
-    }
-    if (!selectionShown) doc.selection.shown = false;
     return ok ? Status::Ok() : Status::Fail(msg::kSaveFailed);
 }
 
