@@ -1,5 +1,6 @@
 #include "OrinView.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,8 +14,10 @@
 #include "CommandMap.h"
 #include "Compositor.h"
 #include "Document.h"
+#include "EditSteps.h"
 #include "SimilarArea.h"
 #include "ToolCursors.h"
+#include "ToolEvents.h"
 #include "ToolRouter.h"
 #include "Utf16.h"
 #include "Workspace.h"
@@ -324,7 +327,9 @@ void COrinView::mousePressEvent(QMouseEvent* event) {
     }
     if (m_ws.currentTool == kCmdColourRangePick) {
         // The colour-range window shows the picked colour and the search's pixel count.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         const std::string text = ColourRangePick(m_doc, at.x(), at.y());
+        QApplication::restoreOverrideCursor();
         SyncTimer();
         Q_EMIT colourRangePicked(&m_doc, QString::fromStdString(text));
         Q_EMIT repaintWanted(&m_doc);
@@ -352,7 +357,12 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
     SetToolCursor(false);
     if (m_doc.IsEmpty() || m_ws.currentTool == kCmdZoomIn) return;
     const QPoint at = ToView(event->position().toPoint());
-    ToolMouseUp(m_doc, at.x(), at.y());
+    // The gradient is applied on release under the wait cursor; a refusal is shown after it.
+    const bool wait = m_ws.currentTool == kCmdGradient;
+    if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status status = ToolRelease(m_doc, at.x(), at.y());
+    if (wait) QApplication::restoreOverrideCursor();
+    Report(m_doc, status);
     SyncTimer();
     Q_EMIT documentTouched(&m_doc);
 }

@@ -1,6 +1,7 @@
 // Painting and selecting through the view widget of the running main frame: mouse
 // events on the view's viewport reach the current tool, the history records the tool's
 // step and undo takes it back; the Select menu, the status texts and the cursors.
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,7 +15,9 @@
 #include "CommandMap.h"
 #include "History.h"
 #include "MainFrame.h"
+#include "Messages.h"
 #include "OrinView.h"
+#include "QtHost.h"
 #include "ToolCursors.h"
 #include "ViewGeometry.h"
 
@@ -176,6 +179,33 @@ TEST_F(PaintFrame, SelectFillLiftMoveAndUndo) {
     frame->RunCommand(kCmdUndo);
     EXPECT_EQ(alphaAt(0, 3, 3), 255);
     EXPECT_EQ(Colour(3, 3), kBlue);
+}
+
+TEST_F(PaintFrame, TheGradientIsAppliedOnReleaseAndAClickIsRefused) {
+    frame->RunCommand(kCmdGradient);
+    ASSERT_EQ(Ws().currentTool, kCmdGradient);
+    Ws().foreground = kBlue;
+    Ws().gradientKind = 2;
+    Ws().gradientShape = 1;
+    const std::vector<uint8_t> before = doc->layers[0].pixels;
+    Press({3, 3});
+    Release({3, 3});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], QtDocumentHost::BoxText(msg::kGradientDrag));
+    EXPECT_EQ(doc->layers[0].pixels, before);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    Press({1, 2});
+    Drag({10, 6});
+    Release({10, 6});
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(LastLabel(), u"그라디언트");
+    // Kind 2, one way, dragged to the right: from the foreground colour on the left to
+    // the background colour (white) on the right.
+    EXPECT_NE(doc->layers[0].pixels, before);
+    EXPECT_LT(Colour(0, 5) & 0xFF, 0x40u);
+    EXPECT_GT(Colour(11, 5) & 0xFF, 0xC0u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(PaintFrame, TheSelectMenuOffersItsEntriesInOrder) {
