@@ -30,9 +30,11 @@
 #include <set>
 
 #include "ClipboardOps.h"
+#include "ColourRangeWindow.h"
 #include "CommandMap.h"
 #include "Codecs.h"
 #include "Compositor.h"
+#include "GradientWindow.h"
 #include "History.h"
 #include "LayerEffectDialog.h"
 #include "LayerNameDialog.h"
@@ -50,6 +52,7 @@
 #include "StartupWindows.h"
 #include "StepSpace.h"
 #include "ToolRouter.h"
+#include "ToolValuesBar.h"
 #include "UpdateCheck.h"
 #include "Utf16.h"
 #include "ViewGeometry.h"
@@ -63,11 +66,14 @@ const std::set<int> kGroupStarts = {1474, kCmdPrint, kCmdPreferences, kCmdExit, 
                                     kCmdFlatten, kCmdLayerEffect, kCmdInvertSelection, 1491, 3338, kCmdStretch,
                                     kCmdZoomIn, kCmdGrid, kCmdNewWindow, kCmdCloseAll};
 // Tools chosen from the menus and the tool bar. (Invert and release selection are
-// commands: they run once they are registered.)
-const std::set<int> kToolCommands = {kCmdWaterDrop,  kCmdBrush,      kCmdLine,          kCmdCircle,
-                                     kCmdPolyline,   kCmdSpray,      kCmdEraser,        kCmdFill,
-                                     kCmdMove,       kCmdRectSelect, kCmdPolygonSelect, kCmdFreeSelect,
-                                     kCmdAutoSelect, kCmdColourRange, kCmdGradient};
+// commands of the registry.) Dot and colour pick are on the tool bar only.
+const std::set<int> kToolCommands = {kCmdWaterDrop,  kCmdBrush,       kCmdLine,          kCmdCircle,
+                                     kCmdPolyline,   kCmdSpray,       kCmdEraser,        kCmdFill,
+                                     kCmdMove,       kCmdRectSelect,  kCmdPolygonSelect, kCmdFreeSelect,
+                                     kCmdAutoSelect, kCmdColourRange, kCmdGradient,      kCmdDot,
+                                     kCmdColourPick};
+// Tool-bar buttons of the tools without a menu entry.
+const std::pair<int, const char*> kToolBarOnly[] = {{kCmdDot, "점찍기"}, {kCmdColourPick, "스포이드"}};
 
 // The pop-up menu of a picture (menu 2051).
 const std::pair<int, const char*> kPictureMenu[] = {
@@ -119,6 +125,7 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
         if (it != m_frameViews.end()) OnViewActivated(it->second);
     });
     connect(m_host, &QtDocumentHost::refreshRequested, this, &CMainFrame::RefreshDocument);
+    connect(m_host, &QtDocumentHost::coloursChanged, this, [this] { m_toolValues->RefreshColours(); });
 
     BuildMenus();
     BuildToolBars();
@@ -232,6 +239,17 @@ void CMainFrame::BuildToolBars() {
     for (int id : {kCmdBrush, kCmdLine, kCmdCircle, kCmdPolyline, kCmdSpray, kCmdEraser, kCmdFill, kCmdWaterDrop,
                    kCmdGradient})
         tools->addAction(m_actions[id]);
+    for (const auto& [id, text] : kToolBarOnly) {
+        QAction* a = tools->addAction(QString::fromUtf8(text));
+        a->setData(id);
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, id = id] { RunCommand(id); });
+        m_actions[id] = a;
+    }
+
+    addToolBarBreak();
+    m_toolValues = new CToolValuesBar(m_ws, this);
+    addToolBar(m_toolValues);
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -323,6 +341,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     case kCmdUndo: return open && CanUndo(*doc);
     case kCmdRedo: return open && CanRedo(*doc);
     case kCmdZoomIn: return open && CanZoomIn(*doc);
+    case kCmdInvertSelection: return open && doc->selection.shown;
     case kCmdZoomOut: return open && CanZoomOut(*doc);
     case kCmdActualSize: return open && CanZoomActualSize(*doc);
     default: break;
@@ -339,6 +358,7 @@ void CMainFrame::UpdateCommandStates() {
         if (id == kCmdGrid) action->setChecked(m_ws.gridGap > 0);
         else if (id == kCmdStretch) action->setChecked(ActiveDocument() && ActiveDocument()->view.stretch);
         else if (id == kCmdLayerPanel) action->setChecked(m_panelDock && m_panelDock->isVisible());
+        else if (id == kCmdColourRange) action->setChecked(m_ws.currentTool == kCmdColourRangePick);
         else action->setChecked(m_ws.currentTool == id);
     }
     if (m_pictureMenu)
@@ -416,6 +436,9 @@ COrinView* CMainFrame::AddView(COrinDoc* doc) {
     connect(view, &COrinView::zoomed, this, [this](COrinDoc* d) { UpdateViews(d, COrinView::kHintZoom); });
     connect(view, &COrinView::contextMenuWanted, this, &CMainFrame::ShowPictureMenu);
     connect(view, &COrinView::activated, this, &CMainFrame::OnViewActivated);
+    connect(view, &COrinView::colourRangePicked, this, [this](COrinDoc*, const QString& text) {
+        if (m_colourRangeWindow) m_colourRangeWindow->ShowPick(text);
+    });
     sub->setWindowTitle(view->TitleText());
     sub->show();
     m_mdi->setActiveSubWindow(sub);
@@ -568,15 +591,49 @@ void CMainFrame::RunCommand(int id) {
         const Status status = (*fn)(*doc, CommandArgs{});
         ReportStatus(status);
         doc->view.rebuild = true;
+        ToolChanged();  // releasing the selection also ends the tool
         RefreshDocument(doc);
         return;
     }
-    if (kToolCommands.count(id)) {
-        ChooseTool(doc, m_ws, id);
-        for (COrinView* v : m_views) v->SetCursorKind(m_settings.cursorKind);
-        if (doc) RefreshDocument(doc);
-        else UpdateCommandStates();
+    if (kToolCommands.count(id)) ChooseToolFromMenu(doc, id);
+}
+
+void CMainFrame::ChooseToolFromMenu(COrinDoc* doc, int id) {
+    const int before = m_ws.currentTool;
+    ChooseTool(doc, m_ws, id);
+    if (id == kCmdGradient && before != kCmdGradient && m_ws.currentTool == kCmdGradient) ShowGradientWindow();
+    if (id == kCmdColourRange && m_ws.currentTool == kCmdColourRangePick) ShowColourRangeWindow();
+    ToolChanged();
+    if (doc) RefreshDocument(doc);
+}
+
+void CMainFrame::ToolChanged() {
+    for (COrinView* v : m_views) v->SetCursorKind(m_settings.cursorKind);
+    m_toolValues->Refresh();
+    UpdateCommandStates();
+}
+
+void CMainFrame::ShowGradientWindow() {
+    if (!m_gradientWindow) {
+        m_gradientWindow = new CDlg_Gradient(m_ws, this);
+        connect(m_gradientWindow, &CDlg_Gradient::toolEnded, this, &CMainFrame::ToolChanged);
     }
+    m_gradientWindow->Refresh();
+    m_gradientWindow->show();
+    m_gradientWindow->raise();
+}
+
+void CMainFrame::ShowColourRangeWindow() {
+    if (!m_colourRangeWindow) {
+        m_colourRangeWindow = new CDlg_ColourRange(m_ws, [this] { return ActiveDocument(); }, this);
+        connect(m_colourRangeWindow, &CDlg_ColourRange::documentChanged, this, [this](COrinDoc* d) {
+            d->view.rebuild = true;
+            RefreshDocument(d);
+        });
+    }
+    m_colourRangeWindow->Refresh();
+    m_colourRangeWindow->show();
+    m_colourRangeWindow->raise();
 }
 
 void CMainFrame::NewPictureCommand() {

@@ -19,8 +19,11 @@
 #include "SettingsFile.h"
 #include "Workspace.h"
 
+class CDlg_ColourRange;
+class CDlg_Gradient;
 class CLayerPanel;
 class COrinView;
+class CToolValuesBar;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
@@ -60,6 +63,11 @@ public:
     CLayerPanel* LayerPanel() const { return m_panel; }
     QDockWidget* LayerPanelWindow() const { return m_panelDock; }
     QMdiArea* MdiArea() const { return m_mdi; }
+    CToolValuesBar* ToolValues() const { return m_toolValues; }
+    // The gradient window (shown when the gradient becomes the tool) and the colour-range
+    // window (made on first use and kept); null before they are first shown.
+    CDlg_Gradient* GradientWindow() const { return m_gradientWindow; }
+    CDlg_ColourRange* ColourRangeWindow() const { return m_colourRangeWindow; }
 
     // Redraws the document's views and refreshes titles, panel and command states.
     void RefreshDocument(COrinDoc* doc);
@@ -115,6 +123,11 @@ private:
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
     void RenameLayerCommand(COrinDoc* doc);
+    void ChooseToolFromMenu(COrinDoc* doc, int id);
+    // The current tool changed: cursors, tool-bar values and command states follow.
+    void ToolChanged();
+    void ShowGradientWindow();
+    void ShowColourRangeWindow();
     void ZoomInCommand(COrinDoc* doc);
     void ZoomOutCommand(COrinDoc* doc);
     void CloseAllCommand();
@@ -134,6 +147,9 @@ private:
     QMdiArea* m_mdi;
     CLayerPanel* m_panel = nullptr;
     QDockWidget* m_panelDock = nullptr;
+    CToolValuesBar* m_toolValues = nullptr;
+    CDlg_Gradient* m_gradientWindow = nullptr;
+    CDlg_ColourRange* m_colourRangeWindow = nullptr;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_windowMenu = nullptr;

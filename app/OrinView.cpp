@@ -1,5 +1,6 @@
 #include "OrinView.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,6 +14,10 @@
 #include "CommandMap.h"
 #include "Compositor.h"
 #include "Document.h"
+#include "EditSteps.h"
+#include "SimilarArea.h"
+#include "ToolCursors.h"
+#include "ToolEvents.h"
 #include "ToolRouter.h"
 #include "Utf16.h"
 #include "Workspace.h"
@@ -37,21 +42,6 @@ Qt::BrushStyle HatchStyle(int style) {
 }
 
 int Zoomed(int size, float zoom) { return int(float(size) * zoom); }
-
-QCursor MagnifierCursor() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 3));
-    p.drawLine(18, 18, 28, 28);
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(QColor(255, 255, 255, 200));
-    p.drawEllipse(QPointF(11, 11), 8, 8);
-    p.drawLine(7, 11, 15, 11);
-    p.drawLine(11, 7, 11, 15);
-    return QCursor(pixmap, 11, 11);
-}
 
 bool IsPaintingTool(int tool) {
     switch (tool) {
@@ -309,14 +299,11 @@ void COrinView::SetToolCursor(bool dragging) {
         return;
     }
     switch (tool) {
-    case kCmdMove: viewport()->setCursor(Qt::SizeAllCursor); return;
-    case kCmdWaterDrop: viewport()->setCursor(Qt::PointingHandCursor); return;
-    case kCmdZoomIn: {
-        static const QCursor magnifier = MagnifierCursor();
-        viewport()->setCursor(magnifier);
-        return;
-    }
-    case kCmdDot: case kCmdColourPick: viewport()->setCursor(Qt::CrossCursor); return;
+    case kCmdMove: viewport()->setCursor(MoveCursor()); return;
+    case kCmdWaterDrop: viewport()->setCursor(WaterDropCursor()); return;
+    case kCmdZoomIn: viewport()->setCursor(ZoomCursor()); return;
+    case kCmdDot: viewport()->setCursor(DotCursor()); return;
+    case kCmdColourPick: case kCmdColourRangePick: viewport()->setCursor(ColourPickCursor()); return;
     default: break;
     }
     switch (m_cursorKind) {
@@ -336,6 +323,16 @@ void COrinView::mousePressEvent(QMouseEvent* event) {
     SetToolCursor(true);
     if (m_ws.currentTool == kCmdZoomIn) {
         if (ZoomIn(m_doc, at.x(), at.y())) Q_EMIT zoomed(&m_doc);
+        return;
+    }
+    if (m_ws.currentTool == kCmdColourRangePick) {
+        // The colour-range window shows the picked colour and the search's pixel count.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const std::string text = ColourRangePick(m_doc, at.x(), at.y());
+        QApplication::restoreOverrideCursor();
+        SyncTimer();
+        Q_EMIT colourRangePicked(&m_doc, QString::fromStdString(text));
+        Q_EMIT repaintWanted(&m_doc);
         return;
     }
     ToolMouseDown(m_doc, at.x(), at.y(), MouseFlags(event->buttons(), event->modifiers()));
@@ -360,7 +357,12 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
     SetToolCursor(false);
     if (m_doc.IsEmpty() || m_ws.currentTool == kCmdZoomIn) return;
     const QPoint at = ToView(event->position().toPoint());
-    ToolMouseUp(m_doc, at.x(), at.y());
+    // The gradient is applied on release under the wait cursor; a refusal is shown after it.
+    const bool wait = m_ws.currentTool == kCmdGradient;
+    if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status status = ToolRelease(m_doc, at.x(), at.y());
+    if (wait) QApplication::restoreOverrideCursor();
+    Report(m_doc, status);
     SyncTimer();
     Q_EMIT documentTouched(&m_doc);
 }

@@ -52,6 +52,9 @@ Q_SIGNALS:
     // The zoom tool zoomed: every view of the document rescrolls with hint 1025.
     void zoomed(COrinDoc* doc);
     void contextMenuWanted(COrinView* view, const QPoint& globalPos);
+    // A press with the colour-range pick (3344) ran the search; `countText` is its
+    // pixel-count text (empty when the press fell outside the layer).
+    void colourRangePicked(COrinDoc* doc, const QString& countText);
     void activated(COrinView* view);
 
 protected:

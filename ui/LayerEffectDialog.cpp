@@ -9,10 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace {
-QColor ToQColor(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
-uint32_t FromQColor(const QColor& c) { return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16); }
-}  // namespace
+#include "QtColours.h"
 
 CDlg_LayerEffect::CDlg_LayerEffect(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("레이어효과"));

@@ -1,0 +1,12 @@
+// The tools' own cursors, drawn once on first use: move (resource 2050), water drop
+// (2049), zoom (4012), dot (1110) and colour pick (3353). Each is 32 x 32 pixels, black
+// with a white rim so that it shows on any picture.
+#pragma once
+
+#include <QCursor>
+
+const QCursor& MoveCursor();
+const QCursor& WaterDropCursor();
+const QCursor& ZoomCursor();
+const QCursor& DotCursor();
+const QCursor& ColourPickCursor();
