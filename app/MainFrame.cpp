@@ -51,6 +51,7 @@
 #include "SelectionCommands.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
+#include "StepStorage.h"
 #include "ToolRouter.h"
 #include "ToolValuesBar.h"
 #include "UpdateCheck.h"
@@ -109,8 +110,10 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     setAcceptDrops(true);
     m_host = new QtDocumentHost(this);
     m_ws.host = m_host;
-    // Step files go to a folder of this program instance's own.
+    // Step files go to a folder of this program instance's own, written in the
+    // background so that a step of a large layer does not stop the editor.
     m_ws.stepFolder = CreateStepSpace(m_programFolder);
+    m_ws.steps = std::make_shared<BackgroundStepStorage>();
     RegisterDocumentCommands(m_registry);
     RegisterSelectionCommands(m_registry);
     ApplySettings();
@@ -140,6 +143,7 @@ CMainFrame::~CMainFrame() {
     m_closingQuietly = true;
     for (QMdiSubWindow* sub : m_mdi->subWindowList()) delete sub;
     m_documents.clear();
+    m_ws.steps.reset();  // the last queued step files reach the folder before it goes
     RemoveStepSpace(m_ws.stepFolder);
 }
 
@@ -829,6 +833,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     m_panelDock->close();
+    if (auto* background = dynamic_cast<BackgroundStepStorage*>(m_ws.steps.get())) background->Flush();
     RemoveStepSpace(m_ws.stepFolder);
     event->accept();
 }

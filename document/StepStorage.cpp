@@ -126,3 +126,103 @@ bool MemoryStepStorage::Rename(const std::string& from, const std::string& to) {
 }
 
 void MemoryStepStorage::Remove(const std::string& path) { m_files.erase(path); }
+
+BackgroundStepStorage::BackgroundStepStorage(size_t limitBytes) : m_limit(limitBytes), m_worker([this] { Run(); }) {}
+
+BackgroundStepStorage::~BackgroundStepStorage() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_worker.join();
+}
+
+bool BackgroundStepStorage::Write(const std::string& path, const Pieces& pieces) {
+    size_t total = 0;
+    for (const auto& piece : pieces) total += piece.second;
+    std::shared_ptr<std::vector<uint8_t>> bytes;
+    try {
+        bytes = std::make_shared<std::vector<uint8_t>>(total);
+    } catch (const std::bad_alloc&) {
+        // No memory for the copy: write it here and now.
+        Flush();
+        return m_disk.Write(path, pieces);
+    }
+    size_t at = 0;
+    for (const auto& [data, size] : pieces) {
+        if (size) std::memcpy(bytes->data() + at, data, size);
+        at += size;
+    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_queuedBytes <= m_limit; });
+    m_pending[path] = bytes;
+    m_queue.push_back({Operation::kWrite, path, {}, bytes});
+    m_queuedBytes += total;
+    m_changed.notify_all();
+    return true;
+}
+
+std::unique_ptr<ByteStream> BackgroundStepStorage::Read(const std::string& path) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_pending.find(path);
+        if (it != m_pending.end()) return std::make_unique<ChunkStream>(std::vector<MemoryStepStorage::Chunk>{it->second});
+    }
+    // Not in memory: the disk is right once everything queued before has happened.
+    Flush();
+    return m_disk.Read(path);
+}
+
+bool BackgroundStepStorage::Rename(const std::string& from, const std::string& to) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::shared_ptr<const std::vector<uint8_t>> moved;
+    auto it = m_pending.find(from);
+    if (it != m_pending.end()) {
+        moved = it->second;
+        m_pending[to] = moved;
+        m_pending.erase(from);
+    } else {
+        m_pending.erase(to);
+    }
+    m_queue.push_back({Operation::kRename, from, to, moved});
+    m_changed.notify_all();
+    return true;
+}
+
+void BackgroundStepStorage::Remove(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pending.erase(path);
+    m_queue.push_back({Operation::kRemove, path, {}, nullptr});
+    m_changed.notify_all();
+}
+
+void BackgroundStepStorage::Flush() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_queue.empty() && !m_busy; });
+}
+
+void BackgroundStepStorage::Run() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+        if (m_queue.empty()) return;  // stopping, and nothing left to do
+        Operation op = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_busy = true;
+        lock.unlock();
+        switch (op.kind) {
+        case Operation::kWrite: m_disk.Write(op.path, {{op.bytes->data(), op.bytes->size()}}); break;
+        case Operation::kRename: m_disk.Rename(op.path, op.to); break;
+        case Operation::kRemove: m_disk.Remove(op.path); break;
+        }
+        lock.lock();
+        m_busy = false;
+        if (op.kind == Operation::kWrite) m_queuedBytes -= op.bytes->size();
+        // The memory copy goes once the disk holds the newest content under that name.
+        const std::string& done = op.kind == Operation::kRename ? op.to : op.path;
+        auto it = m_pending.find(done);
+        if (op.bytes && it != m_pending.end() && it->second == op.bytes) m_pending.erase(it);
+        m_changed.notify_all();
+    }
+}

@@ -3,10 +3,14 @@
 // that nothing outside the process will ever look at).
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -45,4 +49,42 @@ public:
 private:
     Chunk Store(const uint8_t* data, size_t size);
     std::map<std::string, std::vector<Chunk>> m_files;
+};
+
+// Disk storage whose writes happen on a worker thread, so that recording a step of a
+// large layer costs the editor a copy in memory instead of a wait for the disk. A
+// file is readable at once (from memory until it is on disk); renames and removals
+// keep their order with the writes. Queued bytes are bounded: a write waits while
+// more than `limitBytes` are pending.
+class BackgroundStepStorage final : public StepStorage {
+public:
+    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30);
+    ~BackgroundStepStorage() override;  // finishes every queued operation
+    bool Write(const std::string& path, const Pieces& pieces) override;
+    std::unique_ptr<ByteStream> Read(const std::string& path) override;
+    bool Rename(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) override;
+    // Waits until every queued operation reached the disk.
+    void Flush();
+
+private:
+    struct Operation {
+        enum Kind { kWrite, kRename, kRemove } kind;
+        std::string path, to;
+        // The content written, or for a rename the in-memory content that moved with it.
+        std::shared_ptr<const std::vector<uint8_t>> bytes;
+    };
+    void Run();
+
+    DiskStepStorage m_disk;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Operation> m_queue;
+    // Files whose newest content is still in memory, by path.
+    std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>> m_pending;
+    size_t m_queuedBytes = 0;
+    size_t m_limit;
+    bool m_busy = false;
+    bool m_stop = false;
+    std::thread m_worker;
 };

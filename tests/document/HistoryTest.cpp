@@ -537,8 +537,13 @@ TEST(StepFiles, UndoFallsBackToTheHeadFileForALayerNoStepConcerned) {
     EXPECT_SAME_STATE(start, Capture(*doc));
 }
 
-TEST(StepStorageKinds, MemoryAndDiskGiveTheSameDocumentsAndFiles) {
-    Bench disk(false), memory(true);
+class StepStorageKinds : public ::testing::TestWithParam<bool> {};
+
+// Memory storage, and the editor's background-writing disk storage, against plain disk.
+TEST_P(StepStorageKinds, GiveTheSameDocumentsAndFilesAsTheDisk) {
+    const bool background = GetParam();
+    Bench disk(false), memory(!background);
+    if (background) memory.workspace.steps = std::make_shared<BackgroundStepStorage>(size_t(1) << 16);
     std::vector<DocState> a, b;
     auto da = OpenRich(disk, &a);
     auto db = OpenRich(memory, &b);
@@ -577,9 +582,18 @@ TEST(StepStorageKinds, MemoryAndDiskGiveTheSameDocumentsAndFiles) {
         Redo(*db);
         EXPECT_SAME_STATE(Capture(*da), Capture(*db)) << "redo " << i;
     }
-    // Nothing was written to the folder of the memory run.
-    EXPECT_TRUE(std::filesystem::is_empty(memory.folder.Path()));
+    if (background) {
+        // Once written, the background run's files are the disk run's, byte for byte.
+        static_cast<BackgroundStepStorage&>(*memory.workspace.steps).Flush();
+        for (int p = 0; p < History::kPositions; ++p)
+            EXPECT_EQ(ReadFileBytes(StepFilePath(*db, p)), ReadFileBytes(StepFilePath(*da, p))) << p;
+    } else {
+        // Nothing was written to the folder of the memory run.
+        EXPECT_TRUE(std::filesystem::is_empty(memory.folder.Path()));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(MemoryAndBackground, StepStorageKinds, ::testing::Values(false, true));
 
 // ---- Rows and title ----
 
