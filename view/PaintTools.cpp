@@ -229,39 +229,6 @@ Status FillAt(COrinDoc& doc, int x, int y) {
     return Status::Ok();
 }
 
-Status LinePress(COrinDoc& doc, int x, int y) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
-    // The timer stays off until the release, so the rubber line is not taken out
-    // by an outline redraw in between.
-    RefreshWorkingCopy(doc);
-    doc.view.strokeX = x;
-    doc.view.strokeY = y;
-    return Status::Ok();
-}
-
-Status LineDrag(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
-    if (v.strokeX == -1 || !Painting(doc)) return Status::Ok();
-    RestoreWorkingCopy(doc);
-    StrokeSegment(doc, kDabPaint, v.strokeX, v.strokeY, x, y);
-    return Status::Ok();
-}
-
-Status LineRelease(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
-    if (v.strokeX == -1) return Status::Ok();
-    if (Painting(doc)) {
-        RestoreWorkingCopy(doc);
-        StrokeSegment(doc, kDabPaint, v.strokeX, v.strokeY, x, y);
-        RefreshWorkingCopy(doc);
-        RecordStep(doc, label::kLine, kStepPixels);
-    }
-    v.strokeX = v.strokeY = -1;
-    EndLayerStep(doc);
-    return Status::Ok();
-}
-
 Status PolylinePress(COrinDoc& doc, int x, int y) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (Status s = BeginPaint(doc); !s) return s;
@@ -291,36 +258,57 @@ RowSpan DrawCircle(COrinDoc& doc, int rx, int ry, int cx, int cy) {
     return Span(centre.y - r, centre.y + r, std::min(std::max(brush, 1), 25));
 }
 
-Status CirclePress(COrinDoc& doc, int x, int y) {
+namespace {
+
+// The rubber-band tools (line, circle): the press stores the start, every drag draws
+// the shape again over the working copy, the release draws it for good and records it.
+using RubberShape = void (*)(COrinDoc& doc, int x0, int y0, int x1, int y1);
+
+void LineShape(COrinDoc& doc, int x0, int y0, int x1, int y1) { StrokeSegment(doc, kDabPaint, x0, y0, x1, y1); }
+void CircleShape(COrinDoc& doc, int x0, int y0, int x1, int y1) { DrawCircle(doc, x0, y0, x1, y1); }
+
+Status RubberPress(COrinDoc& doc, int x, int y) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (Status s = BeginPaint(doc); !s) return s;
+    // The timer stays off until the release, so the rubber shape is not taken out by
+    // an outline redraw in between.
     RefreshWorkingCopy(doc);
     doc.view.strokeX = x;
     doc.view.strokeY = y;
     return Status::Ok();
 }
 
-Status CircleDrag(COrinDoc& doc, int x, int y) {
+Status RubberDrag(COrinDoc& doc, int x, int y, RubberShape shape) {
     ViewState& v = doc.view;
     if (v.strokeX == -1 || !Painting(doc)) return Status::Ok();
     RestoreWorkingCopy(doc);
-    DrawCircle(doc, v.strokeX, v.strokeY, x, y);
+    shape(doc, v.strokeX, v.strokeY, x, y);
     return Status::Ok();
 }
 
-Status CircleRelease(COrinDoc& doc, int x, int y) {
+Status RubberRelease(COrinDoc& doc, int x, int y, RubberShape shape, const char* label) {
     ViewState& v = doc.view;
     if (v.strokeX == -1) return Status::Ok();
     if (Painting(doc)) {
         RestoreWorkingCopy(doc);
-        DrawCircle(doc, v.strokeX, v.strokeY, x, y);
+        shape(doc, v.strokeX, v.strokeY, x, y);
         RefreshWorkingCopy(doc);
-        RecordStep(doc, label::kCircle, kStepPixels);
+        RecordStep(doc, label, kStepPixels);
     }
     v.strokeX = v.strokeY = -1;
     EndLayerStep(doc);
     return Status::Ok();
 }
+
+}  // namespace
+
+Status LinePress(COrinDoc& doc, int x, int y) { return RubberPress(doc, x, y); }
+Status LineDrag(COrinDoc& doc, int x, int y) { return RubberDrag(doc, x, y, LineShape); }
+Status LineRelease(COrinDoc& doc, int x, int y) { return RubberRelease(doc, x, y, LineShape, label::kLine); }
+
+Status CirclePress(COrinDoc& doc, int x, int y) { return RubberPress(doc, x, y); }
+Status CircleDrag(COrinDoc& doc, int x, int y) { return RubberDrag(doc, x, y, CircleShape); }
+Status CircleRelease(COrinDoc& doc, int x, int y) { return RubberRelease(doc, x, y, CircleShape, label::kCircle); }
 
 Status ColourPickAt(COrinDoc& doc, int x, int y) {
     const LayerRecord* layer = doc.CurrentLayer();
