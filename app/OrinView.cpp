@@ -250,13 +250,18 @@ void COrinView::paintEvent(QPaintEvent* event) {
     params.viewY = scrollY + area.top() - r.top;
     params.width = area.width();
     params.height = area.height();
-    ComposeLayers(m_doc, params, m_display);
+    // With a selection outline shown or a selection being drawn, a repaint of an
+    // unchanged picture reuses the last composite.
+    const bool overlay = m_doc.selection.shown || m_ws.currentTool == kCmdFreeSelect ||
+                         m_ws.currentTool == kCmdPolygonSelect || m_ws.currentTool == kCmdAutoSelect;
+    const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_display);
     // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
-    const QImage image(reinterpret_cast<const uchar*>(m_display.data()), area.width(), area.height(),
+    const QImage image(reinterpret_cast<const uchar*>(display.data()), area.width(), area.height(),
                        area.width() * 4, QImage::Format_ARGB32_Premultiplied);
     painter.drawImage(area.topLeft(), image);
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
     m_doc.view.rebuild = false;
+    m_doc.composite.dirty = false;
 }
 
 void COrinView::DrawGrid(QPainter& painter, const QRect& origin, const QRect& area, float zoomX, float zoomY) {

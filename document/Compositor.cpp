@@ -191,6 +191,26 @@ void ComposeLayers(const COrinDoc& doc, const ComposeParams& p, std::vector<uint
     });
 }
 
+const std::vector<uint32_t>& ComposeForView(COrinDoc& doc, const ComposeParams& p, bool overlay,
+                                            std::vector<uint32_t>& scratch) {
+    CompositeCache& cache = doc.composite;
+    // The region is part of the key: a scroll or a zoom shows other pixels.
+    const bool sameRegion = cache.width == p.width && cache.height == p.height && cache.viewX == p.viewX &&
+                            cache.viewY == p.viewY && cache.zoomX == p.zoomX && cache.zoomY == p.zoomY;
+    const bool changed = cache.dirty || doc.view.rebuild;
+    if (overlay && !changed && sameRegion && !cache.image.empty()) return cache.image;
+    ComposeLayers(doc, p, scratch);
+    if (!overlay) return scratch;
+    cache.image = scratch;
+    cache.width = p.width;
+    cache.height = p.height;
+    cache.viewX = p.viewX;
+    cache.viewY = p.viewY;
+    cache.zoomX = p.zoomX;
+    cache.zoomY = p.zoomY;
+    return cache.image;
+}
+
 namespace {
 
 // A single opaque true-colour bottom layer covering the canvas composes to itself:

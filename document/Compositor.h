@@ -24,6 +24,13 @@ struct ComposeParams {
 // Composes `params.width` x `params.height` pixels into `out`.
 void ComposeLayers(const COrinDoc& doc, const ComposeParams& params, std::vector<uint32_t>& out);
 
+// The view's paint. While an overlay is shown (a selection outline, the free or
+// automatic selection tool, a save in progress) the last composite is used again when
+// the document is not dirty and the region is the same; a fresh composite made with an
+// overlay becomes the cache. The caller clears the dirty flag after painting.
+const std::vector<uint32_t>& ComposeForView(COrinDoc& doc, const ComposeParams& params, bool overlay,
+                                            std::vector<uint32_t>& scratch);
+
 // Composes the visible layers from `startSlot` at 1:1 and rebuilds `slot` from the
 // result at canvas size with offsets 0. False when memory runs out (nothing changes).
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot = -1, int layerLimit = 0);

@@ -101,11 +101,14 @@ public:
     void Clear();
 };
 
-// The last composite with its size, and the dirty flag that recorded steps set.
+// The last composite with the region it shows, and the dirty flag that recorded steps
+// and the selection tools' overlays set (the view clears it after every paint).
 struct CompositeCache {
     std::vector<uint32_t> image;
     int width = 0;
     int height = 0;
+    int viewX = 0, viewY = 0;
+    float zoomX = 0.0f, zoomY = 0.0f;
     bool dirty = true;
 };
 

@@ -582,3 +582,37 @@ TEST(DrawOne, ScalesOneLayerWithoutOpacity) {
 }
 
 }  // namespace
+
+// The view's cache: reused only with an overlay, an unchanged document and the same region.
+TEST(CompositeCache, ReusedOnlyWhileNothingChangedUnderAnOverlay) {
+    Bench bench;
+    auto doc = bench.Open(6, 4, [](int x, int y) { return uint32_t(x * 40) << 16 | uint32_t(y * 60); });
+    ComposeParams p;
+    p.width = 6;
+    p.height = 4;
+    std::vector<uint32_t> scratch, fresh;
+    auto pixelChanged = [&] {
+        doc->CurrentLayer()->pixels[0] ^= 0xFF;  // a change that tells nobody
+    };
+    const std::vector<uint32_t> first = ComposeForView(*doc, p, true, scratch);
+    doc->composite.dirty = doc->view.rebuild = false;
+    pixelChanged();
+    ComposeLayers(*doc, p, fresh);
+    ASSERT_NE(fresh, first);
+    EXPECT_EQ(ComposeForView(*doc, p, true, scratch), first);  // the cached picture
+    EXPECT_EQ(ComposeForView(*doc, p, false, scratch), fresh);  // no overlay: always fresh
+    doc->composite.dirty = true;
+    EXPECT_EQ(ComposeForView(*doc, p, true, scratch), fresh);
+    doc->composite.dirty = false;
+    pixelChanged();
+    doc->view.rebuild = true;  // a refresh request counts as a change too
+    ComposeLayers(*doc, p, fresh);
+    EXPECT_EQ(ComposeForView(*doc, p, true, scratch), fresh);
+    doc->view.rebuild = false;
+    pixelChanged();
+    ComposeParams scrolled = p;
+    scrolled.viewX = 1;
+    scrolled.width = 5;
+    ComposeLayers(*doc, scrolled, fresh);
+    EXPECT_EQ(ComposeForView(*doc, scrolled, true, scratch), fresh);  // another region
+}
