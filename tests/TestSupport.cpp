@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 #include <random>
+#include <sstream>
 
 namespace testing_support {
 
@@ -28,6 +29,24 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<ManifestRow> ReadManifest() {
+    std::vector<ManifestRow> rows;
+    const std::string dir = TestDataDir();
+    if (dir.empty()) return rows;
+    std::ifstream in(dir + "/MANIFEST.tsv");
+    std::string line;
+    std::getline(in, line);  // header
+    while (std::getline(in, line)) {
+        std::vector<std::string> cols;
+        std::stringstream ss(line);
+        std::string col;
+        while (std::getline(ss, col, '\t')) cols.push_back(col);
+        if (cols.size() < 5) continue;
+        rows.push_back({cols[0], cols[1], cols[2], cols[3], cols[4]});
+    }
+    return rows;
 }
 
 bool ReadPpm(const std::string& path, CImageBuffer& out) {

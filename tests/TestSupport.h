@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,13 @@ void FillTrueColour(CImageBuffer& image, F colour) {
             p[2] = uint8_t(c >> 16);
         }
 }
+
+// One row of the shared pictures' MANIFEST.tsv (empty list when the folder is missing).
+struct ManifestRow {
+    std::string file, format, variant, expect, reference;
+};
+std::vector<ManifestRow> ReadManifest();
+inline void PrintTo(const ManifestRow& row, std::ostream* os) { *os << row.file; }
 
 // Reads a binary PPM (P6, maxval 255) into a 24-bit picture; false when unreadable.
 bool ReadPpm(const std::string& path, CImageBuffer& out);

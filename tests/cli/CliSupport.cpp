@@ -132,24 +132,6 @@ bool IsStepFileName(const std::string& name) {
     return tmp && (name.find("ud") != std::string::npos || name.rfind("WrIniLrList_Head_", 0) == 0);
 }
 
-std::vector<ManifestRow> ReadManifest() {
-    std::vector<ManifestRow> rows;
-    const std::string dir = testing_support::TestDataDir();
-    if (dir.empty()) return rows;
-    std::ifstream in(dir + "/MANIFEST.tsv");
-    std::string line;
-    std::getline(in, line);  // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t')) cols.push_back(col);
-        if (cols.size() < 5) continue;
-        rows.push_back({cols[0], cols[1], cols[2], cols[3], cols[4]});
-    }
-    return rows;
-}
-
 bool DecodeFile(const std::string& path, CImageBuffer& image) {
     return image.Load(path, FormatFromPath(path)) && image.IsValid();
 }

@@ -53,10 +53,8 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 // "*ud*.tmp" and "WrIniLrList_Head_*.tmp": the names of the editor's step files.
 bool IsStepFileName(const std::string& name);
 
-struct ManifestRow {
-    std::string file, format, variant, expect, reference;
-};
-std::vector<ManifestRow> ReadManifest();
+using testing_support::ManifestRow;
+using testing_support::ReadManifest;
 
 // Decodes a picture file with the project's own codecs (the format of its extension).
 bool DecodeFile(const std::string& path, CImageBuffer& image);

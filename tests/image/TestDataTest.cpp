@@ -12,33 +12,11 @@
 #include "TestSupport.h"
 
 using testing_support::ReadPpm;
+using testing_support::ManifestRow;
+using testing_support::ReadManifest;
 using testing_support::TestDataDir;
 
 namespace {
-
-struct ManifestRow {
-    std::string file, format, variant, expect, reference;
-};
-
-void PrintTo(const ManifestRow& row, std::ostream* os) { *os << row.file; }
-
-std::vector<ManifestRow> ReadManifest() {
-    std::vector<ManifestRow> rows;
-    const std::string dir = TestDataDir();
-    if (dir.empty()) return rows;
-    std::ifstream in(dir + "/MANIFEST.tsv");
-    std::string line;
-    std::getline(in, line);  // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t')) cols.push_back(col);
-        if (cols.size() < 5) continue;
-        rows.push_back({cols[0], cols[1], cols[2], cols[3], cols[4]});
-    }
-    return rows;
-}
 
 // Decodes a file the way the editor's Open does: PSD through its importer, every
 // other format through the codec of its extension with the fall-back order.
