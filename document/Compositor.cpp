@@ -81,15 +81,17 @@ void ComposeRows(const LayerPass& pass, int firstRow, int lastRow) {
     const uint32_t shadowColour = ShadowColour(layer);
     const int lw = layer.width, lh = layer.height;
     for (int oy = firstRow; oy < lastRow; ++oy) {
-        const int row = pass.rowMap[size_t(oy)] + layer.y;
+        // Offsets are bounded when read, but positions are summed in 64 bits anyway.
+        const int64_t row = int64_t(pass.rowMap[size_t(oy)]) + layer.y;
         if (row < 0 || row >= lh) continue;
         const uint8_t* coverage = layer.alpha.data() + size_t(row) * size_t(lw);
         const uint8_t* shade = shadow ? layer.aux.data() + size_t(row) * size_t(lw) : nullptr;
         const uint8_t* line = layer.pixels.data() + size_t(row) * size_t(layer.stride);
         uint32_t* dst = pass.out + size_t(oy) * size_t(pass.width);
         for (int ox = 0; ox < pass.width; ++ox) {
-            const int col = pass.colMap[size_t(ox)] - layer.x;
-            if (unsigned(col) >= unsigned(lw)) continue;
+            const int64_t at = int64_t(pass.colMap[size_t(ox)]) - layer.x;
+            if (at < 0 || at >= lw) continue;
+            const int col = int(at);
             int c = coverage[col];
             uint32_t s;
             if (c > 0) {
@@ -307,8 +309,8 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
     auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
     if (doc.mainImage) image->TakeOver(*doc.mainImage);
     // Rows that the layer covers completely need no filling first.
-    const bool covers = layer.x <= 0 && layer.y >= 0 && layer.y + doc.canvas.height <= layer.height &&
-                        layer.width + layer.x >= doc.canvas.width && layer.kind != kLayerText;
+    const bool covers = layer.x <= 0 && layer.y >= 0 && int64_t(layer.y) + doc.canvas.height <= layer.height &&
+                        int64_t(layer.width) + layer.x >= doc.canvas.width && layer.kind != kLayerText;
     if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format, !covers)) return false;
     if (doc.mainImage) {
         // Keep resolution, quality and the rest of the picture's information.
@@ -325,7 +327,7 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
     const int64_t shift = -int64_t(layer.x) * bits / 8;  // byte of the layer row at canvas column 0
     const size_t rowBytes = image->Stride();
     for (int y = 0; y < doc.canvas.height; ++y) {
-        const int row = y + layer.y;
+        const int64_t row = int64_t(y) + layer.y;
         if (row < 0 || row >= layer.height) continue;
         const uint8_t* src = layer.pixels.data() + size_t(row) * size_t(layer.stride);
         uint8_t* dst = image->Row(y);

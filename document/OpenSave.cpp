@@ -11,17 +11,24 @@
 #include "ProjectFile.h"
 #include "Quantize.h"
 #include "SafeFile.h"
+#include "ByteStream.h"
 #include "Utf16.h"
 
-Status OpenDocument(COrinDoc& doc, const std::string& path) {
-    // A name whose extension names no format is tried with every reader in turn.
-    const int code = FormatFromPath(path);
-    const std::string name = FileNamePart(path);
-    if (Utf8ToUtf16(name).size() >= 100) return Status::Fail(msg::kNameTooLong);
-    doc.fileName = name;
-    doc.path = path;
+Status CannotOpen(const std::string& reason) {
+    return Status::Fail(reason.empty() ? std::string(msg::kCannotOpen) : std::string(msg::kCannotOpen) + "\n" + reason);
+}
+
+PictureLimits OpenLimits(const Workspace& workspace) {
+    PictureLimits limits;
+    limits.maxPixels = workspace.pixelLimit;
+    limits.availableBytes = workspace.availableMemory ? workspace.availableMemory() : -1;
+    limits.bytesPerPixel = kOpenBytesPerPixel;
+    return limits;
+}
+
+Status OpenDocumentFrom(COrinDoc& doc, ByteStream& in, int code) {
     if (code == kFormatProject) {
-        Status s = ReadProjectFile(doc, path);
+        Status s = ReadProject(doc, in);
         if (!s) {
             // A failed read leaves an empty document.
             for (LayerRecord& r : doc.layers.slots) r = LayerRecord{};
@@ -31,21 +38,23 @@ Status OpenDocument(COrinDoc& doc, const std::string& path) {
     }
     if (code == kFormatMeasure) return Status::Fail(msg::kCannotOpen);
     auto image = std::make_unique<CImageBuffer>(code);
-    bool loaded = false;
-    if (code == kFormatPsd) {
-        PlainBitmap bitmap;
-        loaded = ImportPsdFile(path, bitmap) == 0 && image->FromBitmapHandle(&bitmap);
-        if (loaded) {
-            image->Info().typeCode = kFormatPsd;
-            image->SetHorizontalDpi(96);
-            image->SetVerticalDpi(96);
-        }
-    } else {
-        loaded = image->Load(path, code) && image->IsValid();
-    }
-    if (!loaded) return Status::Fail(msg::kCannotOpen);
+    image->Info().limits = OpenLimits(doc.workspace);
+    // A name whose extension names no format is tried with every reader in turn.
+    if (!image->Load(in, code) || !image->IsValid()) return CannotOpen(image->LastError());
     doc.mainImage = std::move(image);
     return OpenPictureInDocument(doc);
+}
+
+Status OpenDocument(COrinDoc& doc, const std::string& path) {
+    const int code = FormatFromPath(path);
+    const std::string name = FileNamePart(path);
+    if (Utf8ToUtf16(name).size() >= 100) return Status::Fail(msg::kNameTooLong);
+    doc.fileName = name;
+    doc.path = path;
+    FileStream in;
+    // An unreadable project fails without a message.
+    if (!in.Open(path, "rb")) return Status::Fail(code == kFormatProject ? "" : msg::kCannotOpen);
+    return OpenDocumentFrom(doc, in, code);
 }
 
 namespace {

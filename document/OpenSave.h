@@ -7,9 +7,19 @@
 #include "Document.h"
 #include "Status.h"
 
+class ByteStream;
+
 // Opens `path` into an empty document: pictures become layer 0, projects bring all
 // their layers. A failed open leaves the document empty.
+// A file that cannot be read gives "해당 파일을 열 수 없습니다." with the reader's own
+// reason on the line below it.
 Status OpenDocument(COrinDoc& doc, const std::string& path);
+// The same from a stream (a file or bytes in memory); `code` chooses the reader.
+Status OpenDocumentFrom(COrinDoc& doc, ByteStream& in, int code);
+// "해당 파일을 열 수 없습니다." and, on the next line, `reason` when there is one.
+Status CannotOpen(const std::string& reason);
+// The limits a picture opened into a document of `workspace` must keep.
+PictureLimits OpenLimits(const Workspace& workspace);
 
 // Saves the document: projects through the project writer; pictures by flattening
 // the visible layers, writing the flat picture ("gif" reduced to 8-bit colour

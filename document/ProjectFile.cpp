@@ -10,7 +10,9 @@
 #include "Compositor.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "LayerOps.h"
 #include "Messages.h"
+#include "OpenSave.h"
 #include "SafeFile.h"
 #include "Utf16.h"
 
@@ -137,6 +139,13 @@ Status ReadLayers(COrinDoc& doc, ByteStream& in) {
     if ((bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24) || canvas.width <= 0 || canvas.height <= 0 ||
         canvas.paletteCount < 0 || canvas.paletteCount > 256)
         return corrupt;
+    // Every layer is checked against the pixel limit and, with the layers before it,
+    // against the memory the system can give, before anything is allocated for it.
+    PictureLimits limits = OpenLimits(doc.workspace);
+    const int64_t available = limits.availableBytes;
+    limits.availableBytes = -1;
+    int64_t used = 0;
+    if (const char* refusal = limits.Refusal(canvas.width, canvas.height)) return CannotOpen(refusal);
     if (version == 31) {
         if (canvas.pixelDataSize < 0 || canvas.pixelDataSize > in.Remaining() || !in.Seek(canvas.pixelDataSize, SEEK_CUR))
             return corrupt;
@@ -171,6 +180,13 @@ Status ReadLayers(COrinDoc& doc, ByteStream& in) {
         const int64_t stride = r.kind == kLayerText ? w : RowStride(w, bits);
         const int64_t need = stride * h + 2 * int64_t(w) * h;
         if (r.width <= 0 || r.height <= 0 || stride <= 0 || need > in.Remaining()) return corrupt;
+        if (const char* refusal = limits.Refusal(w, h)) return CannotOpen(refusal);
+        used += need;
+        if (available >= 0 && used > available) return CannotOpen(msg::kNotEnoughMemory);
+        // No layer is placed further than its own size from the canvas: that is where
+        // moving it stops, and offsets that large can overflow no position sum.
+        r.x = std::clamp(r.x, -w, w);
+        r.y = std::clamp(r.y, -h, h);
 
         LayerSlotParams p;
         p.format = canvas.format;
@@ -207,6 +223,12 @@ Status ReadLayers(COrinDoc& doc, ByteStream& in) {
     }
     doc.canvas.title = canvas.title;
     doc.layers.bottom = bottom;
+    // The bottom layer becomes the backdrop, drawn at the canvas depth: a text layer
+    // there (its rows are one byte per pixel) is turned into pixels of its colour first.
+    if (doc.layers[bottom].kind == kLayerText) {
+        SelectLayer(doc, bottom);
+        if (Status s = RasterizeLayer(doc); !s) return s;
+    }
     if (IsValidSlot(current) && doc.layers[current].inUse) SelectLayer(doc, current);
     // Finish as for an opened picture.
     if (doc.number == 0) doc.number = doc.workspace.NextDocumentNumber();

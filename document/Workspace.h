@@ -7,10 +7,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "PictureLimits.h"
 #include "StepStorage.h"
 
 class COrinDoc;
@@ -61,6 +63,10 @@ struct Workspace {
     // A saved file that replaces an existing one reaches the disk before the rename
     // (the editor); a batch run leaves that to the system, as other converters do.
     bool durableSaves = true;
+    // The most pixels a layer may hold (a preference; 0: no limit) and what the
+    // system can still give (replaced in tests).
+    int64_t pixelLimit = kDefaultPixelLimit;
+    std::function<int64_t()> availableMemory = AvailableMemory;
     // Document numbers: 100 at start, each document takes counter + 1, at most 999.
     int documentCounter = 100;
     // Number shown in "Captured Image %d" and the resource picture titles.

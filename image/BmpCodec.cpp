@@ -354,6 +354,8 @@ const char* DecodeBmpInto(ByteStream& in, CImageBuffer& out) {
         if (remaining < lastRow || (l.height - 1) > (remaining - lastRow) / fileStride) return msg::kBmpCorrupted;
     }
 
+    // A size that the data can hold may still be more than the user allows.
+    if (const char* refusal = out.Info().limits.Refusal(l.width, l.height)) return refusal;
     if (!out.Allocate(int(l.width), int(l.height), l.bits <= 8 ? l.bits : 24, kReadTypeCode))
         return msg::kAllocMemory;
     if (l.bits <= 8) out.LoadPalette(palette.data(), out.PaletteCount());

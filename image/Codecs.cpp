@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "ByteStream.h"
@@ -22,22 +23,41 @@ DecodeFn DecoderFor(int code) {
     }
 }
 
+// The merged picture of a PSD file, as a 24-bit picture at 96 DPI.
+bool DecodePsd(ByteStream& file, CImageBuffer& out) {
+    PlainBitmap bitmap;
+    const char* refusal = nullptr;
+    const int result = ImportPsd(file, bitmap, out.Info().limits, &refusal);
+    if (result != 0) {
+        char text[128];
+        std::snprintf(text, sizeof text, msg::kPsdFailed, result);
+        out.SetLastError(refusal ? refusal : text);
+        return false;
+    }
+    if (!out.FromBitmapHandle(&bitmap)) return false;
+    out.SetHorizontalDpi(96);
+    out.SetVerticalDpi(96);
+    return true;
+}
+
+// Tries the readers in the fall-back order, each from `start`, leaving out `tried`
+// (the reader that has already failed on this file).
+bool DecodeInOrder(CImageBuffer& image, ByteStream& file, int64_t start, int tried) {
+    static constexpr int kOrder[] = {kFormatBmp, kFormatJpeg, kFormatGif, kFormatTiff, kFormatPcx};
+    for (int c : kOrder) {
+        if (c == tried) continue;
+        if (!file.Seek(start, SEEK_SET)) return false;
+        if (image.Decode(file, c)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool CImageBuffer::Decode(ByteStream& file, int code) {
     if (code == kFormatProject || code == kFormatMeasure) return true;
-    if (code == kFormatUnknown) {
-        const int64_t start = file.Tell();
-        static constexpr int kOrder[] = {kFormatBmp, kFormatJpeg, kFormatGif, kFormatTiff, kFormatPcx};
-        bool first = true;
-        for (int c : kOrder) {
-            if (!first && !file.Seek(start, SEEK_SET)) break;
-            first = false;
-            if (Decode(file, c)) return true;
-        }
-        return false;
-    }
-    DecodeFn decode = DecoderFor(code);
+    if (code == kFormatUnknown) return DecodeInOrder(*this, file, file.Tell(), kFormatUnknown);
+    DecodeFn decode = code == kFormatPsd ? DecodePsd : DecoderFor(code);
     if (!decode) {
         SetLastError(msg::kUnsupportedFormat);
         return false;
@@ -45,6 +65,7 @@ bool CImageBuffer::Decode(ByteStream& file, int code) {
     CImageBuffer temp(code);
     temp.Info().page = Info().page;
     temp.Info().quality = Info().quality;
+    temp.Info().limits = Info().limits;
     if (!decode(file, temp) || !temp.IsValid()) {
         SetLastError(temp.LastError());
         return false;
@@ -69,16 +90,22 @@ bool CImageBuffer::Encode(ByteStream& file, int code) {
     return ok;
 }
 
-bool CImageBuffer::Load(const std::string& path, int code) {
-    {
-        FileStream in;
-        if (!in.Open(path, "rb")) return false;
-        if (Decode(in, code)) return true;
-    }
+bool CImageBuffer::Load(ByteStream& file, int code) {
+    const int64_t start = file.Tell();
+    if (Decode(file, code)) return true;
     if (code == kFormatUnknown) return false;
-    FileStream again;
-    if (!again.Open(path, "rb")) return false;
-    return Decode(again, kFormatUnknown);
+    // A file whose name says the wrong format: the other readers, each once. When
+    // none can read it, the message is the one of the format its name gives.
+    const std::string reason = LastError();
+    if (DecodeInOrder(*this, file, start, code)) return true;
+    SetLastError(reason);
+    return false;
+}
+
+bool CImageBuffer::Load(const std::string& path, int code) {
+    FileStream in;
+    if (!in.Open(path, "rb")) return false;
+    return Load(in, code);
 }
 
 bool CImageBuffer::Save(const std::string& path, int code) {

@@ -25,8 +25,9 @@ bool DecodePcx(ByteStream& in, CImageBuffer& out);
 }  // namespace codec
 
 // PSD import: reads the merged image data into a 24-bit top-down bitmap. Returns 0
-// on success or -1 (open) .. -9 (bitmap) as the reader's result codes.
-int ImportPsd(ByteStream& in, PlainBitmap& result);
+// on success or -1 (open) .. -9 (bitmap) as the reader's result codes; a picture
+// larger than `limits` allow gives -9 with the system's message in `refusal`.
+int ImportPsd(ByteStream& in, PlainBitmap& result, const PictureLimits& limits = {}, const char** refusal = nullptr);
 int ImportPsdFile(const std::string& path, PlainBitmap& result);
 
 // Format code from a file name: the lower-cased extension after the last point.

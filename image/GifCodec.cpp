@@ -262,7 +262,7 @@ struct Placement {
 // Decodes the image of one record into `frame` at its own size. Returns nullptr or
 // the error text.
 const char* DecodeFrame(const std::vector<uint8_t>& data, const FrameRecord& record, const ColourTable& global,
-                        CImageBuffer& frame, Placement& at) {
+                        const PictureLimits& limits, CImageBuffer& frame, Placement& at) {
     Cursor c(data, record.descriptor + 1);
     const uint8_t* d = c.Take(9);
     if (!d) return msg::kGifCorrupted;
@@ -280,6 +280,7 @@ const char* DecodeFrame(const std::vector<uint8_t>& data, const FrameRecord& rec
     c.SubBlocks(&lzw);  // a missing terminator is no fault while the pixels are complete
     if (width == 0 || height == 0 || uint64_t(width) * uint64_t(height) > MaxLzwPixels(lzw.size(), minCodeSize))
         return msg::kGifCorrupted;
+    if (const char* refusal = limits.Refusal(width, height)) return refusal;
 
     // Without any colour table the indices are shown as a grey ramp.
     const int colours = table.count ? table.count : std::min(256, 1 << minCodeSize);
@@ -606,7 +607,7 @@ bool DecodeGif(ByteStream& in, CImageBuffer& out) {
     for (size_t i = first; i <= size_t(page); ++i) {
         CImageBuffer frame(kFormatGif);
         Placement at;
-        if (const char* error = DecodeFrame(data, records[i], global, frame, at)) return fail(error);
+        if (const char* error = DecodeFrame(data, records[i], global, out.Info().limits, frame, at)) return fail(error);
         if (i == first) canvas.TakeOver(frame);
         else DrawOver(canvas, frame, at);
     }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "PictureLimits.h"
+
 class ByteStream;
 
 // Format codes shared by the image object, the codecs and the document.
@@ -87,6 +89,7 @@ struct ImageInfo {
     uint8_t enabled = 1;
     int32_t xOffset = 0;
     int32_t yOffset = 0;
+    PictureLimits limits;            // how large a picture the readers may make
 };
 
 // Painting scratch area used by the dab of the painting tools.
@@ -174,7 +177,10 @@ public:
     bool DrawExact(std::vector<uint32_t>& out) const;
     bool DrawScaled(std::vector<uint32_t>& out, int width, int height) const;
 
-    // File input and output; see Codecs.h for the formats.
+    // File input and output; see Codecs.h for the formats. Load decodes with the
+    // reader of `code` (PSD included) and, when that fails, tries the other readers
+    // in the fall-back order; the message stays the one of `code`'s reader.
+    bool Load(ByteStream& file, int code);
     bool Load(const std::string& path, int code);
     bool Save(const std::string& path, int code);
     bool Decode(ByteStream& file, int code);

@@ -173,6 +173,78 @@ void AttachDestination(j_compress_ptr cinfo, StreamDestination& dest, ByteStream
     cinfo->dest = &dest.pub;
 }
 
+// Reads a stream forwards in blocks, one byte at a time for the caller.
+class BlockReader {
+public:
+    explicit BlockReader(ByteStream& in) : m_in(in) {}
+    int Next() { return Fill() ? m_block[m_at++] : -1; }
+    // Skips n bytes; false when the data ends first.
+    bool Skip(int64_t n) {
+        while (n > 0) {
+            if (!Fill()) return false;
+            const size_t step = size_t(std::min<int64_t>(n, int64_t(m_size - m_at)));
+            m_at += step;
+            n -= int64_t(step);
+        }
+        return true;
+    }
+
+private:
+    bool Fill() {
+        if (m_at < m_size) return true;
+        m_size = m_in.Read(m_block, 1, sizeof m_block);
+        m_at = 0;
+        return m_size > 0;
+    }
+    ByteStream& m_in;
+    uint8_t m_block[16384];
+    size_t m_size = 0, m_at = 0;
+};
+
+// The bytes of entropy-coded scan data from the stream's position on (the stream is
+// put back where it was). Marker segments (comments, application data, tables) and
+// anything after the end of the picture carry no pixels and do not count, so that
+// padding a small file never raises what it may decode to.
+int64_t EntropyCodedBytes(ByteStream& in) {
+    const int64_t start = in.Tell();
+    BlockReader r(in);
+    int64_t scan = 0;
+    if (r.Next() != 0xFF || r.Next() != 0xD8) {
+        in.Seek(start, SEEK_SET);
+        return in.Remaining();  // not a JPEG start: the library reports it
+    }
+    int c = r.Next();
+    bool inScan = false;
+    while (c >= 0) {
+        if (c != 0xFF) {  // scan data, or junk between segments
+            if (inScan) ++scan;
+            c = r.Next();
+            continue;
+        }
+        int marker = r.Next();
+        while (marker == 0xFF) marker = r.Next();  // fill bytes
+        if (marker < 0 || marker == JPEG_EOI) break;
+        if (inScan && (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7))) {
+            scan += 2;  // a stuffed byte or a restart marker inside the scan
+            c = r.Next();
+            continue;
+        }
+        inScan = false;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+            c = r.Next();
+            continue;
+        }
+        const int high = r.Next(), low = r.Next();
+        if (high < 0 || low < 0) break;
+        const int length = (high << 8) | low;
+        if (length < 2 || !r.Skip(length - 2)) break;
+        inScan = marker == 0xDA;
+        c = r.Next();
+    }
+    in.Seek(start, SEEK_SET);
+    return scan;
+}
+
 // Stops progressive files with more scans than any encoder writes.
 void WatchScans(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
@@ -224,7 +296,7 @@ struct EncodeState {
 // The body of the decoder; any library error long-jumps out to the caller's setjmp.
 void DecodeBody(DecodeState& s, ByteStream& in, CImageBuffer& out) {
     jpeg_decompress_struct& cinfo = s.cinfo;
-    const int64_t available = in.Remaining();
+    const int64_t available = EntropyCodedBytes(in);
     AttachSource(&cinfo, s.source, in, s.buffer.get());
     s.progress.progress_monitor = WatchScans;
     cinfo.progress = &s.progress;
@@ -233,6 +305,8 @@ void DecodeBody(DecodeState& s, ByteStream& in, CImageBuffer& out) {
     // Decide the output before the library allocates its own buffers for the size.
     const int64_t pixels = int64_t(cinfo.image_width) * int64_t(cinfo.image_height);
     if (pixels > available * kMaxPixelsPerByte) FailWith(reinterpret_cast<j_common_ptr>(&cinfo), msg::kJpegLimits);
+    if (const char* refusal = out.Info().limits.Refusal(cinfo.image_width, cinfo.image_height))
+        FailWith(reinterpret_cast<j_common_ptr>(&cinfo), refusal);
     bool cmyk = false;
     switch (cinfo.num_components) {
     case 1: cinfo.out_color_space = JCS_GRAYSCALE; break;

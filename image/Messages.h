@@ -37,6 +37,9 @@ inline constexpr const char* kPcxMoreThan1Bit = "Can't handle more than 1 bit pe
 inline constexpr const char* kPcxMoreThan4Planes = "Can't handle more than 4 planes";
 inline constexpr const char* kPcxPackedPlanes = "Can't handle packed pixels with more than 1 plane.";
 inline constexpr const char* kPsdFailed = "Error: PSD file could not be read (%d)";
+inline constexpr const char* kTooManyPixels =
+    "그림이 너무 큽니다. 환경설정의 최대 화소 수를 넘는 그림은 열거나 만들 수 없습니다.";
+inline constexpr const char* kNotEnoughMemory = "메모리가 부족하여 이 크기의 그림을 열거나 만들 수 없습니다.";
 
 // Documents and layers.
 inline constexpr const char* kFileMissing = "해당파일이 존재하지 않습니다.";

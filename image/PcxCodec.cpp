@@ -210,6 +210,7 @@ const char* DecodePcxInto(ByteStream& in, CImageBuffer& out) {
     const uint64_t pictureBytes = uint64_t(lineBytes) * uint64_t(l.height);
     const int64_t remaining = in.Remaining();
     if (pictureBytes * 2 > uint64_t(remaining) * kMaxRun) return msg::kPcxCorrupted;
+    if (const char* refusal = out.Info().limits.Refusal(l.width, l.height)) return refusal;
 
     RunDecoder runs(in, pictureBytes);
     std::vector<uint8_t> line;

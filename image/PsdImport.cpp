@@ -326,12 +326,12 @@ class PsdReader {
 public:
     explicit PsdReader(ByteStream& in) : m_in(in) {}
 
-    int Read(PlainBitmap& result) {
+    int Read(PlainBitmap& result, const PictureLimits& limits, const char** refusal) {
         if (!ReadHeader()) return kPsdBadHeader;
         if (!ReadColourModeData()) return kPsdBadColourModeData;
         if (!ReadResources()) return kPsdBadResources;
         if (!SkipLayerSection()) return kPsdBadLayerSection;
-        return ReadImageData(result);
+        return ReadImageData(result, limits, refusal);
     }
 
 private:
@@ -457,7 +457,7 @@ private:
         return ReadSectionLength(length) && m_in.Seek(length, SEEK_CUR);
     }
 
-    int ReadImageData(PlainBitmap& result) {
+    int ReadImageData(PlainBitmap& result, const PictureLimits& limits, const char** refusal) {
         uint8_t raw[2];
         if (!m_in.ReadExact(raw, 2)) return kPsdBadImageData;
         const uint16_t compression = GetBE16(raw);
@@ -499,6 +499,11 @@ private:
             if (dataSize > remaining - rows * 2) return kPsdBadImageData;
         }
 
+        // A size that the data can hold may still be more than the user allows.
+        if (const char* text = limits.Refusal(m_header.width, m_header.height)) {
+            if (refusal) *refusal = text;
+            return kPsdNoBitmap;
+        }
         PlainBitmap bitmap;
         if (!CreateBitmap(bitmap)) return kPsdNoBitmap;
 
@@ -572,9 +577,9 @@ private:
 
 }  // namespace
 
-int ImportPsd(ByteStream& in, PlainBitmap& result) {
+int ImportPsd(ByteStream& in, PlainBitmap& result, const PictureLimits& limits, const char** refusal) {
     PsdReader reader(in);
-    return reader.Read(result);
+    return reader.Read(result, limits, refusal);
 }
 
 int ImportPsdFile(const std::string& path, PlainBitmap& result) {

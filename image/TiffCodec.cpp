@@ -290,7 +290,25 @@ void ReadIndexed(TIFF* tif, const Layout& l, int64_t maxBytes, CImageBuffer& out
     }
 }
 
-void DecodeDirectory(TIFF* tif, int64_t maxBytes, CImageBuffer& out) {
+// The bytes of the file that the directory's strips or tiles point at, each clipped
+// to the file and the sum to its size: padding and bytes that no strip uses do not
+// count towards what the picture may decode to.
+int64_t StoredDataBytes(TIFF* tif, int64_t fileBytes) {
+    const uint32_t striles = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < striles && total < uint64_t(fileBytes); ++i) {
+        const uint64_t offset = TIFFGetStrileOffset(tif, i);
+        if (offset >= uint64_t(fileBytes)) continue;
+        total += std::min<uint64_t>(TIFFGetStrileByteCount(tif, i), uint64_t(fileBytes) - offset);
+    }
+    return int64_t(std::min<uint64_t>(total, uint64_t(fileBytes)));
+}
+
+void DecodeDirectory(TIFF* tif, int64_t fileBytes, CImageBuffer& out) {
+    const int64_t data = StoredDataBytes(tif, fileBytes);
+    const int64_t maxBytes =
+        data > std::numeric_limits<int64_t>::max() / kMaxBytesPerFileByte ? std::numeric_limits<int64_t>::max()
+                                                                           : data * kMaxBytesPerFileByte;
     const Layout l = ReadLayout(tif);
     if (l.width == 0 || l.height == 0 || l.width > uint32_t(std::numeric_limits<int32_t>::max()) ||
         l.height > uint32_t(std::numeric_limits<int32_t>::max()))
@@ -300,6 +318,7 @@ void DecodeDirectory(TIFF* tif, int64_t maxBytes, CImageBuffer& out) {
     const int64_t pictureBytes = stride < 0 ? std::numeric_limits<int64_t>::max() : stride * int64_t(l.height);
     const int64_t workBytes = l.trueColour ? int64_t(l.width) * int64_t(l.height) * 4 : 0;
     if (pictureBytes > maxBytes || workBytes > maxBytes) throw Failure{msg::kTiffCorrupted};
+    if (const char* refusal = out.Info().limits.Refusal(l.width, l.height)) throw Failure{refusal};
 
     if (l.trueColour) ReadTrueColour(tif, l, out);
     else ReadIndexed(tif, l, maxBytes, out);
@@ -421,7 +440,7 @@ bool DecodeTiff(ByteStream& in, CImageBuffer& out) {
         return false;
     }
     try {
-        DecodeDirectory(tif.get(), maxBytes, out);
+        DecodeDirectory(tif.get(), fileBytes, out);
     } catch (const Failure& failure) {
         out.ReleaseBuffers();
         out.SetLastError(failure.text);

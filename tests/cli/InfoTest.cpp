@@ -98,7 +98,7 @@ TEST_F(Info, UnopenableFilesExitOneWithTheMessage) {
         const CliResult res = Run({"info", file});
         EXPECT_EQ(res.status, 1);
         EXPECT_EQ(res.out, "");
-        EXPECT_EQ(res.ErrLines(), Lines_{"해당 파일을 열 수 없습니다."});
+        EXPECT_EQ(res.ErrLines().at(0), "해당 파일을 열 수 없습니다.");
     }
 }
 

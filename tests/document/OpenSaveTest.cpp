@@ -59,8 +59,9 @@ TEST(OpenDocument, UnknownOrUnreadableFilesLeaveTheDocumentEmpty) {
     COrinDoc doc(bench.workspace);
     EXPECT_FALSE(OpenDocument(doc, dir.File("x.png")).ok);
     EXPECT_TRUE(doc.IsEmpty());
+    // The reader of the name's format says why, under the open message.
     const Status s = OpenDocument(doc, dir.File("x.bmp"));
-    EXPECT_EQ(s.message, msg::kCannotOpen);
+    EXPECT_EQ(s.message, std::string(msg::kCannotOpen) + "\n" + msg::kBmpCorrupted);
     EXPECT_TRUE(doc.IsEmpty());
     EXPECT_EQ(OpenDocument(doc, dir.File("missing.gif")).message, msg::kCannotOpen);
     EXPECT_TRUE(doc.IsEmpty());
