@@ -180,7 +180,7 @@ std::string CheckOp(const std::string& text, const CommandRegistry& registry, Pa
         for (const auto& [key, value] : out.args) {
             if (key == "answer") continue;
             auto spec = std::find_if(specs->second.begin(), specs->second.end(),
-                                     [&](const ArgSpec& s) { return s.key == key; });
+                                     [&name = key](const ArgSpec& s) { return s.key == name; });
             if (spec == specs->second.end()) return "unknown key: " + key + " (" + out.name + ")";
             int v = 0;
             if (spec->kind == ArgSpec::kInteger && (!ParseInt(value, v) || v < spec->min || v > spec->max))

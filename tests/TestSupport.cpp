@@ -6,6 +6,9 @@
 #include <random>
 #include <sstream>
 
+#include <gtest/gtest.h>
+#include <zlib.h>
+
 namespace testing_support {
 
 std::string TestDataDir() {
@@ -78,6 +81,25 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::string RegressionPath(const std::string& name) { return std::string(TESSARO_REGRESS_DIR) + "/" + name; }
+
+std::vector<uint8_t> RegressionBytes(const std::string& name) {
+    const std::string path = RegressionPath(name);
+    if (name.size() < 3 || name.compare(name.size() - 3, 3, ".gz") != 0) {
+        EXPECT_TRUE(std::filesystem::exists(path)) << path;
+        return ReadFileBytes(path);
+    }
+    std::vector<uint8_t> bytes;
+    gzFile in = gzopen(path.c_str(), "rb");
+    EXPECT_NE(in, nullptr) << path;
+    if (!in) return bytes;
+    uint8_t block[65536];
+    int got;
+    while ((got = gzread(in, block, sizeof block)) > 0) bytes.insert(bytes.end(), block, block + got);
+    gzclose(in);
+    return bytes;
 }
 
 }  // namespace testing_support

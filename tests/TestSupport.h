@@ -52,6 +52,11 @@ inline void PrintTo(const ManifestRow& row, std::ostream* os) { *os << row.file;
 bool ReadPpm(const std::string& path, CImageBuffer& out);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+// The bytes of a regression input under tests/data/regress ("gif/x.gif.gz"), unpacked
+// when its name ends in ".gz"; fails the test when the file is missing.
+std::vector<uint8_t> RegressionBytes(const std::string& name);
+// The full path of a regression input (for tests that open files by name).
+std::string RegressionPath(const std::string& name);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace testing_support
