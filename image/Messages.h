@@ -79,6 +79,16 @@ inline constexpr const char* kSheetNumber = "시트 번호가 올바르지 않�
 inline constexpr const char* kWorkbookNotSaved = "파일(Micro.xlsx)을 저장할 수 없습니다.";
 inline constexpr const char* kWorkbookSaved = "파일(Micro.xlsx)에 측정값을 넣었습니다.";
 
+// Text, calendar, frame and face transform.
+inline constexpr const char* kNoFont = "글꼴을 찾을 수 없습니다.";
+inline constexpr const char* kTextTooLarge = "글자가 너무 큽니다. 크기나 길이를 줄이십시오.";
+inline constexpr const char* kEmptyText = "입력할 글자가 없습니다.";
+// A value outside its range: minimum and maximum.
+inline constexpr const char* kIntegerRange = "%d에서 %d 사이의 정수를 입력하십시오.";
+inline constexpr const char* kRealRange = "%.1f에서 %.1f 사이의 수를 입력하십시오.";
+// A face that fontconfig does not know: the face asked for, the face used instead.
+inline constexpr const char* kFaceFallback = "글꼴 '%s'이(가) 없어 '%s'(으)로 씁니다.";
+
 // Application.
 inline constexpr const char* kSaveQuestion = "[%s] 파일을 저장하시겠습니까?";
 inline constexpr const char* kNoSettings = "프로그램 실행에 필요한 환경 설정 파일이 없어서 종료합니다(0).";
