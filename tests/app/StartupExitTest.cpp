@@ -119,7 +119,8 @@ TEST(StartupTest, ACommandLineFileThatCannotBeOpenedEndsTheStart) {
     s.Start({QString::fromStdString(broken)});
     EXPECT_EQ(s.frame, nullptr);
     ASSERT_EQ(s.messages.size(), 1);
-    EXPECT_EQ(s.messages[0], QString::fromUtf8("해당 파일을 열 수 없습니다."));
+    // The reader's own reason stands under the open message.
+    EXPECT_EQ(s.messages[0], QString::fromUtf8("해당 파일을 열 수 없습니다.\nCorrupted BMP file"));
 }
 
 struct ExitFixture : ::testing::Test {
