@@ -20,6 +20,7 @@
 #include "LayerOps.h"
 #include "Messages.h"
 #include "OpenSave.h"
+#include "SafeFile.h"
 #include "Utf16.h"
 
 namespace batch {
@@ -40,6 +41,8 @@ static_assert(std::atomic<const CleanupList*>::is_always_lock_free);
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 void RemoveStepFolderAndDie(int sig) {
+    // A save under way leaves no partial temporary file beside its target.
+    RemoveUnfinishedSaves();
     if (const CleanupList* c = g_cleanup.load()) {
         for (const std::string& f : c->files) unlink(f.c_str());
         rmdir(c->folder.c_str());
@@ -106,6 +109,8 @@ Context::Context(bool keepSteps) {
     doc = std::make_unique<COrinDoc>(workspace);
     // Numbered now, so that the step file names are known before anything is written.
     doc->number = workspace.NextDocumentNumber();
+    // Every run saves: an interrupted save removes its temporary file.
+    InstallCleanupHandlers();
     if (!keepSteps) {
         workspace.steps = std::make_shared<DiscardStepStorage>();
         ready = true;
@@ -132,7 +137,6 @@ Context::Context(bool keepSteps) {
     for (int e = 0; e < History::kPositions; ++e) list->files.push_back(StepFilePath(*doc, e));
     for (int s = 0; s < kMaxLayers; ++s) list->files.push_back(DroppedFilePath(*doc, s));
     cleanup = std::move(list);
-    InstallCleanupHandlers();
     g_cleanup.store(cleanup.get());
     ready = true;
 }

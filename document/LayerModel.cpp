@@ -146,6 +146,19 @@ void SelectLayer(COrinDoc& doc, int slot) {
     doc.layers.current = slot;
 }
 
+void ExpandIndexRow(const COrinDoc& doc, const uint8_t* src, int width, int bits, uint8_t* dst) {
+    for (int x = 0; x < width; ++x) {
+        int index = 0;
+        if (bits == 8) index = src[x];
+        else if (bits == 4) index = (x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4;
+        else index = (src[x >> 3] >> (7 - (x & 7))) & 1;
+        const RgbQuad c = size_t(index) < doc.palette.size() ? doc.palette[size_t(index)] : RgbQuad{};
+        dst[3 * x] = c.blue;
+        dst[3 * x + 1] = c.green;
+        dst[3 * x + 2] = c.red;
+    }
+}
+
 bool ConvertLayerToTrueColour(COrinDoc& doc, int slot) {
     if (!IsValidSlot(slot)) return false;
     LayerRecord& r = doc.layers[slot];
@@ -158,20 +171,9 @@ bool ConvertLayerToTrueColour(COrinDoc& doc, int slot) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    for (int y = 0; y < r.height; ++y) {
-        const uint8_t* src = r.pixels.data() + size_t(y) * size_t(r.stride);
-        uint8_t* dst = out.data() + size_t(y) * size_t(newStride);
-        for (int x = 0; x < r.width; ++x) {
-            int index = 0;
-            if (bits == 8) index = src[x];
-            else if (bits == 4) index = (x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4;
-            else index = (src[x >> 3] >> (7 - (x & 7))) & 1;
-            const RgbQuad c = size_t(index) < doc.palette.size() ? doc.palette[size_t(index)] : RgbQuad{};
-            dst[3 * x] = c.blue;
-            dst[3 * x + 1] = c.green;
-            dst[3 * x + 2] = c.red;
-        }
-    }
+    for (int y = 0; y < r.height; ++y)
+        ExpandIndexRow(doc, r.pixels.data() + size_t(y) * size_t(r.stride), r.width, bits,
+                       out.data() + size_t(y) * size_t(newStride));
     r.pixels = std::move(out);
     r.stride = newStride;
     r.pixelSize = newStride * r.height;
@@ -243,7 +245,12 @@ Status OpenPictureInDocument(COrinDoc& doc) {
 
     doc.layers.bottom = doc.layers.current = 0;
     layer.kind = kLayerBackdrop;
-    if (doc.canvas.bpp != 24) ConvertLayerToTrueColour(doc, 0);
+    if (doc.canvas.bpp != 24 && !ConvertLayerToTrueColour(doc, 0)) {
+        // A picture that cannot become true colour is not left half opened.
+        layer = LayerRecord{};
+        doc.layers.bottom = doc.layers.current = -1;
+        return Status::Fail(std::string("ConvertLayerToTrueColour") + "::Memory Alloc");
+    }
     doc.view.rebuild = true;
     doc.history.position = -1;
     RecordStep(doc, label::kOpening, kStepPixels, 0);

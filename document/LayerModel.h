@@ -55,8 +55,12 @@ void SelectLayer(COrinDoc& doc, int slot);
 // colour when it has another depth, and the history restarts with "Opening....".
 Status OpenPictureInDocument(COrinDoc& doc);
 
-// The current layer of a palette canvas becomes a 24-bit layer (palette colours).
+// The current layer of a palette canvas becomes a 24-bit layer (palette colours);
+// false when memory runs out (the layer is unchanged then).
 bool ConvertLayerToTrueColour(COrinDoc& doc, int slot);
+// One row of palette indices (1, 4 or 8 bits) as blue, green, red bytes through the
+// document's palette (entries it lacks are black).
+void ExpandIndexRow(const COrinDoc& doc, const uint8_t* src, int width, int bits, uint8_t* dst);
 
 // Refreshes the canvas header's derived sizes (pixel data size, width x height).
 void RefreshCanvasSizes(COrinDoc& doc);

@@ -60,6 +60,9 @@ Status OpenDocument(COrinDoc& doc, const std::string& path) {
 namespace {
 
 Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
+    // A target that cannot be written is refused before anything is flattened.
+    SafeFile file;
+    if (!file.Open(path)) return Status::Fail(file.ErrorOr(msg::kSaveFailed));
     const int current = doc.layers.current;
     if (Status s = FlattenLayers(doc); !s) return s;
     Status result = Status::Fail(msg::kSaveFailed);
@@ -67,8 +70,7 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
         CImageBuffer& image = *doc.mainImage;
         bool ready = true;
         if (code == kFormatGif && image.Bpp() > 8) ready = ReduceTo8Bit(image);
-        SafeFile file;
-        if (ready && file.Open(path)) {
+        if (ready) {
             if (image.Encode(file.Stream(), code) && file.Commit(doc.workspace.durableSaves)) result = Status::Ok();
             else if (!image.LastError().empty()) result = Status::Fail(image.LastError());
         }

@@ -62,11 +62,12 @@ bool WriteUtf16(ByteStream& out, const std::u16string& text, size_t length) {
     return out.WriteAll(bytes.data(), bytes.size());
 }
 
-// The composite as 24-bit rows of the canvas stride (blue, green, red), bottom-up.
-std::vector<uint8_t> CompositePreview(const COrinDoc& doc) {
+// The composite as 24-bit rows of the canvas stride (blue, green, red), bottom-up:
+// `bytes` of them (the stored header's pixel data size).
+std::vector<uint8_t> CompositePreview(const COrinDoc& doc, int32_t bytes) {
     const int w = doc.canvas.width, h = doc.canvas.height;
     const int32_t stride = RowStride(w, 24);
-    std::vector<uint8_t> rows(size_t(std::max(0, doc.canvas.pixelDataSize)), 255);
+    std::vector<uint8_t> rows(size_t(std::max(0, bytes)), 255);
     std::vector<uint32_t> composite;
     ComposeParams p;
     p.width = w;
@@ -87,20 +88,55 @@ std::vector<uint8_t> CompositePreview(const COrinDoc& doc) {
 
 }  // namespace
 
+CanvasHeader StoredCanvas(const COrinDoc& doc) {
+    CanvasHeader c = doc.canvas;
+    if (c.bpp < 24) {
+        c.bpp = 24;
+        c.paletteCount = 0;
+    }
+    const int64_t bytes = int64_t(RowStride(c.width, c.bpp)) * c.height;
+    c.pixelDataSize = bytes < 0 || bytes > INT32_MAX ? 0 : int32_t(bytes);
+    c.area = int32_t(int64_t(c.width) * c.height);
+    return c;
+}
+
+namespace {
+
+// A layer's pixels as stored: its own rows, or on a palette canvas the colours they
+// show as 24-bit rows (text layers keep their one-byte rows).
+bool WriteLayerPixels(const COrinDoc& doc, const LayerRecord& r, ByteStream& out) {
+    if (r.pixels.size() < size_t(r.pixelSize)) return false;
+    if (doc.canvas.bpp >= 24 || r.kind == kLayerText) return out.WriteAll(r.pixels.data(), size_t(r.pixelSize));
+    std::vector<uint8_t> row(size_t(RowStride(r.width, 24)), 0);
+    for (int y = 0; y < r.height; ++y) {
+        ExpandIndexRow(doc, r.pixels.data() + size_t(y) * size_t(r.stride), r.width, doc.canvas.bpp, row.data());
+        if (!out.WriteAll(row.data(), row.size())) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool WriteLayerChain(COrinDoc& doc, ByteStream& out, LayerLine line) {
     bool ok = true;
     const std::vector<int> chain = doc.layers.Chain();
+    const bool expand = doc.canvas.bpp < 24;
     for (int slot : chain) {
         if (!ok) break;
         const LayerRecord& r = doc.layers[slot];
+        if (expand && r.kind != kLayerText && r.pixels.size() < size_t(r.stride) * size_t(r.height)) return false;
+        LayerFields stored = r;
+        if (expand && r.kind != kLayerText) {
+            stored.stride = RowStride(r.width, 24);
+            stored.pixelSize = stored.stride * r.height;
+        }
         uint8_t record[kProjectRecordBytes];
-        SerializeLayerRecord(r, record, sizeof record);
+        SerializeLayerRecord(LayerRecord(stored), record, sizeof record);
         ok = (line == LayerLine::SlotAndTextLength ? WriteText(out, "\n %d %d", slot, r.textLength)
                                                    : WriteText(out, "\n %d ", slot)) &&
-             out.WriteAll(record, sizeof record) && r.pixels.size() >= size_t(r.pixelSize) &&
-             r.alpha.size() >= size_t(r.planeSize) && r.aux.size() >= size_t(r.planeSize) &&
-             out.WriteAll(r.pixels.data(), size_t(r.pixelSize)) && out.WriteAll(r.alpha.data(), size_t(r.planeSize)) &&
-             out.WriteAll(r.aux.data(), size_t(r.planeSize));
+             out.WriteAll(record, sizeof record) && r.alpha.size() >= size_t(r.planeSize) &&
+             r.aux.size() >= size_t(r.planeSize) && WriteLayerPixels(doc, r, out) &&
+             out.WriteAll(r.alpha.data(), size_t(r.planeSize)) && out.WriteAll(r.aux.data(), size_t(r.planeSize));
         if (ok && r.kind == kLayerText) ok = WriteUtf16(out, r.text, size_t(std::max(0, r.textLength)));
     }
     // The walk must end at a layer whose "above" is -1.
@@ -114,10 +150,11 @@ Status WriteProject(COrinDoc& doc, ByteStream& out) {
     RefreshCanvasSizes(doc);
     bool ok = WriteText(out, "\n%d %d %d", kProjectVersion, doc.layers.bottom, doc.layers.current);
     uint8_t header[kCanvasHeaderBytes];
-    SerializeCanvasHeader(doc.canvas, header);
+    const CanvasHeader stored = StoredCanvas(doc);
+    SerializeCanvasHeader(stored, header);
     ok = ok && out.WriteAll(header, sizeof header);
     if (ok) {
-        const std::vector<uint8_t> preview = CompositePreview(doc);
+        const std::vector<uint8_t> preview = CompositePreview(doc, stored.pixelDataSize);
         ok = out.WriteAll(preview.data(), preview.size());
     }
     ok = ok && WriteLayerChain(doc, out, LayerLine::SlotAndTextLength);
@@ -127,7 +164,7 @@ Status WriteProject(COrinDoc& doc, ByteStream& out) {
 
 Status WriteProjectFile(COrinDoc& doc, const std::string& path) {
     SafeFile file;
-    if (!file.Open(path)) return Status::Fail(msg::kSaveFailed);
+    if (!file.Open(path)) return Status::Fail(file.ErrorOr(msg::kSaveFailed));
     if (Status s = WriteProject(doc, file.Stream()); !s) return s;
     return file.Commit(doc.workspace.durableSaves) ? Status::Ok() : Status::Fail(msg::kSaveFailed);
 }

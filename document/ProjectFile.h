@@ -32,7 +32,10 @@ struct LayerChainFormat {
     LayerLine line = LayerLine::SlotAndTextLength;
     size_t recordBytes = kProjectRecordBytes;
 };
+// The formats keep no palette: on a palette canvas the layers are written as the
+// colours they show, at 24 bits, and StoredCanvas is the header that says so.
 bool WriteLayerChain(COrinDoc& doc, ByteStream& out, LayerLine line);
+CanvasHeader StoredCanvas(const COrinDoc& doc);
 // Reads the 256-byte canvas header; false when it is short or its values are impossible.
 bool ReadCanvasHeader(ByteStream& in, CanvasHeader& canvas);
 // Reads the chain from `bottom` into an empty document with `canvas` and restarts its

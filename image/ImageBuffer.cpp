@@ -243,15 +243,26 @@ std::vector<uint8_t> CImageBuffer::ToPackedDib() const {
     return std::vector<uint8_t>(m_block.get(), m_block.get() + BlockSize());
 }
 
+namespace {
+
+// Pixels per metre of a resolution, held to the stored field's range: a file may give
+// a resolution whose conversion does not fit it.
+int32_t PelsPerMeter(int dpi) {
+    const double v = std::floor(dpi * 39.37007874015748 + 0.5);
+    return int32_t(std::clamp(v, double(std::numeric_limits<int32_t>::min()), double(std::numeric_limits<int32_t>::max())));
+}
+
+}  // namespace
+
 void CImageBuffer::SetHorizontalDpi(int dpi) {
     m_info.dpiX = dpi;
-    m_header.biXPelsPerMeter = int32_t(std::floor(dpi * 39.37007874015748 + 0.5));
+    m_header.biXPelsPerMeter = PelsPerMeter(dpi);
     if (m_block) m_header.WriteTo(m_block.get());
 }
 
 void CImageBuffer::SetVerticalDpi(int dpi) {
     m_info.dpiY = dpi;
-    m_header.biYPelsPerMeter = int32_t(std::floor(dpi * 39.37007874015748 + 0.5));
+    m_header.biYPelsPerMeter = PelsPerMeter(dpi);
     if (m_block) m_header.WriteTo(m_block.get());
 }
 

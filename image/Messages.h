@@ -57,6 +57,7 @@ inline constexpr const char* kSelectFirst = "영역선택 후에 시도하십시
 inline constexpr const char* kCopyLayerTrans = "CopyLayer2vwTrans::Memory Alloc";
 inline constexpr const char* kCopyLayerImage = "CopyLayer2vwImage()::Memory Alloc";
 inline constexpr const char* kSaveFailed = "파일을 저장할 수 없습니다.";
+inline constexpr const char* kReadOnlyFile = "읽기 전용 파일이라 저장할 수 없습니다.";
 inline constexpr const char* kGradientDrag = "클릭이 아닌 드래깅으로 기준선을 먼저 잡으세요";
 inline constexpr const char* kNoLayerInSlot = "no layer in slot %d";
 

@@ -139,7 +139,7 @@ Status WriteMeasurements(COrinDoc& doc, const MeasureSheet& sheet, ByteStream& o
     RefreshCanvasSizes(doc);
     bool ok = Put(out, "\n " + std::to_string(doc.layers.bottom) + " " + std::to_string(doc.layers.current));
     uint8_t header[kCanvasHeaderBytes];
-    SerializeCanvasHeader(doc.canvas, header);
+    SerializeCanvasHeader(StoredCanvas(doc), header);
     ok = ok && out.WriteAll(header, sizeof header) && WriteLayerChain(doc, out, LayerLine::SlotAndOneSpace);
     ok = ok && Put(out, "\n NumOf_MicObjs " + std::to_string(sheet.Count()));
     for (const MeasureObject& o : sheet.Objects()) ok = ok && Put(out, ObjectText(o));
@@ -149,7 +149,7 @@ Status WriteMeasurements(COrinDoc& doc, const MeasureSheet& sheet, ByteStream& o
 
 Status SaveMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::string& path) {
     SafeFile file;
-    if (!file.Open(path)) return Status::Fail(msg::kSaveFailed);
+    if (!file.Open(path)) return Status::Fail(file.ErrorOr(msg::kSaveFailed));
     if (Status s = WriteMeasurements(doc, sheet, file.Stream()); !s) return s;
     if (!file.Commit(doc.workspace.durableSaves)) return Status::Fail(msg::kSaveFailed);
     doc.changed = false;

@@ -463,3 +463,42 @@ TEST(ProjectWriter, BrokenStackOrBuffersFailAndRestoreTheDocument) {
 }
 
 }  // namespace
+
+// The format keeps no palette: a palette canvas read back black. It is written as the
+// colours it shows, at 24 bits, and reads back with the same composite.
+TEST(ProjectRoundTrip, PaletteCanvasKeepsWhatTheUserSaw) {
+    Bench bench;
+    auto doc = bench.Open(5, 3, Gradient);
+    BeginAllLayerChange(*doc);
+    LayerRecord& r = doc->layers[0];
+    r.stride = RowStride(5, 4);
+    r.pixelSize = r.stride * 3;
+    r.pixels.assign(size_t(r.pixelSize), 0);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) CImageBuffer::PutIndex(r.pixels.data(), 4, uint32_t(r.stride), x, y, uint8_t(x + 5 * y));
+    doc->canvas.bpp = 4;
+    doc->canvas.paletteCount = 16;
+    doc->palette.assign(16, RgbQuad{});
+    for (int i = 0; i < 16; ++i) doc->palette[size_t(i)] = RgbQuad::FromValue(uint32_t(0x0F1F2F * i + 0x010203));
+    RefreshCanvasSizes(*doc);
+    RecordStep(*doc, "16 컬러 표현", kStepAllLayers);
+    AddTextLayer(*doc, 1, "t");
+    ComposeParams p;
+    p.width = 5;
+    p.height = 3;
+    std::vector<uint32_t> seen, back;
+    ComposeLayers(*doc, p, seen);
+    const DocState before = Capture(*doc);
+
+    COrinDoc read(bench.workspace);
+    ASSERT_TRUE(ReadBytes(read, Written(*doc)).ok);
+    EXPECT_EQ(read.canvas.bpp, 24);
+    EXPECT_EQ(read.canvas.paletteCount, 0);
+    EXPECT_EQ(read.layers[0].stride, RowStride(5, 24));
+    EXPECT_EQ(read.layers[1].kind, kLayerText);
+    ComposeLayers(read, p, back);
+    EXPECT_EQ(back, seen);
+    EXPECT_NE(seen[0] & 0xFFFFFF, 0u);
+    // Writing changed nothing in the document itself.
+    EXPECT_SAME_STATE(before, Capture(*doc));
+}

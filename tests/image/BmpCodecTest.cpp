@@ -525,3 +525,15 @@ TEST(BmpHostile, BrokenSampleFilesAreCorrupted) {
     for (const char* name : {"gen--bmp-fail-claims-100000x100000.bmp", "gen--bmp-fail-truncated-pixels.bmp"})
         ExpectFails(testing_support::ReadFileBytes(dir + "/" + name), msg::kBmpCorrupted);
 }
+
+// Found by fuzzing: a resolution of 2^31 - 1 pixels per metre is 54.5 million DPI,
+// whose conversion back to pixels per metre passed the int range. It is held to it.
+TEST(BmpRead, HugeResolutionKeepsItsDpiAndTheLargestPixelsPerMetre) {
+    MemoryStream in(testing_support::RegressionBytes("bmp/resolution-2147483647-pels-per-metre.bmp"));
+    CImageBuffer image;
+    ASSERT_TRUE(image.Decode(in, kFormatBmp)) << image.LastError();
+    EXPECT_EQ(image.Info().dpiX, 54546085);  // floor(2147483647 x 0.0254 + 0.5)
+    EXPECT_EQ(image.Header().biXPelsPerMeter, INT_MAX);
+    image.SetVerticalDpi(INT_MIN);
+    EXPECT_EQ(image.Header().biYPelsPerMeter, INT_MIN);
+}
