@@ -37,8 +37,10 @@ std::unique_ptr<CMainFrame> StartTessaro(const StartupOptions& options) {
         splash.exec();
         RunUpdateCheck(frame.get(), settings.updateCheck == 1);
     }
-    // Step folders of programs that no longer run; this program's own is in use.
+    // Step folders of programs that no longer run (editors and batch runs that were
+    // killed); this program's own is in use.
     SweepStaleStepSpaces(folder);
+    if (!TemporaryFolder().empty()) SweepStaleStepSpaces(TemporaryFolder(), false);
     // The guide window is asked for by the preferences check box kept on the WS line.
     if (options.interactive && settings.wsCheck == 1) {
         CGuideDialog guide(frame.get());

@@ -5,9 +5,12 @@
 
 #include "Application.h"
 #include "MainFrame.h"
+#include "SafeFile.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // A signal during a save leaves no partial temporary file beside the target.
+    RemoveUnfinishedSavesOnSignals();
     // The platform's own dialogs and buttons speak Korean too, when Qt's translation is installed.
     QTranslator platformTexts;
     if (platformTexts.load(QStringLiteral("qtbase_ko"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -21,6 +21,7 @@
 #include "Messages.h"
 #include "OpenSave.h"
 #include "SafeFile.h"
+#include "StepSpace.h"
 #include "Utf16.h"
 
 namespace batch {
@@ -111,23 +112,23 @@ Context::Context(bool keepSteps) {
     doc->number = workspace.NextDocumentNumber();
     // Every run saves: an interrupted save removes its temporary file.
     InstallCleanupHandlers();
+    // Runs that were killed left their step spaces behind: those of ended processes go.
+    const std::string temp = TemporaryFolder();
+    if (!temp.empty()) SweepStaleStepSpaces(temp, false);
     if (!keepSteps) {
         workspace.steps = std::make_shared<DiscardStepStorage>();
         ready = true;
         return;
     }
-    std::error_code ec;
-    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
-    if (ec) {
-        error = ec.message();
+    if (temp.empty()) {
+        error = std::strerror(ENOENT);
         return;
     }
-    std::string pattern = (temp / "tessaro-cli-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        error = std::strerror(errno);
+    stepFolder = CreateStepSpace(temp);
+    if (stepFolder.empty()) {
+        error = std::strerror(errno ? errno : EACCES);
         return;
     }
-    stepFolder = pattern;
     workspace.stepFolder = stepFolder;
     workspace.steps = std::make_shared<DiskStepStorage>();
 
@@ -136,6 +137,7 @@ Context::Context(bool keepSteps) {
     list->files.push_back(HeadFilePath(*doc));
     for (int e = 0; e < History::kPositions; ++e) list->files.push_back(StepFilePath(*doc, e));
     for (int s = 0; s < kMaxLayers; ++s) list->files.push_back(DroppedFilePath(*doc, s));
+    list->files.push_back((std::filesystem::path(stepFolder) / kStepSpaceLockName).string());
     cleanup = std::move(list);
     g_cleanup.store(cleanup.get());
     ready = true;
@@ -144,9 +146,8 @@ Context::Context(bool keepSteps) {
 Context::~Context() {
     if (doc && !stepFolder.empty()) RemoveStepFiles(*doc);
     doc.reset();
-    std::error_code ec;
-    if (!stepFolder.empty()) std::filesystem::remove_all(stepFolder, ec);
     if (g_cleanup.load() == cleanup.get()) g_cleanup.store(nullptr);
+    if (!stepFolder.empty()) RemoveStepSpace(stepFolder);
 }
 
 bool ParseOp(const std::string& text, std::string& name, CommandArgs& args) {

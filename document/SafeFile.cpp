@@ -3,11 +3,14 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,11 +59,18 @@ std::string FinalTarget(const std::string& target) {
     return p.string();
 }
 
-// A hidden name beside the target; long names are cut so that the temporary name stays
-// within the system's limit on one name.
-std::string TemporaryPattern(const fs::path& target) {
+// A hidden name beside the target with six random characters; long names are cut so
+// that the temporary name stays within the system's limit on one name.
+std::string TemporaryName(const fs::path& target) {
+    static std::mt19937_64 random{std::random_device{}()};
+    static std::mutex randomMutex;
+    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix = ".saving-";
+    {
+        std::lock_guard<std::mutex> guard(randomMutex);
+        for (int i = 0; i < 6; ++i) suffix.push_back(kChars[random() % (sizeof kChars - 1)]);
+    }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string suffix = ".saving-XXXXXX";
     std::string name = target.filename().string();
     const size_t room = size_t(NAME_MAX) - 1 - suffix.size();
     if (name.size() > room) name.resize(room);
@@ -115,6 +125,27 @@ void RemoveUnfinishedSaves() noexcept {
         if (s.state.load() == 2) unlink(s.path);
 }
 
+namespace {
+
+void RemoveAndDie(int sig) {
+    RemoveUnfinishedSaves();
+    raise(sig);  // the handler was reset on entry: the default action ends the process
+}
+
+}  // namespace
+
+void RemoveUnfinishedSavesOnSignals() {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        struct sigaction old {};
+        if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+        struct sigaction sa {};
+        sa.sa_handler = RemoveAndDie;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESETHAND;
+        sigaction(sig, &sa, nullptr);
+    }
+}
+
 SafeFile::~SafeFile() {
     if (!m_temp.empty() && !m_done) {
         m_stream.Close();
@@ -135,10 +166,18 @@ bool SafeFile::Open(const std::string& target) {
         m_error = msg::kReadOnlyFile;
         return false;
     }
-    std::string pattern = TemporaryPattern(m_target);
-    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    // The name is listed for the signal handler before the file exists: a signal at any
+    // moment finds every temporary file that may be there.
+    std::string pattern;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        pattern = TemporaryName(m_target);
+        m_slot = Publish(pattern);
+        fd = open(pattern.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) Withdraw(m_slot);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
-    m_slot = Publish(pattern);
     FILE* file = fdopen(fd, "wb");
     if (!file) {
         close(fd);

@@ -41,3 +41,7 @@ private:
 // Removes every temporary file that a save of this process is writing. Only
 // async-signal-safe calls: a handler of a terminating signal calls it.
 void RemoveUnfinishedSaves() noexcept;
+// For a program without handlers of its own (the editor): SIGINT, SIGTERM, SIGHUP and
+// SIGQUIT, unless ignored, remove unfinished saves and end the program as the signal
+// would have.
+void RemoveUnfinishedSavesOnSignals();

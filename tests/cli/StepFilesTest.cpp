@@ -114,12 +114,76 @@ TEST_F(StepFiles, AnInterruptedRunRemovesItsStepFolder) {
             if (seen.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         ASSERT_FALSE(seen.empty()) << "no step file appeared";
-        EXPECT_EQ(seen.rfind("tessaro-cli-", 0), 0u) << seen;
+        EXPECT_EQ(seen.rfind(".tessaro-steps-", 0), 0u) << seen;
         kill(run.Pid(), sig);
         const CliResult r = run.Wait();
         EXPECT_EQ(r.status, 128 + sig) << r.err;
         EXPECT_EQ(FolderEntries(TmpPath()), Lines_{});
         EXPECT_EQ(FolderEntries(WorkPath()), Lines_{"big.bmp"});
+    }
+}
+
+// Killed where no handler runs (SIGKILL, a crash): the run's space stays, and the next
+// run of the batch tool, whatever it does, removes it; a live run's space stays.
+TEST_F(StepFiles, AKilledRunsFolderIsSweptByTheNextRun) {
+    WritePicture(Work("big.bmp"), 1500, 1000);
+    WritePicture(Work("small.bmp"), 3, 2);
+    Lines_ args = {"apply", "big.bmp", "out.bmp"};
+    for (int i = 0; i < 40; ++i) {
+        args.push_back("3500");
+        args.push_back("57643");
+    }
+    auto waitForStepFile = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (const std::string& folder : FolderEntries(TmpPath()))
+                for (const std::string& name : FolderEntries(TmpPath() / folder))
+                    if (IsStepFileName(name)) return folder;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return std::string();
+    };
+    CliProcess killed(args, WorkPath(), TmpPath());
+    const std::string left = waitForStepFile();
+    ASSERT_FALSE(left.empty());
+    kill(killed.Pid(), SIGKILL);
+    EXPECT_EQ(killed.Wait().status, 128 + SIGKILL);
+    EXPECT_EQ(FolderEntries(TmpPath()), Lines_{left});
+
+    CliProcess live(args, WorkPath(), TmpPath());
+    std::string running;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (running.empty() && std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& f : FolderEntries(TmpPath()))
+            if (f != left) running = f;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(running.empty());
+    EXPECT_EQ(Run({"info", "small.bmp"}).status, 0);
+    EXPECT_EQ(FolderEntries(TmpPath()), Lines_{running});  // the killed run's went, the live one's stayed
+    kill(live.Pid(), SIGTERM);
+    live.Wait();
+    EXPECT_EQ(FolderEntries(TmpPath()), Lines_{});
+}
+
+// A signal while the output is being written: the partial temporary file beside the
+// output goes with the run, and no output appears.
+TEST_F(StepFiles, AnInterruptedSaveLeavesNoTemporaryFile) {
+    WritePicture(Work("big.bmp"), 4000, 3000);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        CliProcess run({"convert", "big.bmp", "out.tif"}, WorkPath(), TmpPath());
+        bool saving = false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!saving && std::chrono::steady_clock::now() < deadline) {
+            for (const std::string& name : FolderEntries(WorkPath())) saving = saving || name.rfind(".out.tif.saving-", 0) == 0;
+            if (!saving) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        ASSERT_TRUE(saving) << "the save never began";
+        kill(run.Pid(), sig);
+        const CliResult r = run.Wait();
+        EXPECT_EQ(r.status, 128 + sig) << r.err;
+        EXPECT_EQ(FolderEntries(WorkPath()), (Lines_{"big.bmp"}));
     }
 }
 

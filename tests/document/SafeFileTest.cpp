@@ -155,3 +155,23 @@ TEST(SafeFile, AFullDiskLeavesTheOldFileWhole) {
     EXPECT_EQ(Text(dir.File("other.tsr")), "old");
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"linked.tsr", "other.tsr", "plain.tsr"}));
 }
+
+// What a signal handler calls while a save is under way: the temporary file goes, the
+// save can no longer complete and the target is as it was.
+TEST(SafeFile, UnfinishedSavesAreRemovedForASignalHandler) {
+    TempDir dir;
+    WriteFileBytes(dir.File("t.bmp"), {'o', 'l', 'd'});
+    SafeFile a, b;
+    ASSERT_TRUE(a.Open(dir.File("t.bmp")));
+    ASSERT_TRUE(b.Open(dir.File("u.bmp")));
+    ASSERT_TRUE(a.Stream().WriteAll("new", 3));
+    EXPECT_EQ(Names(dir.Path()).size(), 3u);
+    RemoveUnfinishedSaves();
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"t.bmp"});
+    EXPECT_FALSE(a.Commit());
+    EXPECT_EQ(Text(dir.File("t.bmp")), "old");
+    // Finished saves are no longer listed.
+    ASSERT_TRUE(Save(dir.File("v.bmp"), "v"));
+    RemoveUnfinishedSaves();
+    EXPECT_EQ(Text(dir.File("v.bmp")), "v");
+}

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kSpacePrefix = ".tessaro-steps-";
-constexpr const char* kLockName = "lock";
+constexpr const char* kLockName = kStepSpaceLockName;
 
 // The spaces this process made, with the descriptors that hold their locks.
 std::mutex g_spacesMutex;
@@ -94,15 +94,17 @@ void SweepSpace(const fs::path& space, pid_t owner) {
 
 std::string CreateStepSpace(const std::string& programFolder) {
     std::string space = MakeSpaceIn(programFolder.empty() ? fs::path(".") : fs::path(programFolder));
-    if (space.empty()) {
-        std::error_code ec;
-        const fs::path temp = fs::temp_directory_path(ec);
-        if (!ec) space = MakeSpaceIn(temp);
-    }
+    if (space.empty() && !TemporaryFolder().empty()) space = MakeSpaceIn(TemporaryFolder());
     return space;
 }
 
-void SweepStaleStepSpaces(const std::string& programFolder) {
+std::string TemporaryFolder() {
+    std::error_code ec;
+    const fs::path temp = fs::temp_directory_path(ec);
+    return ec ? std::string() : temp.string();
+}
+
+void SweepStaleStepSpaces(const std::string& programFolder, bool looseFiles) {
     const fs::path folder = programFolder.empty() ? fs::path(".") : fs::path(programFolder);
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
@@ -119,7 +121,7 @@ void SweepStaleStepSpaces(const std::string& programFolder) {
         SweepSpace(it->path(), owner);
     }
     // Step files of earlier runs that kept them directly in the program folder.
-    SweepStepFiles(folder.string());
+    if (looseFiles) SweepStepFiles(folder.string());
 }
 
 void RemoveStepSpace(const std::string& space) {
