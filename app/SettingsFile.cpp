@@ -210,7 +210,11 @@ void DecodeSettings(const std::string& bytes, Settings& s) {
     in.Scan("\nRS %d", {&s.rs});
     const bool linesComplete = in.Scan("\nWS %d %d", {&s.wsValue, &s.wsCheck}) == 2;
 
-    if (s.fontSize < 2) s.fontSize = 2;
+    s.fontSize = std::clamp(s.fontSize, 2, kSettingsMaxFontSize);
+    // The grid spacing is 4 to 40 pixels whatever the file says (its sign, shown or
+    // hidden, is kept): the editor negates it to show and hide the grid.
+    const int64_t gap = std::clamp<int64_t>(s.gridGap < 0 ? -int64_t(s.gridGap) : s.gridGap, 4, 40);
+    s.gridGap = int32_t(s.gridGap < 0 ? -gap : gap);
     if (s.toolNumber < 1) s.toolNumber = 1;
     // A negative length means nothing stored.
     textLength = std::clamp(textLength, 0, kSettingsMaxString);

@@ -57,6 +57,8 @@ struct Settings {
 
 // Longest stored string (characters); longer strings are cut when written and read.
 inline constexpr int kSettingsMaxString = 100;
+// Largest stored font size (twice 1638 points, the largest size a font dialog offers).
+inline constexpr int kSettingsMaxFontSize = 3276;
 
 // The file's bytes for `settings` (what WriteSettingsFile stores).
 std::string EncodeSettings(const Settings& settings);

@@ -75,9 +75,13 @@ UpdateResult FetchRemoteVersion(const QString& baseUrl, int local, int& remote, 
     request.setRawHeader("Pragma", "no-cache");
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kAgent));
     request.setTransferTimeout(timeoutMs);
+    // The notice names the configured host: a version from anywhere else is not taken.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
 
     QNetworkAccessManager manager;
     QNetworkReply* reply = manager.get(request);
+    // Qt keeps no more of the reply than is looked at, however much the server sends.
+    reply->setReadBufferSize(kUpdateReadLimit);
     QByteArray body;
     bool timedOut = false;
     QEventLoop loop;

@@ -1,11 +1,37 @@
 // Runs fn(first, last) over [0, count) in contiguous blocks on the machine's cores.
 // Used only where each index writes its own output, so the result never depends on
-// the number of threads.
+// the number of threads. When the system cannot give a thread, the calling thread
+// does that block itself.
 #pragma once
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 #include <vector>
+
+// The blocks of [0, count) on `threads` threads, each made by start(task), which
+// returns a std::thread or throws std::system_error as std::thread's constructor does.
+template <class Fn, class Start>
+void ParallelRangesWith(int count, int threads, Fn& fn, Start&& start) {
+    std::vector<std::thread> pool;
+    const int block = (count + threads - 1) / threads;
+    bool refused = false;
+    for (int t = 1; t < threads; ++t) {
+        const int first = t * block, last = std::min(count, first + block);
+        if (first >= last) continue;
+        if (!refused) {
+            try {
+                pool.push_back(start([=, &fn] { fn(first, last); }));
+                continue;
+            } catch (const std::system_error&) {
+                refused = true;  // no more threads now: the rest runs here
+            }
+        }
+        fn(first, last);
+    }
+    fn(0, std::min(count, block));
+    for (std::thread& th : pool) th.join();
+}
 
 template <class Fn>
 void ParallelRanges(int count, int minPerThread, Fn fn) {
@@ -15,12 +41,5 @@ void ParallelRanges(int count, int minPerThread, Fn fn) {
         fn(0, count);
         return;
     }
-    std::vector<std::thread> pool;
-    const int block = (count + threads - 1) / threads;
-    for (int t = 1; t < threads; ++t) {
-        const int first = t * block, last = std::min(count, first + block);
-        if (first < last) pool.emplace_back([=, &fn] { fn(first, last); });
-    }
-    fn(0, std::min(count, block));
-    for (std::thread& th : pool) th.join();
+    ParallelRangesWith(count, threads, fn, [](auto task) { return std::thread(std::move(task)); });
 }

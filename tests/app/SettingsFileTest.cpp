@@ -219,7 +219,30 @@ TEST(SettingsFile, ValuesBeyondThirtyTwoBitsAreHeldAtTheLimit) {
     g.gridGap = INT32_MIN;
     Settings back;
     DecodeSettings(EncodeSettings(g), back);
-    EXPECT_EQ(back.gridGap, INT32_MAX);
+    EXPECT_EQ(back.gridGap, 40);  // 2147483648 is held to the grid's range
+}
+
+// The grid spacing was negated as read (INT_MIN overflowed) and the font size had no
+// upper bound: the reader holds both to their ranges, keeping the grid's sign.
+TEST(SettingsFile, GridSpacingAndFontSizeAreHeldToTheirRanges) {
+    Settings s;
+    const std::vector<uint8_t> bytes = testing_support::RegressionBytes("settings/ggap-int-min-fontsize-int-max.ini");
+    DecodeSettings(std::string(bytes.begin(), bytes.end()), s);
+    EXPECT_EQ(s.gridGap, -40);
+    EXPECT_EQ(s.fontSize, kSettingsMaxFontSize);
+    EXPECT_EQ(s.faceName, u"NanumGothic");  // the rest of the file is read as before
+    const struct {
+        const char* line;
+        int gap;
+    } cases[] = {{"GGap0", 4}, {"GGap3", 4}, {"GGap4", 4}, {"GGap40", 40}, {"GGap41", 40}, {"GGap-16", -16},
+                 {"GGap-2", -4}, {"GGap2147483647", 40}};
+    for (const auto& c : cases) {
+        Settings t;
+        std::string text = Lines("FontSize 24 0 0", "1 0");
+        text.replace(text.find("GGap16"), 6, c.line);
+        DecodeSettings(text, t);
+        EXPECT_EQ(t.gridGap, c.gap) << c.line;
+    }
 }
 
 TEST(SettingsFile, OddFilesNeverFail) {

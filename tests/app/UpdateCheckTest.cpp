@@ -17,8 +17,9 @@ namespace {
 // answers), counting connections and keeping the requests it saw.
 class TinyHttpServer {
 public:
-    enum class Mode { Answer, NotFound, Silent };
+    enum class Mode { Answer, NotFound, Silent, Redirect };
 
+    // Mode::Redirect answers "302 Found" with `body` as the new location.
     explicit TinyHttpServer(QByteArray body, Mode mode = Mode::Answer) : m_body(std::move(body)), m_mode(mode) {
         QObject::connect(&m_server, &QTcpServer::newConnection, [this] { Accept(); });
         m_server.listen(QHostAddress::LocalHost);
@@ -38,6 +39,12 @@ private:
                 *request += socket->readAll();
                 if (!request->contains("\r\n\r\n") || m_mode == Mode::Silent) return;
                 requests.push_back(*request);
+                if (m_mode == Mode::Redirect) {
+                    socket->write("HTTP/1.1 302 Found\r\nLocation: " + m_body +
+                                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    socket->disconnectFromHost();
+                    return;
+                }
                 const QByteArray status = m_mode == Mode::NotFound ? "404 Not Found" : "200 OK";
                 socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
                               QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body);
@@ -230,4 +237,22 @@ TEST(UpdateNotice, ShowsTheFixedTextsAndTheNewVersion) {
     EXPECT_EQ(UpdateNoticeVersionText(3599), QString::fromUtf8(" 신버전  3.5"));
     EXPECT_EQ(UpdateNoticeVersionText(12300), QString::fromUtf8(" 신버전  12.3"));
     EXPECT_EQ(UpdateNoticeVersionText(400), QString::fromUtf8(" 신버전  0.4"));
+}
+
+// The notice names the configured host, so a version is taken only from there: a
+// redirect to another host (or another port) fails the check.
+TEST_F(UpdateCheckFixture, RedirectsToAnotherHostAreNotFollowed) {
+    TinyHttpServer elsewhere("9999");
+    const QByteArray away = elsewhere.BaseUrl().replace(QStringLiteral("127.0.0.1"), QStringLiteral("localhost")).toUtf8() +
+                            "tessaro_update.txt";
+    TinyHttpServer configured(away, TinyHttpServer::Mode::Redirect);
+    int remote = -7;
+    EXPECT_EQ(FetchRemoteVersion(configured.BaseUrl(), 3400, remote, 3000), UpdateResult::Failed);
+    EXPECT_EQ(remote, -7);
+    EXPECT_EQ(elsewhere.connections, 0);
+
+    TinyHttpServer same("9999");
+    TinyHttpServer local(same.BaseUrl().toUtf8() + "tessaro_update.txt", TinyHttpServer::Mode::Redirect);
+    // Another port of the same address is another origin too.
+    EXPECT_EQ(FetchRemoteVersion(local.BaseUrl(), 3400, remote, 3000), UpdateResult::Failed);
 }

@@ -613,3 +613,49 @@ TEST(GifCodec, AnotherDecoderReadsWhatWeWrite) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stream that counts the bytes read through it.
+class CountingStream final : public ByteStream {
+public:
+    explicit CountingStream(std::vector<uint8_t> bytes) : m_in(std::move(bytes)) {}
+    size_t Read(void* b, size_t size, size_t count) override {
+        const size_t got = m_in.Read(b, size, count);
+        bytesRead += got * size;
+        return got;
+    }
+    size_t Write(const void* b, size_t size, size_t count) override { return m_in.Write(b, size, count); }
+    bool Seek(int64_t offset, int whence) override { return m_in.Seek(offset, whence); }
+    int64_t Tell() override { return m_in.Tell(); }
+    int64_t Size() override { return m_in.Size(); }
+    bool Flush() override { return true; }
+    bool Eof() override { return m_in.Eof(); }
+    bool Error() override { return m_in.Error(); }
+    bool PutByte(uint8_t v) override { return m_in.PutByte(v); }
+    int GetByte() override {
+        const int c = m_in.GetByte();
+        if (c >= 0) ++bytesRead;
+        return c;
+    }
+    size_t bytesRead = 0;
+
+private:
+    MemoryStream m_in;
+};
+
+}  // namespace
+
+// A GIF whose LZW data is junk was decoded twice: by its name, and again in the
+// fall-back order that tries every reader. It is decoded once, and its own message
+// stays.
+TEST(GifCodec, JunkDataIsDecodedOnceAndKeepsItsMessage) {
+    const std::vector<uint8_t> bytes = testing_support::RegressionBytes("gif/junk-lzw-1000x1000.gif.gz");
+    CountingStream in(bytes);
+    CImageBuffer image;
+    EXPECT_FALSE(image.Load(in, kFormatGif));
+    EXPECT_EQ(image.LastError(), msg::kGifCorrupted);
+    // The other readers stop at their headers (JPEG's reads one 64 KB block).
+    EXPECT_LT(in.bytesRead, bytes.size() + bytes.size() / 2);
+    EXPECT_GE(in.bytesRead, bytes.size());
+}
