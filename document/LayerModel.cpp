@@ -38,6 +38,9 @@ bool CreateLayerInSlot(COrinDoc& doc, const LayerSlotParams& p) {
     if (stride < 0 || canvasStride < 0 || plane > INT32_MAX || pixelBytes > INT32_MAX ||
         int64_t(canvasStride) * canvasH > INT32_MAX)
         return false;
+    // No layer holds more pixels than the user allows (the readers refuse such files
+    // with their message before this; here every other way of making a layer stops).
+    if (doc.workspace.pixelLimit > 0 && plane > doc.workspace.pixelLimit) return false;
 
     // Allocate first, so that a failure leaves everything as it was.
     std::vector<uint8_t> pixels, alpha, aux;

@@ -53,6 +53,9 @@ int FormatOfFilter(const QString& filter) {
 QImage PreviewPicture(const QString& path, const QSize& box) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
+    // A preview never decodes a large picture: browsing a folder must stay quick and
+    // small whatever a file claims to hold.
+    reader.setAllocationLimit(int(kPreviewMaxPixels * 4 >> 20));
     if (reader.canRead()) {
         const QSize full = reader.size();
         if (full.isValid() && (full.width() > box.width() || full.height() > box.height()))
@@ -63,15 +66,10 @@ QImage PreviewPicture(const QString& path, const QSize& box) {
     // Formats Qt does not read: the program's own readers.
     const std::string file = path.toStdString();
     const int code = FormatFromPath(file);
+    if (code != kFormatPsd && (code < kFormatJpeg || code > kFormatPcx)) return {};
     CImageBuffer picture(kFormatBmp);
-    if (code == kFormatPsd) {
-        PlainBitmap bitmap;
-        if (ImportPsdFile(file, bitmap) != 0 || !picture.FromBitmapHandle(&bitmap)) return {};
-    } else if (code >= kFormatJpeg && code <= kFormatPcx) {
-        if (!picture.Load(file, code)) return {};
-    } else {
-        return {};
-    }
+    picture.Info().limits.maxPixels = kPreviewMaxPixels;
+    if (!picture.Load(file, code)) return {};
     return FromPicture(picture, box);
 }
 

@@ -15,7 +15,9 @@ QStringList PictureFilters(bool forSave);
 QString PictureFilterFor(int formatCode, bool forSave);
 // The format code of a Qt filter chosen in the dialog; -1 when unknown.
 int FormatOfFilter(const QString& filter);
-// A preview of a picture file scaled to fit `box`; null when it cannot be read.
+// A preview of a picture file scaled to fit `box`; null when it cannot be read or is
+// larger than kPreviewMaxPixels (nothing of such a size is decoded).
+inline constexpr int64_t kPreviewMaxPixels = 16 * 1000 * 1000;
 QImage PreviewPicture(const QString& path, const QSize& box);
 
 class COpenPictureDialog : public QFileDialog {

@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "AppTestSupport.h"
 #include "ClipboardBridge.h"
 #include "ClipboardOps.h"
@@ -175,6 +177,19 @@ TEST(OpenDialogTest, PreviewsShowPicturesIncludingPng) {
     EXPECT_EQ(pngPreview.pixel(0, 0) & 0xFFFFFF, 0x00C800u);
     testing_support::WriteFileBytes(folder.File("junk.pcx"), {1, 2, 3});
     EXPECT_TRUE(PreviewPicture(QString::fromStdString(folder.File("junk.pcx")), QSize(20, 20)).isNull());
+}
+
+// Small files that claim 400-megapixel pictures give no preview, and nothing of their
+// size is decoded for it (the preview has a small limit of its own).
+TEST(OpenDialogTest, PreviewsOfHugePicturesAreNotDecoded) {
+    testing_support::TempDir folder;
+    for (const char* name : {"tiff/g4-blank-20000x20000.tif", "gif/lzw-run-20000x20000.gif.gz"}) {
+        SCOPED_TRACE(name);
+        std::string file = folder.File(std::filesystem::path(name).filename().string());
+        if (file.size() > 3 && file.compare(file.size() - 3, 3, ".gz") == 0) file.resize(file.size() - 3);
+        testing_support::WriteFileBytes(file, testing_support::RegressionBytes(name));
+        EXPECT_TRUE(PreviewPicture(QString::fromStdString(file), QSize(200, 200)).isNull());
+    }
 }
 
 }  // namespace
