@@ -55,22 +55,40 @@ uint32_t FrameColour(const FrameSettings& s, int band, int i, int n, int x, int 
     }
 }
 
+namespace {
+
+// Every frame pixel of a W x H area, band by band (top, bottom, left, right), ring by
+// ring: put(x, layer row, colour).
+template <class Put>
+void WalkFrame(const FrameSettings& s, int W, int H, int canvasW, int canvasH, Put&& put) {
+    const int T = std::clamp(s.thickness, 0, std::max(W, H));
+    for (int i = 0; i < T; ++i)
+        for (int x = i; x <= W - i - 1; ++x) put(x, i, FrameColour(s, kTop, i, x - i, x, canvasW, canvasH));
+    for (int i = 0; i < T; ++i)
+        for (int x = i; x <= W - i - 1; ++x) put(x, H - 1 - i, FrameColour(s, kBottom, i, x - i, x, canvasW, canvasH));
+    for (int i = 0; i < T; ++i)
+        for (int y = i; y <= H - i - 1; ++y) put(i, y, FrameColour(s, kLeft, i, y - i, i, canvasW, canvasH));
+    for (int i = 0; i < T; ++i)
+        for (int y = i; y <= H - i - 1; ++y)
+            put(W - 1 - i, y, FrameColour(s, kRight, i, y - i, W - 1 - i, canvasW, canvasH));
+}
+
+}  // namespace
+
 void PaintFrame(COrinDoc& doc, LayerRecord& layer, const FrameSettings& s) {
     const int W = std::min(doc.canvas.width, layer.width), H = std::min(doc.canvas.height, layer.height);
-    const int T = std::clamp(s.thickness, 0, std::max(W, H));
-    auto put = [&](int x, int y, uint32_t colour) {
+    WalkFrame(s, W, H, doc.canvas.width, doc.canvas.height, [&](int x, int y, uint32_t colour) {
         WriteLayerColour(doc, layer, x, y, colour);
         layer.alpha[size_t(y) * size_t(layer.width) + size_t(x)] = 255;
-    };
-    const int cw = doc.canvas.width, ch = doc.canvas.height;
-    for (int i = 0; i < T; ++i)
-        for (int x = i; x <= W - i - 1; ++x) put(x, i, FrameColour(s, kTop, i, x - i, x, cw, ch));
-    for (int i = 0; i < T; ++i)
-        for (int x = i; x <= W - i - 1; ++x) put(x, H - 1 - i, FrameColour(s, kBottom, i, x - i, x, cw, ch));
-    for (int i = 0; i < T; ++i)
-        for (int y = i; y <= H - i - 1; ++y) put(i, y, FrameColour(s, kLeft, i, y - i, i, cw, ch));
-    for (int i = 0; i < T; ++i)
-        for (int y = i; y <= H - i - 1; ++y) put(W - 1 - i, y, FrameColour(s, kRight, i, y - i, W - 1 - i, cw, ch));
+    });
+}
+
+std::vector<uint32_t> FrameSample(const FrameSettings& s, int width, int height, uint32_t inside) {
+    std::vector<uint32_t> pixels(size_t(std::max(0, width)) * size_t(std::max(0, height)), inside);
+    WalkFrame(s, width, height, width, height, [&](int x, int y, uint32_t colour) {
+        pixels[size_t(height - 1 - y) * size_t(width) + size_t(x)] = colour;
+    });
+    return pixels;
 }
 
 int FindFrameLayer(const COrinDoc& doc) {

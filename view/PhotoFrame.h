@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "Document.h"
 #include "Status.h"
@@ -29,6 +30,9 @@ uint32_t FrameColour(const FrameSettings& s, int band, int ring, int n, int x, i
 // Paints the frame over the canvas-sized area of `layer` (full opacity), bands in the
 // order top, bottom, left, right.
 void PaintFrame(COrinDoc& doc, LayerRecord& layer, const FrameSettings& s);
+// A small picture of a style for the dialog's buttons: rows top-down as they will
+// show, colours red in the low byte, `inside` within the frame.
+std::vector<uint32_t> FrameSample(const FrameSettings& s, int width, int height, uint32_t inside);
 // The slot of the layer named "[ImgFrame]", -1 when there is none.
 int FindFrameLayer(const COrinDoc& doc);
 // The refusal for a thickness outside 5..300 or an unknown style; Ok otherwise.
