@@ -112,7 +112,7 @@ int AlphaAt(const CImageBuffer& image, int x, int y) {
     return image.Bpp() == 32 && image.Info().hasAlpha ? image.ColourAt(x, y).reserved : 255;
 }
 
-::testing::AssertionResult SameRgba(const CImageBuffer& got, const CImageBuffer& want, int tolerance) {
+::testing::AssertionResult SameRgba(const CImageBuffer& got, const CImageBuffer& want, int tolerance, bool withAlpha) {
     if (got.Width() != want.Width() || got.Height() != want.Height())
         return ::testing::AssertionFailure() << "size " << got.Width() << "x" << got.Height() << ", want "
                                              << want.Width() << "x" << want.Height();
@@ -121,7 +121,8 @@ int AlphaAt(const CImageBuffer& image, int x, int y) {
     for (int y = 0; y < want.Height(); ++y)
         for (int x = 0; x < want.Width(); ++x) {
             const RgbQuad a = got.ColourAt(x, y), b = want.ColourAt(x, y);
-            const int alphaGot = AlphaAt(got, x, y), alphaWant = AlphaAt(want, x, y);
+            const int alphaGot = withAlpha ? AlphaAt(got, x, y) : 255;
+            const int alphaWant = withAlpha ? AlphaAt(want, x, y) : 255;
             int d = alphaWant == 0 ? 0 : std::max({std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue)});
             largest = std::max(largest, d);
             if (alphaGot != alphaWant) d = 1000;
@@ -131,7 +132,7 @@ int AlphaAt(const CImageBuffer& image, int x, int y) {
                       << int(a.green) << "," << int(a.blue) << "," << alphaGot << ", want " << int(b.red) << ","
                       << int(b.green) << "," << int(b.blue) << "," << alphaWant;
         }
-    if (differ == 0) return ::testing::AssertionSuccess();
+    if (differ == 0) return ::testing::AssertionSuccess() << "largest difference " << largest;
     return ::testing::AssertionFailure() << differ << " pixels differ by more than " << tolerance << " (largest colour "
                                          << largest << "); " << first.str();
 }

@@ -62,8 +62,10 @@ bool ReadReference(const std::string& path, CImageBuffer& out);
 // A decoded picture against a reference, pixel for pixel (whatever the depths): with a
 // reference that has alpha, alpha must be equal everywhere and colour (within
 // `tolerance`) wherever the reference alpha is not 0; an opaque reference wants equal
-// colour and no pixel of `got` less than fully covered.
-::testing::AssertionResult SameRgba(const CImageBuffer& got, const CImageBuffer& want, int tolerance = 0);
+// colour and no pixel of `got` less than fully covered. Without `withAlpha` only the
+// colours are compared, everywhere.
+::testing::AssertionResult SameRgba(const CImageBuffer& got, const CImageBuffer& want, int tolerance = 0,
+                                    bool withAlpha = true);
 // Alpha of a pixel: the fourth byte of a picture with alpha, 255 otherwise.
 int AlphaAt(const CImageBuffer& image, int x, int y);
 
