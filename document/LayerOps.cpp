@@ -68,35 +68,47 @@ void StoreSpecialLayers(COrinDoc& doc) {
     m.outlineSurface = m.outlineHost = -1;
 }
 
-Status AddLayer(COrinDoc& doc) {
+Status InsertLayerAbove(COrinDoc& doc, const NewLayerPlace& place, int& slot) {
+    slot = -1;
     if (doc.selection.shown) {
         doc.view.timerRunning = false;
         StoreSpecialLayers(doc);
     }
-    const int slot = doc.layers.FirstFree();
-    if (slot < 0) return Status::Fail(msg::kTooManyLayers);
+    const int free = doc.layers.FirstFree();
+    if (free < 0) return Status::Fail(msg::kTooManyLayers);
     doc.busy = true;
     LayerSlotParams p;
     p.format = doc.canvas.format;
     p.bpp = doc.canvas.bpp;
     p.paletteCount = doc.canvas.paletteCount;
-    p.slot = slot;
-    p.width = doc.canvas.width;
-    p.height = doc.canvas.height;
+    p.slot = free;
+    p.x = place.x;
+    p.y = place.y;
+    p.width = std::max(place.width, doc.canvas.width);
+    p.height = std::max(place.height, doc.canvas.height);
     p.paletteMode = 2;
     p.canvasWidth = doc.canvas.width;
     p.canvasHeight = doc.canvas.height;
+    p.kind = place.kind;
     if (!CreateLayerInSlot(doc, p)) {
         doc.busy = false;
+        if (doc.selection.shown) doc.view.timerRunning = true;
         return Status::Fail(std::string("AddLayer") + "::Memory Alloc");
     }
-    LayerRecord& r = doc.layers[slot];
-    EnterNewLayer(doc, slot, doc.layers.IsCurrentValid() ? doc.layers.current : -1);
-    r.kind = kLayerRaster;
-    SelectLayer(doc, slot);
+    LayerRecord& r = doc.layers[free];
+    EnterNewLayer(doc, free, doc.layers.IsCurrentValid() ? doc.layers.current : -1);
+    r.kind = uint8_t(place.kind);
+    SelectLayer(doc, free);
     doc.SetTitle(Utf16ToUtf8(r.name));
     if (doc.selection.shown) doc.view.timerRunning = true;
     doc.busy = false;
+    slot = free;
+    return Status::Ok();
+}
+
+Status AddLayer(COrinDoc& doc) {
+    int slot = -1;
+    if (Status s = InsertLayerAbove(doc, NewLayerPlace{doc.canvas.width, doc.canvas.height}, slot); !s) return s;
     RecordStep(doc, label::kAddLayer, kStepAdd, slot);
     return Status::Ok();
 }

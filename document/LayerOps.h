@@ -10,6 +10,17 @@
 #include "Status.h"
 
 Status AddLayer(COrinDoc& doc);
+// A new layer of at least the canvas size, placed at layer offsets (x, y), linked
+// above the current layer and made current, without a history step (the caller
+// records the step its command names). `slot` receives the slot, -1 on a refusal.
+struct NewLayerPlace {
+    int width = 0;
+    int height = 0;
+    int x = 0;
+    int y = 0;
+    int kind = kLayerRaster;
+};
+Status InsertLayerAbove(COrinDoc& doc, const NewLayerPlace& place, int& slot);
 // Deletes the current layer (or `slot`). `check`: the measurement-layer refusal and
 // the backdrop question; `record`: record "레이어삭제".
 Status DeleteLayer(COrinDoc& doc, int slot = -1, bool check = true, bool record = true);

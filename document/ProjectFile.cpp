@@ -22,8 +22,9 @@ bool WriteText(ByteStream& out, const char* format, int a, int b = 0, int c = 0)
     return out.WriteAll(line, size_t(n));
 }
 
-// Formatted input as the C library reads "%d": optional white space, sign, digits.
-bool ReadNumber(ByteStream& in, int& value) {
+}  // namespace
+
+bool ReadFormattedInt(ByteStream& in, int& value) {
     int c = in.GetByte();
     while (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f') c = in.GetByte();
     bool negative = false;
@@ -41,6 +42,8 @@ bool ReadNumber(ByteStream& in, int& value) {
     value = int(negative ? -v : std::min<int64_t>(v, INT32_MAX));
     return true;
 }
+
+namespace {
 
 void SkipWhiteSpace(ByteStream& in) {
     int c = in.GetByte();
@@ -82,6 +85,26 @@ std::vector<uint8_t> CompositePreview(const COrinDoc& doc) {
 
 }  // namespace
 
+bool WriteLayerChain(COrinDoc& doc, ByteStream& out, LayerLine line) {
+    bool ok = true;
+    const std::vector<int> chain = doc.layers.Chain();
+    for (int slot : chain) {
+        if (!ok) break;
+        const LayerRecord& r = doc.layers[slot];
+        uint8_t record[kProjectRecordBytes];
+        SerializeLayerRecord(r, record, sizeof record);
+        ok = (line == LayerLine::SlotAndTextLength ? WriteText(out, "\n %d %d", slot, r.textLength)
+                                                   : WriteText(out, "\n %d ", slot)) &&
+             out.WriteAll(record, sizeof record) && r.pixels.size() >= size_t(r.pixelSize) &&
+             r.alpha.size() >= size_t(r.planeSize) && r.aux.size() >= size_t(r.planeSize) &&
+             out.WriteAll(r.pixels.data(), size_t(r.pixelSize)) && out.WriteAll(r.alpha.data(), size_t(r.planeSize)) &&
+             out.WriteAll(r.aux.data(), size_t(r.planeSize));
+        if (ok && r.kind == kLayerText) ok = WriteUtf16(out, r.text, size_t(std::max(0, r.textLength)));
+    }
+    // The walk must end at a layer whose "above" is -1.
+    return ok && (chain.empty() || doc.layers[chain.back()].above == -1);
+}
+
 Status WriteProject(COrinDoc& doc, ByteStream& out) {
     // Transparency, offsets and the selection flag come back whatever happens.
     const SavedLayerPlaces places(doc);
@@ -95,21 +118,7 @@ Status WriteProject(COrinDoc& doc, ByteStream& out) {
         const std::vector<uint8_t> preview = CompositePreview(doc);
         ok = out.WriteAll(preview.data(), preview.size());
     }
-    const std::vector<int> chain = doc.layers.Chain();
-    for (int slot : chain) {
-        if (!ok) break;
-        const LayerRecord& r = doc.layers[slot];
-        uint8_t record[kProjectRecordBytes];
-        SerializeLayerRecord(r, record, sizeof record);
-        ok = WriteText(out, "\n %d %d", slot, r.textLength) && out.WriteAll(record, sizeof record) &&
-             r.pixels.size() >= size_t(r.pixelSize) && r.alpha.size() >= size_t(r.planeSize) &&
-             r.aux.size() >= size_t(r.planeSize) && out.WriteAll(r.pixels.data(), size_t(r.pixelSize)) &&
-             out.WriteAll(r.alpha.data(), size_t(r.planeSize)) && out.WriteAll(r.aux.data(), size_t(r.planeSize));
-        if (ok && r.kind == kLayerText) ok = WriteUtf16(out, r.text, size_t(std::max(0, r.textLength)));
-    }
-    // The walk must end at a layer whose "above" is -1.
-    if (ok && !chain.empty() && doc.layers[chain.back()].above != -1) ok = false;
-
+    ok = ok && WriteLayerChain(doc, out, LayerLine::SlotAndTextLength);
     doc.flattenRequest = false;
     return ok ? Status::Ok() : Status::Fail(msg::kSaveFailed);
 }
@@ -121,49 +130,53 @@ Status WriteProjectFile(COrinDoc& doc, const std::string& path) {
     return file.Commit(doc.workspace.durableSaves) ? Status::Ok() : Status::Fail(msg::kSaveFailed);
 }
 
-namespace {
-
-Status ReadLayers(COrinDoc& doc, ByteStream& in) {
-    const Status corrupt = Status::Fail(msg::kCannotOpen);
-    int version = 0, bottom = -1, current = -1;
-    if (!ReadNumber(in, version)) return corrupt;
-    if (version != 15 && version != 16 && version != 20 && version != 31) return Status::Fail(msg::kProjectVersion);
-    if (!ReadNumber(in, bottom) || !ReadNumber(in, current)) return corrupt;
+bool ReadCanvasHeader(ByteStream& in, CanvasHeader& canvas) {
     uint8_t header[kCanvasHeaderBytes];
-    if (!in.ReadExact(header, sizeof header)) return corrupt;
-    CanvasHeader canvas;
+    if (!in.ReadExact(header, sizeof header)) return false;
     DeserializeCanvasHeader(canvas, header);
     const int bpp = canvas.bpp;
-    if ((bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24) || canvas.width <= 0 || canvas.height <= 0 ||
-        canvas.paletteCount < 0 || canvas.paletteCount > 256)
-        return corrupt;
-    if (version == 31) {
-        if (canvas.pixelDataSize < 0 || canvas.pixelDataSize > in.Remaining() || !in.Seek(canvas.pixelDataSize, SEEK_CUR))
-            return corrupt;
-    }
+    return (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24) && canvas.width > 0 && canvas.height > 0 &&
+           canvas.paletteCount >= 0 && canvas.paletteCount <= 256;
+}
+
+namespace {
+
+Status ReadChain(COrinDoc& doc, ByteStream& in, const CanvasHeader& canvas, int bottom, int current,
+                 const LayerChainFormat& format) {
+    const Status corrupt = Status::Fail(msg::kCannotOpen);
     doc.canvas = canvas;
-    const bool old = version == 15 || version == 16;
-    const size_t recordBytes = old ? kOldProjectRecordBytes : kProjectRecordBytes;
+    const int bpp = canvas.bpp;
     std::set<int> seen;
     int slot = bottom, previous = -1;
     if (!IsValidSlot(slot)) return corrupt;
     while (IsValidSlot(slot)) {
         int lineSlot = 0, textLength = 0;
-        if (!ReadNumber(in, lineSlot)) return corrupt;
-        if (version == 15) SkipWhiteSpace(in);
-        else if (!ReadNumber(in, textLength)) return corrupt;
+        if (!ReadFormattedInt(in, lineSlot)) return corrupt;
+        switch (format.line) {
+        case LayerLine::SlotAndTextLength:
+            if (!ReadFormattedInt(in, textLength)) return corrupt;
+            break;
+        case LayerLine::SlotOnly:
+            SkipWhiteSpace(in);
+            break;
+        case LayerLine::SlotAndOneSpace:
+            // Exactly one space: the record may begin with a byte that looks like white space.
+            if (in.GetByte() != ' ') return corrupt;
+            break;
+        }
         if (!IsValidSlot(lineSlot) || !seen.insert(lineSlot).second) return corrupt;
         slot = lineSlot;
-        textLength = std::clamp(textLength, 0, 700);
         uint8_t bytes[kLayerRecordBytes] = {};
-        if (!in.ReadExact(bytes, recordBytes)) return corrupt;
+        if (!in.ReadExact(bytes, format.recordBytes)) return corrupt;
         LayerRecord& r = doc.layers[slot];
         r = LayerRecord{};
-        DeserializeLayerRecord(r, bytes, recordBytes);
-        if (old) {
+        DeserializeLayerRecord(r, bytes, format.recordBytes);
+        if (format.recordBytes == kOldProjectRecordBytes) {
             r.style.size = 10;
             r.style.block[0] = r.style.block[1] = 0;
         }
+        if (format.line == LayerLine::SlotAndOneSpace) textLength = r.textLength;
+        textLength = std::clamp(textLength, 0, 700);
         if (r.kind > kLayerMeasure) r.kind = kLayerRaster;
         // Sizes are checked against what remains before anything is allocated.
         const int bits = r.kind == kLayerText ? 8 : bpp;
@@ -190,7 +203,7 @@ Status ReadLayers(COrinDoc& doc, ByteStream& in) {
             !in.ReadExact(r.aux.data(), r.aux.size()))
             return corrupt;
         r.textLength = 0;
-        if (r.kind == kLayerText && version != 15) {
+        if (r.kind == kLayerText && format.line != LayerLine::SlotOnly) {
             std::vector<uint8_t> raw(size_t(textLength) * 2);
             if (!in.ReadExact(raw.data(), raw.size())) return corrupt;
             for (size_t i = 0; i < raw.size(); i += 2) r.text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
@@ -219,16 +232,35 @@ Status ReadLayers(COrinDoc& doc, ByteStream& in) {
 
 }  // namespace
 
-Status ReadProject(COrinDoc& doc, ByteStream& in) {
-    const CanvasHeader canvas = doc.canvas;
-    Status s = ReadLayers(doc, in);
+Status ReadLayerChain(COrinDoc& doc, ByteStream& in, const CanvasHeader& canvas, int bottom, int current,
+                      const LayerChainFormat& format) {
+    const CanvasHeader before = doc.canvas;
+    Status s = ReadChain(doc, in, canvas, bottom, current, format);
     if (!s) {
         // A file that fails part way leaves no half-read layers behind.
         for (LayerRecord& r : doc.layers.slots) r = LayerRecord{};
         doc.layers.bottom = doc.layers.current = -1;
-        doc.canvas = canvas;
+        doc.canvas = before;
     }
     return s;
+}
+
+Status ReadProject(COrinDoc& doc, ByteStream& in) {
+    const Status corrupt = Status::Fail(msg::kCannotOpen);
+    int version = 0, bottom = -1, current = -1;
+    if (!ReadFormattedInt(in, version)) return corrupt;
+    if (version != 15 && version != 16 && version != 20 && version != 31) return Status::Fail(msg::kProjectVersion);
+    if (!ReadFormattedInt(in, bottom) || !ReadFormattedInt(in, current)) return corrupt;
+    CanvasHeader canvas;
+    if (!ReadCanvasHeader(in, canvas)) return corrupt;
+    if (version == 31) {
+        if (canvas.pixelDataSize < 0 || canvas.pixelDataSize > in.Remaining() || !in.Seek(canvas.pixelDataSize, SEEK_CUR))
+            return corrupt;
+    }
+    LayerChainFormat format;
+    format.line = version == 15 ? LayerLine::SlotOnly : LayerLine::SlotAndTextLength;
+    format.recordBytes = version == 15 || version == 16 ? kOldProjectRecordBytes : kProjectRecordBytes;
+    return ReadLayerChain(doc, in, canvas, bottom, current, format);
 }
 
 Status ReadProjectFile(COrinDoc& doc, const std::string& path) {

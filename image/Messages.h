@@ -63,6 +63,38 @@ inline constexpr const char* kSaveFailed = "파일을 저장할 수 없습니다
 inline constexpr const char* kGradientDrag = "클릭이 아닌 드래깅으로 기준선을 먼저 잡으세요";
 inline constexpr const char* kNoLayerInSlot = "no layer in slot %d";
 
+// Measurement: standards, objects and exports.
+inline constexpr const char* kStandardName = "기준 이름을 입력하십시요.";
+inline constexpr const char* kStandardTooLong = "기준 이름은 49자, 단위는 9자까지 쓸 수 있습니다.";
+inline constexpr const char* kStandardPixels = "픽셀 수는 1 이상의 정수로 입력하십시요.";
+inline constexpr const char* kStandardLength = "길이는 0보다 큰 숫자로 입력하십시요.";
+inline constexpr const char* kStandardsFull = "측정 기준은 30개까지 저장할 수 있습니다.";
+inline constexpr const char* kChooseObject = "[선택/수정] 버튼으로 대상을 정하고 실행하십시요";
+inline constexpr const char* kSelectToRemove = "제거할 개체를 먼저 선택하십시요";
+inline constexpr const char* kSelectToModify = "먼저 수정할 대상을 선택하십시요";
+inline constexpr const char* kUnknownKind = "알 수 없는 측정 개체입니다: %s";
+inline constexpr const char* kBadPoints = "측정 점의 좌표가 올바르지 않습니다: %s";
+inline constexpr const char* kTextSaved = "파일(MicroMeasure.txt)이 저장되었습니다.";
+inline constexpr const char* kTextNotSaved = "파일(MicroMeasure.txt)을 저장할 수 없습니다.";
+inline constexpr const char* kCsvSaved = "파일(MicroMeasure.csv)이 저장되었습니다.";
+inline constexpr const char* kCsvNotSaved = "파일(MicroMeasure.csv)을 저장할 수 없습니다.";
+inline constexpr const char* kExcel2003 = "엑셀 2003 프로그램을 실행 할 수 없습니다.";
+inline constexpr const char* kExcelRun = "엑셀 프로그램을 실행 할 수 없습니다.";
+inline constexpr const char* kExcelVersion = "Excel 버전을 확인하십시요.";
+inline constexpr const char* kSheetNumber = "시트 번호가 올바르지 않습니다: %d";
+inline constexpr const char* kWorkbookNotSaved = "파일(Micro.xlsx)을 저장할 수 없습니다.";
+inline constexpr const char* kWorkbookSaved = "파일(Micro.xlsx)에 측정값을 넣었습니다.";
+
+// Text, calendar, frame and face transform.
+inline constexpr const char* kNoFont = "글꼴을 찾을 수 없습니다.";
+inline constexpr const char* kTextTooLarge = "글자가 너무 큽니다. 크기나 길이를 줄이십시오.";
+inline constexpr const char* kEmptyText = "입력할 글자가 없습니다.";
+// A value outside its range: minimum and maximum.
+inline constexpr const char* kIntegerRange = "%d에서 %d 사이의 정수를 입력하십시오.";
+inline constexpr const char* kRealRange = "%.1f에서 %.1f 사이의 수를 입력하십시오.";
+// A face that fontconfig does not know: the face asked for, the face used instead.
+inline constexpr const char* kFaceFallback = "글꼴 '%s'이(가) 없어 '%s'(으)로 씁니다.";
+
 // Application.
 inline constexpr const char* kSaveQuestion = "[%s] 파일을 저장하시겠습니까?";
 inline constexpr const char* kNoSettings = "프로그램 실행에 필요한 환경 설정 파일이 없어서 종료합니다(0).";

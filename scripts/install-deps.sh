@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-nanum
+  libzip-dev libpugixml-dev
+  python3-openpyxl python3-pil
 )
 
 missing=()

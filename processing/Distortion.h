@@ -1,0 +1,19 @@
+// The distortion routine: resamples a rectangle of a layer from radially displaced
+// source points, in place (a source point the scan has already rewritten gives its
+// new colour). Rows are layer rows (bottom-up); the rectangle covers columns left ..
+// right - 1 and rows top .. bottom - 1, clipped to the layer, and sources are clamped
+// to the processed pixels, so nothing outside the layer is ever read.
+#pragma once
+
+#include "Document.h"
+
+struct DistortParams {
+    int mode = 0;          // 0 enlarge, 1 squash, 3 polar unwrap, 4 and above glass ribs
+    bool feather = false;  // fade the effect to nothing at the rectangle's edges
+    double strength = 1.0;
+    int radius = 0;        // 0: half the rectangle's diagonal
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+// False (nothing done) when top == bottom or the slot holds no layer.
+bool Distort(COrinDoc& doc, int slot, const DistortParams& p);
