@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "Commands.h"
 #include "Document.h"
+#include "Operations.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "Workspace.h"
@@ -76,7 +76,7 @@ public:
 
     Workspace& GetWorkspace() { return m_ws; }
     QtDocumentHost& Host() const { return *m_host; }
-    const CommandRegistry& Registry() const { return m_registry; }
+    const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
     const std::string& ProgramFolder() const { return m_programFolder; }
     // The settings as they stand now (what the exit writes).
@@ -99,6 +99,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The command table: a menu entry's handler, its enable rule and the state its check
+    // mark shows. Entries not in it are tools (the tool table) or operations of the
+    // operation table, enabled while a picture is open.
+    enum class EnableRule { kAlways, kPicture, kViews, kUndo, kRedo, kZoomIn, kZoomOut, kActualSize, kSelection };
+    enum class CheckRule { kNone, kGrid, kStretch, kLayerPanel };
+    struct FrameCommand {
+        int id;
+        void (*run)(CMainFrame& frame, COrinDoc* doc);
+        EnableRule enable;
+        CheckRule check = CheckRule::kNone;
+    };
+    static const std::vector<FrameCommand>& FrameCommands();
+    static const FrameCommand* FindFrameCommand(int id);
+    bool RuleHolds(EnableRule rule) const;
+    // An operation of the table on the active picture, under the wait cursor.
+    void RunOperation(const Operation& op, COrinDoc* doc);
+
     void BuildMenus();
     void BuildToolBars();
     void BuildStatusBar();
@@ -136,7 +153,7 @@ private:
     Settings m_settings;
     Workspace m_ws;
     QtDocumentHost* m_host;
-    CommandRegistry m_registry;
+    OperationTable m_operations;
     RecentFileList m_recent;
     std::vector<std::unique_ptr<COrinDoc>> m_documents;
     std::vector<COrinView*> m_views;

@@ -27,6 +27,10 @@ enum FormatCode : int {
     kFormatProject = 5,
     kFormatMeasure = 6,
     kFormatPsd = 7,
+    // 8 is the dialogs' all-pictures entry.
+    kFormatPng = 9,
+    kFormatWebp = 10,
+    kFormatAvif = 11,
 };
 
 // The published 40-byte Windows DIB information header, little-endian when stored.
@@ -59,6 +63,10 @@ struct RgbQuad {
     static RgbQuad FromValue(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
 };
 
+// The palette entry nearest to `colour` (blue in the low byte): the smallest sum of
+// squared channel differences, the first of equals; 0 for an empty palette.
+int NearestPaletteIndex(const RgbQuad* palette, int count, uint32_t colour);
+
 // A plain top-down or bottom-up pixel buffer handed over by the platform layer
 // (screen capture, PSD import): the replacement of a device-dependent bitmap.
 struct PlainBitmap {
@@ -89,6 +97,8 @@ struct ImageInfo {
     uint8_t enabled = 1;
     int32_t xOffset = 0;
     int32_t yOffset = 0;
+    bool hasAlpha = false;  // the fourth byte of a 32-bit picture is its alpha (not premultiplied)
+    bool lossless = false;  // WebP and AVIF: written without loss (set when a lossless WebP is read)
     PictureLimits limits;            // how large a picture the readers may make
 };
 

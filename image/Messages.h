@@ -36,6 +36,12 @@ inline constexpr const char* kPcxColourMap = "bad color map signature";
 inline constexpr const char* kPcxMoreThan1Bit = "Can't handle more than 1 bit per pixel";
 inline constexpr const char* kPcxMoreThan4Planes = "Can't handle more than 4 planes";
 inline constexpr const char* kPcxPackedPlanes = "Can't handle packed pixels with more than 1 plane.";
+inline constexpr const char* kPngLimits = "PNG file claims a size that its data cannot fill";
+inline constexpr const char* kPngWrite = "Write Error in PNG file";
+inline constexpr const char* kWebpCorrupted = "Corrupted WebP file";
+inline constexpr const char* kWebpWrite = "Write Error in WebP file";
+inline constexpr const char* kAvifCorrupted = "Corrupted AVIF file";
+inline constexpr const char* kAvifWrite = "Write Error in AVIF file";
 inline constexpr const char* kPsdFailed = "Error: PSD file could not be read (%d)";
 inline constexpr const char* kTooManyPixels =
     "그림이 너무 큽니다. 환경설정의 최대 화소 수를 넘는 그림은 열거나 만들 수 없습니다.";
@@ -60,6 +66,7 @@ inline constexpr const char* kSaveFailed = "파일을 저장할 수 없습니다
 inline constexpr const char* kReadOnlyFile = "읽기 전용 파일이라 저장할 수 없습니다.";
 inline constexpr const char* kGradientDrag = "클릭이 아닌 드래깅으로 기준선을 먼저 잡으세요";
 inline constexpr const char* kNoLayerInSlot = "no layer in slot %d";
+inline constexpr const char* kCannotRestore = "작업내역 파일을 읽을 수 없습니다.";
 
 // Measurement: standards, objects and exports.
 inline constexpr const char* kStandardName = "기준 이름을 입력하십시요.";

@@ -38,7 +38,7 @@ std::string Fixed2(float value, char decimal) {
     return negative && !zero ? "-" + result : result;
 }
 
-std::string Shortest(double value) {
+std::string Shortest(float value) {
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return ec == std::errc() ? std::string(buffer, end) : std::string("0");

@@ -13,8 +13,8 @@ namespace measuretext {
 // that reads back as the same float (2.345f gives "2.35", not the binary "2.34");
 // `decimal` is the decimal mark. Infinite or undefined values give "-1.00".
 std::string Fixed2(float value, char decimal = '.');
-// Shortest text that reads back as the same number ('.' decimal mark).
-std::string Shortest(double value);
+// Shortest text that reads back as the same 32-bit number ('.' decimal mark).
+std::string Shortest(float value);
 std::string Int(long long value);
 
 // Whole-text numbers: surrounding white space allowed, nothing else after the number.

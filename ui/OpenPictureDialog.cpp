@@ -66,7 +66,7 @@ QImage PreviewPicture(const QString& path, const QSize& box) {
     // Formats Qt does not read: the program's own readers.
     const std::string file = path.toStdString();
     const int code = FormatFromPath(file);
-    if (code != kFormatPsd && (code < kFormatJpeg || code > kFormatPcx)) return {};
+    if (code != kFormatPsd && !CanDecode(code)) return {};
     CImageBuffer picture(kFormatBmp);
     picture.Info().limits.maxPixels = kPreviewMaxPixels;
     if (!picture.Load(file, code)) return {};
@@ -80,7 +80,8 @@ COpenPictureDialog::COpenPictureDialog(QWidget* parent, const QString& folder)
     setAcceptMode(QFileDialog::AcceptOpen);
     const QStringList filters = PictureFilters(false);
     setNameFilters(filters);
-    if (!filters.isEmpty()) selectNameFilter(filters.back());  // all pictures
+    const QString all = PictureFilterFor(8, false);  // all pictures
+    if (!all.isEmpty()) selectNameFilter(all);
     m_preview = new QLabel(this);
     m_preview->setFixedSize(kPreviewSide, kPreviewSide);
     m_preview->setAlignment(Qt::AlignCenter);

@@ -168,6 +168,29 @@ TEST(MeasureExport, WorkbookKeepsOtherSheetsAndCells) {
               "0 다른 시트\n");
 }
 
+TEST(MeasureExport, LibreOfficeOpensTheWorkbookWithTableAndPicture) {
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+    doctest::Bench bench(true);
+    auto doc = bench.Open(40, 30, doctest::Gradient);
+    const std::string folder = bench.folder.Path().string();
+    Workbook seed;
+    seed.CreateNew(kDefaultSheetNames);
+    ASSERT_TRUE(seed.Save(InFolder(folder, kWorkbookFile)).ok);
+    Workbook book;
+    ASSERT_TRUE(OpenMeasureWorkbook(folder, book).ok);
+    ASSERT_TRUE(ExportToWorkbook(*doc, Measured(), folder, book, 3).ok);
+    const std::string convert = "cd '" + folder + "' && timeout 120 soffice --headless -env:UserInstallation=file://" +
+                                folder + "/profile --convert-to ods --outdir out Micro.xlsx >/dev/null 2>&1";
+    ASSERT_EQ(std::system(convert.c_str()), 0);
+    // The sheets in order, the table's texts, one picture frame on the third sheet.
+    const std::string out = RunCommand(
+        "/usr/bin/python3 -c \"import re,sys,zipfile; s=zipfile.ZipFile(sys.argv[1]).read('content.xml').decode();"
+        "t=re.findall(r'<table:table table:name=.([^\\x22]+).', s); print(t);"
+        "third=s[s.find('table:name=\\x22Sheet3'):]; print(third.count('<draw:frame'), '항목' in third, '90.00' in third)\" " +
+        folder + "/out/Micro.ods");
+    EXPECT_EQ(out, "['Sheet1', 'Sheet2', 'Sheet3']\n1 True True\n");
+}
+
 TEST(MeasureExport, DamagedWorkbookIsRefusedAndLeftAlone) {
     doctest::Bench bench(true);
     auto doc = bench.Open(8, 8, doctest::Gradient);
