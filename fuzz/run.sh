@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one fuzz target over its corpus for a number of seconds:
 #   fuzz/run.sh BUILD_FOLDER TARGET SECONDS [libFuzzer options...]
-# TARGET is bmp, gif, jpeg, tiff, pcx, psd, project or settings. The seeds are the
+# TARGET is bmp, gif, jpeg, tiff, pcx, psd, png, webp, avif, project, measure,
+# calibration or settings. The seeds are the
 # shared test pictures of the format, the small files in fuzz/seeds/TARGET and the
 # regression inputs in tests/data/regress/TARGET; what the fuzzer finds new goes to
 # BUILD_FOLDER/fuzz/corpus/TARGET, which later runs start from.
@@ -21,7 +22,12 @@ case "$target" in
   pcx) patterns="*.pcx" ;;
   psd) patterns="*.psd" ;;
   project) patterns="*.tsr" ;;
-  settings) patterns="*.ini" ;;
+  measure) patterns="*.sco" ;;
+  png) patterns="*.png" ;;
+  webp) patterns="*.webp" ;;
+  avif) patterns="*.avif" ;;
+  calibration) patterns="MicroCalib*.ini *.txt" ;;
+  settings) patterns="Dravcon*.ini *.txt" ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 

@@ -45,23 +45,28 @@ bool DecodeAvif(ByteStream& in, CImageBuffer& out) {
     std::vector<uint8_t> data;
     if (!ReadRest(in, data, out, msg::kAvifCorrupted)) return false;
     std::unique_ptr<avifDecoder, DecoderFree> decoder(avifDecoderCreate());
-    std::unique_ptr<avifImage, ImageFree> image(avifImageCreateEmpty());
-    if (!decoder || !image) return Fail(out, msg::kAllocMemory);
+    if (!decoder) return Fail(out, msg::kAllocMemory);
     decoder->maxThreads = Threads();
-    const avifResult result = avifDecoderReadMemory(decoder.get(), image.get(), data.data(), data.size());
-    data = {};
-    if (result != AVIF_RESULT_OK) return Fail(out, msg::kAvifCorrupted);
+    // The size is known once the container is parsed: the limits are checked before
+    // the library decodes (and allocates) anything of that size.
+    if (avifDecoderSetIOMemory(decoder.get(), data.data(), data.size()) != AVIF_RESULT_OK ||
+        avifDecoderParse(decoder.get()) != AVIF_RESULT_OK)
+        return Fail(out, msg::kAvifCorrupted);
+    if (const char* refusal = out.Info().limits.Refusal(decoder->image->width, decoder->image->height))
+        return Fail(out, refusal);
+    if (avifDecoderNextImage(decoder.get()) != AVIF_RESULT_OK) return Fail(out, msg::kAvifCorrupted);
+    avifImage* image = decoder->image;
     const bool alpha = image->alphaPlane != nullptr;
     if (!out.Allocate(int(image->width), int(image->height), alpha ? 32 : 24, kFormatAvif, false))
         return Fail(out, msg::kAllocMemory);
     out.Info().hasAlpha = alpha;
     avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image.get());
+    avifRGBImageSetDefaults(&rgb, image);
     rgb.depth = 8;
     rgb.format = alpha ? AVIF_RGB_FORMAT_BGRA : AVIF_RGB_FORMAT_BGR;
     rgb.pixels = out.PixelArea();
     rgb.rowBytes = out.Stride();
-    if (avifImageYUVToRGB(image.get(), &rgb) != AVIF_RESULT_OK) return Fail(out, msg::kAvifCorrupted);
+    if (avifImageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) return Fail(out, msg::kAvifCorrupted);
     ReverseRows(out);  // the library writes top-down
     return true;
 }

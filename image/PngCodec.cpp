@@ -81,6 +81,10 @@ bool DecodePng(ByteStream& in, CImageBuffer& out) {
         out.SetLastError(msg::kPngLimits);
         return false;
     }
+    if (const char* refusal = out.Info().limits.Refusal(ihdr.width, ihdr.height)) {
+        out.SetLastError(refusal);
+        return false;
+    }
     // Reading the tRNS chunk (or learning there is none) reads every chunk before the image data.
     spng_trns trns{};
     const int trnsResult = spng_get_trns(ctx.get(), &trns);

@@ -61,6 +61,9 @@ bool DecodeWebp(ByteStream& in, CImageBuffer& out) {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config)) return Fail(out, msg::kWebpCorrupted);
     if (WebPGetFeatures(data.data(), data.size(), &config.input) != VP8_STATUS_OK) return Fail(out, msg::kWebpCorrupted);
+    // The picture's (or the animation canvas's) size, before the library allocates for it.
+    if (const char* refusal = out.Info().limits.Refusal(config.input.width, config.input.height))
+        return Fail(out, refusal);
     if (config.input.has_animation) return DecodeFirstFrame(data, out);
     const bool alpha = config.input.has_alpha != 0;
     // The rows are left unfilled: the library writes every pixel, and memory that a
