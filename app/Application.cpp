@@ -6,6 +6,8 @@
 #include "MainFrame.h"
 #include "Messages.h"
 #include "QtHost.h"
+#include "Recovery.h"
+#include "RecoveryDialog.h"
 #include "SettingsFile.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
@@ -41,6 +43,10 @@ std::unique_ptr<CMainFrame> StartTessaro(const StartupOptions& options) {
     // killed); this program's own is in use.
     SweepStaleStepSpaces(folder);
     if (!TemporaryFolder().empty()) SweepStaleStepSpaces(TemporaryFolder(), false);
+    // Work that an editor which ended abnormally left behind is offered back.
+    if (options.interactive)
+        OfferRecovery(frame.get(), RecoveryFolder(),
+                      [f = frame.get()](const RecoverableCopy& copy) { return f->OpenRecovered(copy) != nullptr; });
     // The guide window is asked for by the preferences check box kept on the WS line.
     if (options.interactive && settings.wsCheck == 1) {
         CGuideDialog guide(frame.get());

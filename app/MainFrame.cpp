@@ -23,6 +23,7 @@
 #include <QToolBar>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -48,6 +49,7 @@
 #include "OpenSave.h"
 #include "OrinView.h"
 #include "QtHost.h"
+#include "Recovery.h"
 #include "ScreenCapture.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
@@ -101,6 +103,15 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     // background so that a step of a large layer does not stop the editor.
     m_ws.stepFolder = CreateStepSpace(m_programFolder);
     m_ws.steps = std::make_shared<BackgroundStepStorage>();
+    // Copies for crash recovery, every few minutes (the per-user preference
+    // "recovery/minutes", 5 unless set; 0 keeps none).
+    m_recovery = std::make_unique<RecoverySession>(RecoveryFolder());
+    const int minutes = QSettings().value(QStringLiteral("recovery/minutes"), 5).toInt();
+    if (m_recovery->Ready() && minutes > 0) {
+        m_recoveryTimer = new QTimer(this);
+        connect(m_recoveryTimer, &QTimer::timeout, this, &CMainFrame::KeepRecoveryCopies);
+        m_recoveryTimer->start(std::min(minutes, 24 * 60) * 60 * 1000);
+    }
     AddBuiltinOperations(m_operations);
     ApplySettings();
 
@@ -411,6 +422,29 @@ COrinDoc* CMainFrame::NewPicture(int width, int height, const QString& name) {
     return AdoptDocument(std::move(doc));
 }
 
+void CMainFrame::KeepRecoveryCopies() {
+    for (const auto& d : m_documents)
+        if (m_recovery && d->changed && !d->busy && !d->IsEmpty()) m_recovery->Keep(*d, d->fileName);
+}
+
+COrinDoc* CMainFrame::OpenRecovered(const RecoverableCopy& copy) {
+    auto doc = std::make_unique<COrinDoc>(m_ws);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status status = OpenDocument(*doc, copy.project);
+    QApplication::restoreOverrideCursor();
+    if (!status || doc->IsEmpty()) {
+        ReportStatus(status);
+        RemoveStepFiles(*doc);
+        return nullptr;
+    }
+    // Not the user's file, and not yet saved: saving asks for a name.
+    doc->path.clear();
+    doc->fileName = copy.title;
+    doc->changed = true;
+    m_recovery->Adopt(copy, *doc);
+    return AdoptDocument(std::move(doc));
+}
+
 COrinDoc* CMainFrame::AdoptDocument(std::unique_ptr<COrinDoc> doc) {
     COrinDoc* raw = doc.get();
     m_documents.push_back(std::move(doc));
@@ -482,6 +516,7 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
     if (m_activeView == view) m_activeView = m_views.empty() ? nullptr : m_views.back();
     if (ViewsOf(doc).empty()) {
         if (m_panel && m_panel->Document() == doc) m_panel->SetDocument(nullptr);
+        if (m_recovery) m_recovery->Drop(*doc);
         m_documents.erase(std::remove_if(m_documents.begin(), m_documents.end(),
                                          [doc](const std::unique_ptr<COrinDoc>& d) { return d.get() == doc; }),
                           m_documents.end());
@@ -728,6 +763,7 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         return false;
     }
     m_recent.Add(QString::fromStdString(path));
+    if (m_recovery && !doc->changed) m_recovery->Drop(*doc);
     RefreshDocument(doc);
     return true;
 }
@@ -874,6 +910,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     m_panelDock->close();
     if (auto* background = dynamic_cast<BackgroundStepStorage*>(m_ws.steps.get())) background->Flush();
     RemoveStepSpace(m_ws.stepFolder);
+    // A normal end: no copy is left for recovery.
+    if (m_recoveryTimer) m_recoveryTimer->stop();
+    m_recovery.reset();
     event->accept();
 }
 

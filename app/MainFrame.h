@@ -33,6 +33,9 @@ class QMimeData;
 class QPrinter;
 class QProgressBar;
 class QtDocumentHost;
+class QTimer;
+class RecoverySession;
+struct RecoverableCopy;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -44,6 +47,11 @@ public:
     COrinDoc* OpenFile(const QString& path);
     COrinDoc* NewPicture(int width, int height, const QString& name);
     COrinDoc* AdoptDocument(std::unique_ptr<COrinDoc> doc);
+    // Crash recovery: the copies of documents with unsaved changes, kept every few
+    // minutes; a copy that a crashed editor left opens as an unsaved document.
+    void KeepRecoveryCopies();
+    COrinDoc* OpenRecovered(const RecoverableCopy& copy);
+    RecoverySession* Recovery() const { return m_recovery.get(); }
     COrinView* AddView(COrinDoc* doc);
     // Files dropped on the main window open as by the Open command.
     void OpenDroppedFiles(const QMimeData& data);
@@ -156,6 +164,8 @@ private:
     OperationTable m_operations;
     RecentFileList m_recent;
     std::vector<std::unique_ptr<COrinDoc>> m_documents;
+    std::unique_ptr<RecoverySession> m_recovery;
+    QTimer* m_recoveryTimer = nullptr;
     std::vector<COrinView*> m_views;
     std::map<const QMdiSubWindow*, COrinView*> m_frameViews;
     COrinView* m_activeView = nullptr;

@@ -35,6 +35,7 @@ public:
     std::unique_ptr<ByteStream> Read(const std::string&) override;
     bool Rename(const std::string&, const std::string&) override { return true; }
     void Remove(const std::string&) override {}
+    bool KeepsNothing() const override { return true; }
 };
 
 struct CleanupList;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "ByteStream.h"
 #include "Compositor.h"
@@ -62,8 +63,10 @@ bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) 
     return doc.workspace.steps->Write(StepFilePath(doc, position), pieces);
 }
 
-// Writes the head file and remembers where each layer's planes start in it.
-void WriteHeadFile(COrinDoc& doc) {
+// Writes the head file and remembers where each layer's planes start in it. When the
+// file cannot be written, the places are kept all the same: undo then finds the file
+// missing and says so, rather than leaving the layers without their planes.
+bool WriteHeadFile(COrinDoc& doc) {
     History& h = doc.history;
     h.dropped.clear();
     h.head.clear();
@@ -103,7 +106,8 @@ void WriteHeadFile(COrinDoc& doc) {
         AddLayerPlanes(pieces, layer);
         for (size_t k = before; k < pieces.size(); ++k) offset += int64_t(pieces[k].second);
     }
-    if (doc.workspace.steps->Write(HeadFilePath(doc), pieces)) h.head = std::move(stored);
+    h.head = std::move(stored);
+    return doc.workspace.steps->Write(HeadFilePath(doc), pieces);
 }
 
 }  // namespace
@@ -186,6 +190,25 @@ bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
     return true;
 }
 
+// The bytes a snapshot's file must hold from its offset on; -1 for a record that
+// cannot be right.
+int64_t SnapshotBytes(const Snapshot& s) {
+    const LayerRecord& g = *s.record;
+    if (g.pixelSize < 0 || g.planeSize < 0 || s.maskWidth < 0 || s.maskHeight < 0) return -1;
+    const int64_t maskBytes = s.withMaskAndText ? int64_t(s.maskWidth) * s.maskHeight : 0;
+    const int64_t textBytes = s.withMaskAndText ? 2 * int64_t(std::max(0, g.textLength)) : 0;
+    return int64_t(g.pixelSize) + 2 * int64_t(g.planeSize) + maskBytes + textBytes;
+}
+
+// Whether everything a snapshot needs can be read back (a copy in memory always can).
+bool Readable(const COrinDoc& doc, const Snapshot& s) {
+    if (!s.record) return false;
+    if (s.file.empty()) return true;
+    std::unique_ptr<ByteStream> file = doc.workspace.steps->Read(s.file);
+    const int64_t bytes = SnapshotBytes(s);
+    return file && bytes >= 0 && file->Seek(s.offset, SEEK_SET) && bytes <= file->Remaining();
+}
+
 // Brings a layer back from a snapshot: its geometry first, then its planes, and from
 // a step file also the selection mask and the text. A file that cannot be read
 // leaves the layer as it was.
@@ -211,9 +234,8 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole = false) {
         // read into fresh buffers: a short or failing file leaves the layer as it was.
         const int64_t maskBytes = s.withMaskAndText ? int64_t(s.maskWidth) * s.maskHeight : 0;
         const int64_t textBytes = s.withMaskAndText ? 2 * int64_t(std::max(0, g.textLength)) : 0;
-        if (g.pixelSize < 0 || g.planeSize < 0 || s.maskWidth < 0 || s.maskHeight < 0 ||
-            int64_t(g.pixelSize) + 2 * int64_t(g.planeSize) + maskBytes + textBytes > in.Remaining())
-            return false;
+        const int64_t bytes = SnapshotBytes(s);
+        if (bytes < 0 || bytes > in.Remaining()) return false;
         std::vector<uint8_t> raw;
         try {
             pixels.resize(size_t(g.pixelSize));
@@ -343,7 +365,9 @@ void FillEntry(COrinDoc& doc, HistoryEntry& e, int slot) {
     }
 }
 
-void ShiftHistory(COrinDoc& doc) {
+// Drops the oldest movable step; false when a dropped layer's file could not be written.
+bool ShiftHistory(COrinDoc& doc) {
+    bool ok = true;
     History& h = doc.history;
     HistoryEntry& oldest = h.entries[2];
     // The dropped step's layers stay available as the latest known state of each.
@@ -354,20 +378,90 @@ void ShiftHistory(COrinDoc& doc) {
             AddLayerPlanes(pieces, c.record);
             const std::vector<uint8_t> text = TextBytes(c.record);  // after an empty mask
             pieces.emplace_back(text.data(), text.size());
-            if (steps.Write(DroppedFilePath(doc, c.slot), pieces))
-                h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0, 0, 0};
+            // Recorded even when the file is missing: undo then says it cannot go back,
+            // instead of bringing back an older state.
+            ok = steps.Write(DroppedFilePath(doc, c.slot), pieces) && ok;
+            h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0, 0, 0};
         }
         steps.Remove(StepFilePath(doc, 2));
     } else if (oldest.used && IsValidSlot(oldest.slot)) {
-        if (steps.Rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot)))
-            h.dropped[oldest.slot] = History::Stored{oldest.layer, 0, oldest.maskWidth, oldest.maskHeight};
+        // A step whose file was never written leaves no older file in its place.
+        if (!steps.Rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot)))
+            steps.Remove(DroppedFilePath(doc, oldest.slot));
+        h.dropped[oldest.slot] = History::Stored{oldest.layer, 0, oldest.maskWidth, oldest.maskHeight};
     }
     for (int n = 3; n < History::kPositions; ++n) {
         h.entries[size_t(n - 1)] = std::move(h.entries[size_t(n)]);
-        steps.Rename(StepFilePath(doc, n), StepFilePath(doc, n - 1));
+        if (!steps.Rename(StepFilePath(doc, n), StepFilePath(doc, n - 1))) steps.Remove(StepFilePath(doc, n - 1));
     }
     h.entries[History::kPositions - 1] = HistoryEntry{};
     h.position = History::kPositions - 1;
+    return ok;
+}
+
+// Tells the user that undo information was lost: a write here, or writes that the
+// storage's worker could not finish.
+void ReportStepFailures(COrinDoc& doc, bool failedHere) {
+    if (!doc.history.reportFailures) return;  // the worker's failures wait for the next step
+    const int failed = doc.workspace.steps->TakeFailures() + (failedHere ? 1 : 0);
+    if (failed > 0) doc.workspace.Message(msg::kStepNotStored);
+}
+
+// Steps after which undo and redo put the stack (which slots are used, in what order)
+// back as the history recorded it.
+bool ChangesStack(int code) {
+    switch (code) {
+    case kStepDelete:
+    case kStepAdd:
+    case kStepPaste:
+    case kStepText:
+    case kStepMove:
+    case kStepFlatten:
+    case kStepMerge: return true;
+    default: return false;
+    }
+}
+
+// A layer that an undo or redo brings back from a stored snapshot.
+struct Restore {
+    int slot = -1;
+    Snapshot s;
+};
+
+// The layers that undoing the step at `left` brings back from snapshots, in order:
+// those the step took out of the stack (a deleted layer from its own step file), then
+// the layer it concerned. `present`: the slots in use once the stack is restored.
+std::vector<Restore> UndoPlan(const COrinDoc& doc, int left, const std::array<bool, kMaxLayers>& present) {
+    const History& h = doc.history;
+    const int now = left - 1;
+    const HistoryEntry& leaving = h.entries[size_t(left)];
+    const HistoryEntry& target = h.entries[size_t(now)];
+    std::vector<Restore> plan;
+    std::array<bool, kMaxLayers> back{};
+    for (int i = 0; i < kMaxLayers; ++i) {
+        if (!target.inUse[size_t(i)] || leaving.inUse[size_t(i)] || !present[size_t(i)]) continue;
+        Snapshot s;
+        if (leaving.code == kStepDelete && i == leaving.slot) {
+            s = StepSnapshot(doc, left);
+            s.applyMask = false;
+        } else if (!FindSnapshot(doc, i, now, s)) {
+            continue;
+        }
+        plan.push_back({i, s});
+        back[size_t(i)] = true;
+    }
+    const int other = leaving.slot;
+    if (IsValidSlot(other) && other != target.slot && present[size_t(other)] && !back[size_t(other)]) {
+        Snapshot s;
+        if (FindSnapshot(doc, other, now, s)) plan.push_back({other, s});
+    }
+    return plan;
+}
+
+bool AllReadable(const COrinDoc& doc, const std::vector<Restore>& plan) {
+    for (const Restore& r : plan)
+        if (!Readable(doc, r.s)) return false;
+    return true;
 }
 
 std::u16string PadLeft(const std::u16string& text, size_t width) {
@@ -398,9 +492,9 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     if (doc.layers[slot].effectOn == 1) RenderLayerEffect(doc, slot);
     const bool starting = h.position == -1;
     ++h.position;
-    if (starting) WriteHeadFile(doc);
+    bool failed = starting && !WriteHeadFile(doc);
     if (h.position > 0) doc.changed = true;
-    if (h.position >= History::kPositions) ShiftHistory(doc);
+    if (h.position >= History::kPositions) failed = !ShiftHistory(doc) || failed;
     h.top = h.position;
     HistoryEntry& e = h.entries[size_t(h.position)];
     e = HistoryEntry{};
@@ -418,7 +512,10 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     e.names = std::move(h.pendingNames);
     h.pendingNames.clear();
     // A file left at this position by an undone step must not stand in for this one.
-    if (!WriteStepFile(doc, h.position, doc.layers[slot])) doc.workspace.steps->Remove(StepFilePath(doc, h.position));
+    if (!WriteStepFile(doc, h.position, doc.layers[slot])) {
+        doc.workspace.steps->Remove(StepFilePath(doc, h.position));
+        failed = true;
+    }
     FillEntry(doc, e, slot);
     const HistoryEntry* previous = h.position > 0 ? &h.entries[size_t(h.position - 1)] : nullptr;
     for (size_t i = 0; i < size_t(kMaxLayers); ++i)
@@ -427,6 +524,7 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     if (code == kStepDelete) doc.layers[slot].FreeBuffers();
     doc.composite.dirty = true;
     doc.busy = false;
+    ReportStepFailures(doc, failed);
 }
 
 bool RestoreRecordedLayer(COrinDoc& doc, int slot) {
@@ -455,6 +553,7 @@ bool CanRedo(const COrinDoc& doc) { return doc.history.top >= doc.history.positi
 
 bool Undo(COrinDoc& doc) {
     History& h = doc.history;
+    h.unreadable = false;
     if (h.position - 1 < 0) {
         if (h.position < 0) return false;
         h.position = 0;
@@ -462,6 +561,22 @@ bool Undo(COrinDoc& doc) {
     }
     const int left = h.position;
     const int now = left - 1;
+    const HistoryEntry& leaving = h.entries[size_t(left)];
+    const HistoryEntry& target = h.entries[size_t(now)];
+    // Every snapshot is read before anything changes: a step file that could not be
+    // written (disk full) stops the undo with a message, the picture as it is.
+    std::array<bool, kMaxLayers> present{};
+    for (int i = 0; i < kMaxLayers; ++i)
+        present[size_t(i)] = ChangesStack(leaving.code) ? target.inUse[size_t(i)] != 0 : doc.layers[i].inUse != 0;
+    const std::vector<Restore> plan = UndoPlan(doc, left, present);
+    if (!doc.workspace.steps->KeepsNothing()) {
+        const bool targetReadable = !IsValidSlot(target.slot) || !present[size_t(target.slot)] ||
+                                    target.code == kStepAllLayers || Readable(doc, StepSnapshot(doc, now));
+        if (!targetReadable || !AllReadable(doc, plan)) {
+            h.unreadable = true;
+            return false;
+        }
+    }
     h.position = now;
     h.saved.clear();
     doc.busy = true;
@@ -469,8 +584,6 @@ bool Undo(COrinDoc& doc) {
     // The selection outline leaves the layers before any of them comes back.
     StoreSpecialLayers(doc);
     h.pendingNames.clear();
-    const HistoryEntry& leaving = h.entries[size_t(left)];
-    const HistoryEntry& target = h.entries[size_t(now)];
 
     switch (leaving.code) {
     case kStepPaste:
@@ -512,26 +625,10 @@ bool Undo(COrinDoc& doc) {
     }
 
     // Layers that the step being left took out of the stack (a deleted layer, the upper
-    // layer of a merge) come back with their planes; a deleted layer from its own step
-    // file. Their slots may have been reused since: then the whole record comes back.
-    std::array<bool, kMaxLayers> back{};
-    for (int i = 0; i < kMaxLayers; ++i) {
-        if (!target.inUse[size_t(i)] || leaving.inUse[size_t(i)] || !doc.layers[i].inUse) continue;
-        Snapshot s;
-        if (leaving.code == kStepDelete && i == leaving.slot) {
-            s = StepSnapshot(doc, left);
-            s.applyMask = false;
-        } else if (!FindSnapshot(doc, i, now, s)) {
-            continue;
-        }
-        back[size_t(i)] = BringBackFor(doc, i, target, s);
-    }
-    // The layer that the step being left concerned comes back as it was at the new position.
-    const int other = leaving.slot;
-    if (IsValidSlot(other) && other != target.slot && doc.layers[other].inUse && !back[size_t(other)]) {
-        Snapshot s;
-        if (FindSnapshot(doc, other, now, s)) BringBackFor(doc, other, target, s);
-    }
+    // layer of a merge) come back with their planes, then the layer it concerned as it
+    // was at the new position. Their slots may have been reused since: then the whole
+    // record comes back.
+    for (const Restore& r : plan) BringBackFor(doc, r.slot, target, r.s);
     if (IsValidSlot(target.slot) && doc.layers[target.slot].inUse) {
         Snapshot s = StepSnapshot(doc, now);
         if (!BringBackFor(doc, target.slot, target, s) && target.code == kStepAllLayers)
@@ -548,8 +645,29 @@ bool Undo(COrinDoc& doc) {
 
 bool Redo(COrinDoc& doc) {
     History& h = doc.history;
+    h.unreadable = false;
     if (h.top < h.position + 1 || h.position < 0) return false;
     const int old = h.position;
+    if (old <= 10 && !doc.workspace.steps->KeepsNothing()) {
+        // As for undo: every snapshot is read before anything changes.
+        const HistoryEntry& e = h.entries[size_t(old + 1)];
+        const HistoryEntry& previous = h.entries[size_t(old)];
+        const bool restack = ChangesStack(e.code);
+        std::vector<Restore> plan;
+        for (int i = 0; i < kMaxLayers; ++i) {
+            const bool present = restack ? e.inUse[size_t(i)] != 0 : doc.layers[i].inUse != 0;
+            Snapshot s;
+            if (i != e.slot && e.inUse[size_t(i)] && !previous.inUse[size_t(i)] && present &&
+                FindSnapshot(doc, i, old + 1, s))
+                plan.push_back({i, s});
+        }
+        if (e.code != kStepDelete && e.code != kStepAllLayers && IsValidSlot(e.slot))
+            plan.push_back({e.slot, StepSnapshot(doc, old + 1)});
+        if (!AllReadable(doc, plan)) {
+            h.unreadable = true;
+            return false;
+        }
+    }
     h.position = old + 1;
     h.saved.clear();
     if (old > 10) return false;
@@ -559,23 +677,12 @@ bool Redo(COrinDoc& doc) {
     StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
-    switch (e.code) {
-    case kStepDelete:
-    case kStepAdd:
-    case kStepPaste:
-    case kStepText:
-    case kStepMove:
-    case kStepFlatten:
-    case kStepMerge:
+    if (ChangesStack(e.code)) {
         RestoreStack(doc, e);
-        break;
-    case kStepAllLayers:
+    } else if (e.code == kStepAllLayers) {
         RestoreAllLayers(doc, e.after);
         doc.workspace.newWidth = e.valueA;
         doc.workspace.newHeight = e.valueB;
-        break;
-    default:
-        break;
     }
     RestoreCanvas(doc, e);
     if (e.code != kStepDelete) SelectLayer(doc, e.slot);
@@ -601,6 +708,16 @@ bool Redo(COrinDoc& doc) {
     doc.view.rebuild = true;
     if (doc.selection.shown) doc.view.timerRunning = true;
     doc.busy = false;
+    return true;
+}
+
+bool CanRestoreLayers(const COrinDoc& doc) {
+    const History& h = doc.history;
+    if (h.position < 0 || doc.workspace.steps->KeepsNothing()) return true;
+    for (int slot : doc.layers.Chain()) {
+        Snapshot s;
+        if (FindSnapshot(doc, slot, h.position, s) && !Readable(doc, s)) return false;
+    }
     return true;
 }
 

@@ -108,6 +108,11 @@ public:
     // dropped by the next recorded step, undo or redo.
     std::map<int, LayerRecord> saved;
     uint32_t nextId = 0;
+    // Step files that could not be written are reported to the user; a save that
+    // flattens only for writing turns that off around its own step.
+    bool reportFailures = true;
+    // The last undo or redo was refused: a step file it needed could not be read.
+    bool unreadable = false;
 };
 
 // Records a step after a change. slot -1 means the current layer.
@@ -124,8 +129,14 @@ bool RestoreRecordedLayer(COrinDoc& doc, int slot);
 // The layer as it is now becomes what RestoreRecordedLayer brings back, until the next
 // step is recorded, undone or redone. No step is added and no step file changes.
 void SaveRecordedLayer(COrinDoc& doc, int slot);
+// Undo and redo read every step file they need before they change anything: when one
+// cannot be read (it could not be written), nothing changes, they return false and set
+// `history.unreadable` for the caller to tell the user (msg::kUndoFailed, kRedoFailed).
 bool Undo(COrinDoc& doc);
 bool Redo(COrinDoc& doc);
+// Whether every layer of the stack can be brought back as the history last recorded
+// it: what undoing a step that changes them all (a flatten) needs.
+bool CanRestoreLayers(const COrinDoc& doc);
 bool CanUndo(const COrinDoc& doc);
 bool CanRedo(const COrinDoc& doc);
 

@@ -101,8 +101,16 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
     // flattened first (and the flatten undone afterwards).
     const int plain = KeepsAlpha(code) ? PlainSingleLayer(doc) : -1;
     const bool flatten = plain < 0;
+    // The layers come back after writing through an undo of the flatten: a layer whose
+    // step file cannot be read back (disk full) would stay flattened, so nothing is done.
+    if (flatten && !CanRestoreLayers(doc)) return Status::Fail(msg::kSaveNeedsSteps);
+    // The flatten's own step is never undone by the user: a failure to write it is no news.
+    doc.history.reportFailures = false;
     if (flatten)
-        if (Status s = FlattenLayers(doc); !s) return s;
+        if (Status s = FlattenLayers(doc); !s) {
+            doc.history.reportFailures = true;
+            return s;
+        }
     const int slot = flatten ? doc.layers.bottom : plain;
     Status result = Status::Fail(msg::kSaveFailed);
     if (ExportLayerToMainImage(doc, slot)) {
@@ -121,9 +129,11 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
         // The flatten was made only for writing: once undone it is not offered for redo,
         // where it would flatten the picture the user never asked to flatten.
         if (Undo(doc)) doc.history.top = doc.history.position;
+        else if (doc.history.unreadable) result = Status::Fail(msg::kUndoFailed);
         // Undo makes the layer of the step before current; the user's layer stays current.
         SelectLayer(doc, current);
     }
+    doc.history.reportFailures = true;
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include "ByteStream.h"
 
@@ -13,7 +14,10 @@ bool DiskStepStorage::Write(const std::string& path, const Pieces& pieces) {
     if (!out.Open(path, "wb")) return false;
     bool ok = true;
     for (const auto& [data, size] : pieces) ok = ok && out.WriteAll(data, size);
-    return out.Close() && ok;
+    ok = out.Close() && ok;
+    // A short file (disk or quota full) must not stand in for the step.
+    if (!ok) Remove(path);
+    return ok;
 }
 
 std::unique_ptr<ByteStream> DiskStepStorage::Read(const std::string& path) {
@@ -197,6 +201,11 @@ void BackgroundStepStorage::Remove(const std::string& path) {
     m_changed.notify_all();
 }
 
+int BackgroundStepStorage::TakeFailures() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::exchange(m_failures, 0);
+}
+
 void BackgroundStepStorage::Flush() {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [&] { return m_queue.empty() && !m_busy; });
@@ -211,13 +220,18 @@ void BackgroundStepStorage::Run() {
         m_queue.pop_front();
         m_busy = true;
         lock.unlock();
+        bool ok = true;
         switch (op.kind) {
-        case Operation::kWrite: m_disk.Write(op.path, {{op.bytes->data(), op.bytes->size()}}); break;
-        case Operation::kRename: m_disk.Rename(op.path, op.to); break;
+        case Operation::kWrite: ok = m_disk.Write(op.path, {{op.bytes->data(), op.bytes->size()}}); break;
+        case Operation::kRename: ok = m_disk.Rename(op.path, op.to); break;
         case Operation::kRemove: m_disk.Remove(op.path); break;
         }
         lock.lock();
         m_busy = false;
+        // A rename that failed (its file was never written) must not leave an older
+        // file under the new name; a failed write has removed its own file.
+        if (!ok && op.kind == Operation::kRename) m_disk.Remove(op.to);
+        if (!ok && op.kind == Operation::kWrite) ++m_failures;
         if (op.kind == Operation::kWrite) m_queuedBytes -= op.bytes->size();
         // The memory copy goes once the disk holds the newest content under that name.
         const std::string& done = op.kind == Operation::kRename ? op.to : op.path;

@@ -26,6 +26,12 @@ public:
     virtual std::unique_ptr<ByteStream> Read(const std::string& path) = 0;
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
+    // How many writes failed out of sight (on a worker thread) since the last call; a
+    // storage that writes at once reports each failure as its Write's result.
+    virtual int TakeFailures() { return 0; }
+    // A storage that keeps nothing, for runs that never look back at their history:
+    // there is nothing to check before an undo.
+    virtual bool KeepsNothing() const { return false; }
 };
 
 class DiskStepStorage final : public StepStorage {
@@ -64,6 +70,7 @@ public:
     std::unique_ptr<ByteStream> Read(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
+    int TakeFailures() override;
     // Waits until every queued operation reached the disk.
     void Flush();
 
@@ -84,6 +91,7 @@ private:
     std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>> m_pending;
     size_t m_queuedBytes = 0;
     size_t m_limit;
+    int m_failures = 0;
     bool m_busy = false;
     bool m_stop = false;
     std::thread m_worker;

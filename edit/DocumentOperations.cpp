@@ -4,6 +4,7 @@
 #include "CommandMap.h"
 #include "History.h"
 #include "LayerOps.h"
+#include "Messages.h"
 
 namespace {
 
@@ -17,13 +18,14 @@ Operation Plain(int id, const char* key, const char* label, Status (*fn)(COrinDo
     return op;
 }
 
+// Nothing to undo is no failure; a step file that cannot be read back is.
 Status UndoStep(COrinDoc& doc) {
-    Undo(doc);
+    if (!Undo(doc) && doc.history.unreadable) return Status::Fail(msg::kUndoFailed);
     return Status::Ok();
 }
 
 Status RedoStep(COrinDoc& doc) {
-    Redo(doc);
+    if (!Redo(doc) && doc.history.unreadable) return Status::Fail(msg::kRedoFailed);
     return Status::Ok();
 }
 

@@ -15,6 +15,7 @@
 #include "History.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
+#include "Messages.h"
 #include "Utf16.h"
 
 namespace {
@@ -204,14 +205,14 @@ void CLayerPanel::OnCurrentRowChanged(int row) {
 
 void CLayerPanel::Undo() {
     if (!m_doc) return;
-    ::Undo(*m_doc);
+    if (!::Undo(*m_doc) && m_doc->history.unreadable) m_doc->workspace.Message(msg::kUndoFailed);
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }
 
 void CLayerPanel::Redo() {
     if (!m_doc) return;
-    ::Redo(*m_doc);
+    if (!::Redo(*m_doc) && m_doc->history.unreadable) m_doc->workspace.Message(msg::kRedoFailed);
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }

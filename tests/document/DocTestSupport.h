@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "ByteStream.h"
 #include "Document.h"
 #include "History.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
+#include "StepStorage.h"
 #include "TestSupport.h"
 #include "Utf16.h"
 #include "Workspace.h"
@@ -185,5 +187,16 @@ inline std::unique_ptr<COrinDoc> OpenRich(Bench& bench, std::vector<DocState>* s
 #define EXPECT_SAME_STATE(a, b) EXPECT_EQ(doctest::Difference((a), (b)), "")
 
 inline std::u16string U(const char* utf8) { return Utf8ToUtf16(utf8); }
+
+// Step files in memory whose writes can be made to fail (a full disk).
+class FailingStorage final : public StepStorage {
+public:
+    bool failWrites = false;
+    bool Write(const std::string& path, const Pieces& pieces) override { return !failWrites && inner.Write(path, pieces); }
+    std::unique_ptr<ByteStream> Read(const std::string& path) override { return inner.Read(path); }
+    bool Rename(const std::string& from, const std::string& to) override { return inner.Rename(from, to); }
+    void Remove(const std::string& path) override { inner.Remove(path); }
+    MemoryStepStorage inner;
+};
 
 }  // namespace doctest

@@ -12,6 +12,7 @@
 #include "Endian.h"
 #include "History.h"
 #include "LayerOps.h"
+#include "Messages.h"
 
 using namespace doctest;
 using testing_support::ReadFileBytes;
@@ -438,17 +439,6 @@ TEST(StepFiles, AStepFileThatCannotBeReadLeavesTheLayerUnchanged) {
     }
 }
 
-// Step files in memory whose writes can be made to fail.
-class FailingStorage final : public StepStorage {
-public:
-    bool failWrites = false;
-    bool Write(const std::string& path, const Pieces& pieces) override { return !failWrites && inner.Write(path, pieces); }
-    std::unique_ptr<ByteStream> Read(const std::string& path) override { return inner.Read(path); }
-    bool Rename(const std::string& from, const std::string& to) override { return inner.Rename(from, to); }
-    void Remove(const std::string& path) override { inner.Remove(path); }
-    MemoryStepStorage inner;
-};
-
 TEST(StepFiles, AStepFileThatCannotBeWrittenLeavesNoOlderFileToBeReadInstead) {
     // Position 1 first holds a step that is undone; the step recorded there next cannot
     // be written. Undoing back to position 1 must not bring the undone step's pixels.
@@ -464,9 +454,61 @@ TEST(StepFiles, AStepFileThatCannotBeWrittenLeavesNoOlderFileToBeReadInstead) {
     storage->failWrites = false;
     PaintStep(*doc, 0, 3);
     const DocState third = Capture(*doc);
-    ASSERT_TRUE(Undo(*doc));
+    // Nothing to read: the undo is refused and the layer stays.
+    EXPECT_FALSE(Undo(*doc));
+    EXPECT_TRUE(doc->history.unreadable);
+    EXPECT_EQ(doc->history.position, 3);
     EXPECT_NE(Difference(undone, Capture(*doc)), "");
-    EXPECT_SAME_STATE(third, Capture(*doc));  // nothing to read: the layer stays
+    EXPECT_SAME_STATE(third, Capture(*doc));
+}
+
+TEST(StepFiles, FailedWritesAreReportedAndAnUndoOrRedoThatCannotRestoreChangesNothing) {
+    Bench bench;
+    auto storage = std::make_shared<FailingStorage>();
+    bench.workspace.steps = storage;
+    auto doc = bench.Open(4, 3, Gradient);
+    PaintStep(*doc, 0, 1);
+    EXPECT_TRUE(bench.host.messages.empty());
+    storage->failWrites = true;
+    PaintStep(*doc, 0, 2);  // position 2: not stored
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotStored});
+    storage->failWrites = false;
+    PaintStep(*doc, 0, 3);
+    PaintStep(*doc, 0, 4);
+    EXPECT_EQ(bench.host.messages.size(), 1u);
+    // Back to 3 works; back to 2 needs the file that was never written.
+    ASSERT_TRUE(Undo(*doc));
+    const DocState atThree = Capture(*doc);
+    EXPECT_FALSE(Undo(*doc));
+    EXPECT_TRUE(doc->history.unreadable);
+    EXPECT_EQ(doc->history.position, 3);
+    EXPECT_SAME_STATE(atThree, Capture(*doc));
+    // Redo still works, and a redo whose file is gone is refused in the same way.
+    ASSERT_TRUE(Redo(*doc));
+    EXPECT_FALSE(doc->history.unreadable);
+    ASSERT_TRUE(Undo(*doc));
+    storage->Remove(StepFilePath(*doc, 4));
+    EXPECT_FALSE(Redo(*doc));
+    EXPECT_TRUE(doc->history.unreadable);
+    EXPECT_EQ(doc->history.position, 3);
+    EXPECT_SAME_STATE(atThree, Capture(*doc));
+}
+
+TEST(StepFiles, ADeletedLayerWhoseStepCouldNotBeWrittenIsNotBroughtBackEmpty) {
+    Bench bench;
+    auto storage = std::make_shared<FailingStorage>();
+    bench.workspace.steps = storage;
+    auto doc = bench.Open(4, 3, Gradient);
+    ASSERT_TRUE(AddLayer(*doc).ok);
+    PaintStep(*doc, doc->layers.current, 5);
+    storage->failWrites = true;
+    ASSERT_TRUE(DeleteLayer(*doc).ok);
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotStored});
+    storage->failWrites = false;
+    const DocState deleted = Capture(*doc);
+    EXPECT_FALSE(Undo(*doc));
+    EXPECT_TRUE(doc->history.unreadable);
+    EXPECT_SAME_STATE(deleted, Capture(*doc));
 }
 
 TEST(StepFiles, UndoAcrossTheTwelvePositionShiftUsesDroppedSteps) {

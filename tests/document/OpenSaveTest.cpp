@@ -151,6 +151,34 @@ TEST(SaveAsPicture, HiddenBottomAndUndoneStepsStayAsTheyWere) {
     EXPECT_EQ(doc->layers[0].visible, 0);
 }
 
+TEST(SaveAsPicture, RefusedWhileALayerCouldNotBeBroughtBackAfterTheFlatten) {
+    // A full disk lost the step of "Sky": flattening for the picture could not be undone.
+    Bench bench;
+    TempDir dir;
+    auto storage = std::make_shared<FailingStorage>();
+    bench.workspace.steps = storage;
+    auto doc = OpenRich(bench);
+    const int sky = doc->layers.current;
+    storage->failWrites = true;
+    doc->layers[sky].pixels[0] ^= 0xFF;
+    RecordStep(*doc, "붓 그리기", kStepPixels, sky);
+    storage->failWrites = false;
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotStored});
+    const DocState before = Capture(*doc);
+    const Status s = SaveDocument(*doc, dir.File("a.bmp"));
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.message, msg::kSaveNeedsSteps);
+    EXPECT_SAME_STATE(before, Capture(*doc));
+    EXPECT_TRUE(FilesIn(dir).empty());
+    // A project keeps the layers: it saves. So does the picture once the layer's step is stored.
+    EXPECT_TRUE(SaveDocument(*doc, dir.File("a.tsr")).ok);
+    RecordStep(*doc, "붓 그리기", kStepPixels, sky);
+    const DocState stored = Capture(*doc);
+    EXPECT_TRUE(SaveDocument(*doc, dir.File("a.bmp")).ok);
+    EXPECT_SAME_STATE(stored, Capture(*doc));
+    EXPECT_EQ(bench.host.messages.size(), 1u);
+}
+
 TEST(SaveFailure, AFailedProjectWriteLeavesTheOldFileAndNoTemporaryFile) {
     Bench bench;
     TempDir dir;

@@ -52,3 +52,22 @@ TEST(BackgroundStepStorage, ReadsBackWritesRenamesAndRemovalsInOrder) {
     EXPECT_TRUE(std::filesystem::exists(a));
     EXPECT_EQ(std::filesystem::file_size(c), 1000u);
 }
+
+TEST(BackgroundStepStorage, WritesThatFailOnTheWorkerAreCountedAndLeaveNoFileBehind) {
+    testing_support::TempDir dir;
+    const std::string lost = dir.File("gone/a.tmp"), kept = dir.File("b.tmp");
+    const std::vector<uint8_t> bytes = Bytes(1000, 1);
+    BackgroundStepStorage storage;
+    ASSERT_TRUE(storage.Write(kept, {{bytes.data(), bytes.size()}}));
+    ASSERT_TRUE(storage.Write(lost, {{bytes.data(), bytes.size()}}));  // accepted, fails later
+    storage.Flush();
+    EXPECT_EQ(storage.TakeFailures(), 1);
+    EXPECT_EQ(storage.TakeFailures(), 0);
+    EXPECT_TRUE(ReadAll(storage, lost).empty());
+    // Renaming the file that was never written leaves no older file under the new name.
+    storage.Rename(lost, kept);
+    storage.Flush();
+    EXPECT_FALSE(std::filesystem::exists(kept));
+    EXPECT_TRUE(ReadAll(storage, kept).empty());
+    EXPECT_EQ(storage.TakeFailures(), 0);
+}
