@@ -36,4 +36,6 @@ enum CommandId : int {
     kCmdDuplicateWindow = 1412, kCmdNewWindow = 57648, kCmdCascade = 57650, kCmdTile = 57651, kCmdCloseAll = 1426,
     kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424, kCmdPreferences = 1571,
     kCmdRenameLayer = 4041,  // the layer list's rename entry (no main-menu entry)
+    kCmdText = 1382, kCmdCalendar = 3379, kCmdPhotoFrame = 3392, kCmdFaceTransform = 3339,
+    kCmdFaceTouch = 3340,  // the face transform at a clicked point, after a first transform
 };

@@ -77,6 +77,13 @@ struct Workspace {
     uint32_t foreground = 0x000000;  // colours: red in the low byte
     uint32_t background = 0xFFFFFF;
     uint32_t textColour = 0x000000;
+    // The text tool's current face, stored size (twice the dialog's number), style
+    // (0 Regular .. 3 Bold Italic) and decorations; the settings file keeps them.
+    std::string textFace = "NanumGothic";
+    int textSize = 24;
+    int textStyle = 0;
+    bool textStrikeout = false;
+    bool textUnderline = false;
     int brushSize = 1;
     int soft = 0;
     int inclusionLimit = 25;

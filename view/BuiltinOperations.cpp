@@ -3,6 +3,7 @@
 #include "DocumentOperations.h"
 #include "ProcessingOperations.h"
 #include "SelectionCommands.h"
+#include "TextOperations.h"
 #include "ToolRouter.h"
 
 void AddBuiltinOperations(OperationTable& table) {
@@ -10,4 +11,5 @@ void AddBuiltinOperations(OperationTable& table) {
     AddSelectionOperations(table);
     AddProcessingOperations(table);
     AddToolOperations(table);
+    AddTextOperations(table);
 }

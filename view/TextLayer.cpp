@@ -1,6 +1,7 @@
 #include "TextLayer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "History.h"
@@ -60,6 +61,36 @@ TextFont FontOf(const TextSettings& s) {
     f.underline = s.underline;
     f.strikeout = s.strikeout;
     return f;
+}
+
+bool ParseTextStyle(const std::string& text, TextSettings& s) {
+    std::string lower;
+    for (char c : text) lower.push_back(c == ' ' || c == '_' ? '-' : char(std::tolower(static_cast<unsigned char>(c))));
+    int style = -1;
+    bool underline = false, strikeout = false;
+    size_t start = 0;
+    while (start <= lower.size()) {
+        const size_t plus = std::min(lower.find('+', start), lower.size());
+        const std::string word = lower.substr(start, plus - start);
+        static const char* const kNames[4] = {"regular", "italic", "bold", "bold-italic"};
+        const auto named = std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return word == n; });
+        if (word == "underline") {
+            underline = true;
+        } else if (word == "strikeout") {
+            strikeout = true;
+        } else if (style < 0 && named != std::end(kNames)) {
+            style = int(named - std::begin(kNames));
+        } else if (style < 0 && word.size() == 1 && word[0] >= '0' && word[0] <= '3') {
+            style = word[0] - '0';
+        } else if (!(word.empty() && lower.empty())) {
+            return false;
+        }
+        start = plus + 1;
+    }
+    s.style = std::max(style, 0);
+    s.underline = underline;
+    s.strikeout = strikeout;
+    return true;
 }
 
 TextSettings TextLayerSettings(const LayerRecord& r) {

@@ -33,6 +33,10 @@ struct TextSettings {
 };
 
 TextFont FontOf(const TextSettings& settings);
+// A style as the batch tool writes it: "regular", "italic", "bold", "bold-italic" (or
+// a style name, or 0..3), optionally followed by "+underline" and "+strikeout"; case
+// is ignored. False for anything else.
+bool ParseTextStyle(const std::string& text, TextSettings& settings);
 // The values a text layer was made with (its text cut at its length).
 TextSettings TextLayerSettings(const LayerRecord& layer);
 // The top-down point where a layer's text block starts.
