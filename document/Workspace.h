@@ -33,6 +33,9 @@ public:
     virtual void StatusText(const std::string& text) {}
     // The drawing colours changed (colour pick): update the colour display.
     virtual void ColoursChanged() {}
+    // The text tool asks for the text dialog "글자입력": a new text at canvas point (x, y)
+    // (top-down pixels), or with `edit` the current text layer's text.
+    virtual void TextRequested(COrinDoc& doc, int x, int y, bool edit) {}
     // The system clipboard as a device-independent bitmap; the default keeps it in memory.
     virtual void SetClipboardDib(const std::vector<uint8_t>& dib) { m_clipboard = dib; }
     virtual std::vector<uint8_t> ClipboardDib() { return m_clipboard; }

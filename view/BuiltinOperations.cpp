@@ -10,6 +10,6 @@ void AddBuiltinOperations(OperationTable& table) {
     AddDocumentOperations(table);
     AddSelectionOperations(table);
     AddProcessingOperations(table);
-    AddToolOperations(table);
     AddTextOperations(table);
+    AddToolOperations(table);
 }

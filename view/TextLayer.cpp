@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstdio>
 
+#include "CommandMap.h"
 #include "History.h"
+#include "LayerCoordinates.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
 #include "Messages.h"
@@ -106,6 +108,51 @@ TextSettings TextLayerSettings(const LayerRecord& r) {
 }
 
 TextPoint TextLayerPoint(const LayerRecord& r) { return {r.style.first, r.style.second}; }
+
+namespace {
+
+// The view point on the current layer's text: inside the box of its covered pixels.
+bool OnCurrentText(const COrinDoc& doc, int viewX, int viewY) {
+    const int slot = doc.layers.current;
+    if (!IsValidSlot(slot) || doc.layers[slot].kind != kLayerText) return false;
+    const LayerRecord& r = doc.layers[slot];
+    const LayerPoint p = ViewToLayerOf(doc, slot, viewX, viewY);
+    if (p.x < 0 || p.y < 0 || p.x >= r.width || p.y >= r.height || r.alpha.size() < size_t(r.width) * size_t(r.height))
+        return false;
+    int x0 = r.width, x1 = -1, y0 = r.height, y1 = -1;
+    for (int y = 0; y < r.height; ++y) {
+        const uint8_t* row = r.alpha.data() + size_t(y) * size_t(r.width);
+        for (int x = 0; x < r.width; ++x)
+            if (row[x]) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    }
+    return p.x >= x0 && p.x <= x1 && p.y >= y0 && p.y <= y1;
+}
+
+void RequestText(COrinDoc& doc, int x, int y, bool edit) {
+    if (doc.workspace.host) doc.workspace.host->TextRequested(doc, x, y, edit);
+}
+
+}  // namespace
+
+Status TextToolPress(COrinDoc& doc, int viewX, int viewY) {
+    if (doc.IsEmpty()) return Status::Ok();
+    if (OnCurrentText(doc, viewX, viewY)) {
+        RequestText(doc, 0, 0, true);
+        return Status::Ok();
+    }
+    // Canvas pixels, top-down: the new text layer's own (its top row is the canvas's).
+    const LayerPoint p = ViewToLayerOf(doc, -1, viewX, viewY);
+    RequestText(doc, p.x, doc.canvas.height - 1 - p.y, false);
+    return Status::Ok();
+}
+
+void TextDoubleClick(COrinDoc& doc, int viewX, int viewY) {
+    const int tool = doc.workspace.currentTool;
+    if ((tool == kCmdText || tool == kCmdMove) && OnCurrentText(doc, viewX, viewY)) RequestText(doc, 0, 0, true);
+}
 
 Status PlaceText(COrinDoc& doc, const TextSettings& in, std::optional<TextPoint> at, bool edit) {
     LayerRecord* current = doc.CurrentLayer();

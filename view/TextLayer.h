@@ -46,6 +46,13 @@ struct TextPoint {
 };
 TextPoint TextLayerPoint(const LayerRecord& layer);
 
+// The text tool's press at view point (x, y): on the current text layer's text it asks
+// the host to edit that text, elsewhere for a new text at the point.
+Status TextToolPress(COrinDoc& doc, int viewX, int viewY);
+// A double click with the text or the move tool on the current text layer asks the
+// host to edit its text.
+void TextDoubleClick(COrinDoc& doc, int viewX, int viewY);
+
 // Writes a new text layer above the current layer at `at` (top-down canvas pixels;
 // without a point: a fifth of the current layer's width, half its height), or with
 // `edit` replaces the current text layer's text and values keeping its place. Records
