@@ -100,6 +100,7 @@ protected:
 
 private:
     void BuildMenus();
+    void AddExifOrientationAction();
     void BuildToolBars();
     void BuildStatusBar();
     void BuildLayerPanel();
