@@ -30,12 +30,14 @@
 #include <set>
 
 #include "ClipboardOps.h"
+#include "BuiltinOperations.h"
 #include "ColourRangeWindow.h"
 #include "CommandMap.h"
 #include "Codecs.h"
 #include "Compositor.h"
 #include "GradientWindow.h"
 #include "History.h"
+#include "DocumentOperations.h"
 #include "LayerEffectDialog.h"
 #include "LayerNameDialog.h"
 #include "LayerOps.h"
@@ -48,7 +50,6 @@
 #include "OrinView.h"
 #include "QtHost.h"
 #include "ScreenCapture.h"
-#include "SelectionCommands.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
 #include "StepStorage.h"
@@ -114,8 +115,7 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     // background so that a step of a large layer does not stop the editor.
     m_ws.stepFolder = CreateStepSpace(m_programFolder);
     m_ws.steps = std::make_shared<BackgroundStepStorage>();
-    RegisterDocumentCommands(m_registry);
-    RegisterSelectionCommands(m_registry);
+    AddBuiltinOperations(m_operations);
     ApplySettings();
 
     m_mdi = new QMdiArea(this);
@@ -350,8 +350,8 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     case kCmdActualSize: return open && CanZoomActualSize(*doc);
     default: break;
     }
-    if (m_registry.Has(id)) return open;
     if (kToolCommands.count(id)) return true;
+    if (m_operations.Find(id)) return open;
     return false;
 }
 
@@ -591,15 +591,19 @@ void CMainFrame::RunCommand(int id) {
     case kCmdCapture: CaptureCommand(); return;
     default: break;
     }
-    if (const CommandFn* fn = m_registry.Find(id)) {
-        const Status status = (*fn)(*doc, CommandArgs{});
+    if (kToolCommands.count(id)) {
+        ChooseToolFromMenu(doc, id);
+        return;
+    }
+    if (const Operation* op = m_operations.Find(id)) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Status status = op->run(*doc, op->Defaults());
+        QApplication::restoreOverrideCursor();
         ReportStatus(status);
         doc->view.rebuild = true;
         ToolChanged();  // releasing the selection also ends the tool
         RefreshDocument(doc);
-        return;
     }
-    if (kToolCommands.count(id)) ChooseToolFromMenu(doc, id);
 }
 
 void CMainFrame::ChooseToolFromMenu(COrinDoc* doc, int id) {
@@ -758,10 +762,11 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
         m_host->Message(msg::kTextLayer);
         return;
     }
-    CDlg_LayerEffect dialog(this);
-    dialog.SetValues(layer->effectOn ? layer->effectSize : 5, ShadowColour(*layer));
+    const Operation& op = *m_operations.Find(kCmdLayerEffect);
+    CDlg_LayerEffect dialog(op.params[kShadowSize], op.params[kShadowColour], this);
+    dialog.SetValues(layer->effectOn ? layer->effectSize : op.params[kShadowSize].def, ShadowColour(*layer));
     if (dialog.exec() != QDialog::Accepted) return;
-    ReportStatus(ApplyLayerEffect(*doc, dialog.EffectSize(), dialog.ShadowColour()));
+    ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
     doc->view.rebuild = true;
     RefreshDocument(doc);
 }

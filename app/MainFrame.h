@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "Commands.h"
 #include "Document.h"
+#include "Operations.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "Workspace.h"
@@ -76,7 +76,7 @@ public:
 
     Workspace& GetWorkspace() { return m_ws; }
     QtDocumentHost& Host() const { return *m_host; }
-    const CommandRegistry& Registry() const { return m_registry; }
+    const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
     const std::string& ProgramFolder() const { return m_programFolder; }
     // The settings as they stand now (what the exit writes).
@@ -136,7 +136,7 @@ private:
     Settings m_settings;
     Workspace m_ws;
     QtDocumentHost* m_host;
-    CommandRegistry m_registry;
+    OperationTable m_operations;
     RecentFileList m_recent;
     std::vector<std::unique_ptr<COrinDoc>> m_documents;
     std::vector<COrinView*> m_views;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "BuiltinOperations.h"
 #include "ByteStream.h"
 #include "ClipboardOps.h"
 #include "Codecs.h"
@@ -70,25 +71,6 @@ std::string Formatted(const char* pattern, int value) {
     return text;
 }
 
-// A whole decimal integer that fits an int ("-12", "7"); no spaces, no "+".
-bool ParseInt(const std::string& text, int& value) {
-    const size_t digits = text.size() - (text.size() && text[0] == '-' ? 1 : 0);
-    if (digits == 0 || digits > 10) return false;
-    if (!std::all_of(text.end() - std::ptrdiff_t(digits), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
-    const long long v = std::strtoll(text.c_str(), nullptr, 10);
-    if (v < INT_MIN || v > INT_MAX) return false;
-    value = int(v);
-    return true;
-}
-
-bool IsColour(const std::string& text) {
-    if (text.size() == 7 && text[0] == '#')
-        return std::all_of(text.begin() + 1, text.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
-    int v = 0;
-    return ParseInt(text, v) && v >= 0 && v <= 0xFFFFFF;
-}
-
 }  // namespace
 
 std::unique_ptr<ByteStream> DiscardStepStorage::Read(const std::string&) { return nullptr; }
@@ -101,8 +83,8 @@ void BatchHost::Message(const std::string& text) {
 Context::Context(bool keepSteps) {
     workspace.host = &host;
     workspace.durableSaves = false;
-    RegisterDocumentCommands(commands);
-    RegisterToolCommands(commands);
+    AddBuiltinOperations(operations);
+    named = NamedOps();
     doc = std::make_unique<COrinDoc>(workspace);
     // Numbered now, so that the step file names are known before anything is written.
     doc->number = workspace.NextDocumentNumber();
@@ -166,35 +148,31 @@ bool ParseOp(const std::string& text, std::string& name, CommandArgs& args) {
     return true;
 }
 
-std::string CheckOp(const std::string& text, const CommandRegistry& registry, ParsedOp& out) {
+std::string CheckOp(const std::string& text, const Context& context, ParsedOp& out) {
     out = ParsedOp{};
     if (!ParseOp(text, out.name, out.args)) return "bad operation: " + text;
     if (auto it = out.args.find("answer"); it != out.args.end() && it->second != "yes" && it->second != "no")
         return "bad value: answer=" + it->second + " (yes or no)";
-    auto& named = NamedOps();
-    if (auto it = named.find(out.name); it != named.end()) {
+    if (auto it = context.named.find(out.name); it != context.named.end()) {
         out.named = &it->second;
         const auto& table = NamedOpArgs();
         const auto specs = table.find(out.name);
         if (specs == table.end()) return {};
-        for (const auto& [key, value] : out.args) {
-            if (key == "answer") continue;
-            auto spec = std::find_if(specs->second.begin(), specs->second.end(),
-                                     [&](const ArgSpec& s) { return s.key == key; });
-            if (spec == specs->second.end()) return "unknown key: " + key + " (" + out.name + ")";
-            int v = 0;
-            if (spec->kind == ArgSpec::kInteger && (!ParseInt(value, v) || v < spec->min || v > spec->max))
-                return "bad value: " + key + "=" + value + " (" + std::to_string(spec->min) + ".." +
-                       std::to_string(spec->max) + ")";
-            if (spec->kind == ArgSpec::kColour && !IsColour(value))
-                return "bad value: " + key + "=" + value + " (#RRGGBB)";
-        }
-        return {};
+        Operation shape;  // the named operation's keys, checked as the table's are
+        shape.key = out.name;
+        shape.params = specs->second;
+        return ReadValues(shape, out.args, out.values);
     }
-    int id = 0;
-    if (out.name[0] != '-' && ParseInt(out.name, id)) out.command = registry.Find(id);
-    if (!out.command) return "unknown operation: " + out.name;
-    return {};
+    out.operation = context.operations.FindByName(out.name);
+    if (!out.operation) return "unknown operation: " + out.name;
+    return ReadValues(*out.operation, out.args, out.values);
+}
+
+int ListOperations() {
+    OperationTable table;
+    AddBuiltinOperations(table);
+    for (const std::string& line : OperationListing(table)) std::printf("%s\n", line.c_str());
+    return 0;
 }
 
 namespace {
@@ -249,7 +227,7 @@ int Apply(const ApplyOptions& options) {
     // Every operation is checked before anything is opened: a usage error runs nothing.
     std::vector<ParsedOp> ops(options.ops.size());
     for (size_t i = 0; i < ops.size(); ++i) {
-        if (const std::string error = CheckOp(options.ops[i], c.commands, ops[i]); !error.empty()) {
+        if (const std::string error = CheckOp(options.ops[i], c, ops[i]); !error.empty()) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 2;
         }
@@ -259,7 +237,7 @@ int Apply(const ApplyOptions& options) {
     for (const ParsedOp& op : ops) {
         c.host.answer = !(op.args.count("answer") && op.args.at("answer") == "no");
         c.host.lastMessage.clear();
-        const Status s = op.named ? (*op.named)(c, op.args) : (*op.command)(*c.doc, op.args);
+        const Status s = op.named ? (*op.named)(c, op.args) : op.operation->run(*c.doc, op.values);
         // A failure without a message is a question answered "no": nothing to report.
         if (!s && !s.message.empty()) {
             if (s.message != c.host.lastMessage) std::fprintf(stderr, "%s\n", s.message.c_str());
@@ -292,25 +270,21 @@ bool InStack(const COrinDoc& doc, int slot) {
 
 }  // namespace
 
-const std::map<std::string, std::vector<ArgSpec>>& NamedOpArgs() {
+const std::map<std::string, std::vector<OpParam>>& NamedOpArgs() {
     // Offsets stay far from the int range, so that no position sum can overflow.
     constexpr int kOffset = 1000000;
-    static const std::map<std::string, std::vector<ArgSpec>> table = {
-        {"select-layer", {{"slot", INT_MIN, INT_MAX}}},
+    static const std::map<std::string, std::vector<OpParam>> table = {
+        {"select-layer", {{"slot", "", INT_MIN, INT_MAX}}},
         {"set-layer",
-         {{"visible", 0, 1}, {"transparency", 0, 255}, {"blend", 0, 9}, {"x", -kOffset, kOffset}, {"y", -kOffset, kOffset}}},
-        {"rename-layer", {{"name", 0, 0, ArgSpec::kText}}},
-        {"layer-effect", {{"size", 0, 255}, {"colour", 0, 0, ArgSpec::kColour}}},
-        {"move-layer", {{"slot", INT_MIN, INT_MAX}}},
-        {"copy", {}},
-        {"cut", {}},
-        {"paste", {}},
+         {{"visible", "", 0, 1}, {"transparency", "", 0, 255}, {"blend", "", 0, 9}, {"x", "", -kOffset, kOffset},
+          {"y", "", -kOffset, kOffset}}},
+        {"move-layer", {{"slot", "", INT_MIN, INT_MAX}}},
     };
     return table;
 }
 
-std::map<std::string, NamedOp>& NamedOps() {
-    static std::map<std::string, NamedOp> ops = {
+std::map<std::string, NamedOp> NamedOps() {
+    std::map<std::string, NamedOp> ops = {
         {"select-layer",
          [](Context& c, const CommandArgs& a) {
              const int slot = ArgInt(a, "slot", -1);
@@ -330,27 +304,14 @@ std::map<std::string, NamedOp>& NamedOps() {
              c.doc->view.rebuild = true;
              return Status::Ok();
          }},
-        {"rename-layer",
-         [](Context& c, const CommandArgs& a) {
-             auto it = a.find("name");
-             return RenameLayer(*c.doc, Utf8ToUtf16(it == a.end() ? std::string() : it->second));
-         }},
-        {"layer-effect",
-         [](Context& c, const CommandArgs& a) {
-             return ApplyLayerEffect(*c.doc, ArgInt(a, "size", 5), ArgColour(a, "colour", 0x000000));
-         }},
         {"move-layer",
          [](Context& c, const CommandArgs& a) {
              const int slot = ArgInt(a, "slot", -1);
              if (!InStack(*c.doc, slot)) return Status::Fail(Formatted(msg::kNoLayerInSlot, slot));
              return SwapLayers(*c.doc, c.doc->layers.current, slot);
          }},
-        {"copy", [](Context& c, const CommandArgs&) { return CopyToClipboard(*c.doc); }},
-        {"cut", [](Context& c, const CommandArgs&) { return CutToClipboard(*c.doc); }},
-        {"paste", [](Context& c, const CommandArgs&) { return PasteFromClipboard(*c.doc); }},
     };
-    static const bool registered = (RegisterToolOps(ops), true);
-    (void)registered;
+    RegisterToolOps(ops);
     return ops;
 }
 

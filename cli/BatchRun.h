@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Commands.h"
 #include "Document.h"
+#include "Operations.h"
 #include "StepStorage.h"
 #include "Workspace.h"
 
@@ -39,7 +39,11 @@ public:
 
 struct CleanupList;
 
-// One run: the workspace, the command registry and the document. `keepSteps`: the
+struct Context;
+using NamedOp = std::function<Status(Context&, const CommandArgs&)>;
+
+// One run: the workspace, the operation table, the batch tool's own named operations
+// and the document. `keepSteps`: the
 // step files go to a private folder under the system's temporary folder (removed by
 // the destructor, or by the handler of a terminating signal); otherwise none are
 // kept. `ready` is false (with the system's message in `error`) when the folder
@@ -51,7 +55,8 @@ struct Context {
     Context& operator=(const Context&) = delete;
     BatchHost host;
     Workspace workspace;
-    CommandRegistry commands;
+    OperationTable operations;
+    std::map<std::string, NamedOp> named;
     std::unique_ptr<COrinDoc> doc;
     std::string stepFolder;
     bool ready = false;
@@ -61,25 +66,15 @@ private:
     std::unique_ptr<CleanupList> cleanup;
 };
 
-using NamedOp = std::function<Status(Context&, const CommandArgs&)>;
-// The named operations (besides command ids): layer panel actions, tools, mouse events.
-std::map<std::string, NamedOp>& NamedOps();
+// The batch tool's own operations besides the table's: layer panel actions, tools,
+// mouse events.
+std::map<std::string, NamedOp> NamedOps();
 // Adds the tool and mouse-event operations (tool:, press:, move:, ...).
 void RegisterToolOps(std::map<std::string, NamedOp>& ops);
-// Adds the tools' command ids (2055, 2058, ...) to the registry.
-void RegisterToolCommands(CommandRegistry& registry);
 
-// The keys a named operation takes: an integer in min..max, any text, or a colour
-// ("#RRGGBB" or a decimal number up to 0xFFFFFF). An operation without an entry
-// checks its own keys when it runs.
-struct ArgSpec {
-    enum Kind { kInteger, kText, kColour };
-    std::string key;
-    int min = 0;
-    int max = 0;
-    Kind kind = kInteger;
-};
-const std::map<std::string, std::vector<ArgSpec>>& NamedOpArgs();
+// The keys of the named operations that are checked before a run (integers in their
+// ranges); an operation without an entry checks its own keys when it runs.
+const std::map<std::string, std::vector<OpParam>>& NamedOpArgs();
 
 struct ApplyOptions {
     std::string input;
@@ -99,12 +94,16 @@ bool ParseOp(const std::string& text, std::string& name, CommandArgs& args);
 struct ParsedOp {
     std::string name;
     CommandArgs args;
-    const NamedOp* named = nullptr;    // one of these two is set
-    const CommandFn* command = nullptr;
+    const NamedOp* named = nullptr;      // one of these two is set
+    const Operation* operation = nullptr;
+    OpValues values;                     // the operation's values read from the arguments
 };
-// Parses and checks an operation against the named operations and the registry: the
-// name must exist, "answer" must be "yes" or "no", and the keys of a named operation
-// must be its own with values in range. Returns the usage error text, "" when fine.
-std::string CheckOp(const std::string& text, const CommandRegistry& registry, ParsedOp& out);
+// Parses and checks an operation against the named operations and the table (by id
+// or key): the name must exist, "answer" must be "yes" or "no", and the keys must be
+// the operation's own with values in range. Returns the usage error text, "" when fine.
+std::string CheckOp(const std::string& text, const Context& context, ParsedOp& out);
+
+// `tessaro-cli ops`: the table, one operation a line.
+int ListOperations();
 
 }  // namespace batch

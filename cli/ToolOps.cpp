@@ -18,7 +18,6 @@
 #include "BatchRun.h"
 #include "CommandMap.h"
 #include "Selection.h"
-#include "SelectionCommands.h"
 #include "SimilarArea.h"
 #include "ToolEvents.h"
 #include "ToolRouter.h"
@@ -123,15 +122,6 @@ void RegisterToolOps(std::map<std::string, NamedOp>& ops) {
         return Status::Ok();
     };
     ops["set"] = SetValues;
-}
-
-void RegisterToolCommands(CommandRegistry& registry) {
-    RegisterSelectionCommands(registry);
-    // A tool's id chooses the tool, as its menu entry does.
-    for (int id : {kCmdRectSelect, kCmdFreeSelect, kCmdAutoSelect, kCmdPolygonSelect, kCmdSpray, kCmdBrush, kCmdDot,
-                   kCmdFill, kCmdGradient, kCmdWaterDrop, kCmdEraser, kCmdLine, kCmdPolyline, kCmdCircle,
-                   kCmdColourPick, kCmdMove, kCmdColourRange, kCmdColourRangePick, kCmdZoomIn})
-        registry.Add(id, [id](COrinDoc& doc, const CommandArgs&) { return ChooseToolCommand(&doc, doc.workspace, id); });
 }
 
 }  // namespace batch

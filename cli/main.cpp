@@ -2,6 +2,7 @@
 //   tessaro-cli info FILE
 //   tessaro-cli convert INPUT OUTPUT
 //   tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...
+//   tessaro-cli ops
 // Exit status 0 on success, 1 on failure (the message on standard error, also when
 // standard output could not be written), 2 for a usage error.
 #include <cerrno>
@@ -22,13 +23,15 @@ int Usage() {
                  "usage: tessaro-cli info FILE\n"
                  "       tessaro-cli convert INPUT OUTPUT\n"
                  "       tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...\n"
-                 "  OP is NAME or NAME:KEY=VALUE,KEY=VALUE... (NAME a command id or a named operation)\n");
+                 "       tessaro-cli ops\n"
+                 "  OP is NAME or NAME:KEY=VALUE,KEY=VALUE... (NAME a command id, its key or a named operation)\n");
     return 2;
 }
 
 int Run(const std::vector<std::string>& args) {
     if (args.empty()) return Usage();
     const std::string command = args[0];
+    if (command == "ops" && args.size() == 1) return batch::ListOperations();
     if (command == "info" && args.size() == 2) return batch::Info(args[1]);
     if (command == "convert" && args.size() == 3) return batch::Convert(args[1], args[2]);
     if (command == "apply" && args.size() >= 3) {

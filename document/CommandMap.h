@@ -27,6 +27,7 @@ enum CommandId : int {
     kCmdMergeAbove = 1557, kCmdMergeBelow = 1555, kCmdLayerEffect = 1558, kCmdRasterize = 1545,
     kCmdMove = 1570, kCmdRectSelect = 1342, kCmdPolygonSelect = 1345, kCmdFreeSelect = 1343,
     kCmdAutoSelect = 1344, kCmdColourRange = 3327, kCmdInvertSelection = 2055, kCmdReleaseSelection = 2058,
+    kCmdInvert = 1413,
     kCmdWaterDrop = 1354, kCmdBrush = 1347, kCmdLine = 1356, kCmdCircle = 1380, kCmdPolyline = 1357,
     kCmdSpray = 1346, kCmdEraser = 1355, kCmdFill = 1352, kCmdDot = 1350, kCmdColourPick = 2097,
     kCmdGradient = 1353, kCmdColourRangePick = 3344,
@@ -34,4 +35,5 @@ enum CommandId : int {
     kCmdLayerPanel = 1554, kCmdEasyPanel = 1511,
     kCmdDuplicateWindow = 1412, kCmdNewWindow = 57648, kCmdCascade = 57650, kCmdTile = 57651, kCmdCloseAll = 1426,
     kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424, kCmdPreferences = 1571,
+    kCmdRenameLayer = 4041,  // the layer list's rename entry (no main-menu entry)
 };

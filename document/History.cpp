@@ -387,6 +387,7 @@ void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
 
 void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot) {
     History& h = doc.history;
+    h.saved.clear();
     if (labelText == label::kOpening || labelText == label::kInitialState) h.position = -1;
     doc.busy = true;
     if (slot == -1) slot = doc.layers.current;
@@ -428,6 +429,27 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     doc.busy = false;
 }
 
+bool RestoreRecordedLayer(COrinDoc& doc, int slot) {
+    if (!IsValidSlot(slot) || !doc.layers[slot].inUse || doc.history.position < 0) return false;
+    Snapshot s;
+    if (auto it = doc.history.saved.find(slot); it != doc.history.saved.end()) s.record = &it->second;
+    else if (!FindSnapshot(doc, slot, doc.history.position, s)) return false;
+    LayerRecord& layer = doc.layers[slot];
+    const int32_t x = layer.x, y = layer.y, visible = layer.visible;
+    const uint8_t transparency = layer.transparency;
+    if (!BringBack(doc, slot, s)) return false;
+    layer.x = x;
+    layer.y = y;
+    layer.visible = visible;
+    layer.transparency = transparency;
+    return true;
+}
+
+void SaveRecordedLayer(COrinDoc& doc, int slot) {
+    if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return;
+    doc.history.saved[slot] = doc.layers[slot];
+}
+
 bool CanUndo(const COrinDoc& doc) { return doc.history.position > 0; }
 bool CanRedo(const COrinDoc& doc) { return doc.history.top >= doc.history.position + 1 && doc.history.position >= 0; }
 
@@ -441,6 +463,7 @@ bool Undo(COrinDoc& doc) {
     const int left = h.position;
     const int now = left - 1;
     h.position = now;
+    h.saved.clear();
     doc.busy = true;
     doc.view.timerRunning = false;
     // The selection outline leaves the layers before any of them comes back.
@@ -528,6 +551,7 @@ bool Redo(COrinDoc& doc) {
     if (h.top < h.position + 1 || h.position < 0) return false;
     const int old = h.position;
     h.position = old + 1;
+    h.saved.clear();
     if (old > 10) return false;
     const int now = h.position;
     doc.busy = true;

@@ -104,6 +104,9 @@ public:
     std::vector<LayerCopy> pendingBefore;  // filled by BeginAllLayerChange
     std::vector<NameChange> pendingNames;  // filled by RenameForStep
     std::array<uint32_t, 25> liveIds{};   // the layer each slot holds in memory now
+    // Layers saved as their recorded state without a step (SaveRecordedLayer), by slot;
+    // dropped by the next recorded step, undo or redo.
+    std::map<int, LayerRecord> saved;
     uint32_t nextId = 0;
 };
 
@@ -113,6 +116,14 @@ void RecordStep(COrinDoc& doc, const std::string& label, int code, int slot = -1
 void BeginAllLayerChange(COrinDoc& doc);
 // Renames a layer as part of the change that the next recorded step describes.
 void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name);
+// The layer in `slot` back as the history last recorded it (or as SaveRecordedLayer
+// left it). Its place, transparency and visibility stay as they are: they are not
+// pixels. False when nothing is recorded for it or the step file cannot be read; the
+// layer is unchanged then.
+bool RestoreRecordedLayer(COrinDoc& doc, int slot);
+// The layer as it is now becomes what RestoreRecordedLayer brings back, until the next
+// step is recorded, undone or redone. No step is added and no step file changes.
+void SaveRecordedLayer(COrinDoc& doc, int slot);
 bool Undo(COrinDoc& doc);
 bool Redo(COrinDoc& doc);
 bool CanUndo(const COrinDoc& doc);

@@ -11,5 +11,7 @@ struct Status {
 
     static Status Ok() { return {}; }
     static Status Fail(std::string text) { return {false, std::move(text)}; }
+    // The user stopped a long operation: nothing changed and there is nothing to report.
+    static Status Stopped() { return {false, {}}; }
     explicit operator bool() const { return ok; }
 };

@@ -24,6 +24,9 @@ public:
     virtual bool Ask(const std::string& question) = 0;
     // The main frame's progress bar, 0 .. 100.
     virtual void Progress(int percent) {}
+    // Asked between rows by long operations: true stops the operation, which then
+    // leaves the layer as it was.
+    virtual bool Cancelled() { return false; }
     // The document's pixels, layers or history changed: redraw views, panel, title.
     virtual void Refresh(COrinDoc& doc) {}
     // The main frame's status bar text.
@@ -116,4 +119,5 @@ struct Workspace {
     void Progress(int percent) const {
         if (host) host->Progress(percent);
     }
+    bool Cancelled() const { return host && host->Cancelled(); }
 };

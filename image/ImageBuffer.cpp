@@ -311,22 +311,25 @@ bool CImageBuffer::HasGreyPalette() const {
     return true;
 }
 
-int CImageBuffer::NearestPaletteIndex(uint32_t colour) const {
-    const RgbQuad* pal = Palette();
+int NearestPaletteIndex(const RgbQuad* pal, int count, uint32_t colour) {
     if (!pal) return 0;
     const int b = colour & 0xFF, g = (colour >> 8) & 0xFF, r = (colour >> 16) & 0xFF;
     long best = 200000;
     int bestIndex = 0;
-    for (uint32_t i = 0; i < m_header.biClrUsed; ++i) {
+    for (int i = 0; i < count; ++i) {
         const long db = pal[i].blue - b, dg = pal[i].green - g, dr = pal[i].red - r;
         const long d = db * db + dg * dg + dr * dr;
-        if (d == 0) return int(i);
+        if (d == 0) return i;
         if (d < best) {
             best = d;
-            bestIndex = int(i);
+            bestIndex = i;
         }
     }
     return bestIndex;
+}
+
+int CImageBuffer::NearestPaletteIndex(uint32_t colour) const {
+    return ::NearestPaletteIndex(Palette(), int(m_header.biClrUsed), colour);
 }
 
 uint8_t CImageBuffer::IndexAt(int x, int y) const {

@@ -57,6 +57,10 @@ struct RgbQuad {
     static RgbQuad FromValue(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
 };
 
+// The palette entry nearest to `colour` (blue in the low byte): the smallest sum of
+// squared channel differences, the first of equals; 0 for an empty palette.
+int NearestPaletteIndex(const RgbQuad* palette, int count, uint32_t colour);
+
 // A plain top-down or bottom-up pixel buffer handed over by the platform layer
 // (screen capture, PSD import): the replacement of a device-dependent bitmap.
 struct PlainBitmap {

@@ -56,6 +56,7 @@ inline constexpr const char* kCopyLayerImage = "CopyLayer2vwImage()::Memory Allo
 inline constexpr const char* kSaveFailed = "파일을 저장할 수 없습니다.";
 inline constexpr const char* kGradientDrag = "클릭이 아닌 드래깅으로 기준선을 먼저 잡으세요";
 inline constexpr const char* kNoLayerInSlot = "no layer in slot %d";
+inline constexpr const char* kCannotRestore = "작업내역 파일을 읽을 수 없습니다.";
 
 // Measurement: standards, objects and exports.
 inline constexpr const char* kStandardName = "기준 이름을 입력하십시요.";

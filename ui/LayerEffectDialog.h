@@ -1,9 +1,11 @@
-// "레이어효과": the drop shadow's size ("효과크기", slider and edit field in step) and
-// colour ("그림자색상"). Colours are red in the low byte.
+// "레이어효과": the drop shadow's size (slider and edit field in step) and colour, as
+// the table entry of command 1558 names them. Colours are red in the low byte.
 #pragma once
 
 #include <QDialog>
 #include <cstdint>
+
+#include "Operations.h"
 
 class QPushButton;
 class QSlider;
@@ -12,8 +14,8 @@ class QSpinBox;
 class CDlg_LayerEffect : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kMaxSize = 30;
-    explicit CDlg_LayerEffect(QWidget* parent = nullptr);
+    // The size's range, labels and default come from the operation's table entry.
+    CDlg_LayerEffect(const OpParam& size, const OpParam& colour, QWidget* parent = nullptr);
 
     void SetValues(int size, uint32_t colour);
     int EffectSize() const;
@@ -27,5 +29,6 @@ private:
     QSlider* m_slider;
     QSpinBox* m_edit;
     QPushButton* m_colourButton;
+    QString m_colourLabel;
     uint32_t m_colour = 0;
 };

@@ -8,13 +8,12 @@
 #include <QListWidget>
 #include <QWidget>
 
+#include "CommandMap.h"
+
 class COrinDoc;
 class QMenu;
 class QPushButton;
 class QTabWidget;
-
-// Id of the layer list's rename entry (it has no main-menu entry).
-inline constexpr int kCmdRenameLayer = 4041;
 
 // A layer list whose drops are reported instead of moving rows.
 class CLayerList : public QListWidget {

@@ -8,6 +8,7 @@
 #include "CommandMap.h"
 #include "EditSteps.h"
 #include "History.h"
+#include "LayerEdit.h"
 #include "LayerCoordinates.h"
 #include "Messages.h"
 #include "PaintPrimitives.h"
@@ -61,56 +62,51 @@ Status ChooseGradient(COrinDoc& doc) {
 
 Status ApplyGradient(COrinDoc& doc) {
     if (Status s = RefuseTextLayer(doc); !s) return s;
-    LayerRecord* layer = doc.CurrentLayer();
-    if (!layer) return Status::Ok();
+    if (!doc.CurrentLayer()) return Status::Ok();
     const ViewState& v = doc.view;
     if (v.strokeX == v.gradEndX && v.strokeY == v.gradEndY) return Status::Fail(msg::kGradientDrag);
-    BeginLayerStep(doc);
-    RefitMask(doc);
-    layer = doc.CurrentLayer();
-    const Workspace& ws = doc.workspace;
-    const uint32_t fg = ws.foreground, bg = ws.background;
-    // The drag in layer coordinates (rows bottom-up), so that the lines of equal colour
-    // stand perpendicular to the drag as the picture shows it.
-    const LayerPoint a = ViewToLayer(doc, v.strokeX, v.strokeY, false);
-    const LayerPoint b = ViewToLayer(doc, v.gradEndX, v.gradEndY, false);
-    const int w = layer->width, h = layer->height;
-    if (a.x == b.x) {
-        // Vertical drag: from the foreground colour at the top row toward black.
-        for (int i = 0; i < h; ++i) {
-            const uint32_t c = Scaled(fg, i + 1, h);
-            for (int j = 0; j < w; ++j) PutPixel(doc, j, i, c, 1, true);
-        }
-    } else if (a.y == b.y) {
-        // Horizontal drag: from the foreground colour at the left toward black.
-        for (int j = 0; j < w; ++j) {
-            const uint32_t c = Scaled(fg, w - j, w);
-            for (int i = 0; i < h; ++i) PutPixel(doc, j, i, c, 1, true);
-        }
-    } else {
-        for (int i = 0; i < h; ++i)
-            for (int j = 0; j < w; ++j) PutAlpha(doc, j, i, 0, true);
-        const MaskBox box = SelectionBounds(doc.selection);
-        const int left = box.Empty() ? 0 : box.left;
-        const int boxWidth = box.Empty() ? 0 : box.right - box.left;
-        const float slope = float(b.y - a.y) / float(b.x - a.x);
-        const double m = slope, m2 = double(slope) * double(slope);
-        const bool rightToLeft = b.x - a.x <= 0;
-        for (int i = 0; i < h; ++i)
-            for (int j = 0; j < w; ++j) {
-                if (doc.selection.At(j, i) == 0) continue;
-                // Where the line of equal colour through (j, i) crosses the drag line.
-                const double X = (m * (i - a.y) + m2 * a.x + j) / (m2 + 1.0);
-                const int c = int(X) - left;
-                const uint32_t colour = RampColour(ws.gradientKind, RampParameter(ws.gradientShape, boxWidth, c, rightToLeft), fg, bg);
-                Dab(doc, kDabPaint, j, i, colour, 1, false);
+    return EditCurrentLayer(doc, {label::kGradient}, [&](LayerRecord& layer, RowSpan&) {
+        const Workspace& ws = doc.workspace;
+        const uint32_t fg = ws.foreground, bg = ws.background;
+        // The drag in layer coordinates (rows bottom-up), so that the lines of equal colour
+        // stand perpendicular to the drag as the picture shows it.
+        const LayerPoint a = ViewToLayer(doc, v.strokeX, v.strokeY, false);
+        const LayerPoint b = ViewToLayer(doc, v.gradEndX, v.gradEndY, false);
+        const int w = layer.width, h = layer.height;
+        if (a.x == b.x) {
+            // Vertical drag: from the foreground colour at the top row toward black.
+            for (int i = 0; i < h; ++i) {
+                const uint32_t c = Scaled(fg, i + 1, h);
+                for (int j = 0; j < w; ++j) PutPixel(doc, j, i, c, 1, true);
             }
-    }
-    MarkLayerChanged(doc);
-    RefreshWorkingCopy(doc);
-    RecordStep(doc, label::kGradient, kStepPixels);
-    EndLayerStep(doc);
-    return Status::Ok();
+        } else if (a.y == b.y) {
+            // Horizontal drag: from the foreground colour at the left toward black.
+            for (int j = 0; j < w; ++j) {
+                const uint32_t c = Scaled(fg, w - j, w);
+                for (int i = 0; i < h; ++i) PutPixel(doc, j, i, c, 1, true);
+            }
+        } else {
+            for (int i = 0; i < h; ++i)
+                for (int j = 0; j < w; ++j) PutAlpha(doc, j, i, 0, true);
+            const MaskBox box = SelectionBounds(doc.selection);
+            const int left = box.Empty() ? 0 : box.left;
+            const int boxWidth = box.Empty() ? 0 : box.right - box.left;
+            const float slope = float(b.y - a.y) / float(b.x - a.x);
+            const double m = slope, m2 = double(slope) * double(slope);
+            const bool rightToLeft = b.x - a.x <= 0;
+            for (int i = 0; i < h; ++i)
+                for (int j = 0; j < w; ++j) {
+                    if (doc.selection.At(j, i) == 0) continue;
+                    // Where the line of equal colour through (j, i) crosses the drag line.
+                    const double X = (m * (i - a.y) + m2 * a.x + j) / (m2 + 1.0);
+                    const int c = int(X) - left;
+                    const uint32_t colour = RampColour(ws.gradientKind, RampParameter(ws.gradientShape, boxWidth, c, rightToLeft), fg, bg);
+                    Dab(doc, kDabPaint, j, i, colour, 1, false);
+                }
+        }
+        MarkLayerChanged(doc);
+        return Status::Ok();
+    });
 }
 
 Status GradientPress(COrinDoc& doc, int x, int y) {

@@ -35,21 +35,10 @@ RowSpan Stroke(COrinDoc& doc, int mode, int x0, int y0, int x1, int y1, int radi
     return Span(a.y, b.y, std::min(std::max(radius, 1), 25));
 }
 
-// The start of every painting step: the outline comes out of the layers, the mask is
-// laid onto the current layer.
-Status BeginPaint(COrinDoc& doc) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    if (Status s = RefuseTextLayer(doc); !s) return s;
-    BeginLayerStep(doc);
-    RefitMask(doc);
-    return Status::Ok();
-}
-
-// Records the tool's step after its change (the outline drawn in between comes out first).
-void Record(COrinDoc& doc, const char* text) {
-    BeginLayerStep(doc);
-    RecordStep(doc, text, kStepPixels);
-    EndLayerStep(doc);
+// A painting step of the current layer through the edit path; `label` "" for the
+// press and drag events of a stroke, whose release records it.
+Status Paint(COrinDoc& doc, const std::string& label, const LayerChange& change) {
+    return EditCurrentLayer(doc, {label}, change);
 }
 
 bool Painting(const COrinDoc& doc) { return doc.layers.IsCurrentValid() && RefuseTextLayer(doc).ok; }
@@ -64,69 +53,61 @@ RowSpan StrokeSegment(COrinDoc& doc, int mode, int x0, int y0, int x1, int y1) {
 }
 
 Status StrokePress(COrinDoc& doc, int mode, int x, int y) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
-    // The working copy is the layer as the stroke found it (no outline in it).
-    RefreshWorkingCopy(doc);
-    const RowSpan rows = StrokeSegment(doc, mode, x, y, x, y);
-    RefreshWorkingCopy(doc, rows.lo, rows.hi);
-    doc.view.lastX = x;
-    doc.view.lastY = y;
-    EndLayerStep(doc);
-    return Status::Ok();
+    return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
+        // The working copy is the layer as the stroke found it (no outline in it).
+        RefreshWorkingCopy(doc);
+        rows = StrokeSegment(doc, mode, x, y, x, y);
+        doc.view.lastX = x;
+        doc.view.lastY = y;
+        return Status::Ok();
+    });
 }
 
 Status StrokeDrag(COrinDoc& doc, int mode, int x, int y) {
     ViewState& v = doc.view;
     if (v.lastX == -1 || !Painting(doc)) return Status::Ok();
-    BeginPaint(doc);
-    const RowSpan rows = StrokeSegment(doc, mode, v.lastX, v.lastY, x, y);
-    RefreshWorkingCopy(doc, rows.lo, rows.hi);
-    v.lastX = x;
-    v.lastY = y;
-    EndLayerStep(doc);
-    return Status::Ok();
+    return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
+        rows = StrokeSegment(doc, mode, v.lastX, v.lastY, x, y);
+        v.lastX = x;
+        v.lastY = y;
+        return Status::Ok();
+    });
 }
 
 Status StrokeRelease(COrinDoc& doc, int mode) {
     ViewState& v = doc.view;
     if (v.lastX == -1) return Status::Ok();
     v.lastX = v.lastY = -1;
-    if (Painting(doc)) Record(doc, StrokeLabel(mode));
+    if (Painting(doc)) RecordLayerStep(doc, StrokeLabel(mode));
     return Status::Ok();
 }
 
 Status SprayAt(COrinDoc& doc, int x, int y, bool press) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (!press && (doc.view.lastX == -1 || !Painting(doc))) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
-    if (press) RefreshWorkingCopy(doc);
-    const LayerPoint p = ViewToLayer(doc, x, y, true);
-    Dab(doc, kDabPaint, p.x, p.y, doc.workspace.foreground, kSprayRadius, true);
-    RefreshWorkingCopy(doc, p.y - kSprayRadius, p.y + kSprayRadius);
-    doc.view.lastX = x;
-    doc.view.lastY = y;
-    EndLayerStep(doc);
-    return Status::Ok();
+    return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
+        if (press) RefreshWorkingCopy(doc);
+        const LayerPoint p = ViewToLayer(doc, x, y, true);
+        Dab(doc, kDabPaint, p.x, p.y, doc.workspace.foreground, kSprayRadius, true);
+        rows = {p.y - kSprayRadius, p.y + kSprayRadius};
+        doc.view.lastX = x;
+        doc.view.lastY = y;
+        return Status::Ok();
+    });
 }
 
 Status SprayRelease(COrinDoc& doc) {
     if (doc.view.lastX == -1) return Status::Ok();
     doc.view.lastX = doc.view.lastY = -1;
-    if (Painting(doc)) Record(doc, label::kSpray);
+    if (Painting(doc)) RecordLayerStep(doc, label::kSpray);
     return Status::Ok();
 }
 
 Status DotAt(COrinDoc& doc, int x, int y) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
-    const LayerPoint p = ViewToLayer(doc, x - 2, y + 1, true);
-    const int n = doc.workspace.brushSize;
-    PutPixel(doc, p.x, p.y, doc.workspace.foreground, n, true);
-    RefreshWorkingCopy(doc);
-    RecordStep(doc, label::kDot, kStepPixels);
-    EndLayerStep(doc);
-    return Status::Ok();
+    return Paint(doc, label::kDot, [&](LayerRecord&, RowSpan&) {
+        const LayerPoint p = ViewToLayer(doc, x - 2, y + 1, true);
+        PutPixel(doc, p.x, p.y, doc.workspace.foreground, doc.workspace.brushSize, true);
+        return Status::Ok();
+    });
 }
 
 bool WaterDrop(COrinDoc& doc, int x, int y) {
@@ -155,23 +136,22 @@ bool WaterDrop(COrinDoc& doc, int x, int y) {
 }
 
 Status WaterDropAt(COrinDoc& doc, int x, int y, bool press) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (!press && (doc.view.lastX == -1 || !Painting(doc))) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
-    if (press) RefreshWorkingCopy(doc);
-    const LayerPoint p = ViewToLayer(doc, x, y, false);
-    const int s = doc.workspace.brushSize > 25 ? 100 : 2 * doc.workspace.brushSize;
-    if (WaterDrop(doc, p.x, p.y)) RefreshWorkingCopy(doc, p.y - s, p.y + s);
-    doc.view.lastX = x;
-    doc.view.lastY = y;
-    EndLayerStep(doc);
-    return Status::Ok();
+    return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
+        if (press) RefreshWorkingCopy(doc);
+        const LayerPoint p = ViewToLayer(doc, x, y, false);
+        const int s = doc.workspace.brushSize > 25 ? 100 : 2 * doc.workspace.brushSize;
+        rows = WaterDrop(doc, p.x, p.y) ? RowSpan{p.y - s, p.y + s} : RowSpan{0, -1};
+        doc.view.lastX = x;
+        doc.view.lastY = y;
+        return Status::Ok();
+    });
 }
 
 Status WaterDropRelease(COrinDoc& doc) {
     if (doc.view.lastX == -1) return Status::Ok();
     doc.view.lastX = doc.view.lastY = -1;
-    if (Painting(doc)) Record(doc, label::kWaterDrop);
+    if (Painting(doc)) RecordLayerStep(doc, label::kWaterDrop);
     return Status::Ok();
 }
 
@@ -215,33 +195,24 @@ void FloodFill(COrinDoc& doc, int x, int y) {
 }
 
 Status FillAt(COrinDoc& doc, int x, int y) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
-    const LayerPoint p = ViewToLayer(doc, x, y, true);
-    if (doc.selection.At(p.x, p.y) == 0) {
-        EndLayerStep(doc);
+    const Status s = Paint(doc, label::kFill, [&](LayerRecord&, RowSpan&) {
+        const LayerPoint p = ViewToLayer(doc, x, y, true);
+        if (doc.selection.At(p.x, p.y) == 0) return Status::Stopped();  // outside the selection: no step
+        FloodFill(doc, p.x, p.y);
         return Status::Ok();
-    }
-    FloodFill(doc, p.x, p.y);
-    RefreshWorkingCopy(doc);
-    RecordStep(doc, label::kFill, kStepPixels);
-    EndLayerStep(doc);
-    return Status::Ok();
+    });
+    return s.ok || !s.message.empty() ? s : Status::Ok();
 }
 
 Status PolylinePress(COrinDoc& doc, int x, int y) {
-    if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
     ViewState& v = doc.view;
-    if (v.polyPrevX != -1) {
-        const RowSpan rows = StrokeSegment(doc, kDabPaint, v.polyPrevX, v.polyPrevY, x, y);
-        RefreshWorkingCopy(doc, rows.lo, rows.hi);
-        RecordStep(doc, label::kPolyline, kStepPixels);
-    }
-    v.polyPrevX = x;
-    v.polyPrevY = y;
-    EndLayerStep(doc);
-    return Status::Ok();
+    const bool segment = v.polyPrevX != -1;
+    return Paint(doc, segment ? label::kPolyline : "", [&](LayerRecord&, RowSpan& rows) {
+        rows = segment ? StrokeSegment(doc, kDabPaint, v.polyPrevX, v.polyPrevY, x, y) : RowSpan{0, -1};
+        v.polyPrevX = x;
+        v.polyPrevY = y;
+        return Status::Ok();
+    });
 }
 
 RowSpan DrawCircle(COrinDoc& doc, int rx, int ry, int cx, int cy) {
@@ -269,9 +240,11 @@ void CircleShape(COrinDoc& doc, int x0, int y0, int x1, int y1) { DrawCircle(doc
 
 Status RubberPress(COrinDoc& doc, int x, int y) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    if (Status s = BeginPaint(doc); !s) return s;
+    if (Status s = RefuseTextLayer(doc); !s) return s;
     // The timer stays off until the release, so the rubber shape is not taken out by
     // an outline redraw in between.
+    BeginLayerStep(doc);
+    RefitMask(doc);
     RefreshWorkingCopy(doc);
     doc.view.strokeX = x;
     doc.view.strokeY = y;
@@ -290,13 +263,15 @@ Status RubberRelease(COrinDoc& doc, int x, int y, RubberShape shape, const char*
     ViewState& v = doc.view;
     if (v.strokeX == -1) return Status::Ok();
     if (Painting(doc)) {
-        RestoreWorkingCopy(doc);
-        shape(doc, v.strokeX, v.strokeY, x, y);
-        RefreshWorkingCopy(doc);
-        RecordStep(doc, label, kStepPixels);
+        Paint(doc, label, [&](LayerRecord&, RowSpan&) {
+            RestoreWorkingCopy(doc);
+            shape(doc, v.strokeX, v.strokeY, x, y);
+            return Status::Ok();
+        });
+    } else {
+        EndLayerStep(doc);
     }
     v.strokeX = v.strokeY = -1;
-    EndLayerStep(doc);
     return Status::Ok();
 }
 

@@ -8,11 +8,8 @@
 #pragma once
 
 #include "Document.h"
+#include "LayerEdit.h"
 #include "Status.h"
-
-struct RowSpan {
-    int lo = 0, hi = -1;  // layer rows touched, inclusive
-};
 
 // Converts both view points and runs the line raster with the brush size (1 while the
 // gradient tool is active), the foreground colour and the soft flag; mode 0 paints,

@@ -1,6 +1,6 @@
 // The selection commands that act on a document: invert (2055) and release (2058).
 #pragma once
 
-#include "Commands.h"
+#include "Operations.h"
 
-void RegisterSelectionCommands(CommandRegistry& registry);
+void AddSelectionOperations(OperationTable& table);

@@ -177,6 +177,35 @@ void ChooseTool(COrinDoc* doc, Workspace& workspace, int toolId) {
     if (!s && !s.message.empty()) workspace.Message(s.message);
 }
 
+void AddToolOperations(OperationTable& table) {
+    static const struct {
+        int id;
+        const char* key;
+        const char* label;
+    } tools[] = {
+        {kCmdRectSelect, "rect-select", "사각선택"},   {kCmdFreeSelect, "free-select", "자유선택"},
+        {kCmdAutoSelect, "auto-select", "자동선택"},   {kCmdPolygonSelect, "polygon-select", "다각형선택"},
+        {kCmdSpray, "spray", "스프레이"},             {kCmdBrush, "brush", "붓 그리기"},
+        {kCmdDot, "dot", "점찍기"},                   {kCmdFill, "fill", "채우기"},
+        {kCmdGradient, "gradient", "그라디언트"},      {kCmdWaterDrop, "water-drop", "물방울"},
+        {kCmdEraser, "eraser", "지우개"},             {kCmdLine, "line", "선분"},
+        {kCmdPolyline, "polyline", "다각선"},          {kCmdCircle, "circle", "원 그리기"},
+        {kCmdColourPick, "colour-pick", "스포이드"},   {kCmdMove, "move-tool", "이동"},
+        {kCmdColourRange, "colour-range", "색상범위지정 선택"},
+        {kCmdColourRangePick, "colour-range-pick", "색상범위지정 선택"},
+        {kCmdZoomIn, "zoom-in", "확대"},
+    };
+    for (const auto& t : tools) {
+        Operation op;
+        op.id = t.id;
+        op.menuId = FindCommand(t.id) ? t.id : 0;
+        op.key = t.key;
+        op.label = t.label;
+        op.run = [id = t.id](COrinDoc& doc, const OpValues&) { return ChooseToolCommand(&doc, doc.workspace, id); };
+        table.Add(std::move(op));
+    }
+}
+
 void OutlineTimerTick(COrinDoc& doc) {
     if (doc.view.timerSuspended || doc.busy || doc.IsEmpty()) return;
     RedrawSelectionOutline(doc);

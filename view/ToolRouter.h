@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Document.h"
+#include "Operations.h"
 
 // Key flags of a mouse event, as the platform gives them.
 enum MouseKeyFlags : unsigned {
@@ -28,6 +29,10 @@ void ToolKeyUp(COrinDoc& doc, int key, int repeatCount);
 // Choosing a tool (menu or tool-bar press): runs the tool's own command; `doc` may be
 // null when no picture is open.
 void ChooseTool(COrinDoc* doc, Workspace& workspace, int toolId);
+
+// Choosing each tool by its id, as its menu entry or tool-bar button does (keys such as
+// "brush", "rect-select").
+void AddToolOperations(OperationTable& table);
 
 // One tick of the 400 ms selection outline timer (call only while doc.view.timerRunning).
 void OutlineTimerTick(COrinDoc& doc);

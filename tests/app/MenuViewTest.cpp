@@ -14,6 +14,7 @@
 #include "AppTestSupport.h"
 #include "Application.h"
 #include "CommandMap.h"
+#include "History.h"
 #include "LayerCoordinates.h"
 #include "MainFrame.h"
 #include "OrinView.h"
@@ -136,6 +137,27 @@ TEST_F(FrameFixture, TheGridCommandFlipsTheSignOfTheGap) {
     frame->RunCommand(kCmdGrid);
     EXPECT_EQ(frame->GetWorkspace().gridGap, -gap);
     EXPECT_EQ(frame->CommandAction(kCmdGrid)->isChecked(), -gap > 0);
+}
+
+TEST_F(FrameFixture, InvertFromTheMenuIsOneStepThatUndoTakesBack) {
+    EXPECT_FALSE(frame->CommandAction(kCmdInvert)->isEnabled());
+    COrinDoc* doc = frame->NewPicture(7, 5, QStringLiteral("i"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(frame->CommandAction(kCmdInvert)->isEnabled());
+    LayerRecord& layer = *doc->CurrentLayer();
+    ASSERT_EQ(doc->canvas.bpp, 24);
+    layer.pixels[0] = 0x12;
+    RecordStep(*doc, label::kInitialState, kStepPixels);
+    const std::vector<uint8_t> before = layer.pixels;
+    frame->CommandAction(kCmdInvert)->trigger();
+    for (int y = 0; y < layer.height; ++y)
+        for (int i = 0; i < 3 * layer.width; ++i) {
+            const size_t at = size_t(y) * size_t(layer.stride) + size_t(i);
+            ASSERT_EQ(layer.pixels[at], 255 - before[at]) << y << "," << i;
+        }
+    EXPECT_EQ(doc->history.entries[size_t(doc->history.position)].label, u"반전변환");
+    frame->RunCommand(kCmdUndo);
+    EXPECT_EQ(layer.pixels, before);
 }
 
 struct ViewFixture : ::testing::Test {

@@ -5,22 +5,24 @@
 #include <set>
 
 #include "CommandMap.h"
-#include "Commands.h"
 #include "DocTestSupport.h"
+#include "DocumentOperations.h"
 
 using namespace doctest;
 
 namespace {
 
 TEST(CommandRegistry, DocumentCommandsRunById) {
-    CommandRegistry registry;
-    RegisterDocumentCommands(registry);
+    OperationTable registry;
+    AddDocumentOperations(registry);
     Bench bench;
     auto doc = bench.Open(4, 3, Gradient);
     auto run = [&](int id, CommandArgs args = {}) {
-        const CommandFn* fn = registry.Find(id);
-        EXPECT_NE(fn, nullptr) << id;
-        return fn ? (*fn)(*doc, args) : Status::Fail("missing");
+        const Operation* op = registry.Find(id);
+        EXPECT_NE(op, nullptr) << id;
+        OpValues values;
+        if (op) EXPECT_EQ(ReadValues(*op, args, values), "");
+        return op ? op->run(*doc, values) : Status::Fail("missing");
     };
     ASSERT_TRUE(run(kCmdAddLayer).ok);
     EXPECT_EQ(doc->layers.Count(), 2);
@@ -37,7 +39,7 @@ TEST(CommandRegistry, DocumentCommandsRunById) {
     ASSERT_TRUE(run(kCmdFlatten).ok);
     EXPECT_EQ(doc->layers.Chain().size(), 1u);
     EXPECT_EQ(run(kCmdDeleteLayer).message, "레이어가 1개 밖에 없습니다");
-    EXPECT_FALSE(registry.Has(kCmdOpen));
+    EXPECT_EQ(registry.Find(kCmdOpen), nullptr);
 }
 
 TEST(CommandArguments, IntegersAndColours) {

@@ -37,6 +37,9 @@ void RefreshWorkingCopy(COrinDoc& doc, int rowLo = INT_MIN, int rowHi = INT_MAX)
 // The current layer back from its working copy (rubber-band previews).
 void RestoreWorkingCopy(COrinDoc& doc);
 
+// The layer's pixels changed: the display must be composited again.
+void MarkLayerChanged(COrinDoc& doc);
+
 // The text-layer refusal of every raster tool; Ok for other layers.
 Status RefuseTextLayer(const COrinDoc& doc);
 // Reports a failed status to the host (message box) and passes it on.

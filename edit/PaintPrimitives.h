@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "Document.h"
+#include "EditSteps.h"
+#include "MaskWeights.h"
 
 // |dred| + |dgreen| + |dblue|, 0..765; opacity is not compared.
 inline int ColourDistance(uint32_t a, uint32_t b) {
@@ -36,26 +38,6 @@ inline bool InsideLayer(const LayerRecord& layer, int x, int y) {
 // Writes the colour bytes of one pixel (nearest palette entry on palette canvases;
 // nothing on a text layer). No selection test, the opacity is left alone.
 void WriteLayerColour(const COrinDoc& doc, LayerRecord& layer, int x, int y, uint32_t colour);
-// The layer's pixels changed: the display must be composited again.
-void MarkLayerChanged(COrinDoc& doc);
-
-// The edge-spread weight at mask pixel (x, y) for spread s > 0: the ones in the
-// 2s x 2s window x-s..x+s-1, y-s..y+s-1 (cells with column and row >= 1 only),
-// l = max(0, count - 2s^2), weight = min(255, l * 256 / (2s^2)).
-int EdgeSpreadWeight(const SelectionMask& mask, int x, int y, int s);
-
-// The same weight for every pixel of a mask in constant time (a summed-area table of
-// the ones); built once per operation that writes many pixels with a spread.
-class EdgeWeights {
-public:
-    EdgeWeights(const SelectionMask& mask, int spread);
-    int At(int x, int y) const;
-
-private:
-    int64_t Sum(int x0, int y0, int x1, int y1) const;  // inclusive, clipped
-    int m_width = 0, m_height = 0, m_spread = 0;
-    std::vector<uint32_t> m_sums;  // (width + 1) x (height + 1)
-};
 
 // The one pixel write with the selection rule: the n x n block from (x, y) (columns
 // x..x+n-1, rows y..y+n-1) in `colour`. Nothing happens when the block's far corner

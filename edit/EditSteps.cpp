@@ -95,6 +95,11 @@ void RestoreWorkingCopy(COrinDoc& doc) {
     doc.composite.dirty = true;
 }
 
+void MarkLayerChanged(COrinDoc& doc) {
+    doc.view.rebuild = true;
+    doc.composite.dirty = true;
+}
+
 Status RefuseTextLayer(const COrinDoc& doc) {
     const int slot = doc.layers.current;
     if (IsValidSlot(slot) && doc.layers[slot].inUse && doc.layers[slot].kind == kLayerText)

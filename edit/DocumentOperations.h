@@ -1,0 +1,11 @@
+// The table entries of the document's own commands: undo and redo, the clipboard and
+// the layer commands. Their code is in document/ (History, ClipboardOps, LayerOps).
+#pragma once
+
+#include "Operations.h"
+
+void AddDocumentOperations(OperationTable& table);
+
+// The drop shadow's parameters: size (pixels) and colour; the dialog and the batch tool
+// read them from the table entry of command 1558.
+enum LayerEffectParam : size_t { kShadowSize = 0, kShadowColour = 1 };

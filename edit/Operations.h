@@ -1,0 +1,96 @@
+// The operation table: every command that the menus, the dialogs, the effect bar and
+// the batch tool run, each with its command id, the menu entry that runs it, a stable
+// English key for the batch tool, its Korean label and its parameters (key, label,
+// minimum, maximum, default). Dialog ranges, the batch tool's checks and the clamps
+// before a command runs all read this one table. A front end builds one table at
+// start-up (AddBuiltinOperations) and passes it around; there is no global instance.
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Document.h"
+#include "Status.h"
+
+// KEY=VALUE arguments as the batch tool passes them.
+using CommandArgs = std::map<std::string, std::string>;
+
+enum class ParamKind { kInteger, kColour, kText };
+
+struct OpParam {
+    std::string key;    // batch-tool key: "size"
+    std::string label;  // Korean label beside the slider or field
+    int min = 0;
+    int max = 0;
+    int def = 0;        // colours: red in the low byte
+    ParamKind kind = ParamKind::kInteger;
+
+    int Clamp(int v) const { return kind == ParamKind::kInteger ? std::clamp(v, min, max) : v; }
+};
+
+// The values an operation runs with: one number per parameter, in the table's order
+// (colours red in the low byte; 0 for a text parameter), and the text parameter's text.
+struct OpValues {
+    std::vector<int> numbers;
+    std::u16string text;
+    int operator[](size_t i) const { return i < numbers.size() ? numbers[i] : 0; }
+};
+
+// Runs the command on a document. Refusals come back as a failed Status with the
+// system's message; Status::Stopped() when the user stopped it (nothing changed).
+using OperationFn = std::function<Status(COrinDoc& doc, const OpValues& values)>;
+// The pixel change of an operation on the current layer alone, without the history
+// step (dialog previews and the effect bar's runs call it between restores).
+using LayerChangeFn = std::function<Status(COrinDoc& doc, LayerRecord& layer, const OpValues& values)>;
+
+struct Operation {
+    int id = 0;          // the command id: what the batch tool accepts by number
+    int menuId = 0;      // the menu entry that runs it, 0 when none
+    std::string key;     // stable English key for the batch tool: "invert", "merge-down"
+    std::string label;   // Korean label; the history step of a layer operation
+    std::vector<OpParam> params;
+    OperationFn run;
+    // Set for operations that change the current layer's pixels; `run` is then the one
+    // edit path around it (see LayerOperation in LayerEdit.h).
+    LayerChangeFn change;
+
+    OpValues Defaults() const;
+    const OpParam* Param(std::string_view key) const;
+};
+
+class OperationTable {
+public:
+    // Ids and keys are unique (asserted).
+    void Add(Operation op);
+    const Operation* Find(int id) const;
+    const Operation* Find(std::string_view key) const;
+    // An id written as a number ("1413") or a key ("invert").
+    const Operation* FindByName(std::string_view name) const;
+    const std::vector<Operation>& All() const { return m_ops; }
+
+private:
+    std::vector<Operation> m_ops;
+};
+
+// Reads KEY=VALUE arguments into values: a missing key takes its default; an unknown
+// key, a malformed value or an integer outside its range gives the usage error text
+// ("bad value: size=31 (0..30)"). "answer" (the batch tool's reply to a question) is
+// not a parameter and passes. Returns "" when every argument is fine.
+std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& out);
+// Values as a dialog or the effect bar produce them: each clamped to its range.
+OpValues ClampedValues(const Operation& op, std::vector<int> numbers);
+
+// One line per operation for `tessaro-cli ops`: id, key, label and each parameter as
+// "key=min..max (default) label" (colours "key=#RRGGBB (default) label").
+std::vector<std::string> OperationListing(const OperationTable& table);
+
+// A whole decimal integer that fits an int ("-12", "7"); no spaces, no "+".
+bool ParseWholeInt(std::string_view text, int& value);
+// Reads an integer argument; `fallback` when absent or malformed.
+int ArgInt(const CommandArgs& args, const std::string& key, int fallback);
+// Reads a colour "#RRGGBB" (or a decimal number) as red in the low byte.
+uint32_t ArgColour(const CommandArgs& args, const std::string& key, uint32_t fallback);

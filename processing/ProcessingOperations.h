@@ -1,0 +1,7 @@
+// The adjustments, filters and transforms of the image-processing subsystem, in the
+// order the table lists them. Each lives in its own file with its table entry.
+#pragma once
+
+#include "Operations.h"
+
+void AddProcessingOperations(OperationTable& table);

@@ -1,0 +1,13 @@
+#include "BuiltinOperations.h"
+
+#include "DocumentOperations.h"
+#include "ProcessingOperations.h"
+#include "SelectionCommands.h"
+#include "ToolRouter.h"
+
+void AddBuiltinOperations(OperationTable& table) {
+    AddDocumentOperations(table);
+    AddSelectionOperations(table);
+    AddProcessingOperations(table);
+    AddToolOperations(table);
+}
