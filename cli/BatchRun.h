@@ -72,6 +72,8 @@ private:
 std::map<std::string, NamedOp> NamedOps();
 // Adds the tool and mouse-event operations (tool:, press:, move:, ...).
 void RegisterToolOps(std::map<std::string, NamedOp>& ops);
+// Adds the measurement operations (measure:, calibrate:, export-text, ...).
+void RegisterMeasureOps(std::map<std::string, NamedOp>& ops);
 
 // The keys of the named operations that are checked before a run (integers in their
 // ranges); an operation without an entry checks its own keys when it runs.

@@ -14,6 +14,9 @@
 #include "StepStorage.h"
 
 class COrinDoc;
+// The calibration standards and the current calibration; defined and made by the
+// measurement code (measure/MeasureState.h).
+struct MeasureSettings;
 
 class DocumentHost {
 public:
@@ -56,6 +59,7 @@ public:
 
 struct Workspace {
     DocumentHost* host = nullptr;
+    std::shared_ptr<MeasureSettings> measure;  // made on first use
 
     // Folder of the step files ("%dud%d.tmp", "WrIniLrList_Head_%d.tmp") and where
     // their bytes go.
