@@ -40,6 +40,7 @@ Status OpenDocumentFrom(COrinDoc& doc, ByteStream& in, int code) {
     if (code == kFormatMeasure) return Status::Fail(msg::kCannotOpen);
     auto image = std::make_unique<CImageBuffer>(code);
     image->Info().limits = OpenLimits(doc.workspace);
+    image->Info().exifUpright = doc.workspace.exifOrientation;
     // A name whose extension names no format is tried with every reader in turn.
     if (!image->Load(in, code) || !image->IsValid()) return CannotOpen(image->LastError());
     doc.mainImage = std::move(image);

@@ -227,9 +227,12 @@ Status ReadChain(COrinDoc& doc, ByteStream& in, const CanvasHeader& canvas, int 
         // Sizes are checked against what remains before anything is allocated.
         const int bits = r.kind == kLayerText ? 8 : bpp;
         const int w = std::max(r.width, canvas.width), h = std::max(r.height, canvas.height);
+        // Every pixel takes at least its two plane bytes: a size beyond what remains is
+        // refused before the byte count is worked out (where it could overflow).
+        if (r.width <= 0 || r.height <= 0 || int64_t(w) * h > in.Remaining()) return corrupt;
         const int64_t stride = r.kind == kLayerText ? w : RowStride(w, bits);
         const int64_t need = stride * h + 2 * int64_t(w) * h;
-        if (r.width <= 0 || r.height <= 0 || stride <= 0 || need > in.Remaining()) return corrupt;
+        if (stride <= 0 || need > in.Remaining()) return corrupt;
         if (const char* refusal = limits.Refusal(w, h)) return CannotOpen(refusal);
         used += need;
         if (available >= 0 && used > available) return CannotOpen(msg::kNotEnoughMemory);

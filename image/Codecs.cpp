@@ -88,6 +88,7 @@ bool CImageBuffer::Decode(ByteStream& file, int code) {
     temp.Info().page = Info().page;
     temp.Info().quality = Info().quality;
     temp.Info().limits = Info().limits;
+    temp.Info().exifUpright = Info().exifUpright;
     if (!decode(file, temp) || !temp.IsValid()) {
         SetLastError(temp.LastError());
         return false;
