@@ -47,6 +47,9 @@
 #include "NewPictureDialog.h"
 #include "OpenPictureDialog.h"
 #include "OpenSave.h"
+#include "MeasureFile.h"
+#include "MeasureFrame.h"
+#include "MeasureState.h"
 #include "OrinView.h"
 #include "QtHost.h"
 #include "ScreenCapture.h"
@@ -118,6 +121,8 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     connect(m_host, &QtDocumentHost::refreshRequested, this, &CMainFrame::RefreshDocument);
     connect(m_host, &QtDocumentHost::coloursChanged, this, [this] { m_toolValues->RefreshColours(); });
 
+    m_measure = new CMeasureFrame(*this, m_ws);
+    connect(m_measure, &CMeasureFrame::documentChanged, this, &CMainFrame::RefreshDocument);
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
@@ -220,6 +225,11 @@ void CMainFrame::BuildToolBars() {
     main->addSeparator();
     QAction* capture = main->addAction(StandardIcon(QStyle::SP_DesktopIcon), QStringLiteral("Capture..."));
     capture->setData(kCmdCapture);
+    // The measurement panel ("분석 환경 설정"): the measurement tools and exports.
+    QAction* measure = main->addAction(QString::fromUtf8("측정"));
+    measure->setData(kCmdMeasureSettings);
+    measure->setToolTip(QString::fromUtf8("분석 환경 설정"));
+    connect(measure, &QAction::triggered, this, [this] { RunCommand(kCmdMeasureSettings); });
     connect(capture, &QAction::triggered, this, [this] { RunCommand(kCmdCapture); });
     m_actions[kCmdCapture] = capture;
 
@@ -399,7 +409,12 @@ void CMainFrame::UpdateStatusInfo() {
                                .arg(int(doc->view.zoom * 100)));
 }
 
-void CMainFrame::ShowPictureMenu(COrinView*, const QPoint& globalPos) {
+void CMainFrame::ShowPictureMenu(COrinView* view, const QPoint& globalPos) {
+    // While measuring (or with the measurement panel open) the view offers menu 3185.
+    if (view && m_measure->WantsMenu(&view->Document())) {
+        m_measure->Menu()->exec(globalPos);
+        return;
+    }
     UpdateCommandStates();
     m_pictureMenu->exec(globalPos);
 }
@@ -410,7 +425,8 @@ void CMainFrame::ShowPictureMenu(COrinView*, const QPoint& globalPos) {
 COrinDoc* CMainFrame::OpenFile(const QString& path) {
     auto doc = std::make_unique<COrinDoc>(m_ws);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = OpenDocument(*doc, path.toStdString());
+    const Status status = OpenWithMeasurements(*doc, Measures(*doc).sheet, path.toStdString(),
+                                               Measurement(m_ws).calibration);
     QApplication::restoreOverrideCursor();
     if (!status || doc->IsEmpty()) {
         ReportStatus(status);
@@ -456,6 +472,8 @@ COrinView* CMainFrame::AddView(COrinDoc* doc) {
     connect(view, &COrinView::zoomed, this, [this](COrinDoc* d) { UpdateViews(d, COrinView::kHintZoom); });
     connect(view, &COrinView::contextMenuWanted, this, &CMainFrame::ShowPictureMenu);
     connect(view, &COrinView::activated, this, &CMainFrame::OnViewActivated);
+    connect(view, &COrinView::measured, m_measure, &CMeasureFrame::Outcome);
+    connect(view, &COrinView::commandWanted, this, &CMainFrame::RunCommand);
     connect(view, &COrinView::colourRangePicked, this, [this](COrinDoc*, const QString& text) {
         if (m_colourRangeWindow) m_colourRangeWindow->ShowPick(text);
     });
@@ -513,7 +531,7 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
 }
 
 bool CMainFrame::ConfirmClose(COrinDoc* doc) {
-    if (!doc->changed) return true;
+    if (!doc->changed && !(doc->measure && doc->measure->changed)) return true;
     char text[512];
     std::snprintf(text, sizeof text, msg::kSaveQuestion, doc->fileName.c_str());
     const QString question = QString::fromUtf8(text);
@@ -644,6 +662,10 @@ const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
 }
 
 void CMainFrame::RunCommand(int id) {
+    if (m_measure->IsCommand(id)) {
+        m_measure->Run(id, ActiveDocument());
+        return;
+    }
     if (!IsCommandEnabled(id)) return;
     COrinDoc* doc = ActiveDocument();
     if (const FrameCommand* command = FindFrameCommand(id)) command->run(*this, doc);
@@ -663,6 +685,7 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) {
 
 void CMainFrame::ChooseToolFromMenu(COrinDoc* doc, int id) {
     const int before = m_ws.currentTool;
+    m_measure->EndAll();  // a picture tool puts the measurement tool down
     ChooseTool(doc, m_ws, id);
     if (id == kCmdGradient && before != kCmdGradient && m_ws.currentTool == kCmdGradient) ShowGradientWindow();
     if (id == kCmdColourRange && m_ws.currentTool == kCmdColourRangePick) ShowColourRangeWindow();
@@ -741,13 +764,14 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         path = WithFormatExtension(dialog.selectedFiles().first().toStdString(), chosen);
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = SaveDocument(*doc, path);
+    const Status status = SaveWithMeasurements(*doc, Measures(*doc).sheet, path);
     QApplication::restoreOverrideCursor();
     if (!status) {
         m_host->Message(status.message.empty() ? msg::kSaveFailed : status.message);
         RefreshDocument(doc);
         return false;
     }
+    if (FormatFromPath(path) == kFormatMeasure) Measures(*doc).changed = false;
     m_recent.Add(QString::fromStdString(path));
     RefreshDocument(doc);
     return true;

@@ -22,6 +22,7 @@
 class CDlg_ColourRange;
 class CDlg_Gradient;
 class CLayerPanel;
+class CMeasureFrame;
 class COrinView;
 class CToolValuesBar;
 class QDockWidget;
@@ -68,6 +69,8 @@ public:
     // window (made on first use and kept); null before they are first shown.
     CDlg_Gradient* GradientWindow() const { return m_gradientWindow; }
     CDlg_ColourRange* ColourRangeWindow() const { return m_colourRangeWindow; }
+    // The measurement panel, menu and commands.
+    CMeasureFrame* Measure() const { return m_measure; }
 
     // Redraws the document's views and refreshes titles, panel and command states.
     void RefreshDocument(COrinDoc* doc);
@@ -179,4 +182,5 @@ private:
     QLabel* m_pictureInfo = nullptr;
     QProgressBar* m_progress = nullptr;
     std::unique_ptr<QPrinter> m_printer;
+    CMeasureFrame* m_measure = nullptr;
 };
