@@ -126,6 +126,7 @@ void CMeasureFrame::Run(int id, COrinDoc* doc) {
         break;
     case kCmdShowLabels:
         Measurement(m_ws).showLabels = !Measurement(m_ws).showLabels;
+        Measurement(m_ws).calibration.option = Measurement(m_ws).showLabels;
         Redraw();
         break;
     case kCmdMeasureSettings: {
@@ -204,6 +205,8 @@ void CMeasureFrame::RunStandardsDialog(const MeasurePoint* measured) {
         return;
     }
     MeasureSettings& settings = Measurement(m_ws);
+    // The dialog's check box is the value-label option of the menu and the panel.
+    settings.calibration.option = settings.showLabels;
     Dlg_Calibration dialog(settings.folder, settings.calibration, &m_frame);
     dialog.showMessage = [this](const QString& text) { Report(text.toStdString()); };
     if (measured) dialog.ShowNewStandard(measured->x, measured->y);
@@ -214,7 +217,10 @@ void CMeasureFrame::RunStandardsDialog(const MeasurePoint* measured) {
             ChooseTool(*FindMeasureTool(MeasureTool::Standard), doc);
         return;
     }
-    if (result == QDialog::Accepted) Redraw();
+    if (result == QDialog::Accepted) {
+        settings.showLabels = settings.calibration.option;
+        Redraw();
+    }
 }
 
 void CMeasureFrame::Redraw() {

@@ -187,6 +187,13 @@ TEST_F(MeasureFrameTest, TextLabelsStandardsAndExports) {
     panel->ToolButton(3409)->click();
     EXPECT_EQ(Armed(), MeasureTool::Segment);
     EXPECT_TRUE(panel->ToolButton(3409)->isChecked());
+
+    // Value labels off: the option the standards dialog's check box shows follows.
+    MeasureSettings& settings = Measurement(frame->GetWorkspace());
+    ASSERT_TRUE(settings.showLabels);
+    frame->RunCommand(kCmdShowLabels);
+    EXPECT_FALSE(settings.showLabels);
+    EXPECT_FALSE(settings.calibration.option);
 }
 
 TEST_F(MeasureFrameTest, MeasurementFilesOpenAndChangesAreAskedAbout) {
