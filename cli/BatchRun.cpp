@@ -233,8 +233,9 @@ int Apply(const ApplyOptions& options) {
     // Every operation is checked before anything is opened: a usage error runs nothing.
     std::vector<ParsedOp> ops(options.ops.size());
     for (size_t i = 0; i < ops.size(); ++i) {
-        if (const std::string error = CheckOp(options.ops[i], c, ops[i]); !error.empty()) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        if (const std::string error = CheckOp(options.ops[i].text, c, ops[i]); !error.empty()) {
+            const std::string& where = options.ops[i].where;
+            std::fprintf(stderr, "%s%s%s\n", where.c_str(), where.empty() ? "" : ": ", error.c_str());
             return 2;
         }
     }

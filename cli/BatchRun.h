@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Document.h"
+#include "OpsFile.h"
 #include "Operations.h"
 #include "StepStorage.h"
 #include "Workspace.h"
@@ -83,7 +84,7 @@ struct ApplyOptions {
     std::string output;
     bool printLayers = false;
     bool printHistory = false;
-    std::vector<std::string> ops;
+    std::vector<OpText> ops;  // in the order given, recipe lines where the recipe was named
 };
 
 int Info(const std::string& path);
