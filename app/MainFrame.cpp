@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QComboBox>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -49,6 +50,10 @@
 #include "OpenSave.h"
 #include "OrinView.h"
 #include "QtHost.h"
+#include "EffectBar.h"
+#include "EffectCatalogue.h"
+#include "EditSteps.h"
+#include "Utf16.h"
 #include "ScreenCapture.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
@@ -117,6 +122,8 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     m_ws.steps = std::make_shared<BackgroundStepStorage>();
     AddBuiltinOperations(m_operations);
     ApplySettings();
+    for (const auto& [korean, translated] : LoadTranslationTable(m_programFolder).pairs)
+        m_translations.emplace_back(Utf16ToUtf8(korean), Utf16ToUtf8(translated));
 
     m_mdi = new QMdiArea(this);
     m_mdi->setBackground(QColor(0x80, 0x80, 0x80));
@@ -132,6 +139,7 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
 
     BuildMenus();
     BuildToolBars();
+    BuildEffectList();
     BuildStatusBar();
     BuildLayerPanel();
     UpdateCommandStates();
@@ -194,9 +202,6 @@ void CMainFrame::BuildMenus() {
         } else if (std::string(menuName) == "Window") {
             m_windowMenu = menu;
             connect(menu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
-        } else if (std::string(menuName) == "Filter") {
-            // The effects of the easy-edit panel are listed here once they exist.
-            menu->menuAction()->setEnabled(false);
         }
     }
     FillRecentFiles();
@@ -254,6 +259,52 @@ void CMainFrame::BuildToolBars() {
     addToolBarBreak();
     m_toolValues = new CToolValuesBar(m_ws, this);
     addToolBar(m_toolValues);
+}
+
+void CMainFrame::BuildEffectList() {
+    QToolBar* bar = addToolBar(QString::fromUtf8("포토 간편 편집"));
+    bar->setObjectName(QStringLiteral("EffectBar"));
+    m_effectList = new QComboBox(bar);
+    m_effectList->setObjectName(QStringLiteral("EffectList"));
+    for (const char* name : EffectNames()) m_effectList->addItem(QString::fromUtf8(name));
+    m_effectList->setCurrentIndex(0);
+    bar->addWidget(m_effectList);
+    // Choosing an entry opens the bar for it, as its filter command does.
+    connect(m_effectList, &QComboBox::activated, this, [this](int) {
+        if (COrinDoc* doc = ActiveDocument(); doc && !doc->IsEmpty())
+            OpenEffectBar(doc, m_effectList->currentText().toStdString());
+    });
+}
+
+void CMainFrame::OpenEffectBar(COrinDoc* doc, const std::string& name) {
+    if (!doc || m_effectBar) return;
+    if (Status s = RefuseTextLayer(*doc); !s) {
+        ReportStatus(s);
+        return;
+    }
+    const bool binary = name == kBinaryEffect;
+    if (binary) m_effectList->setEnabled(false);
+    CEffectBar bar(*doc, m_operations, name, m_translations,
+                   [this](const std::function<Status()>& run) {
+                       BusyScope busy(*m_host);
+                       return run();
+                   },
+                   this);
+    connect(&bar, &CEffectBar::documentChanged, this, [this](COrinDoc* d) {
+        d->view.rebuild = true;
+        RefreshDocument(d);
+    });
+    // At the right of the tool strip, below the menus.
+    bar.move(mapToGlobal(QPoint(std::min(width() - CEffectBar::kWidths[3], 420), menuBar()->height() + 4)));
+    m_effectBar = &bar;
+    if (const Operation* op = bar.CurrentOperation()) BeginEffect(*doc, *op);
+    const bool keep = bar.exec() == QDialog::Accepted;
+    m_effectBar = nullptr;
+    m_host->Progress(0);
+    if (const Operation* op = bar.CurrentOperation()) EndEffect(*doc, *op, keep);
+    if (binary) m_effectList->setEnabled(true);
+    doc->view.rebuild = true;
+    RefreshDocument(doc);
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -351,6 +402,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     default: break;
     }
     if (kToolCommands.count(id)) return true;
+    if (FilterCommandIndex(id) >= 0 || id == kCmdBinaryImage) return open;
     if (m_operations.Find(id)) return open;
     return false;
 }
@@ -549,6 +601,16 @@ void CMainFrame::ReportStatus(const Status& status) {
 void CMainFrame::RunCommand(int id) {
     if (!IsCommandEnabled(id)) return;
     COrinDoc* doc = ActiveDocument();
+    // A filter command selects its effect in the effect list and opens the bar for it.
+    if (const int index = FilterCommandIndex(id); index >= 0) {
+        m_effectList->setCurrentIndex(index);
+        OpenEffectBar(doc, EffectNames()[size_t(index)]);
+        return;
+    }
+    if (id == kCmdBinaryImage) {
+        OpenEffectBar(doc, kBinaryEffect);
+        return;
+    }
     switch (id) {
     case kCmdNew: NewPictureCommand(); return;
     case kCmdOpen: OpenCommand(); return;
@@ -596,9 +658,11 @@ void CMainFrame::RunCommand(int id) {
         return;
     }
     if (const Operation* op = m_operations.Find(id)) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const Status status = op->run(*doc, op->Defaults());
-        QApplication::restoreOverrideCursor();
+        Status status;
+        {
+            BusyScope busy(*m_host);
+            status = op->run(*doc, op->Defaults());
+        }
         ReportStatus(status);
         doc->view.rebuild = true;
         ToolChanged();  // releasing the selection also ends the tool

@@ -14,12 +14,15 @@
 #include <vector>
 
 #include "Document.h"
+#include "EffectCatalogue.h"
 #include "Operations.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "Workspace.h"
 
 class CDlg_ColourRange;
+class CEffectBar;
+class QComboBox;
 class CDlg_Gradient;
 class CLayerPanel;
 class COrinView;
@@ -68,6 +71,12 @@ public:
     // window (made on first use and kept); null before they are first shown.
     CDlg_Gradient* GradientWindow() const { return m_gradientWindow; }
     CDlg_ColourRange* ColourRangeWindow() const { return m_colourRangeWindow; }
+    // The effect list (22 effects, index 0 at start-up) and the effect bar while it is open.
+    QComboBox* EffectList() const { return m_effectList; }
+    CEffectBar* EffectBarWindow() const { return m_effectBar; }
+    // Opens the effect bar for `name` (an effect of the list or "임계치변환") on `doc`,
+    // modally; "닫기" records the step named after the effect, Cancel restores.
+    void OpenEffectBar(COrinDoc* doc, const std::string& name);
 
     // Redraws the document's views and refreshes titles, panel and command states.
     void RefreshDocument(COrinDoc* doc);
@@ -101,6 +110,7 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBars();
+    void BuildEffectList();
     void BuildStatusBar();
     void BuildLayerPanel();
     void FillRecentFiles();
@@ -150,6 +160,9 @@ private:
     CToolValuesBar* m_toolValues = nullptr;
     CDlg_Gradient* m_gradientWindow = nullptr;
     CDlg_ColourRange* m_colourRangeWindow = nullptr;
+    QComboBox* m_effectList = nullptr;
+    CEffectBar* m_effectBar = nullptr;
+    TranslationPairs m_translations;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_windowMenu = nullptr;

@@ -78,6 +78,13 @@ using PointFunction = std::function<Bgr(Bgr)>;
 // percentage of rows done and back to 0 at the end.
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row);
 
+// Reads every row of `layer` without changing it (maps that an effect builds before it
+// paints): the same rows, threads, progress and stop as ForEachRow. `row` writes only
+// its own row's entries of whatever it fills, so the result is the same whatever the
+// number of threads (0: every core, 1: rows in order on the calling thread).
+using SourceRowFunction = std::function<void(const RowSource& source, int y)>;
+Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, const SourceRowFunction& row);
+
 // The loop for a point operation; `point` is `Bgr f(Bgr)`. On a palette layer it maps
 // each palette entry once instead of every pixel.
 template <class Point>
