@@ -122,8 +122,11 @@ void PaletteRow(const Job& job, Scratch& scratch, int y) {
     }
 }
 
+std::atomic<int> g_threadLimit{0};
+
 int Threads(const RowLoopOptions& options, int h) {
-    const int cores = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    int cores = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    if (const int limit = g_threadLimit; limit > 0) cores = std::min(cores, limit);
     return std::clamp(h / 16, 1, cores);
 }
 
@@ -231,6 +234,8 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 }
 
 }  // namespace rowloop_detail
+
+void SetRowLoopThreadLimit(int threads) { rowloop_detail::g_threadLimit = std::max(0, threads); }
 
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row) {
     return rowloop_detail::Run(doc, layer, options, row, nullptr);

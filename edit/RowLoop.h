@@ -71,6 +71,10 @@ struct RowLoopOptions {
 using RowFunction = std::function<void(const RowSource& source, int y, std::span<Bgr> out)>;
 using PointFunction = std::function<Bgr(Bgr)>;
 
+// At most `threads` threads for every loop from now on (0: every core). Results do not
+// depend on it; tests and benchmarks compare and time with it.
+void SetRowLoopThreadLimit(int threads);
+
 // Runs `row` over every row of `layer` (a raster, backdrop, floating or measurement
 // layer of the document at its canvas depth). Ok when it ran to the end (the layer
 // holds the result); Status::Stopped() when the host's Cancelled() said so (the layer

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "EditSteps.h"
+#include "CommandMap.h"
 #include "EffectCatalogue.h"
 #include "EffectSupport.h"
 #include "Effects.h"
@@ -124,7 +125,7 @@ Operation BinaryOperation(int id, const char* key, int mode, Slider slider) {
 }  // namespace
 
 void AddBinaryImage(OperationTable& table) {
-    table.Add(BinaryOperation(1435, "fs-dither", 0, {"농도조절", 0, 255, 128}));
-    table.Add(BinaryOperation(1436, "ordered-dither", 1, {"농도조절", 0, 255, 75}));
-    table.Add(BinaryOperation(1440, "threshold", 2, {"이진임계치", 0, 255, 128}));
+    table.Add(BinaryOperation(kCmdFsDither, "fs-dither", 0, {"농도조절", 0, 255, 128}));
+    table.Add(BinaryOperation(kCmdOrderedDither, "ordered-dither", 1, {"농도조절", 0, 255, 75}));
+    table.Add(BinaryOperation(kCmdThreshold, "threshold", 2, {"이진임계치", 0, 255, 128}));
 }

@@ -4,6 +4,7 @@
 // counting once: soften divides by the count, not by the weights, and so brightens.
 #include <algorithm>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 
@@ -57,9 +58,9 @@ Status BoxSmooth(COrinDoc& doc, LayerRecord& layer, int n, int centre) {
 }  // namespace
 
 void AddBoxSmoothing(OperationTable& table) {
-    table.Add(EffectOperation(1453, "blur", "흐리게", {{"흐림", 1, 9, 4}},
+    table.Add(EffectOperation(kCmdBlur, "blur", "흐리게", {{"흐림", 1, 9, 4}},
                               [](COrinDoc& doc, LayerRecord& layer, const OpValues& v) { return BoxSmooth(doc, layer, v[0], 1); }));
-    table.Add(EffectOperation(1454, "soften", "부드럽게", {{"부드러움", 1, 9, 4}},
+    table.Add(EffectOperation(kCmdSoften, "soften", "부드럽게", {{"부드러움", 1, 9, 4}},
                               [](COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
                                   return BoxSmooth(doc, layer, v[0], v[0] * v[0]);
                               }));

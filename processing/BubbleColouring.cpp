@@ -2,6 +2,7 @@
 // drawn at random (row in 0..H, then column in 0..W) in that pixel's colour with the
 // brush size D (P1); draws of H or W and transparent pixels make no drop. Drops build on
 // each other, in place and in order. P2 ("윤곽선표시") does not enter the computation.
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "PaintPrimitives.h"
@@ -30,5 +31,5 @@ Status Bubbles(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddBubbleColouring(OperationTable& table) {
-    table.Add(EffectOperation(1471, "bubbles", "방울채색", {{"방울크기", 0, 30, 7}, {"윤곽선표시", 5, 20, 8}}, Bubbles));
+    table.Add(EffectOperation(kCmdBubbles, "bubbles", "방울채색", {{"방울크기", 0, 30, 7}, {"윤곽선표시", 5, 20, 8}}, Bubbles));
 }

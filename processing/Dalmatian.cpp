@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "PaintPrimitives.h"
@@ -46,5 +47,5 @@ Status Dalmatian(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddDalmatian(OperationTable& table) {
-    table.Add(EffectOperation(2106, "dalmatian", "달마시안", {{"무뉘", 0, 99, 40}, {"빈도", 0, 99, 50}}, Dalmatian));
+    table.Add(EffectOperation(kCmdDalmatian, "dalmatian", "달마시안", {{"무뉘", 0, 99, 40}, {"빈도", 0, 99, 50}}, Dalmatian));
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 
@@ -40,6 +41,6 @@ Status EdgeEmphasis(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddEdgeEmphasis(OperationTable& table) {
-    table.Add(EffectOperation(1470, "edge-emphasis", "경계강조", {{"테두리양", 0, 99, 1}, {"표시강도", 0, 10, 1}},
+    table.Add(EffectOperation(kCmdEdgeEmphasis, "edge-emphasis", "경계강조", {{"테두리양", 0, 99, 1}, {"표시강도", 0, 10, 1}},
                               EdgeEmphasis));
 }

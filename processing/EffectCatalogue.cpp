@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "CommandMap.h"
 #include "EditSteps.h"
 #include "History.h"
 #include "LayerEdit.h"
@@ -16,13 +17,13 @@ struct Dispatch {
 
 // The dispatch order: the binary conversion (sub-mode 0) first, then the effects.
 constexpr Dispatch kDispatch[] = {
-    {kBinaryEffect, 1435}, {"물체축소", 1457}, {"물체확장", 1460}, {"흐리게", 1453},     {"부드럽게", 1454},
-    {"강조", 1455},         {"윤곽선", 1456},   {"엠보스", 1452},   {"찍어붙이기", 1461}, {"색종이뿌리기", 1462},
-    {"선효과채색", 1463},   {"렌즈효과", 3479}, {"욕실효과", 3477}, {"수채화", 1465},     {"한지효과", 1466},
-    {"빗방울", 1467},       {"유리성에", 1468}, {"잡영제거", 1469}, {"경계강조", 1470},   {"영역확장", 1473},
-    {"방울채색", 1471},     {"유화", 1472},     {"달마시안", 2106},
+    {kBinaryEffect, kCmdFsDither}, {"물체축소", kCmdErode}, {"물체확장", kCmdDilate}, {"흐리게", kCmdBlur},     {"부드럽게", kCmdSoften},
+    {"강조", kCmdEmphasis},         {"윤곽선", kCmdOutline},   {"엠보스", kCmdEmboss},   {"찍어붙이기", kCmdStamp}, {"색종이뿌리기", kCmdColouredPaper},
+    {"선효과채색", kCmdLineColouring},   {"렌즈효과", kCmdLens}, {"욕실효과", kCmdBathroomGlass}, {"수채화", kCmdWatercolour},     {"한지효과", kCmdMulberryPaper},
+    {"빗방울", kCmdRaindrops},       {"유리성에", kCmdFrostedGlass}, {"잡영제거", kCmdNoiseRemoval}, {"경계강조", kCmdEdgeEmphasis},   {"영역확장", kCmdRegionExpansion},
+    {"방울채색", kCmdBubbles},     {"유화", kCmdOilPainting},     {"달마시안", kCmdDalmatian},
 };
-constexpr int kBinaryIds[3] = {1435, 1436, 1440};
+constexpr int kBinaryIds[3] = {kCmdFsDither, kCmdOrderedDither, kCmdThreshold};
 constexpr const char* kUntranslated = "........";
 
 // What a Korean text translates to; a text without a translation matches nothing.
@@ -60,12 +61,12 @@ const std::array<const char*, 3>& BinaryModeNames() {
 
 const std::vector<FilterCommand>& FilterCommands() {
     static const std::vector<FilterCommand> commands = {
-        {1453, "흐리게", 3},     {1454, "부드럽게", 4},   {1471, "방울채색", 16}, {1472, "유화", 17},
-        {1447, nullptr, 1},      {1452, "엠보스", 18},    {1461, "찍어붙이기", 7}, {1462, "색종이뿌리기", 8},
-        {1463, "선효과채색", 9}, {3479, nullptr, 20},     {3477, nullptr, 21},    {1465, "수채화", 10},
-        {1466, "한지효과", 11},  {1467, "빗방울", 12},    {2106, "달마시안", 19}, {1468, "유리성에", 13},
-        {1469, "잡영제거", 14},  {1455, "강조", 0},       {1470, "경계강조", 0},  {1473, "영역확장", 15},
-        {1460, "물체확장", 6},   {1457, "물체축소", 5},
+        {kCmdBlur, "흐리게", 3},     {kCmdSoften, "부드럽게", 4},   {kCmdBubbles, "방울채색", 16}, {kCmdOilPainting, "유화", 17},
+        {kCmdSharpen, nullptr, 1},      {kCmdEmboss, "엠보스", 18},    {kCmdStamp, "찍어붙이기", 7}, {kCmdColouredPaper, "색종이뿌리기", 8},
+        {kCmdLineColouring, "선효과채색", 9}, {kCmdLens, nullptr, 20},     {kCmdBathroomGlass, nullptr, 21},    {kCmdWatercolour, "수채화", 10},
+        {kCmdMulberryPaper, "한지효과", 11},  {kCmdRaindrops, "빗방울", 12},    {kCmdDalmatian, "달마시안", 19}, {kCmdFrostedGlass, "유리성에", 13},
+        {kCmdNoiseRemoval, "잡영제거", 14},  {kCmdEmphasis, "강조", 0},       {kCmdEdgeEmphasis, "경계강조", 0},  {kCmdRegionExpansion, "영역확장", 15},
+        {kCmdDilate, "물체확장", 6},   {kCmdErode, "물체축소", 5},
     };
     return commands;
 }

@@ -16,7 +16,6 @@
 
 inline constexpr int kEffectCount = 22;
 inline constexpr const char* kBinaryEffect = "임계치변환";
-inline constexpr int kCmdBinaryImage = 2113;  // "이진영상 으로": the bar for the binary conversion
 
 // Index -> Korean name; the list starts at index 0.
 const std::array<const char*, kEffectCount>& EffectNames();
@@ -45,7 +44,7 @@ const Operation* FindEffect(const OperationTable& table, std::string_view name, 
 // The Korean name of an effect given by name or by its list index "0".."21"; "" when unknown.
 std::string EffectNameOf(std::string_view nameOrIndex, const TranslationPairs& translations = {});
 
-// The binary conversions (ids 1435, 1436, 1440) change every layer of the stack.
+// The binary conversions change every layer of the stack.
 bool ChangesEveryLayer(const Operation& op);
 
 // The effect bar's frame. BeginEffect when the bar opens; RunEffect for each "실행"

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "Random.h"
@@ -71,5 +72,5 @@ Status FrostedGlass(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddFrostedGlass(OperationTable& table) {
-    table.Add(EffectOperation(1468, "frosted-glass", "유리성에", {{"흐림정도", 0, 15, 1}}, FrostedGlass));
+    table.Add(EffectOperation(kCmdFrostedGlass, "frosted-glass", "유리성에", {{"흐림정도", 0, 15, 1}}, FrostedGlass));
 }

@@ -3,6 +3,7 @@
 // down) and mode 4 (upright glass ribs 32 pixels wide), strength 0, no feathering. No
 // slider value is used.
 #include "Distortion.h"
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 
@@ -20,8 +21,8 @@ Status Lens(COrinDoc& doc, LayerRecord& layer, int mode) {
 }  // namespace
 
 void AddLensEffects(OperationTable& table) {
-    table.Add(EffectOperation(3479, "lens", "렌즈효과", {},
+    table.Add(EffectOperation(kCmdLens, "lens", "렌즈효과", {},
                               [](COrinDoc& doc, LayerRecord& layer, const OpValues&) { return Lens(doc, layer, 0); }));
-    table.Add(EffectOperation(3477, "bathroom-glass", "욕실효과", {{"조정 1", -49, 49, 0}, {"조정 2", -49, 49, 0}},
+    table.Add(EffectOperation(kCmdBathroomGlass, "bathroom-glass", "욕실효과", {{"조정 1", -49, 49, 0}, {"조정 2", -49, 49, 0}},
                               [](COrinDoc& doc, LayerRecord& layer, const OpValues&) { return Lens(doc, layer, 4); }));
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 
@@ -43,8 +44,8 @@ Status Morph(COrinDoc& doc, LayerRecord& layer, int n) {
 }  // namespace
 
 void AddMorphology(OperationTable& table) {
-    table.Add(EffectOperation(1457, "erode", "물체축소", {{"축소허용", 2, 20, 4}},
+    table.Add(EffectOperation(kCmdErode, "erode", "물체축소", {{"축소허용", 2, 20, 4}},
                               [](COrinDoc& doc, LayerRecord& layer, const OpValues& v) { return Morph<false>(doc, layer, v[0]); }));
-    table.Add(EffectOperation(1460, "dilate", "물체확장", {{"확장허용", 2, 20, 4}},
+    table.Add(EffectOperation(kCmdDilate, "dilate", "물체확장", {{"확장허용", 2, 20, 4}},
                               [](COrinDoc& doc, LayerRecord& layer, const OpValues& v) { return Morph<true>(doc, layer, v[0]); }));
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "PaintPrimitives.h"
@@ -75,5 +76,5 @@ Status MulberryPaper(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddMulberryPaper(OperationTable& table) {
-    table.Add(EffectOperation(1466, "mulberry-paper", "한지효과", {{"흐림정도", 0, 99, 1}}, MulberryPaper));
+    table.Add(EffectOperation(kCmdMulberryPaper, "mulberry-paper", "한지효과", {{"흐림정도", 0, 99, 1}}, MulberryPaper));
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 
@@ -47,5 +48,5 @@ Status NoiseRemoval(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddNoiseRemoval(OperationTable& table) {
-    table.Add(EffectOperation(1469, "denoise", "잡영제거", {{"잡영크기", 2, 5, 3}, {"흡수정도", 1, 4, 4}}, NoiseRemoval));
+    table.Add(EffectOperation(kCmdNoiseRemoval, "denoise", "잡영제거", {{"잡영크기", 2, 5, 3}, {"흡수정도", 1, 4, 4}}, NoiseRemoval));
 }

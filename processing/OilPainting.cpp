@@ -9,6 +9,7 @@
 // generator's draws, in place and in order.
 #include <cmath>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "PaintPrimitives.h"
@@ -55,5 +56,5 @@ Status OilPainting(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddOilPainting(OperationTable& table) {
-    table.Add(EffectOperation(1472, "oil-painting", "유화", {{"붓길이", 0, 10, 5}, {"세밀함", 0, 99, 50}}, OilPainting));
+    table.Add(EffectOperation(kCmdOilPainting, "oil-painting", "유화", {{"붓길이", 0, 10, 5}, {"세밀함", 0, 99, 50}}, OilPainting));
 }

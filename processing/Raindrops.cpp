@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "PaintPrimitives.h"
@@ -58,5 +59,5 @@ Status Raindrops(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddRaindrops(OperationTable& table) {
-    table.Add(EffectOperation(1467, "raindrops", "빗방울", {{"크기", 0, 99, 40}, {"빈도", 50, 150, 100}}, Raindrops));
+    table.Add(EffectOperation(kCmdRaindrops, "raindrops", "빗방울", {{"크기", 0, 99, 40}, {"빈도", 50, 150, 100}}, Raindrops));
 }

@@ -6,6 +6,7 @@
 // truncated); outline pixels keep theirs.
 #include <cstdint>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "PaintPrimitives.h"
@@ -66,5 +67,5 @@ Status RegionExpansion(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddRegionExpansion(OperationTable& table) {
-    table.Add(EffectOperation(1473, "region-expansion", "영역확장", {{"확장허용", 20, 70, 30}}, RegionExpansion));
+    table.Add(EffectOperation(kCmdRegionExpansion, "region-expansion", "영역확장", {{"확장허용", 20, 70, 30}}, RegionExpansion));
 }

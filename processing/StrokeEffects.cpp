@@ -15,6 +15,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 #include "PaintPrimitives.h"
@@ -142,10 +143,10 @@ Status LineColouring(COrinDoc& doc, LayerRecord& layer, const OpValues& v) {
 }  // namespace
 
 void AddStrokeEffects(OperationTable& table) {
-    table.Add(EffectOperation(1461, "stamp", "찍어붙이기",
+    table.Add(EffectOperation(kCmdStamp, "stamp", "찍어붙이기",
                               {{"윤곽정도", 5, 20, 8}, {"선분길이", 3, 30, 1}, {"색상표현", 1, 99, 1}}, Stamp));
-    table.Add(EffectOperation(1462, "coloured-paper", "색종이뿌리기",
+    table.Add(EffectOperation(kCmdColouredPaper, "coloured-paper", "색종이뿌리기",
                               {{"윤곽정도", 5, 20, 10}, {"선분길이", 3, 30, 1}, {"색상표현", 1, 20, 2}}, ColouredPaper));
-    table.Add(EffectOperation(1463, "line-colouring", "선효과채색", {{"선분길이", 0, 7, 5}, {"반복", 1, 3, 1}},
+    table.Add(EffectOperation(kCmdLineColouring, "line-colouring", "선효과채색", {{"선분길이", 0, 7, 5}, {"반복", 1, 3, 1}},
                               LineColouring));
 }

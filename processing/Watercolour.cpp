@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "CommandMap.h"
 #include "EffectSupport.h"
 #include "Effects.h"
 
@@ -53,5 +54,5 @@ Status Watercolour(COrinDoc& doc, LayerRecord& layer, const OpValues&) {
 }  // namespace
 
 void AddWatercolour(OperationTable& table) {
-    table.Add(EffectOperation(1465, "watercolour", "수채화", {{"붓크기", 0, 99, 1}, {"부드럽게", 0, 99, 1}}, Watercolour));
+    table.Add(EffectOperation(kCmdWatercolour, "watercolour", "수채화", {{"붓크기", 0, 99, 1}, {"부드럽게", 0, 99, 1}}, Watercolour));
 }

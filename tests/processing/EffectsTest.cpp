@@ -8,6 +8,7 @@
 #include "EffectCatalogue.h"
 #include "ProcessingOperations.h"
 #include "Random.h"
+#include "RowLoop.h"
 #include "document/DocTestSupport.h"
 
 using namespace doctest;
@@ -302,6 +303,24 @@ TEST(Effects, EveryEffectKeepsTheContract) {
         EXPECT_EQ(layer.alpha, before.slots[0].alpha);
         ASSERT_TRUE(Undo(*doc));
         EXPECT_EQ(Difference(Capture(*doc), before), "");
+    }
+}
+
+TEST(Effects, ResultsDoNotDependOnTheNumberOfThreads) {
+    for (const Operation& op : Table().All()) {
+        if (op.label != kBinaryEffect && !FindEffect(Table(), op.label)) continue;
+        SCOPED_TRACE(op.key);
+        std::vector<uint8_t> results[2];
+        for (int i = 0; i < 2; ++i) {
+            SetRowLoopThreadLimit(i == 0 ? 1 : 5);
+            Bench bench(true);
+            auto doc = bench.Open(33, 200, Gradient);
+            rng::Reset();
+            ASSERT_TRUE(op.run(*doc, op.Defaults()).ok);
+            results[i] = doc->layers[0].pixels;
+        }
+        SetRowLoopThreadLimit(0);
+        EXPECT_EQ(results[0], results[1]);
     }
 }
 
