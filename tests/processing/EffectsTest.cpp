@@ -6,6 +6,7 @@
 
 #include "Distortion.h"
 #include "EffectCatalogue.h"
+#include "EffectSupport.h"
 #include "ProcessingOperations.h"
 #include "Random.h"
 #include "RowLoop.h"
@@ -264,6 +265,96 @@ TEST(Effects, LensBathroomGlassAndTheDistortionMends) {
     p.bottom = 2;
     ASSERT_TRUE(Distort(*thin, 0, p));
     EXPECT_EQ(thin->layers[0].pixels, before);
+}
+
+TEST(Effects, DistortionModesByHand) {
+    // A 21 x 21 layer, the rectangle the whole layer: centre (10, 10), R = trunc(sqrt(200)) = 14.
+    // Blue holds 12 x, green y, so every source is known by its colour.
+    auto colour = [](int x, int y) { return uint32_t(12 * x) | uint32_t(y) << 8; };
+    struct Case {
+        int mode;
+        double strength;
+        bool feather;
+        int x, y;
+        int fromX, fromY;  // the pixel whose colour (x, y) ends with
+    };
+    const Case cases[] = {
+        {0, 1.0, false, 0, 0, 0, 0},     // r = 14.1 >= R: the corner (L, T), itself
+        {0, 1.0, false, 1, 0, 0, 0},     // (10 - 12, 10 - 19) clamped into the layer
+        {0, 1.0, false, 10, 10, 10, 10}, // the centre keeps its colour
+        {0, 1.0, false, 10, 5, 10, 7},   // 10 - trunc(2 x 25 / 14): a row not yet visited
+        {0, 1.0, false, 10, 15, 10, 10}, // in place: (10, 13) <- (10, 11) <- (10, 10)
+        {0, 2.0, false, 7, 10, 9, 10},   // 10 - trunc(1.5 x 2 x 9 / 14), later in the row
+        {1, 1.0, false, 1, 0, 4, 3},     // q = sqrt(14 r): 10 - trunc(6.43), 10 - trunc(7.14)
+        {1, 1.0, false, 10, 10, 10, 10},
+        {1, 1.0, false, 10, 12, 10, 13}, // 10 - trunc(-0.7 sqrt(28))
+        {3, 1.0, false, 1, 0, 2, 20},    // trunc(21 atan2(10, 9) / 2 pi), trunc(21 r / 14)
+        {3, 1.0, false, 10, 0, 5, 15},
+        {3, 1.0, false, 10, 10, 0, 0},   // r = 0: angle 0, radius 0
+        {3, 1.0, false, 12, 10, 5, 10},  // from (10, 3), already rewritten from (5, 10)
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode) + " at " + std::to_string(c.x) + "," + std::to_string(c.y));
+        Bench bench;
+        auto doc = bench.Open(21, 21, colour);
+        DistortParams p{c.mode, c.feather, c.strength, 0, 0, 21, 0, 21};
+        ASSERT_TRUE(Distort(*doc, 0, p));
+        EXPECT_EQ(PixelAt(doc->layers[0], c.x, c.y), colour(c.fromX, c.fromY));
+    }
+    // Feathering, mode 4: at (2, 10) w = min(1, 3 x 2 / 10, 3 x 10 / 10) = 0.6 of the source
+    // (0, 10) (which, on the edge, kept its colour): blue trunc(24 x 0.4) = 9.
+    Bench bench;
+    auto doc = bench.Open(21, 21, colour);
+    ASSERT_TRUE(Distort(*doc, 0, DistortParams{4, true, 1.0, 0, 0, 21, 0, 21}));
+    EXPECT_EQ(PixelAt(doc->layers[0], 2, 10), 9u | 10u << 8);
+    EXPECT_EQ(PixelAt(doc->layers[0], 0, 10), colour(0, 10));
+    EXPECT_EQ(PixelAt(doc->layers[0], 20, 20), colour(20, 20));
+}
+
+TEST(Effects, DalmatianSpotAndTheDrawsOfThePaintingEffects) {
+    // From state 1 the generator gives 41, 18467, 6334: S = trunc(41 x 20 / 32767 + 5) = 5,
+    // h = 2, centre row trunc(18467 x 29 / 32767) = 16, column trunc(6334 x 29 / 32767) = 5;
+    // the spot is every offset with i^2 + j^2 <= 4 (sqrt <= 2.2).
+    Bench bench;
+    auto doc = bench.Open(30, 30, [](int, int) { return Grey(100); });
+    rng::Reset();
+    ASSERT_TRUE(Apply(*doc, "dalmatian", {25, 1}).ok);
+    for (int y = 12; y <= 20; ++y)
+        for (int x = 1; x <= 9; ++x) {
+            const int i = y - 16, j = x - 5;
+            EXPECT_EQ(PixelAt(doc->layers[0], x, y), i * i + j * j <= 4 ? 0u : Grey(170)) << x << "," << y;
+        }
+    // The painting effects draw in a fixed order: a row, then each column of it, then
+    // what the mark draws itself (a stroke length for "유화"); a draw one past the picture
+    // marks nothing and draws no more. A picture one pixel wide gets no dab from "유화" (its
+    // strokes run to the right), drops of size 0 paint nothing.
+    struct Draws {
+        const char* key;
+        int w, h;
+        int perMark;     // draws a mark makes after its row and column
+        int rowsTimes;   // rows drawn per picture row
+        bool columnPerRow;
+    };
+    const Draws draws[] = {{"oil-painting", 1, 4, 1, 1, true}, {"bubbles", 5, 4, 0, 20, false}};
+    for (const Draws& d : draws) {
+        SCOPED_TRACE(d.key);
+        auto flat = bench.Open(d.w, d.h, [](int, int) { return Grey(60); });
+        rng::Reset(99);
+        ASSERT_TRUE(Apply(*flat, d.key, {0}).ok);
+        const int after = rng::Next();
+        rng::Reset(99);
+        for (int i = 0; i < d.rowsTimes * d.h; ++i) {
+            const int y = RandomIn(d.h);
+            for (int j = 0; j < (d.columnPerRow ? d.w : 1); ++j) {
+                const int x = RandomIn(d.w);
+                if (y < d.h && x < d.w)
+                    for (int k = 0; k < d.perMark; ++k) RandomIn(0);
+            }
+        }
+        EXPECT_EQ(rng::Next(), after);
+        for (int y = 0; y < d.h; ++y)
+            for (int x = 0; x < d.w; ++x) EXPECT_EQ(PixelAt(flat->layers[0], x, y), Grey(60));
+    }
 }
 
 TEST(Effects, EveryEffectKeepsTheContract) {
