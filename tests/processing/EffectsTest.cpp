@@ -441,4 +441,37 @@ TEST(Effects, TheBarFrameRunsFromTheStartImageAndKeepsOrDiscards) {
     EXPECT_EQ(doc->layers[0].pixels, start);
 }
 
+TEST(Effects, TheBarOfTheBinaryConversionKeepsOrDiscardsEveryLayer) {
+    Bench bench;
+    auto doc = bench.Open(4, 3, Gradient);
+    AddLayer(*doc);
+    Paint(doc->layers[doc->layers.current], [](int x, int y) { return Grey(40 * x + 20 * y); },
+          [](int, int) { return uint8_t(255); });
+    RecordStep(*doc, label::kInitialState, kStepPixels);
+    const DocState before = Capture(*doc);
+    const int position = doc->history.position;
+    const Operation& ordered = *FindEffect(Table(), kBinaryEffect, 1);
+    const Operation& absolute = *FindEffect(Table(), kBinaryEffect, 2);
+
+    // Cancel brings back every layer, after runs of two sub-modes.
+    BeginEffect(*doc, ordered);
+    ASSERT_TRUE(RunEffect(*doc, ordered, ClampedValues(ordered, {75})).ok);
+    ASSERT_TRUE(RunEffect(*doc, absolute, ClampedValues(absolute, {128})).ok);
+    EXPECT_NE(Difference(Capture(*doc), before), "");
+    EndEffect(*doc, absolute, false);
+    EXPECT_EQ(Difference(Capture(*doc), before), "");
+    EXPECT_EQ(doc->history.position, position);
+
+    // "닫기" keeps the last run on every layer as one step; undo restores them all.
+    BeginEffect(*doc, ordered);
+    ASSERT_TRUE(RunEffect(*doc, absolute, ClampedValues(absolute, {255})).ok);
+    EndEffect(*doc, absolute, true);
+    EXPECT_EQ(doc->history.position, position + 1);
+    for (int slot : doc->layers.Chain())
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x) EXPECT_EQ(PixelAt(doc->layers[slot], x, y), 0xFFFFFFu) << slot;
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_EQ(Difference(Capture(*doc), before), "");
+}
+
 }  // namespace
