@@ -29,12 +29,7 @@ struct EffectBarFixture : ::testing::Test {
     std::unique_ptr<CMainFrame> frame;
     COrinDoc* doc = nullptr;
     void SetUp() override {
-        app_test::InstallSettings(folder);
-        StartupOptions options;
-        options.programFolder = QString::fromStdString(folder.Path().string());
-        options.interactive = false;
-        options.show = false;
-        frame = StartTessaro(options);
+        frame = app_test::StartHidden(folder);
         ASSERT_NE(frame, nullptr);
         doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 40, 30, 0x336699));
         ASSERT_NE(doc, nullptr);

@@ -21,12 +21,7 @@ struct BusyFixture : ::testing::Test {
     TempDir folder;
     std::unique_ptr<CMainFrame> frame;
     void SetUp() override {
-        app_test::InstallSettings(folder);
-        StartupOptions options;
-        options.programFolder = QString::fromStdString(folder.Path().string());
-        options.interactive = false;
-        options.show = false;
-        frame = StartTessaro(options);
+        frame = app_test::StartHidden(folder);
         ASSERT_NE(frame, nullptr);
     }
 };
