@@ -19,7 +19,9 @@
 // KEY=VALUE arguments as the batch tool passes them.
 using CommandArgs = std::map<std::string, std::string>;
 
-enum class ParamKind { kInteger, kColour, kText };
+// kTenths: a decimal number with one decimal ("1.5"), held in tenths (15); min, max and
+// default are in tenths too.
+enum class ParamKind { kInteger, kColour, kText, kTenths };
 
 struct OpParam {
     std::string key;    // batch-tool key: "size"
@@ -31,7 +33,9 @@ struct OpParam {
 
     // A default may lie outside the range (a slider that starts off its scale): that
     // value passes as it is until the user moves the slider.
-    bool Accepts(int v) const { return kind != ParamKind::kInteger || (v >= min && v <= max) || v == def; }
+    bool Accepts(int v) const {
+        return (kind != ParamKind::kInteger && kind != ParamKind::kTenths) || (v >= min && v <= max) || v == def;
+    }
     int Clamp(int v) const { return Accepts(v) ? v : std::clamp(v, min, max); }
 };
 
@@ -40,7 +44,9 @@ struct OpParam {
 struct OpValues {
     std::vector<int> numbers;
     std::u16string text;
+    std::vector<std::u16string> texts;  // per parameter: the text of each text parameter
     int operator[](size_t i) const { return i < numbers.size() ? numbers[i] : 0; }
+    std::u16string Text(size_t i) const { return i < texts.size() ? texts[i] : std::u16string(); }
 };
 
 // Runs the command on a document. Refusals come back as a failed Status with the
