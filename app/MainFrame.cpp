@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "AppIcon.h"
 #include "ClipboardOps.h"
 #include "BuiltinOperations.h"
 #include "ColourRangeWindow.h"
@@ -97,15 +98,16 @@ QIcon StandardIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()
 
 }  // namespace
 
-CMainFrame::CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent)
-    : QMainWindow(parent), m_programFolder(programFolder), m_settings(settings) {
+CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, QWidget* parent)
+    : QMainWindow(parent), m_programFolder(folders.data), m_settingsFolder(folders.settings), m_settings(settings) {
     setWindowTitle(QStringLiteral("Tessaro"));
+    setWindowIcon(AppIcon());
     setAcceptDrops(true);
     m_host = new QtDocumentHost(this);
     m_ws.host = m_host;
     // Step files go to a folder of this program instance's own, written in the
     // background so that a step of a large layer does not stop the editor.
-    m_ws.stepFolder = CreateStepSpace(m_programFolder);
+    m_ws.stepFolder = CreateStepSpace(folders.steps);
     m_ws.steps = std::make_shared<BackgroundStepStorage>();
     AddBuiltinOperations(m_operations);
     ApplySettings();
@@ -963,7 +965,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    WriteSettingsFile(m_programFolder, CurrentSettings());
+    WriteSettingsFile(m_settingsFolder, CurrentSettings());
     std::vector<COrinDoc*> docs;
     for (const auto& d : m_documents) docs.push_back(d.get());
     for (COrinDoc* d : docs) {

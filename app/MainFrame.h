@@ -20,6 +20,7 @@
 #include "FaceTransformWindow.h"
 #include "Operations.h"
 #include "PhotoFrame.h"
+#include "ProgramFolders.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "Workspace.h"
@@ -44,7 +45,7 @@ class QtDocumentHost;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent = nullptr);
+    CMainFrame(const ProgramFolders& folders, const Settings& settings, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Documents and views.
@@ -91,7 +92,10 @@ public:
     QtDocumentHost& Host() const { return *m_host; }
     const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
+    // Where the user's workbook and measurement exports live.
     const std::string& ProgramFolder() const { return m_programFolder; }
+    // Where the settings file is read and written.
+    const std::string& SettingsFolder() const { return m_settingsFolder; }
     // The settings as they stand now (what the exit writes).
     Settings CurrentSettings() const;
 
@@ -178,6 +182,7 @@ private:
     void CloseAllCommand();
 
     std::string m_programFolder;
+    std::string m_settingsFolder;
     Settings m_settings;
     Workspace m_ws;
     QtDocumentHost* m_host;
