@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Document.h"
+#include "EffectCatalogue.h"
 #include "FaceTransform.h"
 #include "FaceTransformWindow.h"
 #include "Operations.h"
@@ -25,6 +26,8 @@
 #include "Workspace.h"
 
 class CDlg_ColourRange;
+class CEffectBar;
+class QComboBox;
 class CDlg_Gradient;
 class CLayerPanel;
 class CMeasureFrame;
@@ -76,6 +79,12 @@ public:
     CDlg_ColourRange* ColourRangeWindow() const { return m_colourRangeWindow; }
     // The measurement panel, menu and commands.
     CMeasureFrame* Measure() const { return m_measure; }
+    // The effect list (22 effects, index 0 at start-up) and the effect bar while it is open.
+    QComboBox* EffectList() const { return m_effectList; }
+    CEffectBar* EffectBarWindow() const { return m_effectBar; }
+    // Opens the effect bar for `name` (an effect of the list or "임계치변환") on `doc`,
+    // modally; "닫기" records the step named after the effect, Cancel restores.
+    void OpenEffectBar(COrinDoc* doc, const std::string& name);
 
     // Redraws the document's views and refreshes titles, panel and command states.
     void RefreshDocument(COrinDoc* doc);
@@ -130,6 +139,7 @@ private:
     void BuildMenus();
     void AddExifOrientationAction();
     void BuildToolBars();
+    void BuildEffectList();
     void BuildStatusBar();
     void BuildLayerPanel();
     void FillRecentFiles();
@@ -193,6 +203,9 @@ private:
     CToolValuesBar* m_toolValues = nullptr;
     CDlg_Gradient* m_gradientWindow = nullptr;
     CDlg_ColourRange* m_colourRangeWindow = nullptr;
+    QComboBox* m_effectList = nullptr;
+    CEffectBar* m_effectBar = nullptr;
+    TranslationPairs m_translations;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_windowMenu = nullptr;

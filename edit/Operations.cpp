@@ -127,7 +127,7 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
         int v = 0;
         switch (p->kind) {
         case ParamKind::kInteger:
-            if (!ParseWholeInt(value, v) || v < p->min || v > p->max)
+            if (!ParseWholeInt(value, v) || !p->Accepts(v))
                 return "bad value: " + key + "=" + value + " (" + std::to_string(p->min) + ".." + std::to_string(p->max) + ")";
             out.numbers[index] = v;
             break;

@@ -1,9 +1,11 @@
 #include "ProcessingOperations.h"
 
+#include "Effects.h"
 #include "FaceTransform.h"
 #include "Invert.h"
 
 void AddProcessingOperations(OperationTable& table) {
     table.Add(InvertOperation());
     table.Add(FaceTransformOperation());
+    AddEffects(table);
 }
