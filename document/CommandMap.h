@@ -28,6 +28,8 @@ enum CommandId : int {
     kCmdMove = 1570, kCmdRectSelect = 1342, kCmdPolygonSelect = 1345, kCmdFreeSelect = 1343,
     kCmdAutoSelect = 1344, kCmdColourRange = 3327, kCmdInvertSelection = 2055, kCmdReleaseSelection = 2058,
     kCmdInvert = 1413,
+    kCmdBrightness = 1450, kCmdColourAdjust = 1503, kCmdHistogram = 2533, kCmdAutoColour = 2076,
+    kCmdGreyscale = 1414, kCmdRgbColour = 2093, kCmd8BitColour = 2016,
     kCmdWaterDrop = 1354, kCmdBrush = 1347, kCmdLine = 1356, kCmdCircle = 1380, kCmdPolyline = 1357,
     kCmdSpray = 1346, kCmdEraser = 1355, kCmdFill = 1352, kCmdDot = 1350, kCmdColourPick = 2097,
     kCmdGradient = 1353, kCmdColourRangePick = 3344,
@@ -36,4 +38,12 @@ enum CommandId : int {
     kCmdDuplicateWindow = 1412, kCmdNewWindow = 57648, kCmdCascade = 57650, kCmdTile = 57651, kCmdCloseAll = 1426,
     kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424, kCmdPreferences = 1571,
     kCmdRenameLayer = 4041,  // the layer list's rename entry (no main-menu entry)
+};
+
+// Colour-mode and channel commands without a main-menu entry of their own.
+enum ColourCommandId : int {
+    kCmd4BitOptimal = 2011, kCmd4BitStandard = 2013, kCmdReductionInForce = 1433,
+    kCmdRemoveTransparency = 1430, kCmdSetTransparency = 1427, kCmdRemoveAlpha = 1483, kCmdInvertAlpha = 1485,
+    kCmdToggleAlphaPalette = 1486, kCmdStripAlpha = 1490,
+    kCmdSplitRgb = 1441, kCmdSplitYuv = 1442, kCmdSplitHsl = 1443,
 };

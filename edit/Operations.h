@@ -28,6 +28,9 @@ struct OpParam {
     int max = 0;
     int def = 0;        // colours: red in the low byte
     ParamKind kind = ParamKind::kInteger;
+    // Names of the values min..max in order ("rgb", "hsl"): the batch tool accepts a name
+    // or its number, and `tessaro-cli ops` lists the names.
+    std::vector<std::string> choices{};
 
     int Clamp(int v) const { return kind == ParamKind::kInteger ? std::clamp(v, min, max) : v; }
 };
