@@ -37,7 +37,11 @@
 #include "GradientWindow.h"
 #include "History.h"
 #include "DocumentOperations.h"
+#include "BrightnessContrastDialog.h"
+#include "ColourAdjustDialog.h"
+#include "HistogramDialog.h"
 #include "LayerEffectDialog.h"
+#include "LivePreview.h"
 #include "LayerNameDialog.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
@@ -96,6 +100,10 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     setWindowTitle(QStringLiteral("Tessaro"));
     setAcceptDrops(true);
     m_host = new QtDocumentHost(this);
+    m_host->adopt = [this](std::unique_ptr<COrinDoc> doc) {
+        COrinDoc* raw = AdoptDocument(std::move(doc));
+        UpdateViews(raw, COrinView::kHintZoom);
+    };
     m_ws.host = m_host;
     // Step files go to a folder of this program instance's own, written in the
     // background so that a step of a large layer does not stop the editor.
@@ -559,6 +567,10 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdUndo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdUndo), d); }, E::kUndo},
         {kCmdRedo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdRedo), d); }, E::kRedo},
         {kCmdCutToNew, [](F& f, COrinDoc* d) { f.CutToNewCommand(d); }, E::kPicture},
+        // Image
+        {kCmdBrightness, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdBrightness); }, E::kPicture},
+        {kCmdColourAdjust, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdColourAdjust); }, E::kPicture},
+        {kCmdHistogram, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdHistogram); }, E::kPicture},
         // Layer
         {kCmdLayerEffect, [](F& f, COrinDoc* d) { f.LayerEffectCommand(d); }, E::kPicture},
         {kCmdRenameLayer, [](F& f, COrinDoc* d) { f.RenameLayerCommand(d); }, E::kPicture},
@@ -803,6 +815,39 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
     ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
     doc->view.rebuild = true;
     RefreshDocument(doc);
+}
+
+void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
+    const Operation& op = *m_operations.Find(id);
+    LivePreview preview(*doc, op, [this, doc] {
+        doc->view.rebuild = true;
+        RefreshDocument(doc);
+    });
+    if (Status s = preview.Begin(); !s) {
+        ReportStatus(s);
+        return;
+    }
+    std::unique_ptr<QDialog> dialog;
+    std::function<std::vector<int>()> values;
+    auto show = [this, &preview, &values] { ReportStatus(preview.Show(values())); };
+    if (id == kCmdBrightness) {
+        auto* d = new CDlg_BrightnessContrast(op, this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_BrightnessContrast::Changed, this, show);
+        dialog.reset(d);
+    } else if (id == kCmdColourAdjust) {
+        auto* d = new CDlg_ColourAdjust(op, this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_ColourAdjust::Changed, this, show);
+        dialog.reset(d);
+    } else {
+        auto* d = new CDlg_Histogram(op, LayerHistogram(*doc, *doc->CurrentLayer()), this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_Histogram::Changed, this, show);
+        dialog.reset(d);
+    }
+    if (dialog->exec() == QDialog::Accepted) preview.Accept();
+    else preview.Cancel();
 }
 
 void CMainFrame::RenameLayerCommand(COrinDoc* doc) {

@@ -139,6 +139,9 @@ private:
     void CaptureCommand();
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
+    // Brightness and contrast, channel offsets and the histogram: the dialog of the
+    // operation `id` with its live preview on the current layer.
+    void AdjustmentCommand(COrinDoc* doc, int id);
     void RenameLayerCommand(COrinDoc* doc);
     void ChooseToolFromMenu(COrinDoc* doc, int id);
     // The current tool changed: cursors, tool-bar values and command states follow.

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 
 #include "ClipboardBridge.h"
+#include "Document.h"
 
 namespace {
 const char* const kBoxTitle = "Tessaro";
@@ -50,6 +51,10 @@ void QtDocumentHost::Progress(int percent) {
 }
 
 void QtDocumentHost::Refresh(COrinDoc& doc) { Q_EMIT refreshRequested(&doc); }
+
+void QtDocumentHost::NewDocument(std::unique_ptr<COrinDoc> doc) {
+    if (adopt) adopt(std::move(doc));
+}
 
 void QtDocumentHost::StatusText(const std::string& text) {
     if (m_statusText) m_statusText->setText(QString::fromStdString(text));

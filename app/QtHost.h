@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "Workspace.h"
 
@@ -29,10 +30,13 @@ public:
     void ColoursChanged() override;
     void SetClipboardDib(const std::vector<uint8_t>& dib) override;
     std::vector<uint8_t> ClipboardDib() override;
+    void NewDocument(std::unique_ptr<COrinDoc> doc) override;
 
     // When set, used instead of the message box and the OK / Cancel question.
     std::function<void(const QString&)> messageHook;
     std::function<bool(const QString&)> askHook;
+    // Takes the documents that commands make (the main frame opens a window for each).
+    std::function<void(std::unique_ptr<COrinDoc>)> adopt;
 
     // A core text as the boxes show it ("\n\r" line breaks become one).
     static QString BoxText(const std::string& text);
