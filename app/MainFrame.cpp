@@ -38,6 +38,9 @@
 #include "History.h"
 #include "DocumentOperations.h"
 #include "BrightnessContrastDialog.h"
+#include "ChannelSplit.h"
+#include "ChannelViewerDialog.h"
+#include "EditSteps.h"
 #include "ColourAdjustDialog.h"
 #include "HistogramDialog.h"
 #include "LayerEffectDialog.h"
@@ -369,7 +372,8 @@ bool CMainFrame::RuleHolds(EnableRule rule) const {
 bool CMainFrame::IsCommandEnabled(int id) const {
     if (const FrameCommand* command = FindFrameCommand(id)) return RuleHolds(command->enable);
     if (FindTool(id)) return true;
-    if (m_operations.Find(id)) return RuleHolds(EnableRule::kPicture);
+    if (const Operation* op = m_operations.Find(id))
+        return RuleHolds(EnableRule::kPicture) && (!op->applies || op->applies(*ActiveDocument()));
     return false;  // an entry whose command is not built yet
 }
 
@@ -592,6 +596,7 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdBrightness, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdBrightness); }, E::kPicture},
         {kCmdColourAdjust, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdColourAdjust); }, E::kPicture},
         {kCmdHistogram, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdHistogram); }, E::kPicture},
+        {kCmdSplitRgb, [](F& f, COrinDoc* d) { f.ChannelViewerCommand(d); }, E::kPicture},
         // Layer
         {kCmdLayerEffect, [](F& f, COrinDoc* d) { f.LayerEffectCommand(d); }, E::kPicture},
         {kCmdRenameLayer, [](F& f, COrinDoc* d) { f.RenameLayerCommand(d); }, E::kPicture},
@@ -869,6 +874,29 @@ void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
     }
     if (dialog->exec() == QDialog::Accepted) preview.Accept();
     else preview.Cancel();
+}
+
+void CMainFrame::ChannelViewerCommand(COrinDoc* doc) {
+    if (Status s = RefuseTextLayer(*doc); !s) {
+        ReportStatus(s);
+        return;
+    }
+    ChannelPlanes planes;
+    if (Status s = LayerRgbPlanes(*doc, planes); !s || planes.width == 0) {
+        ReportStatus(s);
+        return;
+    }
+    CDlg_ChannelViewer dialog(std::move(planes), [this, doc](ChannelModel model, const ChannelPlanes& shown, int channel) {
+        std::unique_ptr<COrinDoc> made;
+        const std::string title = ChannelTitle(model, channel, m_ws.pictureCounter++, doc->fileName);
+        if (Status s = ChannelDocument(m_ws, shown, channel, title, made); !s) {
+            ReportStatus(s);
+            return;
+        }
+        COrinDoc* raw = AdoptDocument(std::move(made));
+        UpdateViews(raw, COrinView::kHintZoom);
+    }, this);
+    dialog.exec();
 }
 
 void CMainFrame::RenameLayerCommand(COrinDoc* doc) {

@@ -143,6 +143,9 @@ private:
     // Brightness and contrast, channel offsets and the histogram: the dialog of the
     // operation `id` with its live preview on the current layer.
     void AdjustmentCommand(COrinDoc* doc, int id);
+    // "RGB구분": the current layer's planes in the channel viewer, whose buttons open
+    // channels as new documents.
+    void ChannelViewerCommand(COrinDoc* doc);
     void RenameLayerCommand(COrinDoc* doc);
     void ChooseToolFromMenu(COrinDoc* doc, int id);
     // The current tool changed: cursors, tool-bar values and command states follow.

@@ -55,7 +55,7 @@ enum CommandId : int {
     kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424,
 };
 
-// Colour-mode and channel commands without a main-menu entry of their own.
+// Colour-mode, channel and alpha commands (listed at the end of the Image menu).
 enum ColourCommandId : int {
     kCmd4BitOptimal = 2011, kCmd4BitStandard = 2013, kCmdReductionInForce = 1433,
     kCmdRemoveTransparency = 1430, kCmdSetTransparency = 1427, kCmdRemoveAlpha = 1483, kCmdInvertAlpha = 1485,

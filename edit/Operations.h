@@ -60,6 +60,10 @@ struct Operation {
     // Set for operations that change the current layer's pixels; `run` is then the one
     // edit path around it (see LayerOperation in LayerEdit.h).
     LayerChangeFn change;
+    // When set, the menus offer the command only while it holds for the document (a
+    // depth change only from the depths it converts); the batch tool runs it anyway,
+    // and the command itself leaves a document it does not apply to as it is.
+    std::function<bool(const COrinDoc& doc)> applies;
 
     OpValues Defaults() const;
     const OpParam* Param(std::string_view key) const;

@@ -122,6 +122,7 @@ Operation ChannelSplitOperation(ChannelModel model) {
         op.label = "HSL구분";
         break;
     }
+    op.menuId = op.id;
     op.run = [model](COrinDoc& doc, const OpValues&) { return OpenChannelDocuments(doc, model); };
     return op;
 }

@@ -1,9 +1,12 @@
 #include "ProcessingOperations.h"
 
+#include "AlphaCommands.h"
 #include "AutoColour.h"
 #include "BrightnessContrast.h"
 #include "ChannelOffsets.h"
 #include "ChannelSplit.h"
+#include "ColourDepth.h"
+#include "Greyscale.h"
 #include "Invert.h"
 #include "LevelStretch.h"
 
@@ -16,4 +19,10 @@ void AddProcessingOperations(OperationTable& table) {
     table.Add(ChannelSplitOperation(ChannelModel::kRgb));
     table.Add(ChannelSplitOperation(ChannelModel::kYuv));
     table.Add(ChannelSplitOperation(ChannelModel::kHsl));
+    table.Add(GreyscaleOperation());
+    table.Add(RgbColourOperation());
+    table.Add(EightBitColourOperation());
+    table.Add(FourBitOperation(true));
+    table.Add(FourBitOperation(false));
+    for (Operation& op : AlphaOperations()) table.Add(std::move(op));
 }

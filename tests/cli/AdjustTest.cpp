@@ -85,3 +85,35 @@ TEST_F(Adjust, ChannelSplitsAreWrittenBesideTheOutput) {
     }
     EXPECT_EQ(batch::CreatedPath("/a/b.c/out.png", "Hue Channel 3 from x y.jpg"), "/a/b.c/out-Hue.png");
 }
+
+TEST_F(Adjust, ColourModesByIdAndKey) {
+    const CliResult grey = Run({"apply", "in.bmp", "grey.bmp", "1414"});
+    EXPECT_EQ(grey.status, 0);
+    EXPECT_EQ(grey.ErrLines(), std::vector<std::string>{"그레이스케일 변환 완료"});
+    EXPECT_EQ(Out("grey.bmp", 0).Value() & 0xFFFFFF, 0x151515u);  // (10, 20, 33) -> 21
+
+    struct Case {
+        std::vector<std::string> ops;
+        int bits;
+    } cases[] = {
+        {{"2016"}, 8},
+        {{"4bit-standard"}, 4},
+        {{"2011"}, 4},
+        {{"8bit-colour", "2093"}, 24},
+        {{"2093"}, 24},  // already true colour: nothing to do
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.ops.front());
+        std::vector<std::string> args = {"apply", "in.bmp", "depth.bmp"};
+        args.insert(args.end(), k.ops.begin(), k.ops.end());
+        ASSERT_EQ(Run(args).status, 0);
+        CImageBuffer out;
+        ASSERT_TRUE(DecodeFile(Work("depth.bmp"), out));
+        EXPECT_EQ(out.Bpp(), k.bits);
+        if (k.ops.front() != "4bit-standard") {  // two colours: every other depth keeps them
+            EXPECT_EQ(out.ColourAt(0, 0).Value() & 0xFFFFFF, 0x0A1421u);
+            EXPECT_EQ(out.ColourAt(1, 0).Value() & 0xFFFFFF, 0xC83214u);
+        }
+    }
+    EXPECT_EQ(Run({"apply", "in.bmp", "-", "remove-alpha", "1485", "1490", "1486", "1430", "1427"}).status, 0);
+}
