@@ -56,6 +56,8 @@ void QtDocumentHost::NewDocument(std::unique_ptr<COrinDoc> doc) {
     if (adopt) adopt(std::move(doc));
 }
 
+void QtDocumentHost::TextRequested(COrinDoc& doc, int x, int y, bool edit) { Q_EMIT textRequested(&doc, x, y, edit); }
+
 void QtDocumentHost::StatusText(const std::string& text) {
     if (m_statusText) m_statusText->setText(QString::fromStdString(text));
 }

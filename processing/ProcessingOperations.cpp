@@ -6,6 +6,7 @@
 #include "ChannelOffsets.h"
 #include "ChannelSplit.h"
 #include "ColourDepth.h"
+#include "FaceTransform.h"
 #include "Greyscale.h"
 #include "Invert.h"
 #include "LevelStretch.h"
@@ -25,4 +26,5 @@ void AddProcessingOperations(OperationTable& table) {
     table.Add(FourBitOperation(true));
     table.Add(FourBitOperation(false));
     for (Operation& op : AlphaOperations()) table.Add(std::move(op));
+    table.Add(FaceTransformOperation());
 }
