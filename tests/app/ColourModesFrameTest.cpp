@@ -14,6 +14,7 @@
 #include "Application.h"
 #include "ChannelViewerDialog.h"
 #include "CommandMap.h"
+#include "History.h"
 #include "MainFrame.h"
 #include "OrinView.h"
 #include "Utf16.h"
@@ -48,6 +49,7 @@ struct ColourFrame : ::testing::Test {
 TEST_F(ColourFrame, DepthEntriesFollowTheCanvasAndConversionsUndo) {
     EXPECT_FALSE(Enabled(kCmd8BitColour));
     COrinDoc* doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 4, 3, 0x0A1421));
+    RecordStep(*doc, label::kInitialState, kStepPixels);  // the painted pixels are the start
     struct State {
         int bits;
         bool rgb, eight, four;
