@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QComboBox>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "AppIcon.h"
 #include "ClipboardOps.h"
 #include "BuiltinOperations.h"
 #include "ColourRangeWindow.h"
@@ -56,6 +58,10 @@
 #include "OpenSave.h"
 #include "OrinView.h"
 #include "QtHost.h"
+#include "EffectBar.h"
+#include "EffectCatalogue.h"
+#include "EditSteps.h"
+#include "Utf16.h"
 #include "ScreenCapture.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
@@ -99,9 +105,10 @@ QIcon StandardIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()
 
 }  // namespace
 
-CMainFrame::CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent)
-    : QMainWindow(parent), m_programFolder(programFolder), m_settings(settings) {
+CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, QWidget* parent)
+    : QMainWindow(parent), m_programFolder(folders.data), m_settingsFolder(folders.settings), m_settings(settings) {
     setWindowTitle(QStringLiteral("Tessaro"));
+    setWindowIcon(AppIcon());
     setAcceptDrops(true);
     m_host = new QtDocumentHost(this);
     m_host->adopt = [this](std::unique_ptr<COrinDoc> doc) {
@@ -111,10 +118,12 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     m_ws.host = m_host;
     // Step files go to a folder of this program instance's own, written in the
     // background so that a step of a large layer does not stop the editor.
-    m_ws.stepFolder = CreateStepSpace(m_programFolder);
+    m_ws.stepFolder = CreateStepSpace(folders.steps);
     m_ws.steps = std::make_shared<BackgroundStepStorage>();
     AddBuiltinOperations(m_operations);
     ApplySettings();
+    for (const auto& [korean, translated] : LoadTranslationTable(m_programFolder).pairs)
+        m_translations.emplace_back(Utf16ToUtf8(korean), Utf16ToUtf8(translated));
     m_ws.exifOrientation = ExifOrientationPreference();
 
     m_mdi = new QMdiArea(this);
@@ -135,6 +144,7 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
 
     BuildMenus();
     BuildToolBars();
+    BuildEffectList();
     BuildStatusBar();
     BuildLayerPanel();
     UpdateCommandStates();
@@ -205,9 +215,6 @@ void CMainFrame::BuildMenus() {
         } else if (std::string(menuName) == "Window") {
             m_windowMenu = menu;
             connect(menu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
-        } else if (std::string(menuName) == "Filter") {
-            // The effects of the easy-edit panel are listed here once they exist.
-            menu->menuAction()->setEnabled(false);
         }
     }
     FillRecentFiles();
@@ -270,6 +277,52 @@ void CMainFrame::BuildToolBars() {
     addToolBarBreak();
     m_toolValues = new CToolValuesBar(m_ws, this);
     addToolBar(m_toolValues);
+}
+
+void CMainFrame::BuildEffectList() {
+    QToolBar* bar = addToolBar(QString::fromUtf8("포토 간편 편집"));
+    bar->setObjectName(QStringLiteral("EffectBar"));
+    m_effectList = new QComboBox(bar);
+    m_effectList->setObjectName(QStringLiteral("EffectList"));
+    for (const char* name : EffectNames()) m_effectList->addItem(QString::fromUtf8(name));
+    m_effectList->setCurrentIndex(0);
+    bar->addWidget(m_effectList);
+    // Choosing an entry opens the bar for it, as its filter command does.
+    connect(m_effectList, &QComboBox::activated, this, [this](int) {
+        if (COrinDoc* doc = ActiveDocument(); doc && !doc->IsEmpty())
+            OpenEffectBar(doc, m_effectList->currentText().toStdString());
+    });
+}
+
+void CMainFrame::OpenEffectBar(COrinDoc* doc, const std::string& name) {
+    if (!doc || m_effectBar) return;
+    if (Status s = RefuseTextLayer(*doc); !s) {
+        ReportStatus(s);
+        return;
+    }
+    const bool binary = name == kBinaryEffect;
+    if (binary) m_effectList->setEnabled(false);
+    CEffectBar bar(*doc, m_operations, name, m_translations,
+                   [this](const std::function<Status()>& run) {
+                       BusyScope busy(*m_host);
+                       return run();
+                   },
+                   this);
+    connect(&bar, &CEffectBar::documentChanged, this, [this](COrinDoc* d) {
+        d->view.rebuild = true;
+        RefreshDocument(d);
+    });
+    // At the right of the tool strip, below the menus.
+    bar.move(mapToGlobal(QPoint(std::min(width() - CEffectBar::kWidths[3], 420), menuBar()->height() + 4)));
+    m_effectBar = &bar;
+    if (const Operation* op = bar.CurrentOperation()) BeginEffect(*doc, *op);
+    const bool keep = bar.exec() == QDialog::Accepted;
+    m_effectBar = nullptr;
+    m_host->Progress(0);
+    if (const Operation* op = bar.CurrentOperation()) EndEffect(*doc, *op, keep);
+    if (binary) m_effectList->setEnabled(true);
+    doc->view.rebuild = true;
+    RefreshDocument(doc);
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -389,6 +442,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     if (FindTool(id)) return true;
     if (const Operation* op = m_operations.Find(id))
         return RuleHolds(EnableRule::kPicture) && (!op->applies || op->applies(*ActiveDocument()));
+    if (FilterCommandIndex(id) >= 0) return RuleHolds(EnableRule::kPicture);
     return false;  // an entry whose command is not built yet
 }
 
@@ -616,6 +670,8 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdColourAdjust, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdColourAdjust); }, E::kPicture},
         {kCmdHistogram, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdHistogram); }, E::kPicture},
         {kCmdSplitRgb, [](F& f, COrinDoc* d) { f.ChannelViewerCommand(d); }, E::kPicture},
+        // Image: the binary conversion's bar (the filter commands open theirs the same way)
+        {kCmdBinary, [](F& f, COrinDoc* d) { f.OpenEffectBar(d, kBinaryEffect); }, E::kPicture},
         // Layer
         {kCmdLayerEffect, [](F& f, COrinDoc* d) { f.LayerEffectCommand(d); }, E::kPicture},
         {kCmdRenameLayer, [](F& f, COrinDoc* d) { f.RenameLayerCommand(d); }, E::kPicture},
@@ -686,15 +742,23 @@ const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
 void CMainFrame::RunCommand(int id) {
     if (!IsCommandEnabled(id)) return;
     COrinDoc* doc = ActiveDocument();
+    // A filter command selects its effect in the effect list and opens the bar for it.
+    if (const int index = FilterCommandIndex(id); index >= 0) {
+        m_effectList->setCurrentIndex(index);
+        OpenEffectBar(doc, EffectNames()[size_t(index)]);
+        return;
+    }
     if (const FrameCommand* command = FindFrameCommand(id)) command->run(*this, doc);
     else if (FindTool(id)) ChooseToolFromMenu(doc, id);
     else if (const Operation* op = m_operations.Find(id)) RunOperation(*op, doc);
 }
 
 void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = op.run(*doc, op.Defaults());
-    QApplication::restoreOverrideCursor();
+    Status status;
+    {
+        BusyScope busy(*m_host);
+        status = op.run(*doc, op.Defaults());
+    }
     ReportStatus(status);
     doc->view.rebuild = true;
     ToolChanged();  // releasing the selection also ends the tool
@@ -974,7 +1038,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    WriteSettingsFile(m_programFolder, CurrentSettings());
+    WriteSettingsFile(m_settingsFolder, CurrentSettings());
     std::vector<COrinDoc*> docs;
     for (const auto& d : m_documents) docs.push_back(d.get());
     for (COrinDoc* d : docs) {

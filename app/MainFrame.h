@@ -15,15 +15,19 @@
 #include <vector>
 
 #include "Document.h"
+#include "EffectCatalogue.h"
 #include "FaceTransform.h"
 #include "FaceTransformWindow.h"
 #include "Operations.h"
 #include "PhotoFrame.h"
+#include "ProgramFolders.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "Workspace.h"
 
 class CDlg_ColourRange;
+class CEffectBar;
+class QComboBox;
 class CDlg_Gradient;
 class CLayerPanel;
 class COrinView;
@@ -41,7 +45,7 @@ class QtDocumentHost;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent = nullptr);
+    CMainFrame(const ProgramFolders& folders, const Settings& settings, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Documents and views.
@@ -72,6 +76,12 @@ public:
     // window (made on first use and kept); null before they are first shown.
     CDlg_Gradient* GradientWindow() const { return m_gradientWindow; }
     CDlg_ColourRange* ColourRangeWindow() const { return m_colourRangeWindow; }
+    // The effect list (22 effects, index 0 at start-up) and the effect bar while it is open.
+    QComboBox* EffectList() const { return m_effectList; }
+    CEffectBar* EffectBarWindow() const { return m_effectBar; }
+    // Opens the effect bar for `name` (an effect of the list or "임계치변환") on `doc`,
+    // modally; "닫기" records the step named after the effect, Cancel restores.
+    void OpenEffectBar(COrinDoc* doc, const std::string& name);
 
     // Redraws the document's views and refreshes titles, panel and command states.
     void RefreshDocument(COrinDoc* doc);
@@ -82,7 +92,10 @@ public:
     QtDocumentHost& Host() const { return *m_host; }
     const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
+    // Where the user's workbook and measurement exports live.
     const std::string& ProgramFolder() const { return m_programFolder; }
+    // Where the settings file is read and written.
+    const std::string& SettingsFolder() const { return m_settingsFolder; }
     // The settings as they stand now (what the exit writes).
     Settings CurrentSettings() const;
 
@@ -123,6 +136,7 @@ private:
     void BuildMenus();
     void AddExifOrientationAction();
     void BuildToolBars();
+    void BuildEffectList();
     void BuildStatusBar();
     void BuildLayerPanel();
     void FillRecentFiles();
@@ -174,6 +188,7 @@ private:
     void CloseAllCommand();
 
     std::string m_programFolder;
+    std::string m_settingsFolder;
     Settings m_settings;
     Workspace m_ws;
     QtDocumentHost* m_host;
@@ -191,6 +206,9 @@ private:
     CToolValuesBar* m_toolValues = nullptr;
     CDlg_Gradient* m_gradientWindow = nullptr;
     CDlg_ColourRange* m_colourRangeWindow = nullptr;
+    QComboBox* m_effectList = nullptr;
+    CEffectBar* m_effectBar = nullptr;
+    TranslationPairs m_translations;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_windowMenu = nullptr;

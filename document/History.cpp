@@ -433,7 +433,13 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     e.names = std::move(h.pendingNames);
     h.pendingNames.clear();
     // A file left at this position by an undone step must not stand in for this one.
-    if (!WriteStepFile(doc, h.position, doc.layers[slot])) doc.workspace.steps->Remove(StepFilePath(doc, h.position));
+    if (WriteStepFile(doc, h.position, doc.layers[slot])) {
+        doc.workspace.stepNotKeptSaid = false;
+    } else {
+        doc.workspace.steps->Remove(StepFilePath(doc, h.position));
+        if (!doc.workspace.stepNotKeptSaid) doc.workspace.Message(msg::kStepNotKept);
+        doc.workspace.stepNotKeptSaid = true;
+    }
     FillEntry(doc, e, slot);
     const HistoryEntry* previous = h.position > 0 ? &h.entries[size_t(h.position - 1)] : nullptr;
     for (size_t i = 0; i < size_t(kMaxLayers); ++i)

@@ -71,6 +71,8 @@ struct Workspace {
     // their bytes go.
     std::string stepFolder = ".";
     std::shared_ptr<StepStorage> steps = std::make_shared<DiskStepStorage>();
+    // The user was told that a step could not be kept (not again until one is).
+    bool stepNotKeptSaid = false;
     // A saved file that replaces an existing one reaches the disk before the rename
     // (the editor); a batch run leaves that to the system, as other converters do.
     bool durableSaves = true;

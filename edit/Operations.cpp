@@ -130,7 +130,7 @@ bool ReadInteger(const OpParam& p, const std::string& text, int& v) {
             v = p.min + int(c);
             return true;
         }
-    return ParseWholeInt(text, v) && v >= p.min && v <= p.max;
+    return ParseWholeInt(text, v) && p.Accepts(v);
 }
 
 }  // namespace

@@ -34,9 +34,12 @@ struct OpParam {
     // or its number, and `tessaro-cli ops` lists the names.
     std::vector<std::string> choices{};
 
-    int Clamp(int v) const {
-        return kind == ParamKind::kInteger || kind == ParamKind::kTenths ? std::clamp(v, min, max) : v;
+    // A default may lie outside the range (a slider that starts off its scale): that
+    // value passes as it is until the user moves the slider.
+    bool Accepts(int v) const {
+        return (kind != ParamKind::kInteger && kind != ParamKind::kTenths) || (v >= min && v <= max) || v == def;
     }
+    int Clamp(int v) const { return Accepts(v) ? v : std::clamp(v, min, max); }
 };
 
 // The values an operation runs with: one number per parameter, in the table's order

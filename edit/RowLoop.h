@@ -75,12 +75,23 @@ struct RowLoopOptions {
 using RowFunction = std::function<void(const RowSource& source, int y, std::span<Bgr> out)>;
 using PointFunction = std::function<Bgr(Bgr)>;
 
+// At most `threads` threads for every loop from now on (0: every core). Results do not
+// depend on it; tests and benchmarks compare and time with it.
+void SetRowLoopThreadLimit(int threads);
+
 // Runs `row` over every row of `layer` (a raster, backdrop, floating or measurement
 // layer of the document at its canvas depth). Ok when it ran to the end (the layer
 // holds the result); Status::Stopped() when the host's Cancelled() said so (the layer
 // is untouched); a failed Status when memory ran out. Progress goes to the host as a
 // percentage of rows done and back to 0 at the end.
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row);
+
+// Reads every row of `layer` without changing it (maps that an effect builds before it
+// paints): the same rows, threads, progress and stop as ForEachRow. `row` writes only
+// its own row's entries of whatever it fills, so the result is the same whatever the
+// number of threads (0: every core, 1: rows in order on the calling thread).
+using SourceRowFunction = std::function<void(const RowSource& source, int y)>;
+Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, const SourceRowFunction& row);
 
 // The loop for a point operation; `point` is `Bgr f(Bgr)`. On a palette layer it maps
 // each palette entry once instead of every pixel.

@@ -6,6 +6,7 @@
 #include "ChannelOffsets.h"
 #include "ChannelSplit.h"
 #include "ColourDepth.h"
+#include "Effects.h"
 #include "FaceTransform.h"
 #include "Greyscale.h"
 #include "Invert.h"
@@ -27,4 +28,5 @@ void AddProcessingOperations(OperationTable& table) {
     table.Add(FourBitOperation(false));
     for (Operation& op : AlphaOperations()) table.Add(std::move(op));
     table.Add(FaceTransformOperation());
+    AddEffects(table);
 }
