@@ -39,7 +39,14 @@
 #include "GradientWindow.h"
 #include "History.h"
 #include "DocumentOperations.h"
+#include "BrightnessContrastDialog.h"
+#include "ChannelSplit.h"
+#include "ChannelViewerDialog.h"
+#include "EditSteps.h"
+#include "ColourAdjustDialog.h"
+#include "HistogramDialog.h"
 #include "LayerEffectDialog.h"
+#include "LivePreview.h"
 #include "LayerNameDialog.h"
 #include "Preferences.h"
 #include "LayerOps.h"
@@ -107,6 +114,10 @@ CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, 
     setWindowIcon(AppIcon());
     setAcceptDrops(true);
     m_host = new QtDocumentHost(this);
+    m_host->adopt = [this](std::unique_ptr<COrinDoc> doc) {
+        COrinDoc* raw = AdoptDocument(std::move(doc));
+        UpdateViews(raw, COrinView::kHintZoom);
+    };
     m_ws.host = m_host;
     // Step files go to a folder of this program instance's own, written in the
     // background so that a step of a large layer does not stop the editor.
@@ -439,8 +450,9 @@ bool CMainFrame::RuleHolds(EnableRule rule) const {
 bool CMainFrame::IsCommandEnabled(int id) const {
     if (const FrameCommand* command = FindFrameCommand(id)) return RuleHolds(command->enable);
     if (FindTool(id)) return true;
+    if (const Operation* op = m_operations.Find(id))
+        return RuleHolds(EnableRule::kPicture) && (!op->applies || op->applies(*ActiveDocument()));
     if (FilterCommandIndex(id) >= 0) return RuleHolds(EnableRule::kPicture);
-    if (m_operations.Find(id)) return RuleHolds(EnableRule::kPicture);
     return false;  // an entry whose command is not built yet
 }
 
@@ -671,6 +683,11 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdUndo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdUndo), d); }, E::kUndo},
         {kCmdRedo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdRedo), d); }, E::kRedo},
         {kCmdCutToNew, [](F& f, COrinDoc* d) { f.CutToNewCommand(d); }, E::kPicture},
+        // Image
+        {kCmdBrightness, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdBrightness); }, E::kPicture},
+        {kCmdColourAdjust, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdColourAdjust); }, E::kPicture},
+        {kCmdHistogram, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdHistogram); }, E::kPicture},
+        {kCmdSplitRgb, [](F& f, COrinDoc* d) { f.ChannelViewerCommand(d); }, E::kPicture},
         // Image: the binary conversion's bar (the filter commands open theirs the same way)
         {kCmdBinary, [](F& f, COrinDoc* d) { f.OpenEffectBar(d, kBinaryEffect); }, E::kPicture},
         // Layer
@@ -935,6 +952,62 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
     ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
     doc->view.rebuild = true;
     RefreshDocument(doc);
+}
+
+void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
+    const Operation& op = *m_operations.Find(id);
+    LivePreview preview(*doc, op, [this, doc] {
+        doc->view.rebuild = true;
+        RefreshDocument(doc);
+    });
+    if (Status s = preview.Begin(); !s) {
+        ReportStatus(s);
+        return;
+    }
+    std::unique_ptr<QDialog> dialog;
+    std::function<std::vector<int>()> values;
+    auto show = [this, &preview, &values] { ReportStatus(preview.Show(values())); };
+    if (id == kCmdBrightness) {
+        auto* d = new CDlg_BrightnessContrast(op, this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_BrightnessContrast::Changed, this, show);
+        dialog.reset(d);
+    } else if (id == kCmdColourAdjust) {
+        auto* d = new CDlg_ColourAdjust(op, this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_ColourAdjust::Changed, this, show);
+        dialog.reset(d);
+    } else {
+        auto* d = new CDlg_Histogram(op, LayerHistogram(*doc, *doc->CurrentLayer()), this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_Histogram::Changed, this, show);
+        dialog.reset(d);
+    }
+    if (dialog->exec() == QDialog::Accepted) preview.Accept();
+    else preview.Cancel();
+}
+
+void CMainFrame::ChannelViewerCommand(COrinDoc* doc) {
+    if (Status s = RefuseTextLayer(*doc); !s) {
+        ReportStatus(s);
+        return;
+    }
+    ChannelPlanes planes;
+    if (Status s = LayerRgbPlanes(*doc, planes); !s || planes.width == 0) {
+        ReportStatus(s);
+        return;
+    }
+    CDlg_ChannelViewer dialog(std::move(planes), [this, doc](ChannelModel model, const ChannelPlanes& shown, int channel) {
+        std::unique_ptr<COrinDoc> made;
+        const std::string title = ChannelTitle(model, channel, m_ws.pictureCounter++, doc->fileName);
+        if (Status s = ChannelDocument(m_ws, shown, channel, title, made); !s) {
+            ReportStatus(s);
+            return;
+        }
+        COrinDoc* raw = AdoptDocument(std::move(made));
+        UpdateViews(raw, COrinView::kHintZoom);
+    }, this);
+    dialog.exec();
 }
 
 void CMainFrame::RenameLayerCommand(COrinDoc* doc) {

@@ -161,6 +161,12 @@ private:
     void CaptureCommand();
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
+    // Brightness and contrast, channel offsets and the histogram: the dialog of the
+    // operation `id` with its live preview on the current layer.
+    void AdjustmentCommand(COrinDoc* doc, int id);
+    // "RGB구분": the current layer's planes in the channel viewer, whose buttons open
+    // channels as new documents.
+    void ChannelViewerCommand(COrinDoc* doc);
     void RenameLayerCommand(COrinDoc* doc);
     // "글자입력": a new text at canvas point (x, y) (top-down), or the current text layer's
     // text with `edit`. OK writes the text layer and keeps the dialog's values.

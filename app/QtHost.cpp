@@ -9,6 +9,7 @@
 #include <QProgressBar>
 
 #include "ClipboardBridge.h"
+#include "Document.h"
 
 namespace {
 const char* const kBoxTitle = "Tessaro";
@@ -99,6 +100,10 @@ bool QtDocumentHost::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QtDocumentHost::Refresh(COrinDoc& doc) { Q_EMIT refreshRequested(&doc); }
+
+void QtDocumentHost::NewDocument(std::unique_ptr<COrinDoc> doc) {
+    if (adopt) adopt(std::move(doc));
+}
 
 void QtDocumentHost::TextRequested(COrinDoc& doc, int x, int y, bool edit) { Q_EMIT textRequested(&doc, x, y, edit); }
 

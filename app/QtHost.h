@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "Workspace.h"
 
@@ -36,10 +37,13 @@ public:
     void TextRequested(COrinDoc& doc, int x, int y, bool edit) override;
     void SetClipboardDib(const std::vector<uint8_t>& dib) override;
     std::vector<uint8_t> ClipboardDib() override;
+    void NewDocument(std::unique_ptr<COrinDoc> doc) override;
 
     // When set, used instead of the message box and the OK / Cancel question.
     std::function<void(const QString&)> messageHook;
     std::function<bool(const QString&)> askHook;
+    // Takes the documents that commands make (the main frame opens a window for each).
+    std::function<void(std::unique_ptr<COrinDoc>)> adopt;
 
     // Tests: pretend that Esc was pressed at the n-th Cancelled() of the next busy
     // scope (0: never).

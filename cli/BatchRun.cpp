@@ -238,6 +238,12 @@ Status SaveOutput(Context& c, const std::string& path) {
 
 }  // namespace
 
+std::string CreatedPath(const std::string& output, const std::string& title) {
+    const std::filesystem::path out(output);
+    const std::string word = title.substr(0, title.find(' '));
+    return (out.parent_path() / (out.stem().string() + "-" + word + out.extension().string())).string();
+}
+
 int Info(const std::string& path) {
     Context c(false);
     if (!c.ready) return Fail(c.error);
@@ -302,6 +308,10 @@ int Apply(const ApplyOptions& options) {
         for (const std::string& row : HistoryRows(doc)) std::printf("%s\n", row.c_str());
     if (options.output != "-") {
         if (Status s = SaveOutput(c, options.output); !s) return Fail(s.message);
+        for (const std::unique_ptr<COrinDoc>& made : c.host.created) {
+            const Status s = SaveDocument(*made, CreatedPath(options.output, made->fileName));
+            if (!s) return Fail(s.message.empty() ? msg::kSaveFailed : s.message);
+        }
     }
     return refused ? 1 : 0;
 }

@@ -67,3 +67,11 @@ enum CommandId : int {
     // The text tool of the tool bar; the face transform at a clicked point after a first transform
     kCmdText = 1382, kCmdFaceTouch = 3340,
 };
+
+// Colour-mode, channel and alpha commands (listed at the end of the Image menu).
+enum ColourCommandId : int {
+    kCmd4BitOptimal = 2011, kCmd4BitStandard = 2013, kCmdReductionInForce = 1433,
+    kCmdRemoveTransparency = 1430, kCmdSetTransparency = 1427, kCmdRemoveAlpha = 1483, kCmdInvertAlpha = 1485,
+    kCmdToggleAlphaPalette = 1486, kCmdStripAlpha = 1490,
+    kCmdSplitRgb = 1441, kCmdSplitYuv = 1442, kCmdSplitHsl = 1443,
+};

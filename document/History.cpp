@@ -293,6 +293,15 @@ void RestoreCanvas(COrinDoc& doc, const HistoryEntry& e) {
     doc.canvas = e.canvas;
     doc.canvas.title = title;
     doc.palette = e.palette;
+    if (doc.mainImage) {
+        // The transparency settings of the image object are part of a step; the rest of
+        // its record describes its block, which the step does not hold.
+        ImageInfo& info = doc.mainImage->Info();
+        info.backgroundIndex = e.imageInfo.backgroundIndex;
+        info.backgroundColour = e.imageInfo.backgroundColour;
+        info.maxOpacity = e.imageInfo.maxOpacity;
+        info.alphaPalette = e.imageInfo.alphaPalette;
+    }
 }
 
 void RestoreAllLayers(COrinDoc& doc, const std::vector<LayerCopy>& copies) {
@@ -377,6 +386,12 @@ std::u16string PadLeft(const std::u16string& text, size_t width) {
 }  // namespace
 
 void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
+
+void AbandonAllLayerChange(COrinDoc& doc) {
+    History& h = doc.history;
+    for (LayerCopy& c : h.pendingBefore) doc.layers[c.slot] = std::move(c.record);
+    h.pendingBefore.clear();
+}
 
 void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
     if (!IsValidSlot(slot)) return;

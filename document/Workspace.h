@@ -42,6 +42,9 @@ public:
     // The system clipboard as a device-independent bitmap; the default keeps it in memory.
     virtual void SetClipboardDib(const std::vector<uint8_t>& dib) { m_clipboard = dib; }
     virtual std::vector<uint8_t> ClipboardDib() { return m_clipboard; }
+    // A command made a new document (a channel split): the editor shows it in a window
+    // of its own, the batch tool writes it beside its output. The default drops it.
+    virtual void NewDocument(std::unique_ptr<COrinDoc> doc);
 
 private:
     std::vector<uint8_t> m_clipboard;
@@ -138,4 +141,5 @@ struct Workspace {
         if (host) host->Progress(percent);
     }
     bool Cancelled() const { return host && host->Cancelled(); }
+    void NewDocument(std::unique_ptr<COrinDoc> doc) const;
 };

@@ -202,6 +202,16 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
             job.outAlpha = doc.workAlpha.data();
         }
         for (Scratch& s : scratch) s.row.resize(size_t(w));
+        if (bits < 24 && point && options.paletteEntries) {
+            for (RgbQuad& q : doc.palette) {
+                const Bgr d = (*point)(Bgr{q.blue, q.green, q.red});
+                q.blue = d.b;
+                q.green = d.g;
+                q.red = d.r;
+            }
+            MarkLayerChanged(doc);
+            return Status::Ok();
+        }
         if (bits < 24 && point) {
             // Each palette entry goes through the operation once.
             for (int i = 0; i < 256; ++i) {
@@ -235,6 +245,26 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 
 }  // namespace rowloop_detail
 
+void ScanLayerRows(const COrinDoc& doc, const LayerRecord& layer, const ScanFunction& row) {
+    const int bits = LayerBits(doc, layer);
+    const int w = layer.width, h = layer.height;
+    if (w <= 0 || h <= 0 || !layer.HasBuffers()) return;
+    if (bits != 24 && bits != 8 && bits != 4 && bits != 1) return;
+    const size_t stride = size_t(layer.stride);
+    if (layer.pixels.size() < stride * size_t(h) || layer.alpha.size() < size_t(w) * size_t(h)) return;
+    std::vector<Bgr> expanded(bits < 24 ? size_t(w) : 0);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* in = layer.pixels.data() + size_t(y) * stride;
+        const std::span<const uint8_t> alpha(layer.alpha.data() + size_t(y) * size_t(w), size_t(w));
+        if (bits == 24) {
+            row(y, {reinterpret_cast<const Bgr*>(in), size_t(w)}, alpha);
+            continue;
+        }
+        for (int x = 0; x < w; ++x)
+            expanded[size_t(x)] = rowloop_detail::PaletteColour(doc.palette, rowloop_detail::PaletteIndexAt(in, bits, x));
+        row(y, expanded, alpha);
+    }
+}
 void SetRowLoopThreadLimit(int threads) { rowloop_detail::g_threadLimit = std::max(0, threads); }
 
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row) {

@@ -65,6 +65,10 @@ struct RowLoopOptions {
     bool skipTransparent = true;
     // 0: every core; 1: only the calling thread (operations that must run in order).
     int threads = 0;
+    // A point operation on a palette canvas changes the palette entries themselves
+    // (every layer of the canvas shows the change; selection and opacity play no
+    // part) instead of mapping each pixel to the nearest existing entry.
+    bool paletteEntries = false;
 };
 
 // Writes row y of the result into `out`, which holds row y as it was.
@@ -93,6 +97,12 @@ Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, co
 // each palette entry once instead of every pixel.
 template <class Point>
 Status ForEachPixel(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, Point point);
+
+// Reads every row of a layer as true colour without changing it (histograms, channel
+// splits, measurements): `row(y, pixels, alpha)` for y = 0 .. height - 1 in order, on
+// the calling thread. A palette layer is expanded one row at a time.
+using ScanFunction = std::function<void(int y, std::span<const Bgr> pixels, std::span<const uint8_t> alpha)>;
+void ScanLayerRows(const COrinDoc& doc, const LayerRecord& layer, const ScanFunction& row);
 
 namespace rowloop_detail {
 Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row,
