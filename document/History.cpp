@@ -315,6 +315,15 @@ void RestoreCanvas(COrinDoc& doc, const HistoryEntry& e) {
     doc.canvas = e.canvas;
     doc.canvas.title = title;
     doc.palette = e.palette;
+    if (doc.mainImage) {
+        // The transparency settings of the image object are part of a step; the rest of
+        // its record describes its block, which the step does not hold.
+        ImageInfo& info = doc.mainImage->Info();
+        info.backgroundIndex = e.imageInfo.backgroundIndex;
+        info.backgroundColour = e.imageInfo.backgroundColour;
+        info.maxOpacity = e.imageInfo.maxOpacity;
+        info.alphaPalette = e.imageInfo.alphaPalette;
+    }
 }
 
 void RestoreAllLayers(COrinDoc& doc, const std::vector<LayerCopy>& copies) {
@@ -403,8 +412,14 @@ bool ShiftHistory(COrinDoc& doc) {
 // storage's worker could not finish.
 void ReportStepFailures(COrinDoc& doc, bool failedHere) {
     if (!doc.history.reportFailures) return;  // the worker's failures wait for the next step
-    const int failed = doc.workspace.steps->TakeFailures() + (failedHere ? 1 : 0);
-    if (failed > 0) doc.workspace.Message(msg::kStepNotStored);
+    Workspace& w = doc.workspace;
+    if (w.steps->TakeFailures() == 0 && !failedHere) {
+        w.stepNotKeptSaid = false;
+        return;
+    }
+    // Said once, and again only after a step was kept in between.
+    if (!w.stepNotKeptSaid) w.Message(msg::kStepNotKept);
+    w.stepNotKeptSaid = true;
 }
 
 // Steps after which undo and redo put the stack (which slots are used, in what order)
@@ -471,6 +486,12 @@ std::u16string PadLeft(const std::u16string& text, size_t width) {
 }  // namespace
 
 void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
+
+void AbandonAllLayerChange(COrinDoc& doc) {
+    History& h = doc.history;
+    for (LayerCopy& c : h.pendingBefore) doc.layers[c.slot] = std::move(c.record);
+    h.pendingBefore.clear();
+}
 
 void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
     if (!IsValidSlot(slot)) return;

@@ -57,9 +57,7 @@ inline constexpr const char* kOnlyOneLayer = "레이어가 1개 밖에 없습니
 inline constexpr const char* kMeasureLayerDelete = "벡터측정 레이어를 삭제할 수 없습니다";
 inline constexpr const char* kBackdropDelete = "배경영상 레이어를 삭제합니다";
 inline constexpr const char* kRgbOnly = "RGB영상만 지원합니다.";
-// Undo information that could not be stored or read back (disk or quota full).
-inline constexpr const char* kStepNotStored =
-    "되돌리기 정보를 디스크에 저장할 수 없습니다(디스크 공간 부족). 이 작업은 되돌릴 수 없습니다.";
+// Undo information that could not be read back.
 inline constexpr const char* kUndoFailed = "되돌리기 정보를 읽을 수 없어 되돌리지 못했습니다. 그림은 그대로입니다.";
 inline constexpr const char* kRedoFailed = "되돌리기 정보를 읽을 수 없어 다시 실행하지 못했습니다. 그림은 그대로입니다.";
 inline constexpr const char* kSaveNeedsSteps =
@@ -109,5 +107,12 @@ inline constexpr const char* kFaceFallback = "글꼴 '%s'이(가) 없어 '%s'(�
 
 // Application.
 inline constexpr const char* kSaveQuestion = "[%s] 파일을 저장하시겠습니까?";
+// A step file that could not be written (a full disk): said once until one is kept again.
+inline constexpr const char* kStepNotKept = "디스크 공간이 부족하여 이 작업 단계는 되돌릴 수 없습니다.";
 inline constexpr const char* kNoSettings = "프로그램 실행에 필요한 환경 설정 파일이 없어서 종료합니다(0).";
+// Tone and colour adjustments, colour modes.
+inline constexpr const char* kAutoColourDone = "자동 색상 조정 완료";
+inline constexpr const char* kGreyDone = "그레이스케일 변환 완료";
+inline constexpr const char* kTooDark = "Too Dark Image. (Current Gray %d)";
+inline constexpr const char* kLevelOrder = "low must be below high";
 }  // namespace msg

@@ -13,6 +13,7 @@ packages=(
   libzip-dev libpugixml-dev
   python3-openpyxl python3-pil
   clang libclang-rt-14-dev
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -43,12 +43,13 @@ void KilledEditorKept(const std::string& title) {
 
 TEST(RecoveryEditor, AKilledEditorsWorkOpensAsAnUnsavedDocumentOrIsSavedElsewhereOrDiscarded) {
     TempDir program;
-    app_test::InstallSettings(program);
     KilledEditorKept("a.bmp");
     KilledEditorKept("b.bmp");
     KilledEditorKept("c.bmp");
     {
-        CMainFrame frame(program.Path().string(), Settings{});
+        const std::unique_ptr<CMainFrame> started = app_test::StartHidden(program);
+        ASSERT_TRUE(started);
+        CMainFrame& frame = *started;
         std::vector<RecoverableCopy> copies = FindRecoverableCopies(RecoveryFolder());
         ASSERT_EQ(copies.size(), 3u);
         CRecoveryDialog dialog(copies, [&](const RecoverableCopy& c) { return frame.OpenRecovered(c) != nullptr; });

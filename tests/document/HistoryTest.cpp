@@ -451,13 +451,16 @@ TEST(StepFiles, AStepFileThatCannotBeWrittenLeavesNoOlderFileToBeReadInstead) {
     ASSERT_TRUE(Undo(*doc));
     storage->failWrites = true;
     PaintStep(*doc, 0, 2);
+    PaintStep(*doc, 0, 2);
+    // The user hears of it once, and again only after a step was kept in between.
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotKept});
     storage->failWrites = false;
     PaintStep(*doc, 0, 3);
     const DocState third = Capture(*doc);
-    // Nothing to read: the undo is refused and the layer stays.
+    // Nothing to read: the undo is refused and nothing changes, the position included.
     EXPECT_FALSE(Undo(*doc));
     EXPECT_TRUE(doc->history.unreadable);
-    EXPECT_EQ(doc->history.position, 2);
+    EXPECT_EQ(doc->history.position, 3);
     EXPECT_NE(Difference(undone, Capture(*doc)), "");
     EXPECT_SAME_STATE(third, Capture(*doc));
 }
@@ -471,7 +474,7 @@ TEST(StepFiles, FailedWritesAreReportedAndAnUndoOrRedoThatCannotRestoreChangesNo
     EXPECT_TRUE(bench.host.messages.empty());
     storage->failWrites = true;
     PaintStep(*doc, 0, 2);  // position 2: not stored
-    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotStored});
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotKept});
     storage->failWrites = false;
     PaintStep(*doc, 0, 3);
     PaintStep(*doc, 0, 4);
@@ -503,7 +506,7 @@ TEST(StepFiles, ADeletedLayerWhoseStepCouldNotBeWrittenIsNotBroughtBackEmpty) {
     PaintStep(*doc, doc->layers.current, 5);
     storage->failWrites = true;
     ASSERT_TRUE(DeleteLayer(*doc).ok);
-    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotStored});
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotKept});
     storage->failWrites = false;
     const DocState deleted = Capture(*doc);
     EXPECT_FALSE(Undo(*doc));

@@ -163,7 +163,7 @@ TEST(SaveAsPicture, RefusedWhileALayerCouldNotBeBroughtBackAfterTheFlatten) {
     doc->layers[sky].pixels[0] ^= 0xFF;
     RecordStep(*doc, "붓 그리기", kStepPixels, sky);
     storage->failWrites = false;
-    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotStored});
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotKept});
     const DocState before = Capture(*doc);
     const Status s = SaveDocument(*doc, dir.File("a.bmp"));
     EXPECT_FALSE(s.ok);
