@@ -270,7 +270,7 @@ void CMainFrame::BuildLayerPanel() {
     addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
     connect(m_panelDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
     connect(m_panel, &CLayerPanel::documentChanged, this, [this](COrinDoc* doc) {
-        doc->view.rebuild = true;
+        doc->Touch();
         RefreshDocument(doc);
     });
     connect(m_panel, &CLayerPanel::commandRequested, this, &CMainFrame::RunCommand);
@@ -635,7 +635,7 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) {
     const Status status = op.run(*doc, op.Defaults());
     QApplication::restoreOverrideCursor();
     ReportStatus(status);
-    doc->view.rebuild = true;
+    doc->Touch();
     ToolChanged();  // releasing the selection also ends the tool
     RefreshDocument(doc);
 }
@@ -669,7 +669,7 @@ void CMainFrame::ShowColourRangeWindow() {
     if (!m_colourRangeWindow) {
         m_colourRangeWindow = new CDlg_ColourRange(m_ws, [this] { return ActiveDocument(); }, this);
         connect(m_colourRangeWindow, &CDlg_ColourRange::documentChanged, this, [this](COrinDoc* d) {
-            d->view.rebuild = true;
+            d->Touch();
             RefreshDocument(d);
         });
     }
@@ -784,7 +784,7 @@ void CMainFrame::CutToNewCommand(COrinDoc* doc) {
     std::unique_ptr<COrinDoc> created;
     const Status status = CutToNewDocument(*doc, created);
     ReportStatus(status);
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
     if (status && created && !created->IsEmpty()) AdoptDocument(std::move(created));
 }
@@ -801,7 +801,7 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
     dialog.SetValues(layer->effectOn ? layer->effectSize : op.params[kShadowSize].def, ShadowColour(*layer));
     if (dialog.exec() != QDialog::Accepted) return;
     ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 

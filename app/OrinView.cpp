@@ -159,7 +159,7 @@ void COrinView::OnUpdate(int hint) {
     } else {
         UpdateScrollBars();
     }
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     StoreScroll();
     PictureRect(m_doc, ClientRect());  // stores the client rectangle
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->setWindowTitle(TitleText());
@@ -245,14 +245,12 @@ void COrinView::paintEvent(QPaintEvent* event) {
     // unchanged picture reuses the last composite.
     const Tool* tool = FindTool(m_ws.currentTool);
     const bool overlay = m_doc.selection.shown || (tool && tool->drawsSelection);
-    const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_display);
+    const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_cache, m_display);
     // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
     const QImage image(reinterpret_cast<const uchar*>(display.data()), area.width(), area.height(),
                        area.width() * 4, QImage::Format_ARGB32_Premultiplied);
     painter.drawImage(area.topLeft(), image);
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
-    m_doc.view.rebuild = false;
-    m_doc.composite.dirty = false;
 }
 
 void COrinView::DrawGrid(QPainter& painter, const QRect& origin, const QRect& area, float zoomX, float zoomY) {
@@ -279,12 +277,12 @@ void COrinView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
     StoreScroll();
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
 }
 
 void COrinView::scrollContentsBy(int, int) {
     StoreScroll();
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     viewport()->update();
 }
 
@@ -398,7 +396,7 @@ void COrinView::keyReleaseEvent(QKeyEvent* event) {
 
 void COrinView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     if (m_timerRanBeforeFocusLoss && m_doc.view.timerRunning) m_outlineTimer.start();
     m_timerRanBeforeFocusLoss = false;
     Q_EMIT activated(this);

@@ -54,7 +54,7 @@ enum DabMode : int { kDabPaint = 0, kDabErase = 1 };
 // A round dab of radius R (at most 25) centred on (x, y): rings of growing radius,
 // each point blended toward the picture by its ring ratio plus noise from rng::Next()
 // (soft) or in the plain colour; single-pixel holes are closed afterwards. Mode 1
-// erases (opacity 0). Uses the dab stamp of the document's main image.
+// erases (opacity 0).
 void Dab(COrinDoc& doc, int mode, int x, int y, uint32_t colour, int radius, bool soft);
 // Every point of the integer Bresenham line from (x0, y0) to (x1, y1): a dab, or with
 // `mark` the selection-mask byte 2 (boundary). False only for radius 0.
