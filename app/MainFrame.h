@@ -117,6 +117,7 @@ private:
     void RunOperation(const Operation& op, COrinDoc* doc);
 
     void BuildMenus();
+    void AddExifOrientationAction();
     void BuildToolBars();
     void BuildStatusBar();
     void BuildLayerPanel();

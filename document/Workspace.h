@@ -64,6 +64,8 @@ struct Workspace {
     // A saved file that replaces an existing one reaches the disk before the rename
     // (the editor); a batch run leaves that to the system, as other converters do.
     bool durableSaves = true;
+    // JPEG pictures are turned upright by their EXIF orientation when opened (a preference).
+    bool exifOrientation = true;
     // Document numbers: 100 at start, each document takes counter + 1, at most 999.
     int documentCounter = 100;
     // Number shown in "Captured Image %d" and the resource picture titles.
