@@ -2,24 +2,17 @@
 // every core, beside a plain loop over the same bytes: the loop's own cost.
 #include <benchmark/benchmark.h>
 
-#include <thread>
-
-#include "LayerModel.h"
+#include "BenchDocument.h"
 #include "RowLoop.h"
 
 namespace {
 
-struct Picture {
-    SilentHost host;
-    Workspace workspace;
-    COrinDoc doc{workspace};
-    Picture() {
-        workspace.host = &host;
-        workspace.steps = std::make_shared<MemoryStepStorage>();
-        doc.mainImage = std::make_unique<CImageBuffer>(6000, 4000, 24, kFormatBmp);
-        OpenPictureInDocument(doc);
+struct Picture : BenchDocument {
+    Picture() : BenchDocument(6000, 4000) {
         LayerRecord& r = *doc.CurrentLayer();
         for (size_t i = 0; i < r.pixels.size(); ++i) r.pixels[i] = uint8_t(i * 7 + (i >> 12));
+        // The row loop's result buffer is allocated by the first run: not in the figures.
+        doc.workPixels.resize(r.pixels.size());
     }
 };
 
