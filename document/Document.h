@@ -100,6 +100,10 @@ public:
     void Clear();
 };
 
+// The measurement objects of a document and their tool state; defined and made by the
+// measurement code (measure/MeasureState.h), opaque to the document.
+struct MeasureState;
+
 class COrinDoc {
 public:
     explicit COrinDoc(Workspace& workspace);
@@ -117,6 +121,7 @@ public:
     LayerStore working2;
     History history;
     ViewState view;
+    std::shared_ptr<MeasureState> measure;  // made on first use
 
     int32_t number = 0;             // 101..999, names the step files
     std::string path;               // full path of the file, empty for new pictures

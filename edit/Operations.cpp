@@ -11,6 +11,7 @@
 OpValues Operation::Defaults() const {
     OpValues v;
     for (const OpParam& p : params) v.numbers.push_back(p.kind == ParamKind::kText ? 0 : p.def);
+    v.texts.resize(params.size());
     return v;
 }
 
@@ -79,6 +80,35 @@ bool IsColourText(const std::string& text) {
     return ParseWholeInt(text, v) && v >= 0 && v <= 0xFFFFFF;
 }
 
+// "12", "-0.5", "1.5" as tenths; at most one decimal.
+bool ParseTenths(const std::string& text, int& tenths) {
+    size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) ++i;
+    long long v = 0;
+    size_t digits = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i, ++digits) {
+        if (digits == 9) return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    v *= 10;
+    if (i < text.size() && text[i] == '.') {
+        if (i + 2 != text.size() || !std::isdigit(static_cast<unsigned char>(text[i + 1]))) return false;
+        v += text[i + 1] - '0';
+        i += 2;
+        ++digits;
+    }
+    if (digits == 0 || i != text.size()) return false;
+    tenths = int(negative ? -v : v);
+    return true;
+}
+
+std::string TenthsText(int tenths) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%s%d.%d", tenths < 0 ? "-" : "", std::abs(tenths) / 10, std::abs(tenths) % 10);
+    return text;
+}
+
 std::string ColourText(int rgb) {
     char text[16];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
@@ -107,6 +137,12 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
             break;
         case ParamKind::kText:
             out.text = Utf8ToUtf16(value);
+            out.texts[index] = out.text;
+            break;
+        case ParamKind::kTenths:
+            if (!ParseTenths(value, v) || v < p->min || v > p->max)
+                return "bad value: " + key + "=" + value + " (" + TenthsText(p->min) + ".." + TenthsText(p->max) + ")";
+            out.numbers[index] = v;
             break;
         }
     }
@@ -131,6 +167,9 @@ std::vector<std::string> OperationListing(const OperationTable& table) {
                 break;
             case ParamKind::kColour: line += "#RRGGBB (" + ColourText(p.def) + ")"; break;
             case ParamKind::kText: line += "TEXT"; break;
+            case ParamKind::kTenths:
+                line += TenthsText(p.min) + ".." + TenthsText(p.max) + " (" + TenthsText(p.def) + ")";
+                break;
             }
             if (!p.label.empty()) line += " " + p.label;
         }

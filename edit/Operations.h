@@ -19,7 +19,9 @@
 // KEY=VALUE arguments as the batch tool passes them.
 using CommandArgs = std::map<std::string, std::string>;
 
-enum class ParamKind { kInteger, kColour, kText };
+// kTenths: a decimal number with one decimal ("1.5"), held in tenths (15); min, max and
+// default are in tenths too.
+enum class ParamKind { kInteger, kColour, kText, kTenths };
 
 struct OpParam {
     std::string key;    // batch-tool key: "size"
@@ -29,7 +31,9 @@ struct OpParam {
     int def = 0;        // colours: red in the low byte
     ParamKind kind = ParamKind::kInteger;
 
-    int Clamp(int v) const { return kind == ParamKind::kInteger ? std::clamp(v, min, max) : v; }
+    int Clamp(int v) const {
+        return kind == ParamKind::kInteger || kind == ParamKind::kTenths ? std::clamp(v, min, max) : v;
+    }
 };
 
 // The values an operation runs with: one number per parameter, in the table's order
@@ -37,7 +41,9 @@ struct OpParam {
 struct OpValues {
     std::vector<int> numbers;
     std::u16string text;
+    std::vector<std::u16string> texts;  // per parameter: the text of each text parameter
     int operator[](size_t i) const { return i < numbers.size() ? numbers[i] : 0; }
+    std::u16string Text(size_t i) const { return i < texts.size() ? texts[i] : std::u16string(); }
 };
 
 // Runs the command on a document. Refusals come back as a failed Status with the
