@@ -28,12 +28,27 @@ public:
     virtual void Remove(const std::string& path) = 0;
 };
 
+// Free bytes of the file system holding `folder`, or -1 when that cannot be told.
+using FreeSpaceQuery = int64_t (*)(const std::string& folder);
+int64_t SystemFreeSpace(const std::string& folder);
+
+// A step file of a big layer is written only when the disk keeps a reserve free after
+// it, so that undo never fills the disk that the user's own saves need; it is refused
+// (false) otherwise. Small files are not checked.
+inline constexpr uint64_t kCheckedStepBytes = uint64_t(1) << 20;
+inline constexpr uint64_t kStepReserveBytes = uint64_t(64) << 20;
+bool RoomForStep(FreeSpaceQuery freeSpace, const std::string& path, uint64_t bytes);
+
 class DiskStepStorage final : public StepStorage {
 public:
+    explicit DiskStepStorage(FreeSpaceQuery freeSpace = SystemFreeSpace) : m_freeSpace(freeSpace) {}
     bool Write(const std::string& path, const Pieces& pieces) override;
     std::unique_ptr<ByteStream> Read(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
+
+private:
+    FreeSpaceQuery m_freeSpace;
 };
 
 // Files in memory, each a list of pieces; a piece equal to one already stored (the
@@ -58,12 +73,12 @@ private:
 // more than `limitBytes` are pending. A write that fails on the worker removes
 // whatever file had that name (so no older file is ever read in its place) and keeps
 // its bytes in memory; from then on writes happen at once and report their failure,
-// until one succeeds. `disk` is the storage the worker writes to (the disk itself
-// unless a test gives another).
+// until one succeeds. `disk` is the storage the worker writes to (the disk, checked
+// against `freeSpace`, unless a test gives another).
 class BackgroundStepStorage final : public StepStorage {
 public:
-    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30,
-                                   std::unique_ptr<StepStorage> disk = std::make_unique<DiskStepStorage>());
+    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30, FreeSpaceQuery freeSpace = SystemFreeSpace,
+                                   std::unique_ptr<StepStorage> disk = nullptr);
     ~BackgroundStepStorage() override;  // finishes every queued operation
     bool Write(const std::string& path, const Pieces& pieces) override;
     std::unique_ptr<ByteStream> Read(const std::string& path) override;
@@ -82,6 +97,7 @@ private:
     void Run();
 
     std::unique_ptr<StepStorage> m_disk;
+    FreeSpaceQuery m_freeSpace;
     bool m_failing = false;  // the last write on the worker failed
     std::mutex m_mutex;
     std::condition_variable m_changed;

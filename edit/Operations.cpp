@@ -115,6 +115,24 @@ std::string ColourText(int rgb) {
     return text;
 }
 
+// "0..255", or the names of a choice: "rgb|hsl".
+std::string RangeText(const OpParam& p) {
+    if (p.choices.empty()) return std::to_string(p.min) + ".." + std::to_string(p.max);
+    std::string text;
+    for (const std::string& name : p.choices) text += (text.empty() ? "" : "|") + name;
+    return text;
+}
+
+// A number in the range, or the name of one of the choices.
+bool ReadInteger(const OpParam& p, const std::string& text, int& v) {
+    for (size_t c = 0; c < p.choices.size(); ++c)
+        if (text == p.choices[c]) {
+            v = p.min + int(c);
+            return true;
+        }
+    return ParseWholeInt(text, v) && p.Accepts(v);
+}
+
 }  // namespace
 
 std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& out) {
@@ -127,8 +145,7 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
         int v = 0;
         switch (p->kind) {
         case ParamKind::kInteger:
-            if (!ParseWholeInt(value, v) || v < p->min || v > p->max)
-                return "bad value: " + key + "=" + value + " (" + std::to_string(p->min) + ".." + std::to_string(p->max) + ")";
+            if (!ReadInteger(*p, value, v)) return "bad value: " + key + "=" + value + " (" + RangeText(*p) + ")";
             out.numbers[index] = v;
             break;
         case ParamKind::kColour:
@@ -163,7 +180,8 @@ std::vector<std::string> OperationListing(const OperationTable& table) {
             line += "\t" + p.key + "=";
             switch (p.kind) {
             case ParamKind::kInteger:
-                line += std::to_string(p.min) + ".." + std::to_string(p.max) + " (" + std::to_string(p.def) + ")";
+                line += RangeText(p) + " (" +
+                        (p.choices.empty() ? std::to_string(p.def) : p.choices[size_t(p.def - p.min)]) + ")";
                 break;
             case ParamKind::kColour: line += "#RRGGBB (" + ColourText(p.def) + ")"; break;
             case ParamKind::kText: line += "TEXT"; break;

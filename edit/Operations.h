@@ -30,10 +30,16 @@ struct OpParam {
     int max = 0;
     int def = 0;        // colours: red in the low byte
     ParamKind kind = ParamKind::kInteger;
+    // Names of the values min..max in order ("rgb", "hsl"): the batch tool accepts a name
+    // or its number, and `tessaro-cli ops` lists the names.
+    std::vector<std::string> choices{};
 
-    int Clamp(int v) const {
-        return kind == ParamKind::kInteger || kind == ParamKind::kTenths ? std::clamp(v, min, max) : v;
+    // A default may lie outside the range (a slider that starts off its scale): that
+    // value passes as it is until the user moves the slider.
+    bool Accepts(int v) const {
+        return (kind != ParamKind::kInteger && kind != ParamKind::kTenths) || (v >= min && v <= max) || v == def;
     }
+    int Clamp(int v) const { return Accepts(v) ? v : std::clamp(v, min, max); }
 };
 
 // The values an operation runs with: one number per parameter, in the table's order
@@ -63,6 +69,10 @@ struct Operation {
     // Set for operations that change the current layer's pixels; `run` is then the one
     // edit path around it (see LayerOperation in LayerEdit.h).
     LayerChangeFn change;
+    // When set, the menus offer the command only while it holds for the document (a
+    // depth change only from the depths it converts); the batch tool runs it anyway,
+    // and the command itself leaves a document it does not apply to as it is.
+    std::function<bool(const COrinDoc& doc)> applies;
 
     OpValues Defaults() const;
     const OpParam* Param(std::string_view key) const;

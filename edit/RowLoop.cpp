@@ -127,6 +127,58 @@ void PaletteRow(const Job& job, Scratch& scratch, int y) {
     }
 }
 
+std::atomic<int> g_threadLimit{0};
+
+int Threads(const RowLoopOptions& options, int h) {
+    int cores = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    if (const int limit = g_threadLimit; limit > 0) cores = std::min(cores, limit);
+    return std::clamp(h / 16, 1, cores);
+}
+
+// The true-colour rows of a palette layer.
+std::vector<Bgr> ExpandPalette(const COrinDoc& doc, const LayerRecord& layer, int bits) {
+    const int w = layer.width, h = layer.height;
+    std::vector<Bgr> expanded(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* in = layer.pixels.data() + size_t(y) * size_t(layer.stride);
+        for (int x = 0; x < w; ++x)
+            expanded[size_t(y) * size_t(w) + size_t(x)] = PaletteColour(doc.palette, PaletteIndexAt(in, bits, x));
+    }
+    return expanded;
+}
+
+// Hands rows 0..h-1 to row(y, thread) in blocks from one counter (in order, one by
+// one, on the calling thread alone when threads is 1); the calling thread reports
+// progress and asks the host whether to stop between its blocks. True when stopped.
+template <class Row>
+bool ScheduleRows(COrinDoc& doc, int h, int threads, Row&& row) {
+    const int blockRows = threads == 1 ? 1 : std::clamp(h / (threads * 16), 1, 32);
+    const int blocks = (h + blockRows - 1) / blockRows;
+    std::atomic<int> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    auto work = [&](int t) {
+        int shown = -1;
+        const bool caller = t == 0;
+        for (;;) {
+            if (caller && doc.workspace.Cancelled()) stop = true;
+            if (stop) return;
+            const int block = next++;
+            if (block >= blocks) return;
+            const int first = block * blockRows, last = std::min(h, first + blockRows);
+            for (int y = first; y < last; ++y) row(y, t);
+            const int percent = int(int64_t(done += last - first) * 100 / h);
+            if (caller && percent != shown && percent < 100) doc.workspace.Progress(shown = percent);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t) pool.emplace_back(work, t);
+    work(0);
+    for (std::thread& t : pool) t.join();
+    if (!stop) doc.workspace.Progress(100);
+    doc.workspace.Progress(0);
+    return stop;
+}
+
 }  // namespace
 
 Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row,
@@ -145,8 +197,7 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
     std::vector<Bgr> expanded;
     uint8_t indexMap[256];
     std::unique_ptr<EdgeWeights> weights;
-    const int cores = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    const int threads = std::clamp(h / 16, 1, cores);
+    const int threads = Threads(options, h);
     std::vector<Scratch> scratch(static_cast<size_t>(threads));
     try {
         doc.workPixels.resize(layer.pixels.size());
@@ -158,6 +209,16 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
             job.outAlpha = doc.workAlpha.data();
         }
         for (Scratch& s : scratch) s.row.resize(size_t(w));
+        if (bits < 24 && point && options.paletteEntries) {
+            for (RgbQuad& q : doc.palette) {
+                const Bgr d = (*point)(Bgr{q.blue, q.green, q.red});
+                q.blue = d.b;
+                q.green = d.g;
+                q.red = d.r;
+            }
+            MarkLayerChanged(doc);
+            return Status::Ok();
+        }
         if (bits < 24 && point) {
             // Each palette entry goes through the operation once.
             for (int i = 0; i < 256; ++i) {
@@ -168,12 +229,7 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
             }
             job.indexMap = indexMap;
         } else if (bits < 24) {
-            expanded.resize(size_t(w) * size_t(h));
-            for (int y = 0; y < h; ++y) {
-                const uint8_t* in = layer.pixels.data() + size_t(y) * stride;
-                for (int x = 0; x < w; ++x)
-                    expanded[size_t(y) * size_t(w) + size_t(x)] = PaletteColour(doc.palette, PaletteIndexAt(in, bits, x));
-            }
+            expanded = ExpandPalette(doc, layer, bits);
         }
     } catch (const std::bad_alloc&) {
         return Status::Fail(msg::kAllocMemory);
@@ -183,32 +239,10 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
                                        : RowSource(layer.pixels.data(), stride, layer.alpha.data(), w, h);
     job.source = &source;
 
-    // Rows go out in blocks from one counter; the calling thread reports progress and
-    // asks the host whether to stop between its blocks.
-    const int blockRows = threads == 1 ? 1 : std::clamp(h / (threads * 16), 1, 32);
-    const int blocks = (h + blockRows - 1) / blockRows;
-    std::atomic<int> next{0}, done{0};
-    std::atomic<bool> stop{false};
-    auto work = [&](Scratch& s, bool caller) {
-        int shown = -1;
-        for (;;) {
-            if (caller && doc.workspace.Cancelled()) stop = true;
-            if (stop) return;
-            const int block = next++;
-            if (block >= blocks) return;
-            const int first = block * blockRows, last = std::min(h, first + blockRows);
-            for (int y = first; y < last; ++y) (bits < 24 ? PaletteRow : TrueColourRow)(job, s, y);
-            const int percent = int(int64_t(done += last - first) * 100 / h);
-            if (caller && percent != shown && percent < 100) doc.workspace.Progress(shown = percent);
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t) pool.emplace_back(work, std::ref(scratch[size_t(t)]), false);
-    work(scratch[0], true);
-    for (std::thread& t : pool) t.join();
-    if (!stop) doc.workspace.Progress(100);
-    doc.workspace.Progress(0);
-    if (stop) return Status::Stopped();  // the result is dropped: the layer is as it was
+    const bool stopped = ScheduleRows(doc, h, threads, [&](int y, int t) {
+        (bits < 24 ? PaletteRow : TrueColourRow)(job, scratch[size_t(t)], y);
+    });
+    if (stopped) return Status::Stopped();  // the result is dropped: the layer is as it was
 
     std::swap(layer.pixels, doc.workPixels);
     if (job.outAlpha) std::swap(layer.alpha, doc.workAlpha);
@@ -218,6 +252,51 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 
 }  // namespace rowloop_detail
 
+void ScanLayerRows(const COrinDoc& doc, const LayerRecord& layer, const ScanFunction& row) {
+    const int bits = LayerBits(doc, layer);
+    const int w = layer.width, h = layer.height;
+    if (w <= 0 || h <= 0 || !layer.HasBuffers()) return;
+    if (bits != 24 && bits != 8 && bits != 4 && bits != 1) return;
+    const size_t stride = size_t(layer.stride);
+    if (layer.pixels.size() < stride * size_t(h) || layer.alpha.size() < size_t(w) * size_t(h)) return;
+    std::vector<Bgr> expanded(bits < 24 ? size_t(w) : 0);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* in = layer.pixels.data() + size_t(y) * stride;
+        const std::span<const uint8_t> alpha(layer.alpha.data() + size_t(y) * size_t(w), size_t(w));
+        if (bits == 24) {
+            row(y, {reinterpret_cast<const Bgr*>(in), size_t(w)}, alpha);
+            continue;
+        }
+        for (int x = 0; x < w; ++x)
+            expanded[size_t(x)] = rowloop_detail::PaletteColour(doc.palette, rowloop_detail::PaletteIndexAt(in, bits, x));
+        row(y, expanded, alpha);
+    }
+}
+void SetRowLoopThreadLimit(int threads) { rowloop_detail::g_threadLimit = std::max(0, threads); }
+
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row) {
     return rowloop_detail::Run(doc, layer, options, row, nullptr);
+}
+
+Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, const SourceRowFunction& row) {
+    using namespace rowloop_detail;
+    const int bits = LayerBits(doc, layer);
+    const int w = layer.width, h = layer.height;
+    if (layer.kind == kLayerText || w <= 0 || h <= 0 || !layer.HasBuffers()) return Status::Ok();
+    if (bits != 24 && bits != 8 && bits != 4 && bits != 1) return Status::Ok();
+    if (layer.pixels.size() < size_t(layer.stride) * size_t(h) || layer.alpha.size() < size_t(w) * size_t(h))
+        return Status::Ok();
+    std::vector<Bgr> expanded;
+    try {
+        if (bits < 24) expanded = ExpandPalette(doc, layer, bits);
+    } catch (const std::bad_alloc&) {
+        return Status::Fail(msg::kAllocMemory);
+    }
+    const RowSource source = bits < 24 ? RowSource(reinterpret_cast<const uint8_t*>(expanded.data()), size_t(w) * sizeof(Bgr),
+                                                   layer.alpha.data(), w, h)
+                                       : RowSource(layer.pixels.data(), size_t(layer.stride), layer.alpha.data(), w, h);
+    RowLoopOptions options;
+    options.threads = threads;
+    if (ScheduleRows(doc, h, Threads(options, h), [&](int y, int) { row(source, y); })) return Status::Stopped();
+    return Status::Ok();
 }

@@ -65,11 +65,19 @@ struct RowLoopOptions {
     bool skipTransparent = true;
     // 0: every core; 1: only the calling thread (operations that must run in order).
     int threads = 0;
+    // A point operation on a palette canvas changes the palette entries themselves
+    // (every layer of the canvas shows the change; selection and opacity play no
+    // part) instead of mapping each pixel to the nearest existing entry.
+    bool paletteEntries = false;
 };
 
 // Writes row y of the result into `out`, which holds row y as it was.
 using RowFunction = std::function<void(const RowSource& source, int y, std::span<Bgr> out)>;
 using PointFunction = std::function<Bgr(Bgr)>;
+
+// At most `threads` threads for every loop from now on (0: every core). Results do not
+// depend on it; tests and benchmarks compare and time with it.
+void SetRowLoopThreadLimit(int threads);
 
 // Runs `row` over every row of `layer` (a raster, backdrop, floating or measurement
 // layer of the document at its canvas depth). Ok when it ran to the end (the layer
@@ -78,10 +86,23 @@ using PointFunction = std::function<Bgr(Bgr)>;
 // percentage of rows done and back to 0 at the end.
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row);
 
+// Reads every row of `layer` without changing it (maps that an effect builds before it
+// paints): the same rows, threads, progress and stop as ForEachRow. `row` writes only
+// its own row's entries of whatever it fills, so the result is the same whatever the
+// number of threads (0: every core, 1: rows in order on the calling thread).
+using SourceRowFunction = std::function<void(const RowSource& source, int y)>;
+Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, const SourceRowFunction& row);
+
 // The loop for a point operation; `point` is `Bgr f(Bgr)`. On a palette layer it maps
 // each palette entry once instead of every pixel.
 template <class Point>
 Status ForEachPixel(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, Point point);
+
+// Reads every row of a layer as true colour without changing it (histograms, channel
+// splits, measurements): `row(y, pixels, alpha)` for y = 0 .. height - 1 in order, on
+// the calling thread. A palette layer is expanded one row at a time.
+using ScanFunction = std::function<void(int y, std::span<const Bgr> pixels, std::span<const uint8_t> alpha)>;
+void ScanLayerRows(const COrinDoc& doc, const LayerRecord& layer, const ScanFunction& row);
 
 namespace rowloop_detail {
 Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row,

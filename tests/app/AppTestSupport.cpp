@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "MainFrame.h"
 #include "NewPicture.h"
 
 namespace app_test {
@@ -19,6 +20,17 @@ const auto* const kQuietSettings = ::testing::AddGlobalTestEnvironment(new Quiet
 void InstallSettings(const testing_support::TempDir& folder) {
     std::filesystem::copy_file(std::filesystem::path(TESSARO_APP_DATA_DIR) / "Dravcon_34.ini",
                                folder.Path() / "Dravcon_34.ini", std::filesystem::copy_options::overwrite_existing);
+}
+
+std::unique_ptr<CMainFrame> StartHidden(const testing_support::TempDir& folder,
+                                        std::function<void(const QString&)> hook) {
+    InstallSettings(folder);
+    StartupOptions options;
+    options.programFolder = QString::fromStdString(folder.Path().string());
+    options.interactive = false;
+    options.show = false;
+    options.messageHook = std::move(hook);
+    return StartTessaro(options);
 }
 
 std::string WritePicture(const testing_support::TempDir& folder, const std::string& name, int width, int height,
@@ -42,6 +54,15 @@ std::unique_ptr<COrinDoc> PlainDocument(Workspace& ws, int width, int height, ui
             p[2] = uint8_t(rgb >> 16);
         }
     return doc;
+}
+
+void EditorFrame::SetUp() {
+    frame = StartHidden(folder, [this](const QString& text) { messages.push_back(text); });
+    ASSERT_NE(frame, nullptr);
+}
+
+COrinDoc* EditorFrame::AdoptPlain(int width, int height, uint32_t rgb) {
+    return frame->AdoptDocument(PlainDocument(Ws(), width, height, rgb));
 }
 
 }  // namespace app_test

@@ -57,7 +57,10 @@ TEST_F(Operations, TheBatchToolChecksEveryRangeOfTheTable) {
         for (const OpParam& p : op.params) {
             if (p.kind != ParamKind::kInteger) continue;
             SCOPED_TRACE(op.key + ":" + p.key);
-            const std::string range = " (" + std::to_string(p.min) + ".." + std::to_string(p.max) + ")";
+            std::string names;
+            for (const std::string& name : p.choices) names += (names.empty() ? "" : "|") + name;
+            const std::string range =
+                " (" + (names.empty() ? std::to_string(p.min) + ".." + std::to_string(p.max) : names) + ")";
             for (int bad : {p.min - 1, p.max + 1}) {
                 const std::string arg = p.key + "=" + std::to_string(bad);
                 for (const std::string& name : {op.key, std::to_string(op.id)}) {
