@@ -269,7 +269,7 @@ Status OpenPictureInDocument(COrinDoc& doc) {
         doc.layers.bottom = doc.layers.current = -1;
         return Status::Fail(std::string("ConvertLayerToTrueColour") + "::Memory Alloc");
     }
-    doc.view.rebuild = true;
+    doc.Touch();
     doc.history.position = -1;
     RecordStep(doc, label::kOpening, kStepPixels, 0);
     return Status::Ok();

@@ -130,7 +130,7 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
         // The flatten was made only for writing: once undone it is not offered for redo,
         // where it would flatten the picture the user never asked to flatten.
         if (Undo(doc)) doc.history.top = doc.history.position;
-        else if (doc.history.unreadable) result = Status::Fail(msg::kUndoFailed);
+        else if (doc.history.unreadable) result = Status::Fail(msg::kCannotRestore);
         // Undo makes the layer of the step before current; the user's layer stays current.
         SelectLayer(doc, current);
     }
@@ -157,7 +157,7 @@ Status SaveDocument(COrinDoc& doc, const std::string& path) {
         }
     }
     doc.flattenRequest = false;
-    doc.view.rebuild = true;
+    doc.Touch();
     if (result) {
         doc.changed = false;
         doc.path = path;

@@ -26,9 +26,6 @@ public:
     virtual std::unique_ptr<ByteStream> Read(const std::string& path) = 0;
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
-    // How many writes failed out of sight (on a worker thread) since the last call; a
-    // storage that writes at once reports each failure as its Write's result.
-    virtual int TakeFailures() { return 0; }
     // A storage that keeps nothing, for runs that never look back at their history:
     // there is nothing to check before an undo.
     virtual bool KeepsNothing() const { return false; }
@@ -76,16 +73,20 @@ private:
 // large layer costs the editor a copy in memory instead of a wait for the disk. A
 // file is readable at once (from memory until it is on disk); renames and removals
 // keep their order with the writes. Queued bytes are bounded: a write waits while
-// more than `limitBytes` are pending.
+// more than `limitBytes` are pending. A write that fails on the worker removes
+// whatever file had that name (so no older file is ever read in its place) and keeps
+// its bytes in memory; from then on writes happen at once and report their failure,
+// until one succeeds. `disk` is the storage the worker writes to (the disk, checked
+// against `freeSpace`, unless a test gives another).
 class BackgroundStepStorage final : public StepStorage {
 public:
-    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30, FreeSpaceQuery freeSpace = SystemFreeSpace);
+    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30, FreeSpaceQuery freeSpace = SystemFreeSpace,
+                                   std::unique_ptr<StepStorage> disk = nullptr);
     ~BackgroundStepStorage() override;  // finishes every queued operation
     bool Write(const std::string& path, const Pieces& pieces) override;
     std::unique_ptr<ByteStream> Read(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
-    int TakeFailures() override;
     // Waits until every queued operation reached the disk.
     void Flush();
 
@@ -98,8 +99,9 @@ private:
     };
     void Run();
 
-    DiskStepStorage m_disk;
+    std::unique_ptr<StepStorage> m_disk;
     FreeSpaceQuery m_freeSpace;
+    bool m_failing = false;  // the last write on the worker failed
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Operation> m_queue;
@@ -107,7 +109,6 @@ private:
     std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>> m_pending;
     size_t m_queuedBytes = 0;
     size_t m_limit;
-    int m_failures = 0;
     bool m_busy = false;
     bool m_stop = false;
     std::thread m_worker;

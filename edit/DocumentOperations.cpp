@@ -19,8 +19,8 @@ Operation Plain(int id, const char* key, const char* label, Status (*fn)(COrinDo
 }
 
 // Nothing to undo is no failure; a step file that cannot be read back is.
-Status UndoStep(COrinDoc& doc) {
-    if (!Undo(doc) && doc.history.unreadable) return Status::Fail(msg::kUndoFailed);
+Status UndoCommand(COrinDoc& doc) {
+    if (!UndoStep(doc) && doc.history.unreadable) return Status::Fail(msg::kUndoFailed);
     return Status::Ok();
 }
 
@@ -36,8 +36,14 @@ Status DeleteCurrentLayer(COrinDoc& doc) { return DeleteLayer(doc); }
 
 }  // namespace
 
+bool UndoStep(COrinDoc& doc) {
+    const UndoResult r = Undo(doc);
+    if (r.needsConfirmation && doc.workspace.Ask(msg::kBackdropDelete)) return bool(Undo(doc, true));
+    return bool(r);
+}
+
 void AddDocumentOperations(OperationTable& t) {
-    t.Add(Plain(kCmdUndo, "undo", "실행취소", UndoStep));
+    t.Add(Plain(kCmdUndo, "undo", "실행취소", UndoCommand));
     t.Add(Plain(kCmdRedo, "redo", "실행반복", RedoStep));
     t.Add(Plain(kCmdCut, "cut", "자르기", CutLayer));
     t.Add(Plain(kCmdCopy, "copy", "복사", CopyLayer));

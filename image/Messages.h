@@ -58,10 +58,12 @@ inline constexpr const char* kMeasureLayerDelete = "벡터측정 레이어를 �
 inline constexpr const char* kBackdropDelete = "배경영상 레이어를 삭제합니다";
 inline constexpr const char* kRgbOnly = "RGB영상만 지원합니다.";
 // Undo information that could not be read back.
-inline constexpr const char* kUndoFailed = "되돌리기 정보를 읽을 수 없어 되돌리지 못했습니다. 그림은 그대로입니다.";
-inline constexpr const char* kRedoFailed = "되돌리기 정보를 읽을 수 없어 다시 실행하지 못했습니다. 그림은 그대로입니다.";
+inline constexpr const char* kUndoFailed = "작업내역 파일을 읽을 수 없어 실행을 취소하지 못했습니다. 그림은 바뀌지 않았습니다.";
+inline constexpr const char* kRedoFailed = "작업내역 파일을 읽을 수 없어 다시 실행하지 못했습니다. 그림은 바뀌지 않았습니다.";
+// A picture save flattens the layers and undoes the flatten afterwards, which needs the
+// step files of every layer.
 inline constexpr const char* kSaveNeedsSteps =
-    "되돌리기 정보를 저장할 수 없어 레이어를 합친 그림으로 저장하지 않았습니다. TSR 프로젝트로 저장하거나 디스크 공간을 확보한 뒤 다시 저장하십시오.";
+    "저장되지 못한 작업내역 파일이 있어 레이어를 합친 그림 파일로는 저장할 수 없습니다. TSR 프로젝트로 저장하십시오.";
 inline constexpr const char* kTextLayer = "현재는 [Text:글] 레이어. \n\r레이어창에서 다른 레이어 선택";
 inline constexpr const char* kCopyVector = "벡터형식이 아닌 레이어만 복사할 수 있습니다.";
 inline constexpr const char* kSelectFirst = "영역선택 후에 시도하십시요";

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "CommandMap.h"
+#include "DocumentOperations.h"
 #include "Compositor.h"
 #include "Document.h"
 #include "History.h"
@@ -183,7 +184,7 @@ void CLayerPanel::ToggleVisibility(int row) {
     const int slot = SlotOfRow(row);
     if (!m_doc || slot < 0) return;
     SetLayerVisible(*m_doc, slot, m_doc->layers[slot].visible != 1);
-    m_doc->view.rebuild = true;
+    m_doc->Touch();
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }
@@ -209,7 +210,7 @@ void CLayerPanel::OnCurrentRowChanged(int row) {
 
 void CLayerPanel::Undo() {
     if (!m_doc) return;
-    if (!::Undo(*m_doc) && m_doc->history.unreadable) m_doc->workspace.Message(msg::kUndoFailed);
+    if (!UndoStep(*m_doc) && m_doc->history.unreadable) m_doc->workspace.Message(msg::kUndoFailed);
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }

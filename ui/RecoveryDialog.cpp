@@ -11,6 +11,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "Messages.h"
+
 CRecoveryDialog::CRecoveryDialog(std::vector<RecoverableCopy> copies, std::function<bool(const RecoverableCopy&)> open,
                                  QWidget* parent)
     : QDialog(parent), m_copies(std::move(copies)), m_open(std::move(open)) {
@@ -47,7 +49,7 @@ CRecoveryDialog::CRecoveryDialog(std::vector<RecoverableCopy> copies, std::funct
                                                               QStringLiteral(".tsr"),
                                                           QStringLiteral("TSR (*.tsr)"));
         if (!path.isEmpty() && !SaveSelectedAs(path))
-            QMessageBox::warning(this, windowTitle(), QString::fromUtf8("파일을 저장할 수 없습니다."));
+            QMessageBox::warning(this, windowTitle(), QString::fromUtf8(msg::kSaveFailed));
     });
     connect(m_discardButton, &QPushButton::clicked, this, [this] {
         if (Selected() >= 0 &&

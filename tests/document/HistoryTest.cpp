@@ -8,7 +8,9 @@
 
 #include "ByteStream.h"
 #include "ClipboardOps.h"
+#include "CommandMap.h"
 #include "DocTestSupport.h"
+#include "DocumentOperations.h"
 #include "Endian.h"
 #include "History.h"
 #include "LayerOps.h"
@@ -342,13 +344,13 @@ TEST(HistoryRoundTrip, UndoOfAPastedBackdropCopyAsksAndCanBeRefused) {
     EXPECT_EQ(doc->layers[1].kind, kLayerBackdrop);
     const DocState pasted = Capture(*doc);
     bench.host.answer = false;
-    EXPECT_FALSE(Undo(*doc));
+    EXPECT_FALSE(UndoStep(*doc));
     EXPECT_EQ(doc->history.position, 1);
     EXPECT_SAME_STATE(pasted, Capture(*doc));
     ASSERT_EQ(bench.host.questions.size(), 1u);
     EXPECT_EQ(bench.host.questions[0], "배경영상 레이어를 삭제합니다");
     bench.host.answer = true;
-    EXPECT_TRUE(Undo(*doc));
+    EXPECT_TRUE(UndoStep(*doc));
     EXPECT_EQ(doc->layers.Chain(), std::vector<int>{0});
 }
 
@@ -479,10 +481,14 @@ TEST(StepFiles, FailedWritesAreReportedAndAnUndoOrRedoThatCannotRestoreChangesNo
     PaintStep(*doc, 0, 3);
     PaintStep(*doc, 0, 4);
     EXPECT_EQ(bench.host.messages.size(), 1u);
-    // Back to 3 works; back to 2 needs the file that was never written.
+    // Back to 3 works; back to 2 needs the file that was never written. The undo and
+    // redo commands (menu, keys, batch tool) say so.
+    OperationTable commands;
+    AddDocumentOperations(commands);
+    auto command = [&](int id) { return commands.Find(id)->run(*doc, OpValues{}); };
     ASSERT_TRUE(Undo(*doc));
     const DocState atThree = Capture(*doc);
-    EXPECT_FALSE(Undo(*doc));
+    EXPECT_EQ(command(kCmdUndo).message, msg::kUndoFailed);
     EXPECT_TRUE(doc->history.unreadable);
     EXPECT_EQ(doc->history.position, 3);
     EXPECT_SAME_STATE(atThree, Capture(*doc));
@@ -491,7 +497,7 @@ TEST(StepFiles, FailedWritesAreReportedAndAnUndoOrRedoThatCannotRestoreChangesNo
     EXPECT_FALSE(doc->history.unreadable);
     ASSERT_TRUE(Undo(*doc));
     storage->Remove(StepFilePath(*doc, 4));
-    EXPECT_FALSE(Redo(*doc));
+    EXPECT_EQ(command(kCmdRedo).message, msg::kRedoFailed);
     EXPECT_TRUE(doc->history.unreadable);
     EXPECT_EQ(doc->history.position, 3);
     EXPECT_SAME_STATE(atThree, Capture(*doc));
