@@ -20,6 +20,15 @@ const OpParam* Operation::Param(std::string_view name) const {
     return nullptr;
 }
 
+Operation PlainOperation(int id, std::string key, std::string label, std::function<Status(COrinDoc&)> fn) {
+    Operation op;
+    op.id = op.menuId = id;
+    op.key = std::move(key);
+    op.label = std::move(label);
+    op.run = [fn = std::move(fn)](COrinDoc& doc, const OpValues&) { return fn(doc); };
+    return op;
+}
+
 void OperationTable::Add(Operation op) {
     assert(op.run && "an operation needs its command");
     assert(!Find(op.id) && "operation ids are unique");
@@ -67,6 +76,40 @@ bool ParseWholeInt(std::string_view text, int& value) {
     return true;
 }
 
+std::string OpParam::Text(int v) const {
+    if (decimals <= 0) return std::to_string(v);
+    int scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const long long a = v < 0 ? -(long long)v : v;
+    char text[48];
+    std::snprintf(text, sizeof text, "%s%lld.%0*lld", v < 0 ? "-" : "", a / scale, decimals, a % scale);
+    return text;
+}
+
+bool OpParam::Parse(std::string_view text, int& v) const {
+    const size_t dot = text.find('.');
+    if (decimals <= 0 || dot == std::string_view::npos) {
+        if (!ParseWholeInt(text, v)) return false;
+        for (int i = 0; i < decimals; ++i) {
+            if (v > INT_MAX / 10 || v < INT_MIN / 10) return false;
+            v *= 10;
+        }
+        return true;
+    }
+    const std::string_view whole = text.substr(0, dot), places = text.substr(dot + 1);
+    if (places.empty() || places.size() > size_t(decimals) || whole.empty() || whole == "-") return false;
+    for (char c : places)
+        if (c < '0' || c > '9') return false;
+    int w = 0;
+    if (!ParseWholeInt(whole, w)) return false;
+    long long units = std::llabs(w);
+    for (int i = 0; i < decimals; ++i) units = units * 10 + (size_t(i) < places.size() ? places[size_t(i)] - '0' : 0);
+    if (whole[0] == '-') units = -units;
+    if (units < INT_MIN || units > INT_MAX) return false;
+    v = int(units);
+    return true;
+}
+
 namespace {
 
 bool IsColourText(const std::string& text) {
@@ -97,8 +140,8 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
         int v = 0;
         switch (p->kind) {
         case ParamKind::kInteger:
-            if (!ParseWholeInt(value, v) || v < p->min || v > p->max)
-                return "bad value: " + key + "=" + value + " (" + std::to_string(p->min) + ".." + std::to_string(p->max) + ")";
+            if (!p->Parse(value, v) || v < p->min || v > p->max)
+                return "bad value: " + key + "=" + value + " (" + p->Text(p->min) + ".." + p->Text(p->max) + ")";
             out.numbers[index] = v;
             break;
         case ParamKind::kColour:
@@ -110,6 +153,8 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
             break;
         }
     }
+    for (const OpParam& p : op.params)
+        if (p.required && !args.count(p.key)) return "missing value: " + p.key + " (" + op.key + ")";
     return {};
 }
 
@@ -127,7 +172,7 @@ std::vector<std::string> OperationListing(const OperationTable& table) {
             line += "\t" + p.key + "=";
             switch (p.kind) {
             case ParamKind::kInteger:
-                line += std::to_string(p.min) + ".." + std::to_string(p.max) + " (" + std::to_string(p.def) + ")";
+                line += p.Text(p.min) + ".." + p.Text(p.max) + (p.required ? " (required)" : " (" + p.Text(p.def) + ")");
                 break;
             case ParamKind::kColour: line += "#RRGGBB (" + ColourText(p.def) + ")"; break;
             case ParamKind::kText: line += "TEXT"; break;

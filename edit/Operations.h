@@ -28,8 +28,17 @@ struct OpParam {
     int max = 0;
     int def = 0;        // colours: red in the low byte
     ParamKind kind = ParamKind::kInteger;
+    // Decimal places of a number: the value is kept as an integer of 10^-decimals units
+    // (an angle of 17.25 degrees with 2 places is 1725); min, max and def count the same.
+    int decimals = 0;
+    // The batch tool refuses a run without this key (a size with no sensible default).
+    bool required = false;
 
     int Clamp(int v) const { return kind == ParamKind::kInteger ? std::clamp(v, min, max) : v; }
+    // The value as the batch tool and the dialogs write it: "17", "-0.25".
+    std::string Text(int v) const;
+    // Reads "17", "-0.25" (at most `decimals` places) into units; false when malformed.
+    bool Parse(std::string_view text, int& v) const;
 };
 
 // The values an operation runs with: one number per parameter, in the table's order
@@ -62,6 +71,9 @@ struct Operation {
     const OpParam* Param(std::string_view key) const;
 };
 
+// An operation without parameters whose command is `fn` (menu entry `id` runs it).
+Operation PlainOperation(int id, std::string key, std::string label, std::function<Status(COrinDoc&)> fn);
+
 class OperationTable {
 public:
     // Ids and keys are unique (asserted).
@@ -78,7 +90,8 @@ private:
 
 // Reads KEY=VALUE arguments into values: a missing key takes its default; an unknown
 // key, a malformed value or an integer outside its range gives the usage error text
-// ("bad value: size=31 (0..30)"). "answer" (the batch tool's reply to a question) is
+// ("bad value: size=31 (0..30)"), and so does a missing required key ("missing value:
+// width (resize)"). "answer" (the batch tool's reply to a question) is
 // not a parameter and passes. Returns "" when every argument is fine.
 std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& out);
 // Values as a dialog or the effect bar produce them: each clamped to its range.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <sched.h>
 #include <cassert>
 #include <cstring>
 #include <new>
@@ -138,9 +139,7 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
     std::vector<Bgr> expanded;
     uint8_t indexMap[256];
     std::unique_ptr<EdgeWeights> weights;
-    const int cores = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    const int threads = std::clamp(h / 16, 1, cores);
-    std::vector<Scratch> scratch(static_cast<size_t>(threads));
+    std::vector<Scratch> scratch(size_t(RowWorkers(h, options.threads)));
     try {
         doc.workPixels.resize(layer.pixels.size());
         job.outPixels = doc.workPixels.data();
@@ -176,32 +175,12 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
                                        : RowSource(layer.pixels.data(), stride, layer.alpha.data(), w, h);
     job.source = &source;
 
-    // Rows go out in blocks from one counter; the calling thread reports progress and
-    // asks the host whether to stop between its blocks.
-    const int blockRows = threads == 1 ? 1 : std::clamp(h / (threads * 16), 1, 32);
-    const int blocks = (h + blockRows - 1) / blockRows;
-    std::atomic<int> next{0}, done{0};
-    std::atomic<bool> stop{false};
-    auto work = [&](Scratch& s, bool caller) {
-        int shown = -1;
-        for (;;) {
-            if (caller && doc.workspace.Cancelled()) stop = true;
-            if (stop) return;
-            const int block = next++;
-            if (block >= blocks) return;
-            const int first = block * blockRows, last = std::min(h, first + blockRows);
-            for (int y = first; y < last; ++y) (bits < 24 ? PaletteRow : TrueColourRow)(job, s, y);
-            const int percent = int(int64_t(done += last - first) * 100 / h);
-            if (caller && percent != shown && percent < 100) doc.workspace.Progress(shown = percent);
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t) pool.emplace_back(work, std::ref(scratch[size_t(t)]), false);
-    work(scratch[0], true);
-    for (std::thread& t : pool) t.join();
-    if (!stop) doc.workspace.Progress(100);
+    const bool finished = RunRowBlocks(doc.workspace, h, options.threads, [&](int first, int last, int worker) {
+        for (int y = first; y < last; ++y) (bits < 24 ? PaletteRow : TrueColourRow)(job, scratch[size_t(worker)], y);
+    });
+    if (finished) doc.workspace.Progress(100);
     doc.workspace.Progress(0);
-    if (stop) return Status::Stopped();  // the result is dropped: the layer is as it was
+    if (!finished) return Status::Stopped();  // the result is dropped: the layer is as it was
 
     std::swap(layer.pixels, doc.workPixels);
     if (job.outAlpha) std::swap(layer.alpha, doc.workAlpha);
@@ -210,6 +189,54 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 }
 
 }  // namespace rowloop_detail
+
+namespace {
+
+// The cores this process may run on (taskset, a container's limit), not every core of
+// the machine.
+int UsableCores() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+int RowWorkers(int rows, int threads) {
+    static const int usable = UsableCores();
+    const int cores = threads > 0 ? threads : usable;
+    return std::clamp(rows / 16, 1, cores);
+}
+
+bool RunRowBlocks(Workspace& ws, int rows, int threads, const RowBlockFunction& body, ProgressShare share,
+                  int blockRows) {
+    if (rows <= 0) return true;
+    const int workers = RowWorkers(rows, threads);
+    // Rows go out in blocks from one counter; the calling thread reports progress and
+    // asks the host whether to stop between its blocks.
+    if (blockRows <= 0) blockRows = workers == 1 ? 1 : std::clamp(rows / (workers * 16), 1, 32);
+    const int blocks = (rows + blockRows - 1) / blockRows;
+    std::atomic<int> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    auto work = [&](int worker) {
+        int shown = -1;
+        for (;;) {
+            if (worker == 0 && ws.Cancelled()) stop = true;
+            if (stop) return;
+            const int block = next++;
+            if (block >= blocks) return;
+            const int first = block * blockRows, last = std::min(rows, first + blockRows);
+            body(first, last, worker);
+            const int percent = share.first + int(int64_t(done += last - first) * share.span / rows);
+            if (worker == 0 && percent != shown && percent < 100) ws.Progress(shown = percent);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < workers; ++t) pool.emplace_back(work, t);
+    work(0);
+    for (std::thread& t : pool) t.join();
+    return !stop;
+}
 
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row) {
     return rowloop_detail::Run(doc, layer, options, row, nullptr);

@@ -3,11 +3,12 @@
 #include "DocumentOperations.h"
 #include "ProcessingOperations.h"
 #include "SelectionCommands.h"
+#include "TextLayer.h"
 #include "ToolRouter.h"
 
 void AddBuiltinOperations(OperationTable& table) {
     AddDocumentOperations(table);
     AddSelectionOperations(table);
-    AddProcessingOperations(table);
+    AddProcessingOperations(table, RedrawTextLayer);
     AddToolOperations(table);
 }
