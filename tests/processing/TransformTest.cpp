@@ -31,15 +31,6 @@ std::string LastLabel(const COrinDoc& doc) {
     return Utf16ToUtf8(doc.history.entries[size_t(doc.history.position)].label);
 }
 
-// The composite of the whole canvas, rows top-down.
-std::vector<uint32_t> Composite(const COrinDoc& doc) {
-    ComposeParams p;
-    p.width = doc.canvas.width;
-    p.height = doc.canvas.height;
-    std::vector<uint32_t> out;
-    ComposeLayers(doc, p, out);
-    return out;
-}
 
 uint8_t Grey(const LayerRecord& r, int x, int y) { return uint8_t(PixelAt(r, x, y)); }
 uint32_t G(int v) { return uint32_t(v) * 0x010101u; }
