@@ -27,7 +27,6 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
-#include <set>
 
 #include "ClipboardOps.h"
 #include "BuiltinOperations.h"
@@ -54,6 +53,7 @@
 #include "StepSpace.h"
 #include "StepStorage.h"
 #include "ToolRouter.h"
+#include "Tools.h"
 #include "ToolValuesBar.h"
 #include "UpdateCheck.h"
 #include "Utf16.h"
@@ -63,20 +63,6 @@ namespace {
 
 const char* const kMenuOrder[] = {"File", "Edit", "Draw", "Image", "Layer", "Select",
                                   "Transform", "Filter", "View", "Window", "Help"};
-// A separator goes before these entries.
-const std::set<int> kGroupStarts = {1474, kCmdPrint, kCmdPreferences, kCmdExit, kCmdCut, kCmdCutToNew, 1414,
-                                    kCmdFlatten, kCmdLayerEffect, kCmdInvertSelection, 1491, 3338, kCmdStretch,
-                                    kCmdZoomIn, kCmdGrid, kCmdNewWindow, kCmdCloseAll};
-// Tools chosen from the menus and the tool bar. (Invert and release selection are
-// commands of the registry.) Dot and colour pick are on the tool bar only.
-const std::set<int> kToolCommands = {kCmdWaterDrop,  kCmdBrush,       kCmdLine,          kCmdCircle,
-                                     kCmdPolyline,   kCmdSpray,       kCmdEraser,        kCmdFill,
-                                     kCmdMove,       kCmdRectSelect,  kCmdPolygonSelect, kCmdFreeSelect,
-                                     kCmdAutoSelect, kCmdColourRange, kCmdGradient,      kCmdDot,
-                                     kCmdColourPick};
-// Tool-bar buttons of the tools without a menu entry.
-const std::pair<int, const char*> kToolBarOnly[] = {{kCmdDot, "점찍기"}, {kCmdColourPick, "스포이드"}};
-
 // The pop-up menu of a picture (menu 2051).
 const std::pair<int, const char*> kPictureMenu[] = {
     {kCmdZoomIn, "확대\tCtrl++"},     {kCmdZoomOut, "축소\tCtrl--"}, {kCmdReleaseSelection, "선택/명령 해제\tCtrl+D"},
@@ -176,14 +162,14 @@ void CMainFrame::BuildMenus() {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
         for (const CommandEntry& e : MenuCommands()) {
             if (std::string(e.menu) != menuName) continue;
-            if (kGroupStarts.count(e.id) && !menu->isEmpty()) menu->addSeparator();
+            if (e.groupStart && !menu->isEmpty()) menu->addSeparator();
             const QString label = QString::fromUtf8(e.label);
             QAction* action = menu->addAction(label);
             action->setData(e.id);
             action->setIconText(ButtonText(label));
             action->setShortcut(ShortcutOfLabel(label));
-            if (kToolCommands.count(e.id)) action->setCheckable(true);
-            if (e.id == kCmdGrid || e.id == kCmdStretch || e.id == kCmdLayerPanel) action->setCheckable(true);
+            const FrameCommand* command = FindFrameCommand(e.id);
+            action->setCheckable(command ? command->check != CheckRule::kNone : FindTool(e.id) != nullptr);
             connect(action, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
             m_actions[e.id] = action;
             if (e.id == kCmdExit) m_exitAction = action;
@@ -238,17 +224,21 @@ void CMainFrame::BuildToolBars() {
     QToolBar* tools = addToolBar(QString::fromUtf8("도구"));
     tools->setObjectName(QStringLiteral("ToolBar"));
     tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (int id : {kCmdMove, kCmdRectSelect, kCmdPolygonSelect, kCmdFreeSelect, kCmdAutoSelect}) tools->addAction(m_actions[id]);
-    tools->addSeparator();
-    for (int id : {kCmdBrush, kCmdLine, kCmdCircle, kCmdPolyline, kCmdSpray, kCmdEraser, kCmdFill, kCmdWaterDrop,
-                   kCmdGradient})
-        tools->addAction(m_actions[id]);
-    for (const auto& [id, text] : kToolBarOnly) {
-        QAction* a = tools->addAction(QString::fromUtf8(text));
-        a->setData(id);
+    ToolBarGroup group = ToolBarGroup::kSelection;
+    for (const Tool& t : Tools()) {
+        if (t.bar == ToolBarGroup::kNone) continue;
+        if (t.bar != group) tools->addSeparator();
+        group = t.bar;
+        if (QAction* menuAction = CommandAction(t.id)) {
+            tools->addAction(menuAction);
+            continue;
+        }
+        // A tool without a menu entry has a button of its own.
+        QAction* a = tools->addAction(QString::fromUtf8(t.label));
+        a->setData(t.id);
         a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, id = id] { RunCommand(id); });
-        m_actions[id] = a;
+        connect(a, &QAction::triggered, this, [this, id = t.id] { RunCommand(id); });
+        m_actions[t.id] = a;
     }
 
     addToolBarBreak();
@@ -330,40 +320,45 @@ QAction* CMainFrame::CommandAction(int id) const {
     return it == m_actions.end() ? nullptr : it->second;
 }
 
-bool CMainFrame::IsCommandEnabled(int id) const {
+bool CMainFrame::RuleHolds(EnableRule rule) const {
     const COrinDoc* doc = ActiveDocument();
     const bool open = doc && !doc->IsEmpty();
-    switch (id) {
-    case kCmdNew: case kCmdOpen: case kCmdExit: case kCmdAbout: case kCmdWebSite: case kCmdCapture:
-    case kCmdPrintSetup: case kCmdLayerPanel: case kCmdGrid:
-        return true;
-    case kCmdClose: case kCmdSave: case kCmdSaveAs: case kCmdPrint: case kCmdDuplicateWindow: case kCmdNewWindow:
-    case kCmdStretch: case kCmdCutToNew: case kCmdLayerEffect: case kCmdRenameLayer:
-        return open;
-    case kCmdCascade: case kCmdTile: case kCmdCloseAll:
-        return !m_views.empty();
-    case kCmdUndo: return open && CanUndo(*doc);
-    case kCmdRedo: return open && CanRedo(*doc);
-    case kCmdZoomIn: return open && CanZoomIn(*doc);
-    case kCmdInvertSelection: return open && doc->selection.shown;
-    case kCmdZoomOut: return open && CanZoomOut(*doc);
-    case kCmdActualSize: return open && CanZoomActualSize(*doc);
-    default: break;
+    switch (rule) {
+    case EnableRule::kAlways: return true;
+    case EnableRule::kPicture: return open;
+    case EnableRule::kViews: return !m_views.empty();
+    case EnableRule::kUndo: return open && CanUndo(*doc);
+    case EnableRule::kRedo: return open && CanRedo(*doc);
+    case EnableRule::kZoomIn: return open && CanZoomIn(*doc);
+    case EnableRule::kZoomOut: return open && CanZoomOut(*doc);
+    case EnableRule::kActualSize: return open && CanZoomActualSize(*doc);
+    case EnableRule::kSelection: return open && doc->selection.shown;
     }
-    if (kToolCommands.count(id)) return true;
-    if (m_operations.Find(id)) return open;
     return false;
 }
 
+bool CMainFrame::IsCommandEnabled(int id) const {
+    if (const FrameCommand* command = FindFrameCommand(id)) return RuleHolds(command->enable);
+    if (FindTool(id)) return true;
+    if (m_operations.Find(id)) return RuleHolds(EnableRule::kPicture);
+    return false;  // an entry whose command is not built yet
+}
+
 void CMainFrame::UpdateCommandStates() {
+    const COrinDoc* doc = ActiveDocument();
     for (auto& [id, action] : m_actions) {
         action->setEnabled(IsCommandEnabled(id));
         if (!action->isCheckable()) continue;
-        if (id == kCmdGrid) action->setChecked(m_ws.gridGap > 0);
-        else if (id == kCmdStretch) action->setChecked(ActiveDocument() && ActiveDocument()->view.stretch);
-        else if (id == kCmdLayerPanel) action->setChecked(m_panelDock && m_panelDock->isVisible());
-        else if (id == kCmdColourRange) action->setChecked(m_ws.currentTool == kCmdColourRangePick);
-        else action->setChecked(m_ws.currentTool == id);
+        const FrameCommand* command = FindFrameCommand(id);
+        switch (command ? command->check : CheckRule::kNone) {
+        case CheckRule::kGrid: action->setChecked(m_ws.gridGap > 0); break;
+        case CheckRule::kStretch: action->setChecked(doc && doc->view.stretch); break;
+        case CheckRule::kLayerPanel: action->setChecked(m_panelDock && m_panelDock->isVisible()); break;
+        case CheckRule::kNone:
+            // A tool is checked while it is the current tool; the colour range chooses its pick.
+            action->setChecked(m_ws.currentTool == id || (id == kCmdColourRange && m_ws.currentTool == kCmdColourRangePick));
+            break;
+        }
     }
     if (m_pictureMenu)
         for (QAction* a : m_pictureMenu->actions()) a->setEnabled(IsCommandEnabled(a->data().toInt()));
@@ -546,64 +541,103 @@ void CMainFrame::ReportStatus(const Status& status) {
 // ---------------------------------------------------------------------------------
 // Commands
 
+const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
+    using E = EnableRule;
+    using F = CMainFrame;
+    static const std::vector<FrameCommand> table = {
+        // File
+        {kCmdNew, [](F& f, COrinDoc*) { f.NewPictureCommand(); }, E::kAlways},
+        {kCmdOpen, [](F& f, COrinDoc*) { f.OpenCommand(); }, E::kAlways},
+        {kCmdClose, [](F& f, COrinDoc* d) { f.CloseDocument(d, true); }, E::kPicture},
+        {kCmdSave, [](F& f, COrinDoc* d) { f.SaveCommand(d, false); }, E::kPicture},
+        {kCmdSaveAs, [](F& f, COrinDoc* d) { f.SaveCommand(d, true); }, E::kPicture},
+        {kCmdPrint, [](F& f, COrinDoc*) { f.PrintCommand(); }, E::kPicture},
+        {kCmdPrintSetup, [](F& f, COrinDoc*) { f.PrintSetupCommand(); }, E::kAlways},
+        {kCmdExit, [](F& f, COrinDoc*) { f.close(); }, E::kAlways},
+        {kCmdCapture, [](F& f, COrinDoc*) { f.CaptureCommand(); }, E::kAlways},
+        // Edit: undo and redo are operations of the table with their own rules
+        {kCmdUndo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdUndo), d); }, E::kUndo},
+        {kCmdRedo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdRedo), d); }, E::kRedo},
+        {kCmdCutToNew, [](F& f, COrinDoc* d) { f.CutToNewCommand(d); }, E::kPicture},
+        // Layer
+        {kCmdLayerEffect, [](F& f, COrinDoc* d) { f.LayerEffectCommand(d); }, E::kPicture},
+        {kCmdRenameLayer, [](F& f, COrinDoc* d) { f.RenameLayerCommand(d); }, E::kPicture},
+        // Select
+        {kCmdInvertSelection, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdInvertSelection), d); },
+         E::kSelection},
+        // View
+        {kCmdZoomIn, [](F& f, COrinDoc* d) { f.ZoomInCommand(d); }, E::kZoomIn},
+        {kCmdZoomOut, [](F& f, COrinDoc* d) { f.ZoomOutCommand(d); }, E::kZoomOut},
+        {kCmdActualSize,
+         [](F& f, COrinDoc* d) {
+             if (ZoomActualSize(*d)) f.UpdateViews(d, COrinView::kHintZoom);
+         },
+         E::kActualSize},
+        {kCmdStretch,
+         [](F& f, COrinDoc* d) {
+             d->view.stretch = !d->view.stretch;
+             f.UpdateViews(d, 0);
+         },
+         E::kPicture, CheckRule::kStretch},
+        {kCmdGrid,
+         [](F& f, COrinDoc*) {
+             f.m_ws.gridGap = -f.m_ws.gridGap;
+             for (COrinView* v : f.m_views) v->viewport()->update();
+             f.UpdateCommandStates();
+         },
+         E::kAlways, CheckRule::kGrid},
+        {kCmdLayerPanel,
+         [](F& f, COrinDoc*) {
+             f.m_panelDock->setVisible(!f.m_panelDock->isVisible());
+             f.UpdateCommandStates();
+         },
+         E::kAlways, CheckRule::kLayerPanel},
+        // Window
+        {kCmdDuplicateWindow,
+         [](F& f, COrinDoc* d) {
+             d->view.keepFrameSize = false;
+             f.AddView(d);
+         },
+         E::kPicture},
+        {kCmdNewWindow,
+         [](F& f, COrinDoc* d) {
+             d->view.keepFrameSize = false;
+             f.AddView(d);
+         },
+         E::kPicture},
+        {kCmdCascade, [](F& f, COrinDoc*) { f.m_mdi->cascadeSubWindows(); }, E::kViews},
+        {kCmdTile, [](F& f, COrinDoc*) { f.m_mdi->tileSubWindows(); }, E::kViews},
+        {kCmdCloseAll, [](F& f, COrinDoc*) { f.CloseAllCommand(); }, E::kViews},
+        // Help
+        {kCmdAbout, [](F& f, COrinDoc*) { ShowAboutBox(&f, QStringLiteral(TESSARO_VERSION_STRING), UpdateBaseUrl()); },
+         E::kAlways},
+        {kCmdWebSite, [](F&, COrinDoc*) { QDesktopServices::openUrl(QUrl(UpdateBaseUrl())); }, E::kAlways},
+    };
+    return table;
+}
+
+const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
+    for (const FrameCommand& c : FrameCommands())
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
 void CMainFrame::RunCommand(int id) {
     if (!IsCommandEnabled(id)) return;
     COrinDoc* doc = ActiveDocument();
-    switch (id) {
-    case kCmdNew: NewPictureCommand(); return;
-    case kCmdOpen: OpenCommand(); return;
-    case kCmdClose: CloseDocument(doc, true); return;
-    case kCmdSave: SaveCommand(doc, false); return;
-    case kCmdSaveAs: SaveCommand(doc, true); return;
-    case kCmdPrint: PrintCommand(); return;
-    case kCmdPrintSetup: PrintSetupCommand(); return;
-    case kCmdExit: close(); return;
-    case kCmdCutToNew: CutToNewCommand(doc); return;
-    case kCmdLayerEffect: LayerEffectCommand(doc); return;
-    case kCmdRenameLayer: RenameLayerCommand(doc); return;
-    case kCmdZoomIn: ZoomInCommand(doc); return;
-    case kCmdZoomOut: ZoomOutCommand(doc); return;
-    case kCmdActualSize:
-        if (ZoomActualSize(*doc)) UpdateViews(doc, COrinView::kHintZoom);
-        return;
-    case kCmdStretch:
-        doc->view.stretch = !doc->view.stretch;
-        UpdateViews(doc, 0);
-        return;
-    case kCmdGrid:
-        m_ws.gridGap = -m_ws.gridGap;
-        for (COrinView* v : m_views) v->viewport()->update();
-        UpdateCommandStates();
-        return;
-    case kCmdLayerPanel:
-        m_panelDock->setVisible(!m_panelDock->isVisible());
-        UpdateCommandStates();
-        return;
-    case kCmdDuplicateWindow: case kCmdNewWindow:
-        doc->view.keepFrameSize = false;
-        AddView(doc);
-        return;
-    case kCmdCascade: m_mdi->cascadeSubWindows(); return;
-    case kCmdTile: m_mdi->tileSubWindows(); return;
-    case kCmdCloseAll: CloseAllCommand(); return;
-    case kCmdAbout: ShowAboutBox(this, QStringLiteral(TESSARO_VERSION_STRING), UpdateBaseUrl()); return;
-    case kCmdWebSite: QDesktopServices::openUrl(QUrl(UpdateBaseUrl())); return;
-    case kCmdCapture: CaptureCommand(); return;
-    default: break;
-    }
-    if (kToolCommands.count(id)) {
-        ChooseToolFromMenu(doc, id);
-        return;
-    }
-    if (const Operation* op = m_operations.Find(id)) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const Status status = op->run(*doc, op->Defaults());
-        QApplication::restoreOverrideCursor();
-        ReportStatus(status);
-        doc->view.rebuild = true;
-        ToolChanged();  // releasing the selection also ends the tool
-        RefreshDocument(doc);
-    }
+    if (const FrameCommand* command = FindFrameCommand(id)) command->run(*this, doc);
+    else if (FindTool(id)) ChooseToolFromMenu(doc, id);
+    else if (const Operation* op = m_operations.Find(id)) RunOperation(*op, doc);
+}
+
+void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status status = op.run(*doc, op.Defaults());
+    QApplication::restoreOverrideCursor();
+    ReportStatus(status);
+    doc->view.rebuild = true;
+    ToolChanged();  // releasing the selection also ends the tool
+    RefreshDocument(doc);
 }
 
 void CMainFrame::ChooseToolFromMenu(COrinDoc* doc, int id) {

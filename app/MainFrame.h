@@ -99,6 +99,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The command table: a menu entry's handler, its enable rule and the state its check
+    // mark shows. Entries not in it are tools (the tool table) or operations of the
+    // operation table, enabled while a picture is open.
+    enum class EnableRule { kAlways, kPicture, kViews, kUndo, kRedo, kZoomIn, kZoomOut, kActualSize, kSelection };
+    enum class CheckRule { kNone, kGrid, kStretch, kLayerPanel };
+    struct FrameCommand {
+        int id;
+        void (*run)(CMainFrame& frame, COrinDoc* doc);
+        EnableRule enable;
+        CheckRule check = CheckRule::kNone;
+    };
+    static const std::vector<FrameCommand>& FrameCommands();
+    static const FrameCommand* FindFrameCommand(int id);
+    bool RuleHolds(EnableRule rule) const;
+    // An operation of the table on the active picture, under the wait cursor.
+    void RunOperation(const Operation& op, COrinDoc* doc);
+
     void BuildMenus();
     void BuildToolBars();
     void BuildStatusBar();

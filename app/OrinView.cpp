@@ -19,6 +19,7 @@
 #include "ToolCursors.h"
 #include "ToolEvents.h"
 #include "ToolRouter.h"
+#include "Tools.h"
 #include "Utf16.h"
 #include "Workspace.h"
 
@@ -42,16 +43,6 @@ Qt::BrushStyle HatchStyle(int style) {
 }
 
 int Zoomed(int size, float zoom) { return int(float(size) * zoom); }
-
-bool IsPaintingTool(int tool) {
-    switch (tool) {
-    case kCmdSpray: case kCmdBrush: case kCmdDot: case kCmdFill: case kCmdGradient: case kCmdWaterDrop:
-    case kCmdEraser: case kCmdLine: case kCmdPolyline: case kCmdCircle:
-        return true;
-    default:
-        return false;
-    }
-}
 
 }  // namespace
 
@@ -252,8 +243,8 @@ void COrinView::paintEvent(QPaintEvent* event) {
     params.height = area.height();
     // With a selection outline shown or a selection being drawn, a repaint of an
     // unchanged picture reuses the last composite.
-    const bool overlay = m_doc.selection.shown || m_ws.currentTool == kCmdFreeSelect ||
-                         m_ws.currentTool == kCmdPolygonSelect || m_ws.currentTool == kCmdAutoSelect;
+    const Tool* tool = FindTool(m_ws.currentTool);
+    const bool overlay = m_doc.selection.shown || (tool && tool->drawsSelection);
     const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_display);
     // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
     const QImage image(reinterpret_cast<const uchar*>(display.data()), area.width(), area.height(),
@@ -298,18 +289,18 @@ void COrinView::scrollContentsBy(int, int) {
 }
 
 void COrinView::SetToolCursor(bool dragging) {
-    const int tool = m_ws.currentTool;
-    if (dragging && IsPaintingTool(tool)) {
+    const Tool* tool = FindTool(m_ws.currentTool);
+    if (dragging && tool && tool->painting) {
         viewport()->setCursor(Qt::CrossCursor);
         return;
     }
-    switch (tool) {
-    case kCmdMove: viewport()->setCursor(MoveCursor()); return;
-    case kCmdWaterDrop: viewport()->setCursor(WaterDropCursor()); return;
-    case kCmdZoomIn: viewport()->setCursor(ZoomCursor()); return;
-    case kCmdDot: viewport()->setCursor(DotCursor()); return;
-    case kCmdColourPick: case kCmdColourRangePick: viewport()->setCursor(ColourPickCursor()); return;
-    default: break;
+    switch (tool ? tool->cursor : ToolCursor::kDefault) {
+    case ToolCursor::kMove: viewport()->setCursor(MoveCursor()); return;
+    case ToolCursor::kWaterDrop: viewport()->setCursor(WaterDropCursor()); return;
+    case ToolCursor::kZoom: viewport()->setCursor(ZoomCursor()); return;
+    case ToolCursor::kDot: viewport()->setCursor(DotCursor()); return;
+    case ToolCursor::kColourPick: viewport()->setCursor(ColourPickCursor()); return;
+    case ToolCursor::kDefault: break;
     }
     switch (m_cursorKind) {
     case 1: viewport()->setCursor(Qt::ArrowCursor); break;
@@ -362,8 +353,9 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
     SetToolCursor(false);
     if (m_doc.IsEmpty() || m_ws.currentTool == kCmdZoomIn) return;
     const QPoint at = ToView(event->position().toPoint());
-    // The gradient is applied on release under the wait cursor; a refusal is shown after it.
-    const bool wait = m_ws.currentTool == kCmdGradient;
+    // A whole-layer fill (the gradient) runs under the wait cursor; a refusal is shown after it.
+    const Tool* tool = FindTool(m_ws.currentTool);
+    const bool wait = tool && tool->waitOnRelease;
     if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
     const Status status = ToolRelease(m_doc, at.x(), at.y());
     if (wait) QApplication::restoreOverrideCursor();

@@ -8,35 +8,49 @@
 
 struct CommandEntry {
     const char* menu;   // "File", "Edit", ... (the editor shows the Korean menu titles)
-    int id;
+    int id;             // a CommandId
     const char* label;  // with "&" mnemonics and "\t" shortcut text
+    bool groupStart = false;  // a separator goes before it
 };
 
 const std::vector<CommandEntry>& MenuCommands();
 const CommandEntry* FindCommand(int id);
 // The Korean title of a menu of the table.
 const char* MenuTitle(const std::string& menu);
+// A label without its mnemonic mark and shortcut text: "실행취소(&Z)\tCtrl+Z" -> "실행취소".
+std::string MenuText(const CommandEntry& entry);
 
-// Command ids used by the core.
+// Every command id, by the menu it is in. Code names them by these names, never by number.
 enum CommandId : int {
+    // File
     kCmdNew = 57600, kCmdOpen = 57601, kCmdClose = 57602, kCmdSave = 57603, kCmdSaveAs = 57604,
-    kCmdPrint = 57607, kCmdPrintSetup = 57606, kCmdExit = 57665,
-    kCmdUndo = 57643, kCmdRedo = 57644, kCmdCut = 57635, kCmdCopy = 57634, kCmdPaste = 57637,
-    kCmdCutToNew = 1482,
-    kCmdAddLayer = 1552, kCmdDeleteLayer = 1553, kCmdDuplicateLayer = 3500, kCmdFlatten = 1500,
-    kCmdMergeAbove = 1557, kCmdMergeBelow = 1555, kCmdLayerEffect = 1558, kCmdRasterize = 1545,
-    kCmdMove = 1570, kCmdRectSelect = 1342, kCmdPolygonSelect = 1345, kCmdFreeSelect = 1343,
-    kCmdAutoSelect = 1344, kCmdColourRange = 3327, kCmdInvertSelection = 2055, kCmdReleaseSelection = 2058,
-    kCmdInvert = 1413,
-    kCmdResize = 1431, kCmdFreeRotate = 1415, kCmdRotate90Cw = 1491, kCmdRotate90Ccw = 1492,
-    kCmdRotate180Cw = 1501, kCmdRotate180Ccw = 1502, kCmdFlipVertical = 1411, kCmdFlipHorizontal = 1410,
-    kCmdFreeTransform = 3338, kCmdCanvasSize = 1432, kCmdMirror = 1408, kCmdEllipseTransform = 1406,
+    kCmdScanSource = 1474, kCmdScanAcquire = 1475, kCmdPrint = 57607, kCmdPrintSetup = 57606,
+    kCmdPreferences = 1571, kCmdExit = 57665,
+    // Edit
+    kCmdUndo = 57643, kCmdRedo = 57644, kCmdCut = 57635, kCmdCopy = 57634, kCmdPaste = 57637, kCmdCutToNew = 1482,
+    // Draw, and the tools of the tool bar only
     kCmdWaterDrop = 1354, kCmdBrush = 1347, kCmdLine = 1356, kCmdCircle = 1380, kCmdPolyline = 1357,
     kCmdSpray = 1346, kCmdEraser = 1355, kCmdFill = 1352, kCmdDot = 1350, kCmdColourPick = 2097,
-    kCmdGradient = 1353, kCmdColourRangePick = 3344,
-    kCmdZoomIn = 1420, kCmdZoomOut = 1421, kCmdActualSize = 1422, kCmdStretch = 1405, kCmdGrid = 1572,
-    kCmdLayerPanel = 1554, kCmdEasyPanel = 1511,
+    // Image
+    kCmdBrightness = 1450, kCmdColourAdjust = 1503, kCmdHistogram = 2533, kCmdAutoColour = 2076, kCmdInvert = 1413,
+    kCmdGreyscale = 1414, kCmdRgbColour = 2093, kCmdBinary = 2113, kCmd8BitColour = 2016,
+    // Layer; the layer list's rename entry has no main-menu entry
+    kCmdAddLayer = 1552, kCmdDeleteLayer = 1553, kCmdDuplicateLayer = 3500, kCmdFlatten = 1500,
+    kCmdMergeAbove = 1557, kCmdMergeBelow = 1555, kCmdLayerEffect = 1558, kCmdRasterize = 1545,
+    kCmdRenameLayer = 4041,
+    // Select; the colour-range pick is the tool the colour-range command chooses
+    kCmdMove = 1570, kCmdRectSelect = 1342, kCmdPolygonSelect = 1345, kCmdFreeSelect = 1343,
+    kCmdAutoSelect = 1344, kCmdColourRange = 3327, kCmdColourRangePick = 3344, kCmdInvertSelection = 2055,
+    kCmdReleaseSelection = 2058,
+    // Transform
+    kCmdResize = 1431, kCmdFreeRotate = 1415, kCmdRotate90Cw = 1491, kCmdRotate90Ccw = 1492,
+    kCmdRotate180Cw = 1501, kCmdRotate180Ccw = 1502, kCmdFlipVertical = 1411, kCmdFlipHorizontal = 1410,
+    kCmdFreeTransform = 3338, kCmdCalendar = 3379, kCmdPhotoFrame = 3392, kCmdGradient = 1353,
+    kCmdCanvasSize = 1432, kCmdFaceTransform = 3339, kCmdMirror = 1408, kCmdEllipseTransform = 1406,
+    // View
+    kCmdLayerPanel = 1554, kCmdEasyPanel = 1511, kCmdStretch = 1405, kCmdZoomIn = 1420, kCmdZoomOut = 1421,
+    kCmdActualSize = 1422, kCmdGrid = 1572,
+    // Window, Help, and the capture button of the tool bar
     kCmdDuplicateWindow = 1412, kCmdNewWindow = 57648, kCmdCascade = 57650, kCmdTile = 57651, kCmdCloseAll = 1426,
-    kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424, kCmdPreferences = 1571,
-    kCmdRenameLayer = 4041,  // the layer list's rename entry (no main-menu entry)
+    kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424,
 };

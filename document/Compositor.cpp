@@ -216,24 +216,31 @@ namespace {
 // A single opaque true-colour bottom layer covering the canvas composes to itself:
 // the flattened slot then keeps its pixels and alpha (fully covered) as they are.
 bool FlattensToItself(const COrinDoc& doc, int slot, int startSlot, int layerLimit) {
+    if (PlainSingleLayer(doc, startSlot, layerLimit) != slot) return false;
+    const LayerRecord& r = doc.layers[slot];
+    return std::all_of(r.alpha.begin(), r.alpha.end(), [](uint8_t a) { return a == 255; });
+}
+
+}  // namespace
+
+int PlainSingleLayer(const COrinDoc& doc, int startSlot, int layerLimit) {
     std::vector<int> chain = doc.layers.Chain(startSlot);
     if (layerLimit > 0 && int(chain.size()) > layerLimit) chain.resize(size_t(layerLimit));
     int visible = -1;
     for (int s : chain) {
         const LayerRecord& r = doc.layers[s];
         if (r.visible != 1 || !r.inUse || r.pixels.empty()) continue;
-        if (visible >= 0) return false;
+        if (visible >= 0) return -1;
         visible = s;
     }
-    if (visible != slot || slot != doc.layers.bottom || doc.canvas.bpp != 24) return false;
-    const LayerRecord& r = doc.layers[slot];
+    if (visible < 0 || visible != doc.layers.bottom || doc.canvas.bpp != 24) return -1;
+    const LayerRecord& r = doc.layers[visible];
     if (r.kind == kLayerText || r.transparency != 0 || r.effectOn || r.x != 0 || r.y != 0 ||
-        r.width != doc.canvas.width || r.height != doc.canvas.height)
-        return false;
-    return std::all_of(r.alpha.begin(), r.alpha.end(), [](uint8_t a) { return a == 255; });
+        r.width != doc.canvas.width || r.height != doc.canvas.height ||
+        r.alpha.size() != size_t(r.width) * size_t(r.height))
+        return -1;
+    return visible;
 }
-
-}  // namespace
 
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
     if (!IsValidSlot(slot) || doc.canvas.width <= 0 || doc.canvas.height <= 0) return false;

@@ -31,6 +31,11 @@ void ComposeLayers(const COrinDoc& doc, const ComposeParams& params, std::vector
 const std::vector<uint32_t>& ComposeForView(COrinDoc& doc, const ComposeParams& params, bool overlay,
                                             std::vector<uint32_t>& scratch);
 
+// The one visible layer of the stack from `startSlot` when it is the bottom slot, a
+// true-colour raster layer covering the canvas exactly at offsets 0, without layer
+// transparency or effect: the composite is then its colour times its alpha. -1 otherwise.
+int PlainSingleLayer(const COrinDoc& doc, int startSlot = -1, int layerLimit = 0);
+
 // Composes the visible layers from `startSlot` at 1:1 and rebuilds `slot` from the
 // result at canvas size with offsets 0. False when memory runs out (nothing changes).
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot = -1, int layerLimit = 0);

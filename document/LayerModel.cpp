@@ -184,13 +184,24 @@ bool ConvertLayerToTrueColour(COrinDoc& doc, int slot) {
 
 namespace {
 
-// A 32-bit picture keeps its colour bytes and drops the fourth.
-bool DropFourthByte(const CImageBuffer& image, CImageBuffer& out) {
-    if (!out.Allocate(image.Width(), image.Height(), 24, image.Type())) return false;
+// A 32-bit picture keeps its colour bytes; the fourth becomes `alpha` (rows bottom-up,
+// as the layer's plane) when it is the picture's alpha, and is dropped otherwise.
+bool SplitFourthByte(const CImageBuffer& image, CImageBuffer& out, std::vector<uint8_t>& alpha) {
+    if (!out.Allocate(image.Width(), image.Height(), 24, image.Type(), false)) return false;
+    const bool keep = image.Info().hasAlpha;
+    try {
+        if (keep) alpha.resize(size_t(image.Width()) * size_t(image.Height()));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     for (int y = 0; y < image.Height(); ++y) {
         const uint8_t* s = image.Row(y);
         uint8_t* d = out.Row(y);
-        for (int x = 0; x < image.Width(); ++x) std::memcpy(d + 3 * x, s + 4 * x, 3);
+        uint8_t* a = keep ? alpha.data() + size_t(y) * size_t(image.Width()) : nullptr;
+        for (int x = 0; x < image.Width(); ++x) {
+            std::memcpy(d + 3 * x, s + 4 * x, 3);
+            if (a) a[x] = s[4 * x + 3];
+        }
     }
     return true;
 }
@@ -202,9 +213,12 @@ Status OpenPictureInDocument(COrinDoc& doc) {
         doc.mainImage = std::make_unique<CImageBuffer>(kFormatBmp);
         return Status::Fail(msg::kFileMissing);
     }
-    // The main image stays as decoded; a 32-bit picture enters the layer as 24 bits.
+    // The main image stays as decoded; a 32-bit picture enters the layer as 24 bits
+    // with its alpha, when it has one, as the layer's alpha plane.
     CImageBuffer trueColour(kFormatBmp);
-    if (doc.mainImage->Bpp() == 32 && !DropFourthByte(*doc.mainImage, trueColour)) return Status::Fail(msg::kCannotOpen);
+    std::vector<uint8_t> alpha;
+    if (doc.mainImage->Bpp() == 32 && !SplitFourthByte(*doc.mainImage, trueColour, alpha))
+        return Status::Fail(msg::kCannotOpen);
     const CImageBuffer& image = trueColour.IsValid() ? trueColour : *doc.mainImage;
     if (doc.number == 0) doc.number = doc.workspace.NextDocumentNumber();
 
@@ -241,6 +255,7 @@ Status OpenPictureInDocument(COrinDoc& doc) {
         return Status::Fail(msg::kCannotOpen);
     }
 
+    if (alpha.size() == layer.alpha.size()) layer.alpha = std::move(alpha);
     doc.layers.bottom = doc.layers.current = 0;
     layer.kind = kLayerBackdrop;
     if (doc.canvas.bpp != 24) ConvertLayerToTrueColour(doc, 0);

@@ -1,5 +1,6 @@
 #include "OpenSave.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "Codecs.h"
@@ -50,25 +51,68 @@ Status OpenDocument(COrinDoc& doc, const std::string& path) {
 
 namespace {
 
+// The picture with the layer's alpha plane (canvas size, rows bottom-up) as its
+// fourth byte, in `out`; false when every pixel is fully covered (the picture is
+// written as it is). The composite of a flatten carries colour times alpha: that
+// colour is divided back, so that a half-covered pixel keeps its own colour.
+bool WithAlphaPlane(const CImageBuffer& image, const std::vector<uint8_t>& alpha, bool premultiplied,
+                    CImageBuffer& out) {
+    const int w = image.Width(), h = image.Height();
+    if (alpha.size() != size_t(w) * size_t(h) || std::all_of(alpha.begin(), alpha.end(), [](uint8_t a) { return a == 255; }))
+        return false;
+    if (!out.Allocate(w, h, 32, image.Type(), false)) return false;
+    ImageInfo info = image.Info();
+    info.stride = out.Stride();
+    info.hasAlpha = true;
+    out.Info() = info;
+    out.SetHorizontalDpi(info.dpiX);
+    out.SetVerticalDpi(info.dpiY);
+    const bool divide = premultiplied && image.Bpp() == 24;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* cover = alpha.data() + size_t(y) * size_t(w);
+        uint8_t* dst = out.Row(y);
+        for (int x = 0; x < w; ++x, dst += 4) {
+            const RgbQuad c = image.ColourAt(x, y);
+            const int a = cover[x];
+            const uint8_t colour[3] = {c.blue, c.green, c.red};
+            for (int i = 0; i < 3; ++i)
+                dst[i] = divide ? uint8_t(a == 0 ? 0 : std::min(255, (colour[i] * 255 + a / 2) / a)) : colour[i];
+            dst[3] = uint8_t(a);
+        }
+    }
+    return true;
+}
+
 Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
     const int current = doc.layers.current;
-    if (Status s = FlattenLayers(doc); !s) return s;
+    // A single plain layer is written with its own colour and alpha; anything else is
+    // flattened first (and the flatten undone afterwards).
+    const int plain = KeepsAlpha(code) ? PlainSingleLayer(doc) : -1;
+    const bool flatten = plain < 0;
+    if (flatten)
+        if (Status s = FlattenLayers(doc); !s) return s;
+    const int slot = flatten ? doc.layers.bottom : plain;
     Status result = Status::Fail(msg::kSaveFailed);
-    if (ExportLayerToMainImage(doc, doc.layers.bottom)) {
+    if (ExportLayerToMainImage(doc, slot)) {
         CImageBuffer& image = *doc.mainImage;
         bool ready = true;
         if (code == kFormatGif && image.Bpp() > 8) ready = ReduceTo8Bit(image);
+        CImageBuffer withAlpha(code);
+        const bool alpha = KeepsAlpha(code) && WithAlphaPlane(image, doc.layers[slot].alpha, flatten, withAlpha);
+        CImageBuffer& picture = alpha ? withAlpha : image;
         SafeFile file;
         if (ready && file.Open(path)) {
-            if (image.Encode(file.Stream(), code) && file.Commit(doc.workspace.durableSaves)) result = Status::Ok();
-            else if (!image.LastError().empty()) result = Status::Fail(image.LastError());
+            if (picture.Encode(file.Stream(), code) && file.Commit(doc.workspace.durableSaves)) result = Status::Ok();
+            else if (!picture.LastError().empty()) result = Status::Fail(picture.LastError());
         }
     }
-    // The flatten was made only for writing: once undone it is not offered for redo,
-    // where it would flatten the picture the user never asked to flatten.
-    if (Undo(doc)) doc.history.top = doc.history.position;
-    // Undo makes the layer of the step before current; the user's layer stays current.
-    SelectLayer(doc, current);
+    if (flatten) {
+        // The flatten was made only for writing: once undone it is not offered for redo,
+        // where it would flatten the picture the user never asked to flatten.
+        if (Undo(doc)) doc.history.top = doc.history.position;
+        // Undo makes the layer of the step before current; the user's layer stays current.
+        SelectLayer(doc, current);
+    }
     return result;
 }
 
@@ -84,7 +128,7 @@ Status SaveDocument(COrinDoc& doc, const std::string& path) {
             result = Status::Fail(msg::kSaveFailed);
         } else if (code == kFormatProject) {
             result = WriteProjectFile(doc, path);
-        } else if (code >= kFormatJpeg && code <= kFormatTiff) {
+        } else if (CanEncode(code)) {
             const bool changed = doc.changed;
             result = SavePicture(doc, path, code);
             doc.changed = changed;
@@ -102,7 +146,11 @@ Status SaveDocument(COrinDoc& doc, const std::string& path) {
 
 std::string FormatExtension(int formatCode) {
     for (const FilterEntry& e : FilterTable())
-        if (e.code == formatCode && std::strlen(e.filter) >= 5) return std::string(e.filter + 1, 4);
+        if (e.code == formatCode && std::strlen(e.filter) >= 5) {
+            // The first pattern without its star: "*.jpg;*.jpeg" gives ".jpg", "*.webp" ".webp".
+            const std::string first(e.filter + 1, std::strcspn(e.filter + 1, ";"));
+            return first;
+        }
     return ".jpg";
 }
 

@@ -24,5 +24,5 @@ std::string SuggestedSaveName(const COrinDoc& doc, bool saveAs);
 // After the dialog: appends the format's extension when the name has no point among
 // its last five characters.
 std::string WithFormatExtension(const std::string& name, int formatCode);
-// ".jpg", ".bmp", ".gif", ".tif", ".tsr" ...: the four characters of the filter entry.
+// ".jpg", ".bmp", ".gif", ".tif", ".tsr", ".png", ".webp" ...: the first pattern of the filter entry.
 std::string FormatExtension(int formatCode);

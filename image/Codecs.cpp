@@ -10,6 +10,7 @@
 namespace {
 
 using DecodeFn = bool (*)(ByteStream&, CImageBuffer&);
+using EncodeFn = bool (*)(ByteStream&, CImageBuffer&);
 
 DecodeFn DecoderFor(int code) {
     switch (code) {
@@ -18,17 +19,38 @@ DecodeFn DecoderFor(int code) {
     case kFormatGif: return codec::DecodeGif;
     case kFormatTiff: return codec::DecodeTiff;
     case kFormatPcx: return codec::DecodePcx;
+    case kFormatPng: return codec::DecodePng;
+    case kFormatWebp: return codec::DecodeWebp;
+    case kFormatAvif: return codec::DecodeAvif;
+    default: return nullptr;
+    }
+}
+
+EncodeFn EncoderFor(int code) {
+    switch (code) {
+    case kFormatJpeg: return codec::EncodeJpeg;
+    case kFormatBmp: return codec::EncodeBmp;
+    case kFormatGif: return codec::EncodeGif;
+    case kFormatTiff: return codec::EncodeTiff;
+    case kFormatPng: return codec::EncodePng;
+    case kFormatWebp: return codec::EncodeWebp;
+    case kFormatAvif: return codec::EncodeAvif;
     default: return nullptr;
     }
 }
 
 }  // namespace
 
+bool CanDecode(int code) { return DecoderFor(code) != nullptr; }
+bool CanEncode(int code) { return EncoderFor(code) != nullptr; }
+bool KeepsAlpha(int code) { return code == kFormatPng || code == kFormatWebp || code == kFormatAvif; }
+
 bool CImageBuffer::Decode(ByteStream& file, int code) {
     if (code == kFormatProject || code == kFormatMeasure) return true;
     if (code == kFormatUnknown) {
         const int64_t start = file.Tell();
-        static constexpr int kOrder[] = {kFormatBmp, kFormatJpeg, kFormatGif, kFormatTiff, kFormatPcx};
+        static constexpr int kOrder[] = {kFormatBmp, kFormatJpeg, kFormatGif, kFormatTiff, kFormatPcx,
+                                         kFormatPng, kFormatWebp, kFormatAvif};
         bool first = true;
         for (int c : kOrder) {
             if (!first && !file.Seek(start, SEEK_SET)) break;
@@ -58,15 +80,12 @@ bool CImageBuffer::Decode(ByteStream& file, int code) {
 bool CImageBuffer::Encode(ByteStream& file, int code) {
     if (code == kFormatProject || code == kFormatMeasure) return true;
     if (!IsValid()) return false;
-    bool ok = false;
-    switch (code) {
-    case kFormatJpeg: ok = codec::EncodeJpeg(file, *this); break;
-    case kFormatBmp: ok = codec::EncodeBmp(file, *this); break;
-    case kFormatGif: ok = codec::EncodeGif(file, *this); break;
-    case kFormatTiff: ok = codec::EncodeTiff(file, *this); break;
-    default: SetLastError(msg::kUnsupportedFormat); return false;
+    EncodeFn encode = EncoderFor(code);
+    if (!encode) {
+        SetLastError(msg::kUnsupportedFormat);
+        return false;
     }
-    return ok;
+    return encode(file, *this);
 }
 
 bool CImageBuffer::Load(const std::string& path, int code) {
@@ -122,6 +141,9 @@ int FormatFromPath(const std::string& path) {
     if (ext == "tsr") return kFormatProject;
     if (ext == "sco") return kFormatMeasure;
     if (ext == "psd") return kFormatPsd;
+    if (ext == "png") return kFormatPng;
+    if (ext == "webp") return kFormatWebp;
+    if (ext == "avif") return kFormatAvif;
     return kFormatUnknown;
 }
 
@@ -138,6 +160,9 @@ const std::vector<FilterEntry>& FilterTable() {
         {"TSR", "*.tsr", 5, true, true},
         {"PSD", "*.psd", 7, true, false},
         {"모든그림형식", "*.bmp;*.gif;*.jpg;*.png;*.tif;*.pcx;*.tsr;*.psd", 8, true, true},
+        {"PNG", "*.png", kFormatPng, true, true},
+        {"WEBP", "*.webp", kFormatWebp, true, true},
+        {"AVIF", "*.avif", kFormatAvif, true, true},
     };
     return table;
 }

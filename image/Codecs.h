@@ -22,6 +22,12 @@ bool EncodeJpeg(ByteStream& out, CImageBuffer& image);
 bool DecodeTiff(ByteStream& in, CImageBuffer& out);
 bool EncodeTiff(ByteStream& out, CImageBuffer& image);
 bool DecodePcx(ByteStream& in, CImageBuffer& out);
+bool DecodePng(ByteStream& in, CImageBuffer& out);
+bool EncodePng(ByteStream& out, CImageBuffer& image);
+bool DecodeWebp(ByteStream& in, CImageBuffer& out);
+bool EncodeWebp(ByteStream& out, CImageBuffer& image);
+bool DecodeAvif(ByteStream& in, CImageBuffer& out);
+bool EncodeAvif(ByteStream& out, CImageBuffer& image);
 }  // namespace codec
 
 // PSD import: reads the merged image data into a 24-bit top-down bitmap. Returns 0
@@ -32,6 +38,11 @@ int ImportPsdFile(const std::string& path, PlainBitmap& result);
 // Format code from a file name: the lower-cased extension after the last point.
 int FormatFromPath(const std::string& path);
 std::string LowerExtension(const std::string& path);
+// Formats with a reader (Decode) and with a writer (Encode) of their own.
+bool CanDecode(int code);
+bool CanEncode(int code);
+// Formats whose files keep an alpha plane (PNG, WebP, AVIF).
+bool KeepsAlpha(int code);
 // The file name part after the last path separator.
 std::string FileNamePart(const std::string& path);
 

@@ -25,6 +25,10 @@ enum FormatCode : int {
     kFormatProject = 5,
     kFormatMeasure = 6,
     kFormatPsd = 7,
+    // 8 is the dialogs' all-pictures entry.
+    kFormatPng = 9,
+    kFormatWebp = 10,
+    kFormatAvif = 11,
 };
 
 // The published 40-byte Windows DIB information header, little-endian when stored.
@@ -91,6 +95,8 @@ struct ImageInfo {
     uint8_t enabled = 1;
     int32_t xOffset = 0;
     int32_t yOffset = 0;
+    bool hasAlpha = false;  // the fourth byte of a 32-bit picture is its alpha (not premultiplied)
+    bool lossless = false;  // WebP and AVIF: written without loss (set when a lossless WebP is read)
 };
 
 // Painting scratch area used by the dab of the painting tools.

@@ -36,6 +36,12 @@ inline constexpr const char* kPcxColourMap = "bad color map signature";
 inline constexpr const char* kPcxMoreThan1Bit = "Can't handle more than 1 bit per pixel";
 inline constexpr const char* kPcxMoreThan4Planes = "Can't handle more than 4 planes";
 inline constexpr const char* kPcxPackedPlanes = "Can't handle packed pixels with more than 1 plane.";
+inline constexpr const char* kPngLimits = "PNG file claims a size that its data cannot fill";
+inline constexpr const char* kPngWrite = "Write Error in PNG file";
+inline constexpr const char* kWebpCorrupted = "Corrupted WebP file";
+inline constexpr const char* kWebpWrite = "Write Error in WebP file";
+inline constexpr const char* kAvifCorrupted = "Corrupted AVIF file";
+inline constexpr const char* kAvifWrite = "Write Error in AVIF file";
 inline constexpr const char* kPsdFailed = "Error: PSD file could not be read (%d)";
 
 // Documents and layers.

@@ -62,7 +62,7 @@ Status MirrorLayer(COrinDoc& doc, LayerRecord& layer, const OpValues&) {
 
 Operation MirrorOperation() {
     Operation op;
-    op.id = kCmdMirror;
+    op.id = op.menuId = kCmdMirror;
     op.key = "mirror";
     op.label = "거울변환";
     op.change = MirrorLayer;

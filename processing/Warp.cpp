@@ -154,7 +154,7 @@ Status EllipseLayer(COrinDoc& doc, LayerRecord& layer, const OpValues&) {
 
 Operation EllipseOperation() {
     Operation op;
-    op.id = kCmdEllipseTransform;
+    op.id = op.menuId = kCmdEllipseTransform;
     op.key = "ellipse";
     op.label = "타원변환";
     op.change = EllipseLayer;

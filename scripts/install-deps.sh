@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev zlib1g-dev libfreetype-dev libfontconfig-dev
+  libspng-dev libwebp-dev libavif-dev libexif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-nanum

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <random>
@@ -31,11 +33,11 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::vector<ManifestRow> ReadManifest() {
+std::vector<ManifestRow> ReadManifest(const std::string& name) {
     std::vector<ManifestRow> rows;
     const std::string dir = TestDataDir();
     if (dir.empty()) return rows;
-    std::ifstream in(dir + "/MANIFEST.tsv");
+    std::ifstream in(dir + "/" + name);
     std::string line;
     std::getline(in, line);  // header
     while (std::getline(in, line)) {
@@ -68,6 +70,71 @@ bool ReadPpm(const std::string& path, CImageBuffer& out) {
         }
     }
     return true;
+}
+
+bool ReadPam(const std::string& path, CImageBuffer& out) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line, key;
+    int w = 0, h = 0, depth = 0, maxval = 0;
+    if (!std::getline(in, line) || line != "P7") return false;
+    while (std::getline(in, line) && line != "ENDHDR") {
+        std::istringstream fields(line);
+        fields >> key;
+        if (key == "WIDTH") fields >> w;
+        else if (key == "HEIGHT") fields >> h;
+        else if (key == "DEPTH") fields >> depth;
+        else if (key == "MAXVAL") fields >> maxval;
+    }
+    if (line != "ENDHDR" || depth != 4 || maxval != 255 || w <= 0 || h <= 0) return false;
+    std::vector<uint8_t> rgba(size_t(w) * h * 4);
+    if (!in.read(reinterpret_cast<char*>(rgba.data()), std::streamsize(rgba.size()))) return false;
+    if (!out.Allocate(w, h, 32, 1)) return false;
+    out.Info().hasAlpha = true;
+    for (int row = 0; row < h; ++row) {
+        uint8_t* dst = out.Row(h - 1 - row);
+        const uint8_t* src = rgba.data() + size_t(row) * w * 4;
+        for (int x = 0; x < w; ++x) {
+            dst[x * 4 + 0] = src[x * 4 + 2];
+            dst[x * 4 + 1] = src[x * 4 + 1];
+            dst[x * 4 + 2] = src[x * 4 + 0];
+            dst[x * 4 + 3] = src[x * 4 + 3];
+        }
+    }
+    return true;
+}
+
+bool ReadReference(const std::string& path, CImageBuffer& out) {
+    const bool pam = path.size() > 4 && path.compare(path.size() - 4, 4, ".pam") == 0;
+    return pam ? ReadPam(path, out) : ReadPpm(path, out);
+}
+
+int AlphaAt(const CImageBuffer& image, int x, int y) {
+    return image.Bpp() == 32 && image.Info().hasAlpha ? image.ColourAt(x, y).reserved : 255;
+}
+
+::testing::AssertionResult SameRgba(const CImageBuffer& got, const CImageBuffer& want, int tolerance, bool withAlpha) {
+    if (got.Width() != want.Width() || got.Height() != want.Height())
+        return ::testing::AssertionFailure() << "size " << got.Width() << "x" << got.Height() << ", want "
+                                             << want.Width() << "x" << want.Height();
+    int differ = 0, largest = 0;
+    std::ostringstream first;
+    for (int y = 0; y < want.Height(); ++y)
+        for (int x = 0; x < want.Width(); ++x) {
+            const RgbQuad a = got.ColourAt(x, y), b = want.ColourAt(x, y);
+            const int alphaGot = withAlpha ? AlphaAt(got, x, y) : 255;
+            const int alphaWant = withAlpha ? AlphaAt(want, x, y) : 255;
+            int d = alphaWant == 0 ? 0 : std::max({std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue)});
+            largest = std::max(largest, d);
+            if (alphaGot != alphaWant) d = 1000;
+            if (d <= tolerance) continue;
+            if (differ++ == 0)
+                first << "first at (" << x << "," << want.Height() - 1 - y << " from the top): got " << int(a.red) << ","
+                      << int(a.green) << "," << int(a.blue) << "," << alphaGot << ", want " << int(b.red) << ","
+                      << int(b.green) << "," << int(b.blue) << "," << alphaWant;
+        }
+    if (differ == 0) return ::testing::AssertionSuccess() << "largest difference " << largest;
+    return ::testing::AssertionFailure() << differ << " pixels differ by more than " << tolerance << " (largest colour "
+                                         << largest << "); " << first.str();
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

@@ -2,6 +2,8 @@
 // pictures folder and temporary folders that clean up after themselves.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
@@ -41,15 +43,31 @@ void FillTrueColour(CImageBuffer& image, F colour) {
         }
 }
 
-// One row of the shared pictures' MANIFEST.tsv (empty list when the folder is missing).
+// One row of a manifest of the shared pictures: MANIFEST.tsv, or MANIFEST-beyond.tsv
+// for the PNG, WebP, AVIF and EXIF orientation files (empty list when the folder is missing).
 struct ManifestRow {
     std::string file, format, variant, expect, reference;
+    bool Marked(const char* mark) const { return variant.find(mark) != std::string::npos; }
 };
-std::vector<ManifestRow> ReadManifest();
+std::vector<ManifestRow> ReadManifest(const std::string& name = "MANIFEST.tsv");
 inline void PrintTo(const ManifestRow& row, std::ostream* os) { *os << row.file; }
 
 // Reads a binary PPM (P6, maxval 255) into a 24-bit picture; false when unreadable.
 bool ReadPpm(const std::string& path, CImageBuffer& out);
+// Reads a PAM (P7, depth 4, maxval 255, RGB_ALPHA) into a 32-bit picture with alpha.
+bool ReadPam(const std::string& path, CImageBuffer& out);
+// A reference picture: PAM for names ending in ".pam", PPM otherwise.
+bool ReadReference(const std::string& path, CImageBuffer& out);
+
+// A decoded picture against a reference, pixel for pixel (whatever the depths): with a
+// reference that has alpha, alpha must be equal everywhere and colour (within
+// `tolerance`) wherever the reference alpha is not 0; an opaque reference wants equal
+// colour and no pixel of `got` less than fully covered. Without `withAlpha` only the
+// colours are compared, everywhere.
+::testing::AssertionResult SameRgba(const CImageBuffer& got, const CImageBuffer& want, int tolerance = 0,
+                                    bool withAlpha = true);
+// Alpha of a pixel: the fourth byte of a picture with alpha, 255 otherwise.
+int AlphaAt(const CImageBuffer& image, int x, int y);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -67,7 +67,7 @@ QImage PreviewPicture(const QString& path, const QSize& box) {
     if (code == kFormatPsd) {
         PlainBitmap bitmap;
         if (ImportPsdFile(file, bitmap) != 0 || !picture.FromBitmapHandle(&bitmap)) return {};
-    } else if (code >= kFormatJpeg && code <= kFormatPcx) {
+    } else if (CanDecode(code)) {
         if (!picture.Load(file, code)) return {};
     } else {
         return {};
@@ -82,7 +82,8 @@ COpenPictureDialog::COpenPictureDialog(QWidget* parent, const QString& folder)
     setAcceptMode(QFileDialog::AcceptOpen);
     const QStringList filters = PictureFilters(false);
     setNameFilters(filters);
-    if (!filters.isEmpty()) selectNameFilter(filters.back());  // all pictures
+    const QString all = PictureFilterFor(8, false);  // all pictures
+    if (!all.isEmpty()) selectNameFilter(all);
     m_preview = new QLabel(this);
     m_preview->setFixedSize(kPreviewSide, kPreviewSide);
     m_preview->setAlignment(Qt::AlignCenter);

@@ -137,25 +137,7 @@ bool DecodeFile(const std::string& path, CImageBuffer& image) {
 }
 
 ::testing::AssertionResult SameColours(const CImageBuffer& got, const CImageBuffer& want, int tolerance) {
-    if (got.Width() != want.Width() || got.Height() != want.Height())
-        return ::testing::AssertionFailure() << "size " << got.Width() << "x" << got.Height() << ", want "
-                                             << want.Width() << "x" << want.Height();
-    int differ = 0, largest = 0;
-    std::ostringstream first;
-    for (int y = 0; y < want.Height(); ++y)
-        for (int x = 0; x < want.Width(); ++x) {
-            const RgbQuad a = got.ColourAt(x, y), b = want.ColourAt(x, y);
-            const int d = std::max({std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue)});
-            largest = std::max(largest, d);
-            if (d <= tolerance) continue;
-            if (differ++ == 0)
-                first << "first at (" << x << "," << want.Height() - 1 - y << " from the top): got " << int(a.red)
-                      << "," << int(a.green) << "," << int(a.blue) << ", want " << int(b.red) << "," << int(b.green)
-                      << "," << int(b.blue);
-        }
-    if (differ == 0) return ::testing::AssertionSuccess() << "largest difference " << largest;
-    return ::testing::AssertionFailure() << differ << " pixels differ by more than " << tolerance << " (largest "
-                                         << largest << "); " << first.str();
+    return testing_support::SameRgba(got, want, tolerance, false);
 }
 
 void CliTest::TearDown() {

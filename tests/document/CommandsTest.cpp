@@ -21,7 +21,9 @@ TEST(CommandRegistry, DocumentCommandsRunById) {
         const Operation* op = registry.Find(id);
         EXPECT_NE(op, nullptr) << id;
         OpValues values;
-        if (op) EXPECT_EQ(ReadValues(*op, args, values), "");
+        if (op) {
+            EXPECT_EQ(ReadValues(*op, args, values), "");
+        }
         return op ? op->run(*doc, values) : Status::Fail("missing");
     };
     ASSERT_TRUE(run(kCmdAddLayer).ok);

@@ -47,7 +47,7 @@ TEST(OpenDocument, ExtensionsAreComparedInLowerCase) {
     EXPECT_EQ(FormatFromPath("a.TIFF"), kFormatTiff);
     EXPECT_EQ(FormatFromPath("a.Tsr"), kFormatProject);
     EXPECT_EQ(FormatFromPath("a.jpeg"), kFormatJpeg);
-    EXPECT_EQ(FormatFromPath("a.png"), kFormatUnknown);
+    EXPECT_EQ(FormatFromPath("a.png"), kFormatPng);
     EXPECT_EQ(FormatFromPath("a"), kFormatUnknown);
 }
 
@@ -72,7 +72,7 @@ TEST(SaveDocument, RefusedFormatsWriteNothingAndChangeNothing) {
     auto doc = OpenRich(bench);
     const DocState before = Capture(*doc);
     const int position = doc->history.position;
-    for (const char* name : {"out.pcx", "out.psd", "out.png", "out.xyz", "noextension", "out.", "out.sco"}) {
+    for (const char* name : {"out.pcx", "out.psd", "out.xyz", "noextension", "out.", "out.sco"}) {
         EXPECT_FALSE(SaveDocument(*doc, dir.File(name)).ok) << name;
         EXPECT_SAME_STATE(before, Capture(*doc));
         EXPECT_EQ(doc->history.position, position) << name;
@@ -253,6 +253,9 @@ TEST(SaveNames, ExtensionAddedWithoutAPointInTheLastFiveCharacters) {
     EXPECT_EQ(WithFormatExtension("v1.2/abcdef", kFormatTiff), "v1.2/abcdef.tif");
     EXPECT_EQ(WithFormatExtension("pic", kFormatProject), "pic.tsr");
     EXPECT_EQ(WithFormatExtension("pic", kFormatGif), "pic.gif");
+    EXPECT_EQ(WithFormatExtension("pic", kFormatWebp), "pic.webp");
+    EXPECT_EQ(WithFormatExtension("pic", kFormatAvif), "pic.avif");
+    EXPECT_EQ(WithFormatExtension("pic.webp", kFormatJpeg), "pic.webp");
     // Characters, not bytes: ". b c d 사" are the last five characters.
     EXPECT_EQ(WithFormatExtension("a.bcd사", kFormatJpeg), "a.bcd사");
     EXPECT_EQ(WithFormatExtension("사진.그림파일이", kFormatJpeg), "사진.그림파일이.jpg");

@@ -137,7 +137,10 @@ TEST(ProgramRandom, FollowsTheClassicSequence) {
 TEST(FormatCodes, ByLowerCasedExtension) {
     EXPECT_EQ(FormatFromPath("/a/b.JPEG"), kFormatJpeg);
     EXPECT_EQ(FormatFromPath("x.Tif"), kFormatTiff);
-    EXPECT_EQ(FormatFromPath("x.png"), kFormatUnknown);
+    EXPECT_EQ(FormatFromPath("x.png"), kFormatPng);
+    EXPECT_EQ(FormatFromPath("x.WebP"), kFormatWebp);
+    EXPECT_EQ(FormatFromPath("x.avif"), kFormatAvif);
+    EXPECT_EQ(FormatFromPath("x.apng"), kFormatUnknown);
     EXPECT_EQ(FormatFromPath("dir.tsr/file"), kFormatUnknown);
     EXPECT_EQ(FormatFromPath("x.psd"), kFormatPsd);
     EXPECT_EQ(SaveFilterPosition("TSR"), 4);

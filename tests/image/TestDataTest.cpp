@@ -89,4 +89,37 @@ std::string RowName(const ::testing::TestParamInfo<ManifestRow>& info) {
 INSTANTIATE_TEST_SUITE_P(Manifest, TestDataFile, ::testing::ValuesIn(ReadManifest()), RowName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(TestDataFile);
 
+// The PNG, WebP, AVIF and EXIF orientation files: colour and alpha as the reference
+// (PAM references carry alpha); every decoder's failure has a text.
+class BeyondFile : public ::testing::TestWithParam<ManifestRow> {};
+
+TEST_P(BeyondFile, DecodesAsTheManifestSays) {
+    const ManifestRow& row = GetParam();
+    const std::string dir = TestDataDir();
+    CImageBuffer image(kFormatBmp);
+    std::string error;
+    const bool ok = DecodeAsEditor(dir + "/" + row.file, image, error);
+    if (row.expect == "exact") {
+        ASSERT_TRUE(ok) << row.file << ": " << error;
+        CImageBuffer ref(kFormatBmp);
+        ASSERT_TRUE(testing_support::ReadReference(dir + "/" + row.reference, ref));
+        EXPECT_TRUE(testing_support::SameRgba(image, ref)) << row.file << " (" << row.variant << ")";
+    } else if (row.expect == "fails") {
+        EXPECT_FALSE(ok) << row.file << " should fail (" << row.variant << ")";
+        EXPECT_FALSE(error.empty()) << row.file << " failed without an error text";
+    } else if (ok) {
+        EXPECT_GT(image.Width(), 0);
+    }
+}
+
+std::vector<ManifestRow> BeyondRows() {
+    std::vector<ManifestRow> rows;
+    for (const ManifestRow& r : ReadManifest("MANIFEST-beyond.tsv"))
+        if (!r.Marked("[EXIF orientation applied]")) rows.push_back(r);
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Beyond, BeyondFile, ::testing::ValuesIn(BeyondRows()), RowName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(BeyondFile);
+
 }  // namespace
