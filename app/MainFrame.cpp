@@ -55,6 +55,8 @@
 #include "ToolRouter.h"
 #include "Tools.h"
 #include "ToolValuesBar.h"
+#include "Resize.h"
+#include "TransformDialogs.h"
 #include "UpdateCheck.h"
 #include "Utf16.h"
 #include "ViewGeometry.h"
@@ -562,6 +564,10 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         // Layer
         {kCmdLayerEffect, [](F& f, COrinDoc* d) { f.LayerEffectCommand(d); }, E::kPicture},
         {kCmdRenameLayer, [](F& f, COrinDoc* d) { f.RenameLayerCommand(d); }, E::kPicture},
+        // Transform: the ones with a dialog
+        {kCmdFreeRotate, [](F& f, COrinDoc* d) { f.FreeRotateCommand(d); }, E::kPicture},
+        {kCmdResize, [](F& f, COrinDoc* d) { f.ResizeCommand(d); }, E::kPicture},
+        {kCmdCanvasSize, [](F& f, COrinDoc* d) { f.CanvasSizeCommand(d); }, E::kPicture},
         // Select
         {kCmdInvertSelection, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdInvertSelection), d); },
          E::kSelection},
@@ -622,17 +628,38 @@ const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
     return nullptr;
 }
 
+namespace {
+
+// Commands that only change how the picture is shown; every other command first takes
+// back what the current tool shows unfinished (the free transform's preview), so that
+// it never saves, copies or records a preview.
+bool KeepsToolPreview(int id) {
+    switch (id) {
+    case kCmdZoomIn: case kCmdZoomOut: case kCmdActualSize: case kCmdStretch: case kCmdGrid:
+    case kCmdLayerPanel: case kCmdEasyPanel: case kCmdDuplicateWindow: case kCmdNewWindow:
+    case kCmdCascade: case kCmdTile:
+        return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 void CMainFrame::RunCommand(int id) {
     if (!IsCommandEnabled(id)) return;
     COrinDoc* doc = ActiveDocument();
+    if (doc && !doc->IsEmpty() && !KeepsToolPreview(id)) LeaveCurrentTool(*doc);
     if (const FrameCommand* command = FindFrameCommand(id)) command->run(*this, doc);
     else if (FindTool(id)) ChooseToolFromMenu(doc, id);
     else if (const Operation* op = m_operations.Find(id)) RunOperation(*op, doc);
 }
 
-void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) {
+void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) { RunOperation(op, doc, op.Defaults()); }
+
+void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values) {
+    LeaveCurrentTool(*doc);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = op.run(*doc, op.Defaults());
+    const Status status = op.run(*doc, values);
     QApplication::restoreOverrideCursor();
     ReportStatus(status);
     doc->view.rebuild = true;
@@ -803,6 +830,28 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
     ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
     doc->view.rebuild = true;
     RefreshDocument(doc);
+}
+
+void CMainFrame::FreeRotateCommand(COrinDoc* doc) {
+    const Operation& op = *m_operations.Find(kCmdFreeRotate);
+    CDlg_FreeRotate dialog(op.params[0], m_lastRotation, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_lastRotation = dialog.Angle();
+    RunOperation(op, doc, ClampedValues(op, {m_lastRotation}));
+}
+
+void CMainFrame::ResizeCommand(COrinDoc* doc) {
+    const Operation& op = *m_operations.Find(kCmdResize);
+    CDlg_ImageSize dialog(doc->canvas.width, doc->canvas.height, op.params[kSizeWidth], op.params[kSizeHeight], this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    RunOperation(op, doc, ClampedValues(op, {dialog.NewWidth(), dialog.NewHeight()}));
+}
+
+void CMainFrame::CanvasSizeCommand(COrinDoc* doc) {
+    const Operation& op = *m_operations.Find(kCmdCanvasSize);
+    CDlg_CanvasSize dialog(doc->canvas.width, doc->canvas.height, op, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    RunOperation(op, doc, ClampedValues(op, {dialog.NewWidth(), dialog.NewHeight(), dialog.Anchor()}));
 }
 
 void CMainFrame::RenameLayerCommand(COrinDoc* doc) {

@@ -115,6 +115,7 @@ private:
     bool RuleHolds(EnableRule rule) const;
     // An operation of the table on the active picture, under the wait cursor.
     void RunOperation(const Operation& op, COrinDoc* doc);
+    void RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values);
 
     void BuildMenus();
     void BuildToolBars();
@@ -140,6 +141,10 @@ private:
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
     void RenameLayerCommand(COrinDoc* doc);
+    // The transforms that ask for values first.
+    void FreeRotateCommand(COrinDoc* doc);
+    void ResizeCommand(COrinDoc* doc);
+    void CanvasSizeCommand(COrinDoc* doc);
     void ChooseToolFromMenu(COrinDoc* doc, int id);
     // The current tool changed: cursors, tool-bar values and command states follow.
     void ToolChanged();
@@ -154,6 +159,7 @@ private:
     Workspace m_ws;
     QtDocumentHost* m_host;
     OperationTable m_operations;
+    int m_lastRotation = 0;  // the free rotation's last angle, hundredths of a degree
     RecentFileList m_recent;
     std::vector<std::unique_ptr<COrinDoc>> m_documents;
     std::vector<COrinView*> m_views;

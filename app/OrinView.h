@@ -77,6 +77,7 @@ private:
     void FitFrame();
     void OnOutlineTick();
     void SetToolCursor(bool dragging);
+    void DrawFreeTransform(QPainter& painter, const QPointF& origin);
     void DrawGrid(QPainter& painter, const QRect& picture, const QRect& area, float zoomX, float zoomY);
 
     COrinDoc& m_doc;
