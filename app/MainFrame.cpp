@@ -271,9 +271,17 @@ void CMainFrame::BuildLayerPanel() {
     m_panel->setMinimumWidth(250);
     addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
     connect(m_panelDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_panel, &CLayerPanel::documentAboutToChange, this, [this](COrinDoc* doc) {
+        if (!doc->IsEmpty()) LeaveCurrentTool(*doc);
+        m_panelCanvas = {doc->canvas.width, doc->canvas.height};
+    });
     connect(m_panel, &CLayerPanel::documentChanged, this, [this](COrinDoc* doc) {
         doc->view.rebuild = true;
-        RefreshDocument(doc);
+        const bool resized =
+            m_panelCanvas.first >= 0 && m_panelCanvas != std::pair{doc->canvas.width, doc->canvas.height};
+        m_panelCanvas = {-1, -1};
+        if (resized) UpdateViews(doc, COrinView::kHintCanvas);
+        else RefreshDocument(doc);
     });
     connect(m_panel, &CLayerPanel::commandRequested, this, &CMainFrame::RunCommand);
     connect(m_panel, &CLayerPanel::sizeToggled, this, [this](bool grown) {
@@ -658,13 +666,15 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) { RunOperation
 
 void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values) {
     LeaveCurrentTool(*doc);
+    const int width = doc->canvas.width, height = doc->canvas.height;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Status status = op.run(*doc, values);
     QApplication::restoreOverrideCursor();
     ReportStatus(status);
     doc->view.rebuild = true;
     ToolChanged();  // releasing the selection also ends the tool
-    RefreshDocument(doc);
+    if (doc->canvas.width != width || doc->canvas.height != height) UpdateViews(doc, COrinView::kHintCanvas);
+    else RefreshDocument(doc);
 }
 
 void CMainFrame::ChooseToolFromMenu(COrinDoc* doc, int id) {

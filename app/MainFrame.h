@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Document.h"
@@ -160,6 +161,7 @@ private:
     QtDocumentHost* m_host;
     OperationTable m_operations;
     int m_lastRotation = 0;  // the free rotation's last angle, hundredths of a degree
+    std::pair<int, int> m_panelCanvas{-1, -1};  // the canvas size before the layer panel's change
     RecentFileList m_recent;
     std::vector<std::unique_ptr<COrinDoc>> m_documents;
     std::vector<COrinView*> m_views;

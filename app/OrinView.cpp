@@ -158,6 +158,9 @@ void COrinView::OnUpdate(int hint) {
         UpdateScrollBars();
         horizontalScrollBar()->setValue(next.posX);
         verticalScrollBar()->setValue(next.posY);
+    } else if (hint == kHintCanvas) {
+        FitFrame();
+        UpdateScrollBars();
     } else {
         UpdateScrollBars();
     }

@@ -18,6 +18,8 @@ class COrinView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     static constexpr int kHintZoom = 1025;
+    // The canvas took a new size (a transform, or its undo): the frame fits it again.
+    static constexpr int kHintCanvas = 1026;
     static constexpr int kOutlineMilliseconds = 400;
 
     COrinView(COrinDoc& doc, Workspace& workspace, QWidget* parent = nullptr);

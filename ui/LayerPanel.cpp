@@ -204,6 +204,7 @@ void CLayerPanel::OnCurrentRowChanged(int row) {
 
 void CLayerPanel::Undo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     ::Undo(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);
@@ -211,6 +212,7 @@ void CLayerPanel::Undo() {
 
 void CLayerPanel::Redo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     ::Redo(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);

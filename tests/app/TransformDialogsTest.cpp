@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "Application.h"
 #include "CommandMap.h"
 #include "History.h"
+#include "LayerPanel.h"
 #include "MainFrame.h"
 #include "OrinView.h"
 #include "CanvasSize.h"
@@ -159,6 +161,16 @@ TEST_F(TransformFrame, AnotherCommandTakesTheFreeTransformPreviewBack) {
     EXPECT_EQ(doc->canvas.width, 10);
     frame->RunCommand(kCmdRotate90Ccw);
     EXPECT_EQ(doc->layers[0].alpha, before);
+
+    // So do the layer panel's history buttons: its undo takes back the last turn, not
+    // the preview, and no later Esc brings the preview's start back over it.
+    frame->RunCommand(kCmdFreeTransform);
+    ToolMouseDown(*doc, 12, 0);
+    ToolMouseUp(*doc, 6, 0);
+    frame->LayerPanel()->UndoButton()->click();
+    EXPECT_FALSE(doc->view.warpShown);
+    EXPECT_EQ(doc->canvas.width, 10);
+    EXPECT_EQ(LastLabel(), u"90 우회전");
 }
 
 }  // namespace
