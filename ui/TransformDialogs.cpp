@@ -62,6 +62,8 @@ CDlg_ImageSize::CDlg_ImageSize(int width, int height, const OpParam& widthParam,
                                QWidget* parent)
     : QDialog(parent), m_presentWidth(width), m_presentHeight(height) {
     setWindowTitle(QString::fromUtf8("그림크기조정"));
+    m_shown[0] = width;
+    m_shown[1] = height;
     m_width = SizeBox(widthParam, width, this);
     m_height = SizeBox(heightParam, height, this);
     m_widthPercent = new QSpinBox(this);
@@ -97,6 +99,10 @@ int CDlg_ImageSize::NewHeight() const { return m_height->value(); }
 
 void CDlg_ImageSize::Show(int width, int height, int widthPercent, int heightPercent) {
     m_updating = true;
+    m_shown[0] = width;
+    m_shown[1] = height;
+    m_shown[2] = widthPercent;
+    m_shown[3] = heightPercent;
     m_width->setValue(width);
     m_height->setValue(height);
     m_widthPercent->setValue(widthPercent);
@@ -105,8 +111,8 @@ void CDlg_ImageSize::Show(int width, int height, int widthPercent, int heightPer
 }
 
 void CDlg_ImageSize::PixelsChanged(bool widthSide) {
-    if (m_updating) return;
     int w = m_width->value(), h = m_height->value();
+    if (m_updating || (widthSide ? w == m_shown[0] : h == m_shown[1])) return;
     if (m_lock->isChecked()) {
         // One percent for both sides: the changed side's.
         if (widthSide) h = LockedSide(w, m_presentWidth, m_presentHeight);
@@ -119,8 +125,8 @@ void CDlg_ImageSize::PixelsChanged(bool widthSide) {
 }
 
 void CDlg_ImageSize::PercentChanged(bool widthSide) {
-    if (m_updating) return;
     int wp = m_widthPercent->value(), hp = m_heightPercent->value();
+    if (m_updating || (widthSide ? wp == m_shown[2] : hp == m_shown[3])) return;
     if (m_lock->isChecked()) {
         if (widthSide) hp = wp;
         else wp = hp;

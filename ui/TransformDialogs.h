@@ -45,6 +45,9 @@ private:
     void Show(int width, int height, int widthPercent, int heightPercent);
     int m_presentWidth, m_presentHeight;
     bool m_updating = false;
+    // What the boxes were last given (width, height, their percents): a box that signals
+    // its value again, as it may when the focus moves, changes nothing.
+    int m_shown[4] = {0, 0, 100, 100};
     QSpinBox *m_width, *m_height, *m_widthPercent, *m_heightPercent;
     QCheckBox* m_lock;
 };

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -171,6 +172,20 @@ TEST_F(TransformFrame, AnotherCommandTakesTheFreeTransformPreviewBack) {
     EXPECT_FALSE(doc->view.warpShown);
     EXPECT_EQ(doc->canvas.width, 10);
     EXPECT_EQ(LastLabel(), u"90 우회전");
+}
+
+TEST_F(TransformFrame, TypedPercentKeepsItsSizeWhenTheFocusMovesOn) {
+    // 754 x 649 at 50 %: 377 x 324; figured back from the height it would be 376 wide.
+    doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 754, 649, 0xFFFFFF));
+    ASSERT_TRUE(RunWithDialog<CDlg_ImageSize>(kCmdResize, [](CDlg_ImageSize& d) {
+        d.WidthPercent()->setFocus();
+        QTest::keyClick(d.WidthPercent(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d.WidthPercent(), "50");
+        QTest::keyClick(d.WidthPercent(), Qt::Key_Tab);
+        QTest::keyClick(d.HeightPercent(), Qt::Key_Return);
+    }));
+    EXPECT_EQ(doc->canvas.width, 377);
+    EXPECT_EQ(doc->canvas.height, 324);
 }
 
 }  // namespace
