@@ -39,6 +39,7 @@
 #include "DocumentOperations.h"
 #include "LayerEffectDialog.h"
 #include "LayerNameDialog.h"
+#include "Preferences.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
 #include "Messages.h"
@@ -105,6 +106,7 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     m_ws.steps = std::make_shared<BackgroundStepStorage>();
     AddBuiltinOperations(m_operations);
     ApplySettings();
+    m_ws.exifOrientation = ExifOrientationPreference();
 
     m_mdi = new QMdiArea(this);
     m_mdi->setBackground(QColor(0x80, 0x80, 0x80));
@@ -188,6 +190,7 @@ void CMainFrame::BuildMenus() {
         }
     }
     FillRecentFiles();
+    AddExifOrientationAction();
 
     m_pictureMenu = new QMenu(this);
     for (const auto& [id, text] : kPictureMenu) {
@@ -305,6 +308,24 @@ void CMainFrame::FillRecentFiles() {
         m_recentActions << a;
     }
     if (!files.isEmpty()) m_recentActions << m_fileMenu->insertSeparator(m_exitAction);
+}
+
+// A preference of its own in the File menu, after the preferences entry: JPEG pictures
+// opened from now on are turned upright by their EXIF orientation.
+void CMainFrame::AddExifOrientationAction() {
+    auto* action = new QAction(QString::fromUtf8("JPEG 사진 방향(EXIF) 따르기"), this);
+    action->setObjectName(QStringLiteral("exifOrientation"));
+    action->setCheckable(true);
+    action->setChecked(m_ws.exifOrientation);
+    connect(action, &QAction::toggled, this, [this](bool on) {
+        m_ws.exifOrientation = on;
+        SetExifOrientationPreference(on);
+    });
+    const QList<QAction*> entries = m_fileMenu ? m_fileMenu->actions() : QList<QAction*>();
+    const auto it = m_actions.find(kCmdPreferences);
+    const qsizetype at = it == m_actions.end() ? -1 : entries.indexOf(it->second);
+    if (at >= 0 && at + 1 < entries.size()) m_fileMenu->insertAction(entries[at + 1], action);
+    else if (m_fileMenu) m_fileMenu->addAction(action);
 }
 
 void CMainFrame::FillWindowMenu() {

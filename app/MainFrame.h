@@ -119,6 +119,7 @@ private:
     void RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values);
 
     void BuildMenus();
+    void AddExifOrientationAction();
     void BuildToolBars();
     void BuildStatusBar();
     void BuildLayerPanel();

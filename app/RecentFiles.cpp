@@ -3,9 +3,11 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "Preferences.h"
+
 namespace {
-const char* const kCompany = "Tessaro Applications";
-const char* const kProduct = "Tessaro";
+const char* const kCompany = kPreferencesCompany;
+const char* const kProduct = kPreferencesProduct;
 const char* const kSection = "Recent File List";
 }  // namespace
 

@@ -19,6 +19,8 @@
 #include "History.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
+#include "MeasureFile.h"
+#include "MeasureState.h"
 #include "Messages.h"
 #include "OpenSave.h"
 #include "Utf16.h"
@@ -85,6 +87,8 @@ Context::Context(bool keepSteps) {
     workspace.durableSaves = false;
     AddBuiltinOperations(operations);
     named = NamedOps();
+    // The program folder is the current folder: its standards are the calibration.
+    Measurement(workspace).Load();
     doc = std::make_unique<COrinDoc>(workspace);
     // Numbered now, so that the step file names are known before anything is written.
     doc->number = workspace.NextDocumentNumber();
@@ -183,13 +187,13 @@ int Fail(const std::string& message) {
 }
 
 Status OpenInput(Context& c, const std::string& path) {
-    Status s = OpenDocument(*c.doc, path);
+    Status s = OpenWithMeasurements(*c.doc, Measures(*c.doc).sheet, path, Measurement(c.workspace).calibration);
     if (!s && s.message.empty()) s.message = msg::kCannotOpen;
     return s;
 }
 
 Status SaveOutput(Context& c, const std::string& path) {
-    Status s = SaveDocument(*c.doc, path);
+    Status s = SaveWithMeasurements(*c.doc, Measures(*c.doc).sheet, path);
     if (!s && s.message.empty()) s.message = msg::kSaveFailed;
     return s;
 }
@@ -201,14 +205,16 @@ int Info(const std::string& path) {
     if (!c.ready) return Fail(c.error);
     if (Status s = OpenInput(c, path); !s) return Fail(s.message);
     const COrinDoc& doc = *c.doc;
-    const bool project = FormatFromPath(path) == kFormatProject;
+    const int format = FormatFromPath(path);
+    const bool project = format == kFormatProject || format == kFormatMeasure;
     const CImageBuffer& image = *doc.mainImage;
-    std::printf("format %d\n", project ? int(kFormatProject) : image.Type());
+    std::printf("format %d\n", project ? format : image.Type());
     std::printf("width %d\n", project ? doc.canvas.width : image.Width());
     std::printf("height %d\n", project ? doc.canvas.height : image.Height());
     std::printf("bits %d\n", project ? doc.canvas.bpp : image.Bpp());
     std::printf("palette %d\n", project ? doc.canvas.paletteCount : image.PaletteCount());
     std::printf("layers %d\n", int(doc.layers.Chain().size()));
+    if (format == kFormatMeasure) std::printf("%s", MeasureListing(Measures(*c.doc).sheet).c_str());
     return 0;
 }
 
@@ -227,8 +233,9 @@ int Apply(const ApplyOptions& options) {
     // Every operation is checked before anything is opened: a usage error runs nothing.
     std::vector<ParsedOp> ops(options.ops.size());
     for (size_t i = 0; i < ops.size(); ++i) {
-        if (const std::string error = CheckOp(options.ops[i], c, ops[i]); !error.empty()) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        if (const std::string error = CheckOp(options.ops[i].text, c, ops[i]); !error.empty()) {
+            const std::string& where = options.ops[i].where;
+            std::fprintf(stderr, "%s%s%s\n", where.c_str(), where.empty() ? "" : ": ", error.c_str());
             return 2;
         }
     }
@@ -279,6 +286,14 @@ const std::map<std::string, std::vector<OpParam>>& NamedOpArgs() {
          {{"visible", "", 0, 1}, {"transparency", "", 0, 255}, {"blend", "", 0, 9}, {"x", "", -kOffset, kOffset},
           {"y", "", -kOffset, kOffset}}},
         {"move-layer", {{"slot", "", INT_MIN, INT_MAX}}},
+        {"measure", {{"kind", "", 0, 0, 0, ParamKind::kText}, {"points", "", 0, 0, 0, ParamKind::kText},
+                     {"text", "", 0, 0, 0, ParamKind::kText}}},
+        {"calibrate", {{"name", "", 0, 0, 0, ParamKind::kText}, {"unit", "", 0, 0, 0, ParamKind::kText},
+                       {"x", "", 0, 0, 0, ParamKind::kText}, {"y", "", 0, 0, 0, ParamKind::kText},
+                       {"length", "", 0, 0, 0, ParamKind::kText}}},
+        {"export-text", {}},
+        {"export-csv", {}},
+        {"export-sheet", {{"sheet", "", 1, 255, 1}}},
     };
     return table;
 }
@@ -312,6 +327,7 @@ std::map<std::string, NamedOp> NamedOps() {
          }},
     };
     RegisterToolOps(ops);
+    RegisterMeasureOps(ops);
     return ops;
 }
 

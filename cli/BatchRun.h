@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Document.h"
+#include "OpsFile.h"
 #include "Operations.h"
 #include "StepStorage.h"
 #include "Workspace.h"
@@ -71,6 +72,8 @@ private:
 std::map<std::string, NamedOp> NamedOps();
 // Adds the tool and mouse-event operations (tool:, press:, move:, ...).
 void RegisterToolOps(std::map<std::string, NamedOp>& ops);
+// Adds the measurement operations (measure:, calibrate:, export-text, ...).
+void RegisterMeasureOps(std::map<std::string, NamedOp>& ops);
 
 // The keys of the named operations that are checked before a run (integers in their
 // ranges); an operation without an entry checks its own keys when it runs.
@@ -81,7 +84,7 @@ struct ApplyOptions {
     std::string output;
     bool printLayers = false;
     bool printHistory = false;
-    std::vector<std::string> ops;
+    std::vector<OpText> ops;  // in the order given, recipe lines where the recipe was named
 };
 
 int Info(const std::string& path);

@@ -1,7 +1,7 @@
 // tessaro-cli: the editor's document commands without a window.
 //   tessaro-cli info FILE
 //   tessaro-cli convert INPUT OUTPUT
-//   tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...
+//   tessaro-cli apply INPUT OUTPUT [--layers] [--history] [--ops-file FILE] OP...
 //   tessaro-cli ops
 // Exit status 0 on success, 1 on failure (the message on standard error, also when
 // standard output could not be written), 2 for a usage error.
@@ -22,9 +22,10 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: tessaro-cli info FILE\n"
                  "       tessaro-cli convert INPUT OUTPUT\n"
-                 "       tessaro-cli apply INPUT OUTPUT [--layers] [--history] OP...\n"
+                 "       tessaro-cli apply INPUT OUTPUT [--layers] [--history] [--ops-file FILE]... OP...\n"
                  "       tessaro-cli ops\n"
-                 "  OP is NAME or NAME:KEY=VALUE,KEY=VALUE... (NAME a command id, its key or a named operation)\n");
+                 "  OP is NAME or NAME:KEY=VALUE,KEY=VALUE... (NAME a command id, its key or a named operation)\n"
+                 "  --ops-file FILE reads OPs there, one a line ('#' starts a comment line)\n");
     return 2;
 }
 
@@ -41,8 +42,15 @@ int Run(const std::vector<std::string>& args) {
         for (size_t i = 3; i < args.size(); ++i) {
             if (args[i] == "--layers") options.printLayers = true;
             else if (args[i] == "--history") options.printHistory = true;
-            else if (args[i].rfind("--", 0) == 0) return Usage();
-            else options.ops.push_back(args[i]);
+            else if (args[i] == "--ops-file") {
+                if (++i == args.size()) return Usage();
+                std::string error;
+                if (!batch::ReadOpsFile(args[i], options.ops, error)) {
+                    std::fprintf(stderr, "%s\n", error.c_str());
+                    return 2;
+                }
+            } else if (args[i].rfind("--", 0) == 0) return Usage();
+            else options.ops.push_back({args[i], {}});
         }
         return batch::Apply(options);
     }

@@ -119,6 +119,10 @@ struct CompositeCache {
     bool dirty = true;
 };
 
+// The measurement objects of a document and their tool state; defined and made by the
+// measurement code (measure/MeasureState.h), opaque to the document.
+struct MeasureState;
+
 class COrinDoc {
 public:
     explicit COrinDoc(Workspace& workspace);
@@ -137,6 +141,7 @@ public:
     History history;
     ViewState view;
     CompositeCache composite;
+    std::shared_ptr<MeasureState> measure;  // made on first use
 
     int32_t number = 0;             // 101..999, names the step files
     std::string path;               // full path of the file, empty for new pictures

@@ -32,6 +32,7 @@ Status OpenDocument(COrinDoc& doc, const std::string& path) {
     }
     if (code == kFormatMeasure) return Status::Fail(msg::kCannotOpen);
     auto image = std::make_unique<CImageBuffer>(code);
+    image->Info().exifUpright = doc.workspace.exifOrientation;
     bool loaded = false;
     if (code == kFormatPsd) {
         PlainBitmap bitmap;

@@ -14,6 +14,9 @@
 #include "StepStorage.h"
 
 class COrinDoc;
+// The calibration standards and the current calibration; defined and made by the
+// measurement code (measure/MeasureState.h).
+struct MeasureSettings;
 
 class DocumentHost {
 public:
@@ -56,6 +59,7 @@ public:
 
 struct Workspace {
     DocumentHost* host = nullptr;
+    std::shared_ptr<MeasureSettings> measure;  // made on first use
 
     // Folder of the step files ("%dud%d.tmp", "WrIniLrList_Head_%d.tmp") and where
     // their bytes go.
@@ -64,6 +68,8 @@ struct Workspace {
     // A saved file that replaces an existing one reaches the disk before the rename
     // (the editor); a batch run leaves that to the system, as other converters do.
     bool durableSaves = true;
+    // JPEG pictures are turned upright by their EXIF orientation when opened (a preference).
+    bool exifOrientation = true;
     // Document numbers: 100 at start, each document takes counter + 1, at most 999.
     int documentCounter = 100;
     // Number shown in "Captured Image %d" and the resource picture titles.

@@ -67,6 +67,7 @@ bool CImageBuffer::Decode(ByteStream& file, int code) {
     CImageBuffer temp(code);
     temp.Info().page = Info().page;
     temp.Info().quality = Info().quality;
+    temp.Info().exifUpright = Info().exifUpright;
     if (!decode(file, temp) || !temp.IsValid()) {
         SetLastError(temp.LastError());
         return false;

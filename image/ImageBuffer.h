@@ -97,6 +97,10 @@ struct ImageInfo {
     int32_t yOffset = 0;
     bool hasAlpha = false;  // the fourth byte of a 32-bit picture is its alpha (not premultiplied)
     bool lossless = false;  // WebP and AVIF: written without loss (set when a lossless WebP is read)
+    bool exifUpright = true;  // JPEG reading: turn the picture upright by its EXIF orientation
+    // JPEG: the file's EXIF block (the APP1 payload, "Exif\0\0" first), written back on
+    // save; its orientation is already 1 when the picture was turned upright.
+    std::shared_ptr<const std::vector<uint8_t>> exif;
 };
 
 // Painting scratch area used by the dab of the painting tools.

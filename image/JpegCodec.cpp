@@ -14,13 +14,17 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstring>
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "ByteStream.h"
 #include "Codecs.h"
+#include "ExifBlock.h"
 #include "Messages.h"
+#include "Orientation.h"
 
 namespace {
 
@@ -212,6 +216,7 @@ struct DecodeState {
     jpeg_progress_mgr progress{};
     StreamSource source{};
     std::unique_ptr<JOCTET[]> buffer;
+    std::vector<uint8_t> exif;
 };
 
 struct EncodeState {
@@ -219,6 +224,7 @@ struct EncodeState {
     ErrorManager err{};
     StreamDestination dest{};
     std::unique_ptr<JOCTET[]> buffer;
+    std::vector<uint8_t> exif;  // the EXIF block to write, made before the library runs
 };
 
 // The body of the decoder; any library error long-jumps out to the caller's setjmp.
@@ -228,6 +234,7 @@ void DecodeBody(DecodeState& s, ByteStream& in, CImageBuffer& out) {
     AttachSource(&cinfo, s.source, in, s.buffer.get());
     s.progress.progress_monitor = WatchScans;
     cinfo.progress = &s.progress;
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
 
     // Decide the output before the library allocates its own buffers for the size.
@@ -267,7 +274,25 @@ void DecodeBody(DecodeState& s, ByteStream& in, CImageBuffer& out) {
         if (cmyk)
             for (int i = 0; i < got; ++i) CmykToBgr(rows[i], out.Row(height - 1 - (first + i)), cinfo.output_width);
     }
+    // The EXIF block: the first APP1 marker that starts with "Exif\0\0" (XMP is APP1 too).
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            s.exif.assign(m->data, m->data + m->data_length);
+            break;
+        }
     jpeg_finish_decompress(&cinfo);
+}
+
+// Turns the decoded picture upright by the EXIF orientation (when asked to) and keeps
+// the block for the writer, its orientation reset once the picture has been turned. A
+// block that cannot be read changes nothing and is not kept.
+void ApplyExif(std::vector<uint8_t>& block, CImageBuffer& out) {
+    if (block.empty()) return;
+    const int orientation = exif::Orientation(block.data(), block.size());
+    const bool turn = out.Info().exifUpright && orientation > 1;
+    if (turn && !orientation::MakeUpright(out, orientation)) return;
+    std::vector<uint8_t> kept = turn ? exif::ForSave(block, out.Width(), out.Height(), true) : std::move(block);
+    if (!kept.empty()) out.Info().exif = std::make_shared<const std::vector<uint8_t>>(std::move(kept));
 }
 
 // Grey level of every palette entry, or false when some entry is not grey.
@@ -295,6 +320,7 @@ void EncodeBody(EncodeState& s, ByteStream& file, CImageBuffer& image, const uin
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, std::min<int>(image.Info().quality, 100), TRUE);
     jpeg_start_compress(&cinfo, TRUE);
+    if (!s.exif.empty()) jpeg_write_marker(&cinfo, JPEG_APP0 + 1, s.exif.data(), unsigned(s.exif.size()));
 
     const int width = image.Width(), height = image.Height();
     JSAMPROW workRow = nullptr;
@@ -333,6 +359,7 @@ bool DecodeJpeg(ByteStream& in, CImageBuffer& out) {
     jpeg_create_decompress(&s.cinfo);
     DecodeBody(s, in, out);
     jpeg_destroy_decompress(&s.cinfo);
+    ApplyExif(s.exif, out);
     return true;
 }
 
@@ -346,6 +373,7 @@ bool EncodeJpeg(ByteStream& out, CImageBuffer& image) {
         return false;
     }
     EncodeState s;
+    if (const auto& exif = image.Info().exif) s.exif = exif::ForSave(*exif, image.Width(), image.Height(), false);
     s.buffer.reset(new (std::nothrow) JOCTET[kStreamBufferBytes]);
     if (!s.buffer) {
         image.SetLastError(msg::kAllocMemory);

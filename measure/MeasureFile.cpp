@@ -6,6 +6,7 @@
 #include "Codecs.h"
 #include "LayerModel.h"
 #include "MeasureText.h"
+#include "OpenSave.h"
 #include "Messages.h"
 #include "ProjectFile.h"
 #include "SafeFile.h"
@@ -185,6 +186,21 @@ Status OpenMeasurements(COrinDoc& doc, MeasureSheet& sheet, const std::string& p
     if (s) {
         doc.path = path;
         doc.fileName = name;
+    }
+    return s;
+}
+
+Status OpenWithMeasurements(COrinDoc& doc, MeasureSheet& sheet, const std::string& path, const Calibration& calibration) {
+    if (FormatFromPath(path) == kFormatMeasure) return OpenMeasurements(doc, sheet, path, calibration);
+    return OpenDocument(doc, path);
+}
+
+Status SaveWithMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::string& path) {
+    if (FormatFromPath(path) != kFormatMeasure) return SaveDocument(doc, path);
+    Status s = SaveMeasurements(doc, sheet, path);
+    if (s) {
+        doc.path = path;
+        doc.fileName = FileNamePart(path);
     }
     return s;
 }

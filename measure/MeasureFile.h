@@ -26,3 +26,9 @@ Status SaveMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::str
 // leaves the document empty and the sheet as it was.
 Status ReadMeasurements(COrinDoc& doc, MeasureSheet& sheet, ByteStream& in, const Calibration& calibration);
 Status OpenMeasurements(COrinDoc& doc, MeasureSheet& sheet, const std::string& path, const Calibration& calibration);
+
+// Opening and saving as the editor and the batch tool do it: measurement files through
+// the two calls above (their objects go to `sheet`), every other format through the
+// document's own open and save.
+Status OpenWithMeasurements(COrinDoc& doc, MeasureSheet& sheet, const std::string& path, const Calibration& calibration);
+Status SaveWithMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::string& path);

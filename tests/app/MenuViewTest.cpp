@@ -18,6 +18,7 @@
 #include "LayerCoordinates.h"
 #include "MainFrame.h"
 #include "OrinView.h"
+#include "Preferences.h"
 #include "ToolRouter.h"
 
 namespace {
@@ -288,6 +289,30 @@ TEST(PrintTest, TheCompositeGoesToThePrinter) {
     const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(pdf);
     ASSERT_GT(bytes.size(), 100u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "%PDF");
+}
+
+}  // namespace
+
+namespace {
+
+// The EXIF orientation preference sits in the File menu right after the preferences
+// entry; toggling it changes what the next open does and is remembered.
+TEST_F(FrameFixture, ExifOrientationPreferenceFollowsItsMenuEntry) {
+    QMenu* file = TopMenu("File");
+    ASSERT_NE(file, nullptr);
+    const QList<QAction*> entries = file->actions();
+    const qsizetype preferences = entries.indexOf(frame->CommandAction(kCmdPreferences));
+    ASSERT_GE(preferences, 0);
+    ASSERT_LT(preferences + 1, entries.size());
+    QAction* exif = entries[preferences + 1];
+    EXPECT_EQ(exif->objectName(), QStringLiteral("exifOrientation"));
+    const bool before = exif->isChecked();
+    EXPECT_EQ(frame->GetWorkspace().exifOrientation, before);
+    exif->toggle();
+    EXPECT_EQ(frame->GetWorkspace().exifOrientation, !before);
+    EXPECT_EQ(ExifOrientationPreference(), !before);
+    exif->toggle();
+    EXPECT_EQ(ExifOrientationPreference(), before);
 }
 
 }  // namespace

@@ -262,3 +262,22 @@ TEST(SaveNames, ExtensionAddedWithoutAPointInTheLastFiveCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+// The workspace's EXIF orientation preference decides how a JPEG with orientation 6
+// (stored 70 x 50) opens.
+TEST(OpenDocument, ExifOrientationFollowsThePreference) {
+    const std::string dir = testing_support::TestDataDir();
+    if (dir.empty()) GTEST_SKIP();
+    for (bool upright : {true, false}) {
+        Bench bench;
+        bench.workspace.exifOrientation = upright;
+        COrinDoc doc(bench.workspace);
+        ASSERT_TRUE(OpenDocument(doc, dir + "/go-imaging--orientation_6.jpg").ok);
+        EXPECT_EQ(doc.canvas.width, upright ? 50 : 70);
+        EXPECT_EQ(doc.canvas.height, upright ? 70 : 50);
+    }
+}
+
+}  // namespace

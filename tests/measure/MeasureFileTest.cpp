@@ -126,4 +126,16 @@ TEST(MeasureFile, SaveReplacesOnlyAfterACompleteWrite) {
     const Status failed = SaveMeasurements(*doc, sheet, bench.folder.File("missing/b.sco"));
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.message, msg::kSaveFailed);
+
+    // Saving and opening by extension: the measurement file carries the objects, a
+    // picture does not.
+    ASSERT_TRUE(SaveWithMeasurements(*doc, sheet, bench.folder.File("c.sco")).ok);
+    EXPECT_EQ(doc->fileName, "c.sco");
+    ASSERT_TRUE(SaveWithMeasurements(*doc, sheet, bench.folder.File("c.bmp")).ok);
+    COrinDoc picture(bench.workspace), measured(bench.workspace);
+    MeasureSheet none, some;
+    ASSERT_TRUE(OpenWithMeasurements(picture, none, bench.folder.File("c.bmp"), Calibration{}).ok);
+    ASSERT_TRUE(OpenWithMeasurements(measured, some, bench.folder.File("c.sco"), Calibration{}).ok);
+    EXPECT_EQ(none.Count(), 0u);
+    EXPECT_EQ(some.Count(), 6u);
 }
