@@ -119,6 +119,10 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
     });
     connect(m_host, &QtDocumentHost::refreshRequested, this, &CMainFrame::RefreshDocument);
     connect(m_host, &QtDocumentHost::coloursChanged, this, [this] { m_toolValues->RefreshColours(); });
+    // The dialog opens after the mouse event that asked for it has ended.
+    connect(m_host, &QtDocumentHost::textRequested, this, [this](COrinDoc* doc, int x, int y, bool edit) {
+        QTimer::singleShot(0, this, [this, doc, x, y, edit] { TextCommand(doc, x, y, edit); });
+    });
 
     BuildMenus();
     BuildToolBars();
@@ -141,6 +145,10 @@ void CMainFrame::ApplySettings() {
     m_ws.foreground = uint32_t(m_settings.foreground);
     m_ws.background = uint32_t(m_settings.background);
     m_ws.textColour = uint32_t(m_settings.textColour);
+    if (!m_settings.faceName.empty()) m_ws.textFace = Utf16ToUtf8(m_settings.faceName);
+    m_ws.textSize = m_settings.fontSize;
+    m_ws.textStrikeout = m_settings.fontStrikeOut != 0;
+    m_ws.textUnderline = m_settings.fontUnderLine != 0;
     // The grid is hidden at start-up: the sign of the gap is its on/off state.
     m_ws.gridGap = -std::abs(m_settings.gridGap);
     m_ws.gridColour = uint32_t(m_settings.gridColour);
@@ -151,6 +159,10 @@ Settings CMainFrame::CurrentSettings() const {
     s.foreground = int32_t(m_ws.foreground);
     s.background = int32_t(m_ws.background);
     s.textColour = int32_t(m_ws.textColour);
+    s.faceName = Utf8ToUtf16(m_ws.textFace);
+    s.fontSize = m_ws.textSize;
+    s.fontStrikeOut = m_ws.textStrikeout ? 1 : 0;
+    s.fontUnderLine = m_ws.textUnderline ? 1 : 0;
     s.gridGap = m_ws.gridGap;
     s.gridColour = int32_t(m_ws.gridColour);
     return s;
@@ -287,6 +299,9 @@ void CMainFrame::BuildLayerPanel() {
         else RefreshDocument(doc);
     });
     connect(m_panel, &CLayerPanel::commandRequested, this, &CMainFrame::RunCommand);
+    connect(m_panel, &CLayerPanel::textEditRequested, this, [this](COrinDoc* doc) {
+        QTimer::singleShot(0, this, [this, doc] { TextCommand(doc, 0, 0, true); });
+    });
     connect(m_panel, &CLayerPanel::sizeToggled, this, [this](bool grown) {
         const int height = grown ? centralWidget()->height() : CLayerPanel::kShrunkHeight;
         resizeDocks({m_panelDock}, {height}, Qt::Vertical);
@@ -513,6 +528,10 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
     if (m_activeView == view) m_activeView = m_views.empty() ? nullptr : m_views.back();
     if (ViewsOf(doc).empty()) {
         if (m_panel && m_panel->Document() == doc) m_panel->SetDocument(nullptr);
+        if (m_faceDoc == doc) {
+            m_faceSession.reset();  // its picture goes: nothing to keep or to take back
+            EndFaceTransform(false);
+        }
         m_documents.erase(std::remove_if(m_documents.begin(), m_documents.end(),
                                          [doc](const std::unique_ptr<COrinDoc>& d) { return d.get() == doc; }),
                           m_documents.end());
@@ -597,6 +616,10 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdFreeRotate, [](F& f, COrinDoc* d) { f.FreeRotateCommand(d); }, E::kPicture},
         {kCmdResize, [](F& f, COrinDoc* d) { f.ResizeCommand(d); }, E::kPicture},
         {kCmdCanvasSize, [](F& f, COrinDoc* d) { f.CanvasSizeCommand(d); }, E::kPicture},
+        // Transform: the dialogs of the calendar, the photo frame and the face transform
+        {kCmdCalendar, [](F& f, COrinDoc* d) { f.CalendarCommand(d); }, E::kPicture},
+        {kCmdPhotoFrame, [](F& f, COrinDoc* d) { f.PhotoFrameCommand(d); }, E::kPicture},
+        {kCmdFaceTransform, [](F& f, COrinDoc* d) { f.FaceTransformCommand(d); }, E::kPicture},
         // Select
         {kCmdInvertSelection, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdInvertSelection), d); },
          E::kSelection},

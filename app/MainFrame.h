@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QMessageBox>
 #include <functional>
 #include <map>
@@ -15,7 +16,10 @@
 #include <vector>
 
 #include "Document.h"
+#include "FaceTransform.h"
+#include "FaceTransformWindow.h"
 #include "Operations.h"
+#include "PhotoFrame.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "Workspace.h"
@@ -147,6 +151,19 @@ private:
     void FreeRotateCommand(COrinDoc* doc);
     void ResizeCommand(COrinDoc* doc);
     void CanvasSizeCommand(COrinDoc* doc);
+    // "글자입력": a new text at canvas point (x, y) (top-down), or the current text layer's
+    // text with `edit`. OK writes the text layer and keeps the dialog's values.
+    void TextCommand(COrinDoc* doc, int x, int y, bool edit);
+    // "달력 넣기", "사진틀 넣기": their dialogs at the left edge, below the tool bars.
+    void CalendarCommand(COrinDoc* doc);
+    void PhotoFrameCommand(COrinDoc* doc);
+    // "얼굴 변형": the modeless face window on the active picture; it ends with its OK
+    // (keeps the result) or when it is closed (back to the start picture).
+    void FaceTransformCommand(COrinDoc* doc);
+    void EndFaceTransform(bool keep);
+    CDlg_FaceTransform* FaceWindow() const { return m_faceWindow; }
+    // Places a command's dialog at the main frame's left edge, below the tool bars.
+    void PlaceAtLeftEdge(QWidget* dialog) const;
     void ChooseToolFromMenu(COrinDoc* doc, int id);
     // The current tool changed: cursors, tool-bar values and command states follow.
     void ToolChanged();
@@ -187,4 +204,8 @@ private:
     QLabel* m_pictureInfo = nullptr;
     QProgressBar* m_progress = nullptr;
     std::unique_ptr<QPrinter> m_printer;
+    FrameSettings m_frameSettings;
+    QPointer<CDlg_FaceTransform> m_faceWindow;
+    std::unique_ptr<FaceSession> m_faceSession;
+    COrinDoc* m_faceDoc = nullptr;
 };

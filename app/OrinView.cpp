@@ -322,6 +322,7 @@ void COrinView::SetToolCursor(bool dragging) {
     case ToolCursor::kZoom: viewport()->setCursor(ZoomCursor()); return;
     case ToolCursor::kDot: viewport()->setCursor(DotCursor()); return;
     case ToolCursor::kColourPick: viewport()->setCursor(ColourPickCursor()); return;
+    case ToolCursor::kText: viewport()->setCursor(Qt::IBeamCursor); return;
     case ToolCursor::kDefault: break;
     }
     switch (m_cursorKind) {

@@ -51,6 +51,8 @@ void QtDocumentHost::Progress(int percent) {
 
 void QtDocumentHost::Refresh(COrinDoc& doc) { Q_EMIT refreshRequested(&doc); }
 
+void QtDocumentHost::TextRequested(COrinDoc& doc, int x, int y, bool edit) { Q_EMIT textRequested(&doc, x, y, edit); }
+
 void QtDocumentHost::StatusText(const std::string& text) {
     if (m_statusText) m_statusText->setText(QString::fromStdString(text));
 }

@@ -27,6 +27,7 @@ public:
     void Refresh(COrinDoc& doc) override;
     void StatusText(const std::string& text) override;
     void ColoursChanged() override;
+    void TextRequested(COrinDoc& doc, int x, int y, bool edit) override;
     void SetClipboardDib(const std::vector<uint8_t>& dib) override;
     std::vector<uint8_t> ClipboardDib() override;
 
@@ -40,6 +41,8 @@ public:
 Q_SIGNALS:
     void refreshRequested(COrinDoc* doc);
     void coloursChanged();
+    // The text tool asks for the text dialog (delivered after the mouse event ends).
+    void textRequested(COrinDoc* doc, int x, int y, bool edit);
 
 private:
     QPointer<QWidget> m_window;

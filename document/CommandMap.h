@@ -53,4 +53,6 @@ enum CommandId : int {
     // Window, Help, and the capture button of the tool bar
     kCmdDuplicateWindow = 1412, kCmdNewWindow = 57648, kCmdCascade = 57650, kCmdTile = 57651, kCmdCloseAll = 1426,
     kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424,
+    // The text tool of the tool bar; the face transform at a clicked point after a first transform
+    kCmdText = 1382, kCmdFaceTouch = 3340,
 };

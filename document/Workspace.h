@@ -36,6 +36,9 @@ public:
     virtual void StatusText(const std::string& text) {}
     // The drawing colours changed (colour pick): update the colour display.
     virtual void ColoursChanged() {}
+    // The text tool asks for the text dialog "글자입력": a new text at canvas point (x, y)
+    // (top-down pixels), or with `edit` the current text layer's text.
+    virtual void TextRequested(COrinDoc& doc, int x, int y, bool edit) {}
     // The system clipboard as a device-independent bitmap; the default keeps it in memory.
     virtual void SetClipboardDib(const std::vector<uint8_t>& dib) { m_clipboard = dib; }
     virtual std::vector<uint8_t> ClipboardDib() { return m_clipboard; }
@@ -83,6 +86,13 @@ struct Workspace {
     uint32_t foreground = 0x000000;  // colours: red in the low byte
     uint32_t background = 0xFFFFFF;
     uint32_t textColour = 0x000000;
+    // The text tool's current face, stored size (twice the dialog's number), style
+    // (0 Regular .. 3 Bold Italic) and decorations; the settings file keeps them.
+    std::string textFace = "NanumGothic";
+    int textSize = 24;
+    int textStyle = 0;
+    bool textStrikeout = false;
+    bool textUnderline = false;
     int brushSize = 1;
     int soft = 0;
     int inclusionLimit = 25;

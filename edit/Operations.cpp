@@ -11,6 +11,7 @@
 OpValues Operation::Defaults() const {
     OpValues v;
     for (const OpParam& p : params) v.numbers.push_back(p.kind == ParamKind::kText ? 0 : p.def);
+    v.texts.resize(params.size());
     return v;
 }
 
@@ -77,6 +78,7 @@ bool ParseWholeInt(std::string_view text, int& value) {
 }
 
 std::string OpParam::Text(int v) const {
+    const int decimals = Places();
     if (decimals <= 0) return std::to_string(v);
     int scale = 1;
     for (int i = 0; i < decimals; ++i) scale *= 10;
@@ -87,6 +89,7 @@ std::string OpParam::Text(int v) const {
 }
 
 bool OpParam::Parse(std::string_view text, int& v) const {
+    const int decimals = Places();
     const size_t dot = text.find('.');
     if (decimals <= 0 || dot == std::string_view::npos) {
         if (!ParseWholeInt(text, v)) return false;
@@ -140,6 +143,7 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
         int v = 0;
         switch (p->kind) {
         case ParamKind::kInteger:
+        case ParamKind::kTenths:
             if (!p->Parse(value, v) || v < p->min || v > p->max)
                 return "bad value: " + key + "=" + value + " (" + p->Text(p->min) + ".." + p->Text(p->max) + ")";
             out.numbers[index] = v;
@@ -150,6 +154,7 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
             break;
         case ParamKind::kText:
             out.text = Utf8ToUtf16(value);
+            out.texts[index] = out.text;
             break;
         }
     }
@@ -172,6 +177,7 @@ std::vector<std::string> OperationListing(const OperationTable& table) {
             line += "\t" + p.key + "=";
             switch (p.kind) {
             case ParamKind::kInteger:
+            case ParamKind::kTenths:
                 line += p.Text(p.min) + ".." + p.Text(p.max) + (p.required ? " (required)" : " (" + p.Text(p.def) + ")");
                 break;
             case ParamKind::kColour: line += "#RRGGBB (" + ColourText(p.def) + ")"; break;

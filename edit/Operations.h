@@ -19,7 +19,9 @@
 // KEY=VALUE arguments as the batch tool passes them.
 using CommandArgs = std::map<std::string, std::string>;
 
-enum class ParamKind { kInteger, kColour, kText };
+// kTenths: a decimal number with one decimal ("1.5"), held in tenths (15); min, max and
+// default are in tenths too.
+enum class ParamKind { kInteger, kColour, kText, kTenths };
 
 struct OpParam {
     std::string key;    // batch-tool key: "size"
@@ -34,10 +36,14 @@ struct OpParam {
     // The batch tool refuses a run without this key (a size with no sensible default).
     bool required = false;
 
-    int Clamp(int v) const { return kind == ParamKind::kInteger ? std::clamp(v, min, max) : v; }
+    int Clamp(int v) const {
+        return kind == ParamKind::kInteger || kind == ParamKind::kTenths ? std::clamp(v, min, max) : v;
+    }
+    // Decimal places: `decimals`, one for kTenths.
+    int Places() const { return kind == ParamKind::kTenths ? 1 : decimals; }
     // The value as the batch tool and the dialogs write it: "17", "-0.25".
     std::string Text(int v) const;
-    // Reads "17", "-0.25" (at most `decimals` places) into units; false when malformed.
+    // Reads "17", "-0.25" (at most Places() places) into units; false when malformed.
     bool Parse(std::string_view text, int& v) const;
 };
 
@@ -46,7 +52,9 @@ struct OpParam {
 struct OpValues {
     std::vector<int> numbers;
     std::u16string text;
+    std::vector<std::u16string> texts;  // per parameter: the text of each text parameter
     int operator[](size_t i) const { return i < numbers.size() ? numbers[i] : 0; }
+    std::u16string Text(size_t i) const { return i < texts.size() ? texts[i] : std::u16string(); }
 };
 
 // Runs the command on a document. Refusals come back as a failed Status with the

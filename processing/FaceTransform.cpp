@@ -8,6 +8,7 @@
 #include "EditSteps.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "CommandMap.h"
 #include "Messages.h"
 #include "PaintPrimitives.h"
 
@@ -82,4 +83,44 @@ Status ApplyFaceTransform(COrinDoc& doc, int x0, int y0, int x1, int y1, const F
     if (Status r = session.Transform(x0, y0, x1, y1, s); !r) return r;
     session.Commit();
     return Status::Ok();
+}
+
+bool SelectionBox(const COrinDoc& doc, int& x0, int& y0, int& x1, int& y1) {
+    const SelectionMask& m = doc.selection;
+    if (!m.shown) return false;
+    x0 = std::min(m.rect[0], m.rect[2]);
+    x1 = std::max(m.rect[0], m.rect[2]) + 1;
+    y0 = std::min(m.rect[1], m.rect[3]);
+    y1 = std::max(m.rect[1], m.rect[3]) + 1;
+    return true;
+}
+
+Operation FaceTransformOperation() {
+    Operation op;
+    op.id = op.menuId = kCmdFaceTransform;
+    op.key = "face";
+    op.label = label::kFaceTransform;
+    op.params = {{"mode", "늘리기(0), 쭈구리기(1)", 0, 1, 0},
+                 {"strength", "강도", 0, int(kMaxFaceStrength * 10), 10, ParamKind::kTenths},
+                 {"x0", "", -100000, 100000, 0},
+                 {"y0", "", -100000, 100000, 0},
+                 {"x1", "", -100000, 100000, 0},
+                 {"y1", "", -100000, 100000, 0}};
+    op.run = [](COrinDoc& doc, const OpValues& v) {
+        FaceSettings s;
+        s.mode = v[kFaceMode];
+        s.strength = v[kFaceStrength] / 10.0;
+        int x0 = v[kFaceX0], y0 = v[kFaceY0], x1 = v[kFaceX1], y1 = v[kFaceY1];
+        if (x0 == 0 && y0 == 0 && x1 == 0 && y1 == 0 && !SelectionBox(doc, x0, y0, x1, y1)) {
+            // No rectangle: the half sizes the transform takes without its window.
+            const LayerRecord* layer = doc.CurrentLayer();
+            if (!layer) return Status::Ok();
+            x0 = layer->width / 2 - 80;
+            x1 = layer->width / 2 + 80;
+            y0 = layer->height / 2 - 60;
+            y1 = layer->height / 2 + 60;
+        }
+        return ApplyFaceTransform(doc, x0, y0, x1, y1, s);
+    };
+    return op;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Document.h"
+#include "Operations.h"
 #include "Status.h"
 
 inline constexpr double kMaxFaceStrength = 10.0;
@@ -49,3 +50,11 @@ private:
 
 // The batch form: transform and record in one.
 Status ApplyFaceTransform(COrinDoc& doc, int x0, int y0, int x1, int y1, const FaceSettings& s);
+
+// The shown selection's rectangle as x0 .. x1 - 1, y0 .. y1 - 1; false without one.
+bool SelectionBox(const COrinDoc& doc, int& x0, int& y0, int& x1, int& y1);
+
+// The operation-table entry `face:` (mode, strength in tenths, the rectangle; without
+// a rectangle the selection's, else 160 x 120 pixels about the layer's centre).
+enum FaceParam { kFaceMode, kFaceStrength, kFaceX0, kFaceY0, kFaceX1, kFaceY1 };
+Operation FaceTransformOperation();

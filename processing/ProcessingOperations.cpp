@@ -1,6 +1,7 @@
 #include "ProcessingOperations.h"
 
 #include "CanvasSize.h"
+#include "FaceTransform.h"
 #include "Flip.h"
 #include "Invert.h"
 #include "Rotate.h"
@@ -19,4 +20,5 @@ void AddProcessingOperations(OperationTable& table, const TextRedraw& redrawText
     table.Add(ResizeOperation(redrawText));
     table.Add(CanvasSizeOperation());
     table.Add(EllipseOperation());
+    table.Add(FaceTransformOperation());
 }

@@ -113,6 +113,10 @@ CLayerPanel::CLayerPanel(QWidget* parent) : QWidget(parent) {
     connect(m_layers, &QListWidget::itemChanged, this, &CLayerPanel::OnItemChanged);
     connect(m_layers, &QListWidget::currentRowChanged, this, &CLayerPanel::OnCurrentRowChanged);
     connect(m_layers, &CLayerList::rowDropped, this, &CLayerPanel::SwapRows);
+    connect(m_layers, &QListWidget::itemDoubleClicked, this, [this] {
+        const LayerRecord* layer = m_doc ? m_doc->CurrentLayer() : nullptr;
+        if (layer && layer->kind == kLayerText) Q_EMIT textEditRequested(m_doc);
+    });
     connect(m_layers, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (m_doc) m_menu->popup(m_layers->viewport()->mapToGlobal(at));
     });

@@ -67,6 +67,8 @@ Q_SIGNALS:
     void commandRequested(int id);
     // The size button: true = grow to the main window's client height.
     void sizeToggled(bool grown);
+    // A text layer's row was double-clicked: its text is to be edited.
+    void textEditRequested(COrinDoc* doc);
 
 private:
     void OnItemChanged(QListWidgetItem* item);

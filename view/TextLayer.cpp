@@ -1,9 +1,12 @@
 #include "TextLayer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
+#include "CommandMap.h"
 #include "History.h"
+#include "LayerCoordinates.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
 #include "Messages.h"
@@ -62,6 +65,36 @@ TextFont FontOf(const TextSettings& s) {
     return f;
 }
 
+bool ParseTextStyle(const std::string& text, TextSettings& s) {
+    std::string lower;
+    for (char c : text) lower.push_back(c == ' ' || c == '_' ? '-' : char(std::tolower(static_cast<unsigned char>(c))));
+    int style = -1;
+    bool underline = false, strikeout = false;
+    size_t start = 0;
+    while (start <= lower.size()) {
+        const size_t plus = std::min(lower.find('+', start), lower.size());
+        const std::string word = lower.substr(start, plus - start);
+        static const char* const kNames[4] = {"regular", "italic", "bold", "bold-italic"};
+        const auto named = std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return word == n; });
+        if (word == "underline") {
+            underline = true;
+        } else if (word == "strikeout") {
+            strikeout = true;
+        } else if (style < 0 && named != std::end(kNames)) {
+            style = int(named - std::begin(kNames));
+        } else if (style < 0 && word.size() == 1 && word[0] >= '0' && word[0] <= '3') {
+            style = word[0] - '0';
+        } else if (!(word.empty() && lower.empty())) {
+            return false;
+        }
+        start = plus + 1;
+    }
+    s.style = std::max(style, 0);
+    s.underline = underline;
+    s.strikeout = strikeout;
+    return true;
+}
+
 TextSettings TextLayerSettings(const LayerRecord& r) {
     TextSettings s;
     s.text = r.text.substr(0, size_t(std::clamp(r.textLength, 0, kMaxTextLength)));
@@ -75,6 +108,51 @@ TextSettings TextLayerSettings(const LayerRecord& r) {
 }
 
 TextPoint TextLayerPoint(const LayerRecord& r) { return {r.style.first, r.style.second}; }
+
+namespace {
+
+// The view point on the current layer's text: inside the box of its covered pixels.
+bool OnCurrentText(const COrinDoc& doc, int viewX, int viewY) {
+    const int slot = doc.layers.current;
+    if (!IsValidSlot(slot) || doc.layers[slot].kind != kLayerText) return false;
+    const LayerRecord& r = doc.layers[slot];
+    const LayerPoint p = ViewToLayerOf(doc, slot, viewX, viewY);
+    if (p.x < 0 || p.y < 0 || p.x >= r.width || p.y >= r.height || r.alpha.size() < size_t(r.width) * size_t(r.height))
+        return false;
+    int x0 = r.width, x1 = -1, y0 = r.height, y1 = -1;
+    for (int y = 0; y < r.height; ++y) {
+        const uint8_t* row = r.alpha.data() + size_t(y) * size_t(r.width);
+        for (int x = 0; x < r.width; ++x)
+            if (row[x]) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    }
+    return p.x >= x0 && p.x <= x1 && p.y >= y0 && p.y <= y1;
+}
+
+void RequestText(COrinDoc& doc, int x, int y, bool edit) {
+    if (doc.workspace.host) doc.workspace.host->TextRequested(doc, x, y, edit);
+}
+
+}  // namespace
+
+Status TextToolPress(COrinDoc& doc, int viewX, int viewY) {
+    if (doc.IsEmpty()) return Status::Ok();
+    if (OnCurrentText(doc, viewX, viewY)) {
+        RequestText(doc, 0, 0, true);
+        return Status::Ok();
+    }
+    // Canvas pixels, top-down: the new text layer's own (its top row is the canvas's).
+    const LayerPoint p = ViewToLayerOf(doc, -1, viewX, viewY);
+    RequestText(doc, p.x, doc.canvas.height - 1 - p.y, false);
+    return Status::Ok();
+}
+
+void TextDoubleClick(COrinDoc& doc, int viewX, int viewY) {
+    const int tool = doc.workspace.currentTool;
+    if ((tool == kCmdText || tool == kCmdMove) && OnCurrentText(doc, viewX, viewY)) RequestText(doc, 0, 0, true);
+}
 
 Status PlaceText(COrinDoc& doc, const TextSettings& in, std::optional<TextPoint> at, bool edit) {
     LayerRecord* current = doc.CurrentLayer();

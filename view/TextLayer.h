@@ -33,6 +33,10 @@ struct TextSettings {
 };
 
 TextFont FontOf(const TextSettings& settings);
+// A style as the batch tool writes it: "regular", "italic", "bold", "bold-italic" (or
+// a style name, or 0..3), optionally followed by "+underline" and "+strikeout"; case
+// is ignored. False for anything else.
+bool ParseTextStyle(const std::string& text, TextSettings& settings);
 // The values a text layer was made with (its text cut at its length).
 TextSettings TextLayerSettings(const LayerRecord& layer);
 // The top-down point where a layer's text block starts.
@@ -41,6 +45,13 @@ struct TextPoint {
     int y = 0;
 };
 TextPoint TextLayerPoint(const LayerRecord& layer);
+
+// The text tool's press at view point (x, y): on the current text layer's text it asks
+// the host to edit that text, elsewhere for a new text at the point.
+Status TextToolPress(COrinDoc& doc, int viewX, int viewY);
+// A double click with the text or the move tool on the current text layer asks the
+// host to edit its text.
+void TextDoubleClick(COrinDoc& doc, int viewX, int viewY);
 
 // Writes a new text layer above the current layer at `at` (top-down canvas pixels;
 // without a point: a fifth of the current layer's width, half its height), or with

@@ -1,3 +1,4 @@
+#include "TextLayer.h"
 #include "ToolRouter.h"
 
 #include "CommandMap.h"
@@ -38,6 +39,7 @@ Status ToolRelease(COrinDoc& doc, int x, int y) {
 Status ToolDoubleClickAt(COrinDoc& doc, int x, int y) {
     if (doc.IsEmpty()) return Status::Ok();
     SelectionDoubleClick(doc, doc.workspace.currentTool, x, y);
+    TextDoubleClick(doc, x, y);
     return Status::Ok();
 }
 
@@ -83,6 +85,7 @@ void ChooseTool(COrinDoc* doc, Workspace& workspace, int toolId) {
 
 void AddToolOperations(OperationTable& table) {
     for (const Tool& t : Tools()) {
+        if (table.Find(t.id)) continue;  // an operation of its own stands for it (the text tool's "text")
         Operation op;
         op.id = t.id;
         op.menuId = FindCommand(t.id) ? t.id : 0;

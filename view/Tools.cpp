@@ -7,6 +7,7 @@
 #include "PaintPrimitives.h"
 #include "PaintTools.h"
 #include "Selection.h"
+#include "TextLayer.h"
 #include "SimilarArea.h"
 #include "ViewGeometry.h"
 
@@ -107,6 +108,8 @@ const std::vector<Tool>& Tools() {
          [](COrinDoc& d, int, int) { return WaterDropRelease(d); }, nullptr},
         {kCmdGradient, "gradient", "그라디언트", B::kPainting, kMask, kPaint, !kSelect, kWait, C::kDefault,
          GradientPress, GradientDrag, GradientRelease, ChooseGradientTool},
+        {kCmdText, "text-tool", "글자입력", B::kPainting, !kMask, !kPaint, !kSelect, !kWait, C::kText, TextToolPress,
+         nullptr, nullptr, nullptr},
         {kCmdDot, "dot", "점찍기", B::kPainting, kMask, kPaint, !kSelect, !kWait, C::kDot, DotAt, nullptr, nullptr,
          nullptr},
         {kCmdColourPick, "colour-pick", "스포이드", B::kPainting, !kMask, !kPaint, !kSelect, !kWait, C::kColourPick,

@@ -9,7 +9,7 @@
 #include "Document.h"
 #include "Status.h"
 
-enum class ToolCursor { kDefault, kMove, kWaterDrop, kZoom, kDot, kColourPick };
+enum class ToolCursor { kDefault, kMove, kWaterDrop, kZoom, kDot, kColourPick, kText };
 enum class ToolBarGroup { kNone, kSelection, kPainting };
 
 // A mouse event of a tool; null: the event does nothing for it.
