@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QComboBox>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "AppIcon.h"
 #include "ClipboardOps.h"
 #include "BuiltinOperations.h"
 #include "ColourRangeWindow.h"
@@ -37,7 +39,14 @@
 #include "GradientWindow.h"
 #include "History.h"
 #include "DocumentOperations.h"
+#include "BrightnessContrastDialog.h"
+#include "ChannelSplit.h"
+#include "ChannelViewerDialog.h"
+#include "EditSteps.h"
+#include "ColourAdjustDialog.h"
+#include "HistogramDialog.h"
 #include "LayerEffectDialog.h"
+#include "LivePreview.h"
 #include "LayerNameDialog.h"
 #include "Preferences.h"
 #include "LayerOps.h"
@@ -47,8 +56,15 @@
 #include "NewPictureDialog.h"
 #include "OpenPictureDialog.h"
 #include "OpenSave.h"
+#include "MeasureFile.h"
+#include "MeasureFrame.h"
+#include "MeasureState.h"
 #include "OrinView.h"
 #include "QtHost.h"
+#include "EffectBar.h"
+#include "EffectCatalogue.h"
+#include "EditSteps.h"
+#include "Utf16.h"
 #include "ScreenCapture.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
@@ -94,18 +110,25 @@ QIcon StandardIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()
 
 }  // namespace
 
-CMainFrame::CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent)
-    : QMainWindow(parent), m_programFolder(programFolder), m_settings(settings) {
+CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, QWidget* parent)
+    : QMainWindow(parent), m_programFolder(folders.data), m_settingsFolder(folders.settings), m_settings(settings) {
     setWindowTitle(QStringLiteral("Tessaro"));
+    setWindowIcon(AppIcon());
     setAcceptDrops(true);
     m_host = new QtDocumentHost(this);
+    m_host->adopt = [this](std::unique_ptr<COrinDoc> doc) {
+        COrinDoc* raw = AdoptDocument(std::move(doc));
+        UpdateViews(raw, COrinView::kHintZoom);
+    };
     m_ws.host = m_host;
     // Step files go to a folder of this program instance's own, written in the
     // background so that a step of a large layer does not stop the editor.
-    m_ws.stepFolder = CreateStepSpace(m_programFolder);
+    m_ws.stepFolder = CreateStepSpace(folders.steps);
     m_ws.steps = std::make_shared<BackgroundStepStorage>();
     AddBuiltinOperations(m_operations);
     ApplySettings();
+    for (const auto& [korean, translated] : LoadTranslationTable(m_programFolder).pairs)
+        m_translations.emplace_back(Utf16ToUtf8(korean), Utf16ToUtf8(translated));
     m_ws.exifOrientation = ExifOrientationPreference();
 
     m_mdi = new QMdiArea(this);
@@ -124,8 +147,11 @@ CMainFrame::CMainFrame(const std::string& programFolder, const Settings& setting
         QTimer::singleShot(0, this, [this, doc, x, y, edit] { TextCommand(doc, x, y, edit); });
     });
 
+    m_measure = new CMeasureFrame(*this, m_ws);
+    connect(m_measure, &CMeasureFrame::documentChanged, this, &CMainFrame::RefreshDocument);
     BuildMenus();
     BuildToolBars();
+    BuildEffectList();
     BuildStatusBar();
     BuildLayerPanel();
     UpdateCommandStates();
@@ -196,9 +222,6 @@ void CMainFrame::BuildMenus() {
         } else if (std::string(menuName) == "Window") {
             m_windowMenu = menu;
             connect(menu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
-        } else if (std::string(menuName) == "Filter") {
-            // The effects of the easy-edit panel are listed here once they exist.
-            menu->menuAction()->setEnabled(false);
         }
     }
     FillRecentFiles();
@@ -234,6 +257,11 @@ void CMainFrame::BuildToolBars() {
     main->addSeparator();
     QAction* capture = main->addAction(StandardIcon(QStyle::SP_DesktopIcon), QStringLiteral("Capture..."));
     capture->setData(kCmdCapture);
+    // The measurement panel ("분석 환경 설정"): the measurement tools and exports.
+    QAction* measure = main->addAction(QString::fromUtf8("측정"));
+    measure->setData(kCmdMeasureSettings);
+    measure->setToolTip(QString::fromUtf8("분석 환경 설정"));
+    connect(measure, &QAction::triggered, this, [this] { RunCommand(kCmdMeasureSettings); });
     connect(capture, &QAction::triggered, this, [this] { RunCommand(kCmdCapture); });
     m_actions[kCmdCapture] = capture;
 
@@ -261,6 +289,52 @@ void CMainFrame::BuildToolBars() {
     addToolBarBreak();
     m_toolValues = new CToolValuesBar(m_ws, this);
     addToolBar(m_toolValues);
+}
+
+void CMainFrame::BuildEffectList() {
+    QToolBar* bar = addToolBar(QString::fromUtf8("포토 간편 편집"));
+    bar->setObjectName(QStringLiteral("EffectBar"));
+    m_effectList = new QComboBox(bar);
+    m_effectList->setObjectName(QStringLiteral("EffectList"));
+    for (const char* name : EffectNames()) m_effectList->addItem(QString::fromUtf8(name));
+    m_effectList->setCurrentIndex(0);
+    bar->addWidget(m_effectList);
+    // Choosing an entry opens the bar for it, as its filter command does.
+    connect(m_effectList, &QComboBox::activated, this, [this](int) {
+        if (COrinDoc* doc = ActiveDocument(); doc && !doc->IsEmpty())
+            OpenEffectBar(doc, m_effectList->currentText().toStdString());
+    });
+}
+
+void CMainFrame::OpenEffectBar(COrinDoc* doc, const std::string& name) {
+    if (!doc || m_effectBar) return;
+    if (Status s = RefuseTextLayer(*doc); !s) {
+        ReportStatus(s);
+        return;
+    }
+    const bool binary = name == kBinaryEffect;
+    if (binary) m_effectList->setEnabled(false);
+    CEffectBar bar(*doc, m_operations, name, m_translations,
+                   [this](const std::function<Status()>& run) {
+                       BusyScope busy(*m_host);
+                       return run();
+                   },
+                   this);
+    connect(&bar, &CEffectBar::documentChanged, this, [this](COrinDoc* d) {
+        d->view.rebuild = true;
+        RefreshDocument(d);
+    });
+    // At the right of the tool strip, below the menus.
+    bar.move(mapToGlobal(QPoint(std::min(width() - CEffectBar::kWidths[3], 420), menuBar()->height() + 4)));
+    m_effectBar = &bar;
+    if (const Operation* op = bar.CurrentOperation()) BeginEffect(*doc, *op);
+    const bool keep = bar.exec() == QDialog::Accepted;
+    m_effectBar = nullptr;
+    m_host->Progress(0);
+    if (const Operation* op = bar.CurrentOperation()) EndEffect(*doc, *op, keep);
+    if (binary) m_effectList->setEnabled(true);
+    doc->view.rebuild = true;
+    RefreshDocument(doc);
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -386,7 +460,9 @@ bool CMainFrame::RuleHolds(EnableRule rule) const {
 bool CMainFrame::IsCommandEnabled(int id) const {
     if (const FrameCommand* command = FindFrameCommand(id)) return RuleHolds(command->enable);
     if (FindTool(id)) return true;
-    if (m_operations.Find(id)) return RuleHolds(EnableRule::kPicture);
+    if (const Operation* op = m_operations.Find(id))
+        return RuleHolds(EnableRule::kPicture) && (!op->applies || op->applies(*ActiveDocument()));
+    if (FilterCommandIndex(id) >= 0) return RuleHolds(EnableRule::kPicture);
     return false;  // an entry whose command is not built yet
 }
 
@@ -424,7 +500,12 @@ void CMainFrame::UpdateStatusInfo() {
                                .arg(int(doc->view.zoom * 100)));
 }
 
-void CMainFrame::ShowPictureMenu(COrinView*, const QPoint& globalPos) {
+void CMainFrame::ShowPictureMenu(COrinView* view, const QPoint& globalPos) {
+    // While measuring (or with the measurement panel open) the view offers menu 3185.
+    if (view && m_measure->WantsMenu(&view->Document())) {
+        m_measure->Menu()->exec(globalPos);
+        return;
+    }
     UpdateCommandStates();
     m_pictureMenu->exec(globalPos);
 }
@@ -435,7 +516,8 @@ void CMainFrame::ShowPictureMenu(COrinView*, const QPoint& globalPos) {
 COrinDoc* CMainFrame::OpenFile(const QString& path) {
     auto doc = std::make_unique<COrinDoc>(m_ws);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = OpenDocument(*doc, path.toStdString());
+    const Status status = OpenWithMeasurements(*doc, Measures(*doc).sheet, path.toStdString(),
+                                               Measurement(m_ws).calibration);
     QApplication::restoreOverrideCursor();
     if (!status || doc->IsEmpty()) {
         ReportStatus(status);
@@ -481,6 +563,8 @@ COrinView* CMainFrame::AddView(COrinDoc* doc) {
     connect(view, &COrinView::zoomed, this, [this](COrinDoc* d) { UpdateViews(d, COrinView::kHintZoom); });
     connect(view, &COrinView::contextMenuWanted, this, &CMainFrame::ShowPictureMenu);
     connect(view, &COrinView::activated, this, &CMainFrame::OnViewActivated);
+    connect(view, &COrinView::measured, m_measure, &CMeasureFrame::Outcome);
+    connect(view, &COrinView::commandWanted, this, &CMainFrame::RunCommand);
     connect(view, &COrinView::colourRangePicked, this, [this](COrinDoc*, const QString& text) {
         if (m_colourRangeWindow) m_colourRangeWindow->ShowPick(text);
     });
@@ -542,7 +626,7 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
 }
 
 bool CMainFrame::ConfirmClose(COrinDoc* doc) {
-    if (!doc->changed) return true;
+    if (!doc->changed && !(doc->measure && doc->measure->changed)) return true;
     char text[512];
     std::snprintf(text, sizeof text, msg::kSaveQuestion, doc->fileName.c_str());
     const QString question = QString::fromUtf8(text);
@@ -609,6 +693,13 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdUndo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdUndo), d); }, E::kUndo},
         {kCmdRedo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdRedo), d); }, E::kRedo},
         {kCmdCutToNew, [](F& f, COrinDoc* d) { f.CutToNewCommand(d); }, E::kPicture},
+        // Image
+        {kCmdBrightness, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdBrightness); }, E::kPicture},
+        {kCmdColourAdjust, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdColourAdjust); }, E::kPicture},
+        {kCmdHistogram, [](F& f, COrinDoc* d) { f.AdjustmentCommand(d, kCmdHistogram); }, E::kPicture},
+        {kCmdSplitRgb, [](F& f, COrinDoc* d) { f.ChannelViewerCommand(d); }, E::kPicture},
+        // Image: the binary conversion's bar (the filter commands open theirs the same way)
+        {kCmdBinary, [](F& f, COrinDoc* d) { f.OpenEffectBar(d, kBinaryEffect); }, E::kPicture},
         // Layer
         {kCmdLayerEffect, [](F& f, COrinDoc* d) { f.LayerEffectCommand(d); }, E::kPicture},
         {kCmdRenameLayer, [](F& f, COrinDoc* d) { f.RenameLayerCommand(d); }, E::kPicture},
@@ -698,9 +789,19 @@ bool KeepsToolPreview(int id) {
 }  // namespace
 
 void CMainFrame::RunCommand(int id) {
+    if (m_measure->IsCommand(id)) {
+        m_measure->Run(id, ActiveDocument());
+        return;
+    }
     if (!IsCommandEnabled(id)) return;
     COrinDoc* doc = ActiveDocument();
     if (doc && !doc->IsEmpty() && !KeepsToolPreview(id)) LeaveCurrentTool(*doc);
+    // A filter command selects its effect in the effect list and opens the bar for it.
+    if (const int index = FilterCommandIndex(id); index >= 0) {
+        m_effectList->setCurrentIndex(index);
+        OpenEffectBar(doc, EffectNames()[size_t(index)]);
+        return;
+    }
     if (const FrameCommand* command = FindFrameCommand(id)) command->run(*this, doc);
     else if (FindTool(id)) ChooseToolFromMenu(doc, id);
     else if (const Operation* op = m_operations.Find(id)) RunOperation(*op, doc);
@@ -711,9 +812,11 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) { RunOperation
 void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values) {
     LeaveCurrentTool(*doc);
     const int width = doc->canvas.width, height = doc->canvas.height;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = op.run(*doc, values);
-    QApplication::restoreOverrideCursor();
+    Status status;
+    {
+        BusyScope busy(*m_host);
+        status = op.run(*doc, values);
+    }
     ReportStatus(status);
     doc->view.rebuild = true;
     ToolChanged();  // releasing the selection also ends the tool
@@ -723,6 +826,7 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc, const OpValues
 
 void CMainFrame::ChooseToolFromMenu(COrinDoc* doc, int id) {
     const int before = m_ws.currentTool;
+    m_measure->EndAll();  // a picture tool puts the measurement tool down
     ChooseTool(doc, m_ws, id);
     if (id == kCmdGradient && before != kCmdGradient && m_ws.currentTool == kCmdGradient) ShowGradientWindow();
     if (id == kCmdColourRange && m_ws.currentTool == kCmdColourRangePick) ShowColourRangeWindow();
@@ -801,13 +905,14 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         path = WithFormatExtension(dialog.selectedFiles().first().toStdString(), chosen);
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = SaveDocument(*doc, path);
+    const Status status = SaveWithMeasurements(*doc, Measures(*doc).sheet, path);
     QApplication::restoreOverrideCursor();
     if (!status) {
         m_host->Message(status.message.empty() ? msg::kSaveFailed : status.message);
         RefreshDocument(doc);
         return false;
     }
+    if (FormatFromPath(path) == kFormatMeasure) Measures(*doc).changed = false;
     m_recent.Add(QString::fromStdString(path));
     RefreshDocument(doc);
     return true;
@@ -908,6 +1013,62 @@ void CMainFrame::CanvasSizeCommand(COrinDoc* doc) {
     RunOperation(op, doc, ClampedValues(op, {dialog.NewWidth(), dialog.NewHeight(), dialog.Anchor()}));
 }
 
+void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
+    const Operation& op = *m_operations.Find(id);
+    LivePreview preview(*doc, op, [this, doc] {
+        doc->view.rebuild = true;
+        RefreshDocument(doc);
+    });
+    if (Status s = preview.Begin(); !s) {
+        ReportStatus(s);
+        return;
+    }
+    std::unique_ptr<QDialog> dialog;
+    std::function<std::vector<int>()> values;
+    auto show = [this, &preview, &values] { ReportStatus(preview.Show(values())); };
+    if (id == kCmdBrightness) {
+        auto* d = new CDlg_BrightnessContrast(op, this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_BrightnessContrast::Changed, this, show);
+        dialog.reset(d);
+    } else if (id == kCmdColourAdjust) {
+        auto* d = new CDlg_ColourAdjust(op, this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_ColourAdjust::Changed, this, show);
+        dialog.reset(d);
+    } else {
+        auto* d = new CDlg_Histogram(op, LayerHistogram(*doc, *doc->CurrentLayer()), this);
+        values = [d] { return d->Values(); };
+        connect(d, &CDlg_Histogram::Changed, this, show);
+        dialog.reset(d);
+    }
+    if (dialog->exec() == QDialog::Accepted) preview.Accept();
+    else preview.Cancel();
+}
+
+void CMainFrame::ChannelViewerCommand(COrinDoc* doc) {
+    if (Status s = RefuseTextLayer(*doc); !s) {
+        ReportStatus(s);
+        return;
+    }
+    ChannelPlanes planes;
+    if (Status s = LayerRgbPlanes(*doc, planes); !s || planes.width == 0) {
+        ReportStatus(s);
+        return;
+    }
+    CDlg_ChannelViewer dialog(std::move(planes), [this, doc](ChannelModel model, const ChannelPlanes& shown, int channel) {
+        std::unique_ptr<COrinDoc> made;
+        const std::string title = ChannelTitle(model, channel, m_ws.pictureCounter++, doc->fileName);
+        if (Status s = ChannelDocument(m_ws, shown, channel, title, made); !s) {
+            ReportStatus(s);
+            return;
+        }
+        COrinDoc* raw = AdoptDocument(std::move(made));
+        UpdateViews(raw, COrinView::kHintZoom);
+    }, this);
+    dialog.exec();
+}
+
 void CMainFrame::RenameLayerCommand(COrinDoc* doc) {
     CDlg_Change_LayerName dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
@@ -960,7 +1121,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    WriteSettingsFile(m_programFolder, CurrentSettings());
+    WriteSettingsFile(m_settingsFolder, CurrentSettings());
     std::vector<COrinDoc*> docs;
     for (const auto& d : m_documents) docs.push_back(d.get());
     for (COrinDoc* d : docs) {

@@ -16,17 +16,22 @@
 #include <vector>
 
 #include "Document.h"
+#include "EffectCatalogue.h"
 #include "FaceTransform.h"
 #include "FaceTransformWindow.h"
 #include "Operations.h"
 #include "PhotoFrame.h"
+#include "ProgramFolders.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "Workspace.h"
 
 class CDlg_ColourRange;
+class CEffectBar;
+class QComboBox;
 class CDlg_Gradient;
 class CLayerPanel;
+class CMeasureFrame;
 class COrinView;
 class CToolValuesBar;
 class QDockWidget;
@@ -42,7 +47,7 @@ class QtDocumentHost;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    CMainFrame(const std::string& programFolder, const Settings& settings, QWidget* parent = nullptr);
+    CMainFrame(const ProgramFolders& folders, const Settings& settings, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Documents and views.
@@ -73,6 +78,14 @@ public:
     // window (made on first use and kept); null before they are first shown.
     CDlg_Gradient* GradientWindow() const { return m_gradientWindow; }
     CDlg_ColourRange* ColourRangeWindow() const { return m_colourRangeWindow; }
+    // The measurement panel, menu and commands.
+    CMeasureFrame* Measure() const { return m_measure; }
+    // The effect list (22 effects, index 0 at start-up) and the effect bar while it is open.
+    QComboBox* EffectList() const { return m_effectList; }
+    CEffectBar* EffectBarWindow() const { return m_effectBar; }
+    // Opens the effect bar for `name` (an effect of the list or "임계치변환") on `doc`,
+    // modally; "닫기" records the step named after the effect, Cancel restores.
+    void OpenEffectBar(COrinDoc* doc, const std::string& name);
 
     // Redraws the document's views and refreshes titles, panel and command states.
     void RefreshDocument(COrinDoc* doc);
@@ -83,7 +96,10 @@ public:
     QtDocumentHost& Host() const { return *m_host; }
     const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
+    // Where the user's workbook and measurement exports live.
     const std::string& ProgramFolder() const { return m_programFolder; }
+    // Where the settings file is read and written.
+    const std::string& SettingsFolder() const { return m_settingsFolder; }
     // The settings as they stand now (what the exit writes).
     Settings CurrentSettings() const;
 
@@ -125,6 +141,7 @@ private:
     void BuildMenus();
     void AddExifOrientationAction();
     void BuildToolBars();
+    void BuildEffectList();
     void BuildStatusBar();
     void BuildLayerPanel();
     void FillRecentFiles();
@@ -146,6 +163,12 @@ private:
     void CaptureCommand();
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
+    // Brightness and contrast, channel offsets and the histogram: the dialog of the
+    // operation `id` with its live preview on the current layer.
+    void AdjustmentCommand(COrinDoc* doc, int id);
+    // "RGB구분": the current layer's planes in the channel viewer, whose buttons open
+    // channels as new documents.
+    void ChannelViewerCommand(COrinDoc* doc);
     void RenameLayerCommand(COrinDoc* doc);
     // The transforms that ask for values first.
     void FreeRotateCommand(COrinDoc* doc);
@@ -174,6 +197,7 @@ private:
     void CloseAllCommand();
 
     std::string m_programFolder;
+    std::string m_settingsFolder;
     Settings m_settings;
     Workspace m_ws;
     QtDocumentHost* m_host;
@@ -193,6 +217,9 @@ private:
     CToolValuesBar* m_toolValues = nullptr;
     CDlg_Gradient* m_gradientWindow = nullptr;
     CDlg_ColourRange* m_colourRangeWindow = nullptr;
+    QComboBox* m_effectList = nullptr;
+    CEffectBar* m_effectBar = nullptr;
+    TranslationPairs m_translations;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
@@ -204,6 +231,7 @@ private:
     QLabel* m_pictureInfo = nullptr;
     QProgressBar* m_progress = nullptr;
     std::unique_ptr<QPrinter> m_printer;
+    CMeasureFrame* m_measure = nullptr;
     FrameSettings m_frameSettings;
     QPointer<CDlg_FaceTransform> m_faceWindow;
     std::unique_ptr<FaceSession> m_faceSession;

@@ -17,6 +17,8 @@
 #include "Document.h"
 #include "EditSteps.h"
 #include "FreeTransformTool.h"
+#include "MeasureOverlay.h"
+#include "MeasureState.h"
 #include "SimilarArea.h"
 #include "ToolCursors.h"
 #include "ToolEvents.h"
@@ -257,6 +259,16 @@ void COrinView::paintEvent(QPaintEvent* event) {
     painter.drawImage(area.topLeft(), image);
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
     DrawFreeTransform(painter, QPointF(r.left - scrollX, r.top - scrollY));
+    if (m_doc.measure) {
+        // The measurement objects over the picture, in the current unit.
+        MeasureOverlayView overlay;
+        overlay.origin = QPointF(r.left - scrollX, r.top - scrollY);
+        overlay.zoom = zoomX;
+        overlay.pictureHeight = m_doc.canvas.height;
+        overlay.showLabels = Measurement(m_ws).showLabels;
+        painter.setClipRect(area);
+        PaintMeasurements(painter, m_doc.measure->sheet, m_doc.measure->tool, Measurement(m_ws).calibration, overlay);
+    }
     m_doc.view.rebuild = false;
     m_doc.composite.dirty = false;
 }
@@ -311,6 +323,10 @@ void COrinView::scrollContentsBy(int, int) {
 }
 
 void COrinView::SetToolCursor(bool dragging) {
+    if (Measuring()) {
+        viewport()->setCursor(Qt::CrossCursor);
+        return;
+    }
     const Tool* tool = FindTool(m_ws.currentTool);
     if (dragging && tool && tool->painting) {
         viewport()->setCursor(Qt::CrossCursor);
@@ -337,6 +353,7 @@ void COrinView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     if (event->button() != Qt::LeftButton || m_doc.IsEmpty()) return;
     m_leftDown = true;
+    if (MeasureMouse(QEvent::MouseButtonPress, event->position().toPoint())) return;
     const QPoint at = ToView(event->position().toPoint());
     m_lastMouse = event->position().toPoint();
     SetToolCursor(true);
@@ -363,6 +380,7 @@ void COrinView::mouseMoveEvent(QMouseEvent* event) {
     SetToolCursor(m_leftDown);
     const QPoint window = event->position().toPoint();
     if (window == m_lastMouse || m_doc.IsEmpty()) return;
+    if (m_leftDown && MeasureMouse(QEvent::MouseMove, window)) return;
     m_lastMouse = window;
     const QPoint at = ToView(window);
     const unsigned flags = MouseFlags(event->buttons(), event->modifiers());
@@ -374,6 +392,7 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_leftDown) return;
     m_leftDown = false;
     SetToolCursor(false);
+    if (MeasureMouse(QEvent::MouseButtonRelease, event->position().toPoint())) return;
     if (m_doc.IsEmpty() || m_ws.currentTool == kCmdZoomIn) return;
     const QPoint at = ToView(event->position().toPoint());
     // A whole-layer fill (the gradient) runs under the wait cursor; a refusal is shown after it.
@@ -389,6 +408,8 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
 
 void COrinView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (m_doc.IsEmpty() || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)) return;
+    if (event->button() == Qt::LeftButton && Measuring()) m_leftDown = true;
+    if (MeasureMouse(QEvent::MouseButtonDblClick, event->position().toPoint())) return;
     const QPoint at = ToView(event->position().toPoint());
     ToolDoubleClick(m_doc, at.x(), at.y());
     SyncTimer();
@@ -396,6 +417,7 @@ void COrinView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void COrinView::keyPressEvent(QKeyEvent* event) {
+    if (MeasureKey(event)) return;
     const int key = VirtualKey(event->key());
     unsigned flags = event->isAutoRepeat() ? 0x4000u : 0u;
     // Scan code in the low byte: left Shift 0x2A, right Shift 0x36 (X11 key codes 50 and 62).
@@ -434,3 +456,89 @@ void COrinView::focusOutEvent(QFocusEvent* event) {
 }
 
 void COrinView::contextMenuEvent(QContextMenuEvent* event) { Q_EMIT contextMenuWanted(this, event->globalPos()); }
+
+// ---------------------------------------------------------------------------------
+// Measuring
+
+bool COrinView::Measuring() const {
+    return !m_doc.IsEmpty() && m_doc.measure && m_doc.measure->tool.Tool() != MeasureTool::None;
+}
+
+MeasurePoint COrinView::PicturePoint(const QPoint& view) const {
+    float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
+    if (m_doc.view.stretch) {
+        const WindowRect client = ClientRect();
+        zoomX = float(client.right + 1) / float(std::max(1, m_doc.canvas.width));
+        zoomY = float(client.bottom + 1) / float(std::max(1, m_doc.canvas.height));
+    }
+    const int x = int(view.x() / zoomX), y = int(view.y() / zoomY);
+    return {std::clamp(x, 0, std::max(0, m_doc.canvas.width - 1)), std::clamp(y, 0, std::max(0, m_doc.canvas.height - 1))};
+}
+
+bool COrinView::MeasureMouse(QEvent::Type type, const QPoint& window) {
+    if (!Measuring()) return false;
+    MeasureState& m = Measures(m_doc);
+    const MeasurePoint p = PicturePoint(ToView(window));
+    m_lastMouse = window;
+    // Five screen pixels of reach, in picture pixels.
+    const int tolerance = std::max(1, int(std::lround(5.0 / std::max(0.0625f, m_doc.view.zoom))));
+    ToolOutcome outcome;
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        outcome = m.tool.Press(m.sheet, p, tolerance);
+        break;
+    case QEvent::MouseMove:
+        m.tool.Drag(m.sheet, p);
+        Q_EMIT repaintWanted(&m_doc);
+        return true;
+    case QEvent::MouseButtonRelease:
+        m_leftDown = false;
+        outcome = m.tool.Release(m.sheet, p);
+        break;
+    default: {
+        // A double click ends a polyline or polygon; with the other tools it is a click.
+        const MeasureTool tool = m.tool.Tool();
+        outcome = tool == MeasureTool::Polyline || tool == MeasureTool::Polygon ? m.tool.DoubleClick(m.sheet, p)
+                                                                                 : m.tool.Press(m.sheet, p, tolerance);
+        break;
+    }
+    }
+    Q_EMIT measured(&m_doc, outcome);
+    return true;
+}
+
+bool COrinView::MeasureKey(QKeyEvent* event) {
+    if (!Measuring()) return false;
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (event->key() != Qt::Key_Z && event->key() != Qt::Key_Y) return false;
+        Q_EMIT commandWanted(event->key() == Qt::Key_Z ? kCmdVectorUndo : kCmdVectorRedo);
+        event->accept();
+        return true;
+    }
+    int key = 0;
+    switch (event->key()) {
+    case Qt::Key_Escape: key = MeasureToolState::kKeyEscape; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key = MeasureToolState::kKeyEnter; break;
+    case Qt::Key_Delete: key = MeasureToolState::kKeyDelete; break;
+    default: return false;
+    }
+    MeasureState& m = Measures(m_doc);
+    const ToolOutcome outcome = m.tool.Key(m.sheet, key);
+    event->accept();
+    SetToolCursor(false);
+    Q_EMIT measured(&m_doc, outcome);
+    return true;
+}
+
+bool COrinView::event(QEvent* event) {
+    // While measuring, Ctrl+Z and Ctrl+Y undo and redo vector edits, not picture steps.
+    if (event->type() == QEvent::ShortcutOverride && Measuring()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & Qt::ControlModifier) && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}

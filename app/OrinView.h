@@ -6,12 +6,15 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QEvent>
 #include <QTimer>
 #include <vector>
 
 #include "ViewGeometry.h"
 
 class COrinDoc;
+struct MeasurePoint;
+struct ToolOutcome;
 struct Workspace;
 
 class COrinView : public QAbstractScrollArea {
@@ -58,8 +61,13 @@ Q_SIGNALS:
     // pixel-count text (empty when the press fell outside the layer).
     void colourRangePicked(COrinDoc* doc, const QString& countText);
     void activated(COrinView* view);
+    // A measurement tool armed on the document took the input (its report), or a key
+    // asked for a measurement command (vector undo and redo while measuring).
+    void measured(COrinDoc* doc, const ToolOutcome& outcome);
+    void commandWanted(int id);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -81,6 +89,11 @@ private:
     void SetToolCursor(bool dragging);
     void DrawFreeTransform(QPainter& painter, const QPointF& origin);
     void DrawGrid(QPainter& painter, const QRect& picture, const QRect& area, float zoomX, float zoomY);
+    // The measurement tools: input in picture pixels; true when one is armed and took it.
+    bool Measuring() const;
+    MeasurePoint PicturePoint(const QPoint& view) const;
+    bool MeasureMouse(QEvent::Type type, const QPoint& window);
+    bool MeasureKey(QKeyEvent* event);
 
     COrinDoc& m_doc;
     Workspace& m_ws;

@@ -90,6 +90,7 @@ void CMainFrame::CalendarCommand(COrinDoc* doc) {
     } else {
         CancelCalendar(*doc);
     }
+    RestartOutlineTimer(*doc);  // stopped while the dialog was open
     m_ws.currentCommand = -1;
     doc->view.rebuild = true;
     RefreshDocument(doc);

@@ -16,6 +16,7 @@
 #include "ByteStream.h"
 #include "ClipboardOps.h"
 #include "Codecs.h"
+#include "EffectCatalogue.h"
 #include "History.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
@@ -152,6 +153,42 @@ bool ParseOp(const std::string& text, std::string& name, CommandArgs& args) {
     return true;
 }
 
+namespace {
+
+// effect:name=NAME,p1=,p2=,p3= (NAME Korean or the list index) and binary:mode=,p1=:
+// the table entry of the effect with the sliders it has; a value for a slider the
+// effect does not have is allowed and unused.
+std::string CheckEffect(const Context& context, ParsedOp& out) {
+    CommandArgs rest = out.args;
+    if (out.name == "effect") {
+        const auto it = rest.find("name");
+        if (it == rest.end()) return "missing key: name (effect)";
+        const std::string korean = EffectNameOf(it->second);
+        if (korean.empty()) return "unknown effect: " + it->second;
+        out.operation = FindEffect(context.operations, korean);
+        rest.erase(it);
+    } else {
+        int mode = 0;
+        if (const auto it = rest.find("mode"); it != rest.end()) {
+            if (!ParseWholeInt(it->second, mode) || mode < 0 || mode > 2) return "bad value: mode=" + it->second + " (0..2)";
+            rest.erase(it);
+        }
+        out.operation = FindEffect(context.operations, kBinaryEffect, mode);
+    }
+    if (!out.operation) return "unknown effect: " + out.name;
+    for (size_t i = out.operation->params.size(); i < 3; ++i) {
+        const std::string key = "p" + std::to_string(i + 1);
+        const auto it = rest.find(key);
+        if (it == rest.end()) continue;
+        int unused = 0;
+        if (!ParseWholeInt(it->second, unused)) return "bad value: " + key + "=" + it->second;
+        rest.erase(it);
+    }
+    return ReadValues(*out.operation, rest, out.values);
+}
+
+}  // namespace
+
 std::string CheckOp(const std::string& text, const Context& context, ParsedOp& out) {
     out = ParsedOp{};
     if (!ParseOp(text, out.name, out.args)) return "bad operation: " + text;
@@ -167,6 +204,7 @@ std::string CheckOp(const std::string& text, const Context& context, ParsedOp& o
         shape.params = specs->second;
         return ReadValues(shape, out.args, out.values);
     }
+    if (out.name == "effect" || out.name == "binary") return CheckEffect(context, out);
     out.operation = context.operations.FindByName(out.name);
     if (!out.operation) return "unknown operation: " + out.name;
     return ReadValues(*out.operation, out.args, out.values);
@@ -199,6 +237,12 @@ Status SaveOutput(Context& c, const std::string& path) {
 }
 
 }  // namespace
+
+std::string CreatedPath(const std::string& output, const std::string& title) {
+    const std::filesystem::path out(output);
+    const std::string word = title.substr(0, title.find(' '));
+    return (out.parent_path() / (out.stem().string() + "-" + word + out.extension().string())).string();
+}
 
 int Info(const std::string& path) {
     Context c(false);
@@ -264,6 +308,10 @@ int Apply(const ApplyOptions& options) {
         for (const std::string& row : HistoryRows(doc)) std::printf("%s\n", row.c_str());
     if (options.output != "-") {
         if (Status s = SaveOutput(c, options.output); !s) return Fail(s.message);
+        for (const std::unique_ptr<COrinDoc>& made : c.host.created) {
+            const Status s = SaveDocument(*made, CreatedPath(options.output, made->fileName));
+            if (!s) return Fail(s.message.empty() ? msg::kSaveFailed : s.message);
+        }
     }
     return refused ? 1 : 0;
 }

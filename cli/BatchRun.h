@@ -23,9 +23,17 @@ class BatchHost : public DocumentHost {
 public:
     void Message(const std::string& text) override;
     bool Ask(const std::string& question) override { return answer; }
+    void NewDocument(std::unique_ptr<COrinDoc> doc) override { created.push_back(std::move(doc)); }
     bool answer = true;
     std::string lastMessage;  // the last text printed, so that a refusal is not printed twice
+    // Documents the operations made (channel splits), written beside the output.
+    std::vector<std::unique_ptr<COrinDoc>> created;
 };
+
+// Where a document made by an operation is written: OUTPUT with "-" and the first word
+// of the document's title before the extension ("out.png", "Y Channel 1 from in.png"
+// -> "out-Y.png").
+std::string CreatedPath(const std::string& output, const std::string& title);
 
 // Step files of a run that never looks at its history (info, convert): nothing is
 // kept. Such a run ends right after its save, so the one undo that the save runs

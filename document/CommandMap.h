@@ -47,6 +47,17 @@ enum CommandId : int {
     kCmdRotate180Cw = 1501, kCmdRotate180Ccw = 1502, kCmdFlipVertical = 1411, kCmdFlipHorizontal = 1410,
     kCmdFreeTransform = 3338, kCmdCalendar = 3379, kCmdPhotoFrame = 3392, kCmdGradient = 1353,
     kCmdCanvasSize = 1432, kCmdFaceTransform = 3339, kCmdMirror = 1408, kCmdEllipseTransform = 1406,
+    // Filter: each entry selects its effect in the effect list and opens the effect bar
+    // (the menu's "강조" selects the edge emphasis); sharpen, lens and bathroom glass have
+    // commands without a menu entry
+    kCmdBlur = 1453, kCmdSoften = 1454, kCmdBubbles = 1471, kCmdOilPainting = 1472, kCmdSharpen = 1447,
+    kCmdEmboss = 1452, kCmdStamp = 1461, kCmdColouredPaper = 1462, kCmdLineColouring = 1463, kCmdLens = 3479,
+    kCmdBathroomGlass = 3477, kCmdWatercolour = 1465, kCmdMulberryPaper = 1466, kCmdRaindrops = 1467,
+    kCmdDalmatian = 2106, kCmdFrostedGlass = 1468, kCmdNoiseRemoval = 1469, kCmdEmphasis = 1455,
+    kCmdEdgeEmphasis = 1470, kCmdRegionExpansion = 1473, kCmdDilate = 1460, kCmdErode = 1457,
+    // The commands the effect bar runs: each effect's own id (mostly its menu entry's; the
+    // effect "강조" runs as 1455, the outline as 1456) and the binary conversion's sub-modes
+    kCmdOutline = 1456, kCmdFsDither = 1435, kCmdOrderedDither = 1436, kCmdThreshold = 1440,
     // View
     kCmdLayerPanel = 1554, kCmdEasyPanel = 1511, kCmdStretch = 1405, kCmdZoomIn = 1420, kCmdZoomOut = 1421,
     kCmdActualSize = 1422, kCmdGrid = 1572,
@@ -55,4 +66,12 @@ enum CommandId : int {
     kCmdAbout = 57664, kCmdWebSite = 2074, kCmdCapture = 1424,
     // The text tool of the tool bar; the face transform at a clicked point after a first transform
     kCmdText = 1382, kCmdFaceTouch = 3340,
+};
+
+// Colour-mode, channel and alpha commands (listed at the end of the Image menu).
+enum ColourCommandId : int {
+    kCmd4BitOptimal = 2011, kCmd4BitStandard = 2013, kCmdReductionInForce = 1433,
+    kCmdRemoveTransparency = 1430, kCmdSetTransparency = 1427, kCmdRemoveAlpha = 1483, kCmdInvertAlpha = 1485,
+    kCmdToggleAlphaPalette = 1486, kCmdStripAlpha = 1490,
+    kCmdSplitRgb = 1441, kCmdSplitYuv = 1442, kCmdSplitHsl = 1443,
 };

@@ -45,6 +45,12 @@ COrinDoc::COrinDoc(Workspace& ws) : workspace(ws), mainImage(std::make_unique<CI
 
 COrinDoc::~COrinDoc() = default;
 
+void DocumentHost::NewDocument(std::unique_ptr<COrinDoc>) {}
+
+void Workspace::NewDocument(std::unique_ptr<COrinDoc> doc) const {
+    if (host) host->NewDocument(std::move(doc));
+}
+
 int COrinDoc::CanvasStride() const { return RowStride(canvas.width, canvas.bpp); }
 
 const std::string& COrinDoc::SetTitle(const std::string& text) {

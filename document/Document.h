@@ -150,6 +150,13 @@ public:
     bool busy = false;
     bool changed = false;
     bool flattenRequest = false;
+    // The last colour reduction: its depth (4 or 8) and whether its palette was computed
+    // from the picture (else the standard palette).
+    int reductionDepth = 8;
+    bool reductionOptimal = true;
+    // "Set Transparency": 1 while the next click on the picture picks the transparent
+    // colour, 2 while that click's button is still down (its drag and release do nothing).
+    int setTransparency = 0;
 
     // Document working buffers used by painting and filters (pixels and alpha of a layer).
     std::vector<uint8_t> workPixels;

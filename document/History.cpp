@@ -293,6 +293,15 @@ void RestoreCanvas(COrinDoc& doc, const HistoryEntry& e) {
     doc.canvas = e.canvas;
     doc.canvas.title = title;
     doc.palette = e.palette;
+    if (doc.mainImage) {
+        // The transparency settings of the image object are part of a step; the rest of
+        // its record describes its block, which the step does not hold.
+        ImageInfo& info = doc.mainImage->Info();
+        info.backgroundIndex = e.imageInfo.backgroundIndex;
+        info.backgroundColour = e.imageInfo.backgroundColour;
+        info.maxOpacity = e.imageInfo.maxOpacity;
+        info.alphaPalette = e.imageInfo.alphaPalette;
+    }
 }
 
 void RestoreAllLayers(COrinDoc& doc, const std::vector<LayerCopy>& copies) {
@@ -378,6 +387,12 @@ std::u16string PadLeft(const std::u16string& text, size_t width) {
 
 void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
 
+void AbandonAllLayerChange(COrinDoc& doc) {
+    History& h = doc.history;
+    for (LayerCopy& c : h.pendingBefore) doc.layers[c.slot] = std::move(c.record);
+    h.pendingBefore.clear();
+}
+
 void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
     if (!IsValidSlot(slot)) return;
     LayerRecord& r = doc.layers[slot];
@@ -418,7 +433,13 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     e.names = std::move(h.pendingNames);
     h.pendingNames.clear();
     // A file left at this position by an undone step must not stand in for this one.
-    if (!WriteStepFile(doc, h.position, doc.layers[slot])) doc.workspace.steps->Remove(StepFilePath(doc, h.position));
+    if (WriteStepFile(doc, h.position, doc.layers[slot])) {
+        doc.workspace.stepNotKeptSaid = false;
+    } else {
+        doc.workspace.steps->Remove(StepFilePath(doc, h.position));
+        if (!doc.workspace.stepNotKeptSaid) doc.workspace.Message(msg::kStepNotKept);
+        doc.workspace.stepNotKeptSaid = true;
+    }
     FillEntry(doc, e, slot);
     const HistoryEntry* previous = h.position > 0 ? &h.entries[size_t(h.position - 1)] : nullptr;
     for (size_t i = 0; i < size_t(kMaxLayers); ++i)

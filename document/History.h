@@ -114,6 +114,9 @@ public:
 void RecordStep(COrinDoc& doc, const std::string& label, int code, int slot = -1);
 // Copies every layer before a change that will be recorded with code 6.
 void BeginAllLayerChange(COrinDoc& doc);
+// Puts every layer back as BeginAllLayerChange copied it (a change over every layer
+// that failed or was stopped half-way); nothing is recorded.
+void AbandonAllLayerChange(COrinDoc& doc);
 // Renames a layer as part of the change that the next recorded step describes.
 void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name);
 // The layer in `slot` back as the history last recorded it (or as SaveRecordedLayer

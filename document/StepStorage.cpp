@@ -1,14 +1,32 @@
 #include "StepStorage.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <sys/statvfs.h>
 
 #include "ByteStream.h"
 
+int64_t SystemFreeSpace(const std::string& folder) {
+    struct statvfs fs {};
+    if (statvfs(folder.c_str(), &fs) != 0) return -1;
+    return int64_t(std::min<uint64_t>(uint64_t(fs.f_bavail) * fs.f_frsize, uint64_t(INT64_MAX)));
+}
+
+bool RoomForStep(FreeSpaceQuery freeSpace, const std::string& path, uint64_t bytes) {
+    if (bytes < kCheckedStepBytes || !freeSpace) return true;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const int64_t free = freeSpace(folder.empty() ? "." : folder.string());
+    return free < 0 || uint64_t(free) >= bytes + kStepReserveBytes;
+}
+
 bool DiskStepStorage::Write(const std::string& path, const Pieces& pieces) {
+    uint64_t total = 0;
+    for (const auto& piece : pieces) total += piece.second;
+    if (!RoomForStep(m_freeSpace, path, total)) return false;
     FileStream out;
     if (!out.Open(path, "wb")) return false;
     bool ok = true;
@@ -127,7 +145,8 @@ bool MemoryStepStorage::Rename(const std::string& from, const std::string& to) {
 
 void MemoryStepStorage::Remove(const std::string& path) { m_files.erase(path); }
 
-BackgroundStepStorage::BackgroundStepStorage(size_t limitBytes) : m_limit(limitBytes), m_worker([this] { Run(); }) {}
+BackgroundStepStorage::BackgroundStepStorage(size_t limitBytes, FreeSpaceQuery freeSpace)
+    : m_disk(freeSpace), m_freeSpace(freeSpace), m_limit(limitBytes), m_worker([this] { Run(); }) {}
 
 BackgroundStepStorage::~BackgroundStepStorage() {
     {
@@ -141,6 +160,12 @@ BackgroundStepStorage::~BackgroundStepStorage() {
 bool BackgroundStepStorage::Write(const std::string& path, const Pieces& pieces) {
     size_t total = 0;
     for (const auto& piece : pieces) total += piece.second;
+    {
+        // What is queued is not on the disk yet, but will be.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!RoomForStep(m_freeSpace, path, uint64_t(total) + (total >= kCheckedStepBytes ? m_queuedBytes : 0)))
+            return false;
+    }
     std::shared_ptr<std::vector<uint8_t>> bytes;
     try {
         bytes = std::make_shared<std::vector<uint8_t>>(total);

@@ -28,12 +28,27 @@ public:
     virtual void Remove(const std::string& path) = 0;
 };
 
+// Free bytes of the file system holding `folder`, or -1 when that cannot be told.
+using FreeSpaceQuery = int64_t (*)(const std::string& folder);
+int64_t SystemFreeSpace(const std::string& folder);
+
+// A step file of a big layer is written only when the disk keeps a reserve free after
+// it, so that undo never fills the disk that the user's own saves need; it is refused
+// (false) otherwise. Small files are not checked.
+inline constexpr uint64_t kCheckedStepBytes = uint64_t(1) << 20;
+inline constexpr uint64_t kStepReserveBytes = uint64_t(64) << 20;
+bool RoomForStep(FreeSpaceQuery freeSpace, const std::string& path, uint64_t bytes);
+
 class DiskStepStorage final : public StepStorage {
 public:
+    explicit DiskStepStorage(FreeSpaceQuery freeSpace = SystemFreeSpace) : m_freeSpace(freeSpace) {}
     bool Write(const std::string& path, const Pieces& pieces) override;
     std::unique_ptr<ByteStream> Read(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
+
+private:
+    FreeSpaceQuery m_freeSpace;
 };
 
 // Files in memory, each a list of pieces; a piece equal to one already stored (the
@@ -58,7 +73,7 @@ private:
 // more than `limitBytes` are pending.
 class BackgroundStepStorage final : public StepStorage {
 public:
-    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30);
+    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30, FreeSpaceQuery freeSpace = SystemFreeSpace);
     ~BackgroundStepStorage() override;  // finishes every queued operation
     bool Write(const std::string& path, const Pieces& pieces) override;
     std::unique_ptr<ByteStream> Read(const std::string& path) override;
@@ -77,6 +92,7 @@ private:
     void Run();
 
     DiskStepStorage m_disk;
+    FreeSpaceQuery m_freeSpace;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Operation> m_queue;

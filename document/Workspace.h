@@ -42,6 +42,9 @@ public:
     // The system clipboard as a device-independent bitmap; the default keeps it in memory.
     virtual void SetClipboardDib(const std::vector<uint8_t>& dib) { m_clipboard = dib; }
     virtual std::vector<uint8_t> ClipboardDib() { return m_clipboard; }
+    // A command made a new document (a channel split): the editor shows it in a window
+    // of its own, the batch tool writes it beside its output. The default drops it.
+    virtual void NewDocument(std::unique_ptr<COrinDoc> doc);
 
 private:
     std::vector<uint8_t> m_clipboard;
@@ -68,6 +71,8 @@ struct Workspace {
     // their bytes go.
     std::string stepFolder = ".";
     std::shared_ptr<StepStorage> steps = std::make_shared<DiskStepStorage>();
+    // The user was told that a step could not be kept (not again until one is).
+    bool stepNotKeptSaid = false;
     // A saved file that replaces an existing one reaches the disk before the rename
     // (the editor); a batch run leaves that to the system, as other converters do.
     bool durableSaves = true;
@@ -136,4 +141,5 @@ struct Workspace {
         if (host) host->Progress(percent);
     }
     bool Cancelled() const { return host && host->Cancelled(); }
+    void NewDocument(std::unique_ptr<COrinDoc> doc) const;
 };

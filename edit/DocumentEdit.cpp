@@ -3,8 +3,6 @@
 #include <climits>
 #include <new>
 
-#include "EditSteps.h"
-#include "History.h"
 #include "ImageBuffer.h"
 #include "LayerModel.h"
 #include "Messages.h"
@@ -48,70 +46,9 @@ Status AllocateLayer(LayerRecord& out, int width, int height, int bits, uint8_t 
     return Status::Ok();
 }
 
-int RebuiltBits(const COrinDoc& doc, const WholeEdit& edit, const LayerRecord& layer) {
-    if (layer.kind == kLayerText) return 8;
-    return edit.bpp > 0 ? edit.bpp : doc.canvas.bpp;
-}
-
-Status EditEveryLayer(COrinDoc& doc, const WholeEdit& edit, const LayerRebuild& rebuild) {
-    if (doc.IsEmpty() || !doc.layers.IsCurrentValid()) return Status::Ok();
-    Workspace& ws = doc.workspace;
-    if (edit.command != -1 && ws.currentCommand == edit.command) return Status::Ok();
-    ws.currentCommand = edit.command;
-    BeginLayerStep(doc);
-    // The working copies are made again afterwards; freeing them first keeps the peak
-    // at one new layer per old one.
-    for (LayerStore::Entry& e : doc.working.entries) e = LayerStore::Entry{};
-
-    const std::vector<int> chain = doc.layers.Chain();
-    std::vector<LayerRecord> built;
-    built.reserve(chain.size());
-    Status status = Status::Ok();
-    for (size_t i = 0; i < chain.size() && status; ++i) {
-        const LayerRecord& layer = doc.layers[chain[i]];
-        built.emplace_back(static_cast<const LayerFields&>(layer));
-        built.back().text = layer.text;
-        const int first = int(i * 100 / chain.size()), next = int((i + 1) * 100 / chain.size());
-        status = rebuild(layer, built.back(), ProgressShare{first, next - first});
-    }
-    ws.Progress(0);
-    if (!status) {
-        built.clear();
-        RefreshWorkingCopy(doc);
-        EndLayerStep(doc);
-        ws.currentCommand = -1;
-        return status;
-    }
-
-    // The old layers become the step's "before"; every slot in use is kept there.
-    std::vector<LayerCopy> before;
-    for (int slot = 0; slot < kMaxLayers; ++slot) {
-        if (!doc.layers[slot].inUse) continue;
-        bool walked = false;
-        for (int s : chain) walked = walked || s == slot;
-        if (!walked) before.push_back({slot, doc.layers[slot]});
-    }
-    for (size_t i = 0; i < chain.size(); ++i) {
-        before.push_back({chain[i], std::move(doc.layers[chain[i]])});
-        doc.layers[chain[i]] = std::move(built[i]);
-    }
-    doc.history.pendingBefore = std::move(before);
-
-    CanvasHeader& c = doc.canvas;
-    if (edit.width > 0) c.width = edit.width;
-    if (edit.height > 0) c.height = edit.height;
-    if (edit.bpp > 0) c.bpp = edit.bpp;
-    if (edit.palette) {
-        doc.palette = *edit.palette;
-        c.paletteCount = int32_t(doc.palette.size());
-    }
+void SetCanvasSize(COrinDoc& doc, int width, int height) {
+    doc.canvas.width = width;
+    doc.canvas.height = height;
     RefreshCanvasSizes(doc);
-    if (edit.after) edit.after(doc);
     DropSelection(doc);
-    RefreshWorkingCopy(doc);
-    MarkLayerChanged(doc);
-    RecordStep(doc, edit.label, kStepAllLayers);
-    EndLayerStep(doc);
-    ws.currentCommand = -1;
-    return Status::Ok();
 }

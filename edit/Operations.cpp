@@ -78,7 +78,6 @@ bool ParseWholeInt(std::string_view text, int& value) {
 }
 
 std::string OpParam::Text(int v) const {
-    const int decimals = Places();
     if (decimals <= 0) return std::to_string(v);
     int scale = 1;
     for (int i = 0; i < decimals; ++i) scale *= 10;
@@ -89,7 +88,6 @@ std::string OpParam::Text(int v) const {
 }
 
 bool OpParam::Parse(std::string_view text, int& v) const {
-    const int decimals = Places();
     const size_t dot = text.find('.');
     if (decimals <= 0 || dot == std::string_view::npos) {
         if (!ParseWholeInt(text, v)) return false;
@@ -131,6 +129,24 @@ std::string ColourText(int rgb) {
     return text;
 }
 
+// "0..255", or the names of a choice: "rgb|hsl".
+std::string RangeText(const OpParam& p) {
+    if (p.choices.empty()) return p.Text(p.min) + ".." + p.Text(p.max);
+    std::string text;
+    for (const std::string& name : p.choices) text += (text.empty() ? "" : "|") + name;
+    return text;
+}
+
+// A number in the range (with its decimals), or the name of one of the choices.
+bool ReadInteger(const OpParam& p, const std::string& text, int& v) {
+    for (size_t c = 0; c < p.choices.size(); ++c)
+        if (text == p.choices[c]) {
+            v = p.min + int(c);
+            return true;
+        }
+    return p.Parse(text, v) && p.Accepts(v);
+}
+
 }  // namespace
 
 std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& out) {
@@ -143,9 +159,7 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
         int v = 0;
         switch (p->kind) {
         case ParamKind::kInteger:
-        case ParamKind::kTenths:
-            if (!p->Parse(value, v) || v < p->min || v > p->max)
-                return "bad value: " + key + "=" + value + " (" + p->Text(p->min) + ".." + p->Text(p->max) + ")";
+            if (!ReadInteger(*p, value, v)) return "bad value: " + key + "=" + value + " (" + RangeText(*p) + ")";
             out.numbers[index] = v;
             break;
         case ParamKind::kColour:
@@ -177,8 +191,8 @@ std::vector<std::string> OperationListing(const OperationTable& table) {
             line += "\t" + p.key + "=";
             switch (p.kind) {
             case ParamKind::kInteger:
-            case ParamKind::kTenths:
-                line += p.Text(p.min) + ".." + p.Text(p.max) + (p.required ? " (required)" : " (" + p.Text(p.def) + ")");
+                line += RangeText(p) + (p.required                ? " (required)"
+                                        : " (" + (p.choices.empty() ? p.Text(p.def) : p.choices[size_t(p.def - p.min)]) + ")");
                 break;
             case ParamKind::kColour: line += "#RRGGBB (" + ColourText(p.def) + ")"; break;
             case ParamKind::kText: line += "TEXT"; break;

@@ -19,9 +19,8 @@
 // KEY=VALUE arguments as the batch tool passes them.
 using CommandArgs = std::map<std::string, std::string>;
 
-// kTenths: a decimal number with one decimal ("1.5"), held in tenths (15); min, max and
-// default are in tenths too.
-enum class ParamKind { kInteger, kColour, kText, kTenths };
+// A number with decimals is a kInteger with `decimals` set.
+enum class ParamKind { kInteger, kColour, kText };
 
 struct OpParam {
     std::string key;    // batch-tool key: "size"
@@ -30,20 +29,24 @@ struct OpParam {
     int max = 0;
     int def = 0;        // colours: red in the low byte
     ParamKind kind = ParamKind::kInteger;
+    // Names of the values min..max in order ("rgb", "hsl"): the batch tool accepts a name
+    // or its number, and `tessaro-cli ops` lists the names.
+    std::vector<std::string> choices{};
     // Decimal places of a number: the value is kept as an integer of 10^-decimals units
     // (an angle of 17.25 degrees with 2 places is 1725); min, max and def count the same.
     int decimals = 0;
     // The batch tool refuses a run without this key (a size with no sensible default).
     bool required = false;
 
-    int Clamp(int v) const {
-        return kind == ParamKind::kInteger || kind == ParamKind::kTenths ? std::clamp(v, min, max) : v;
+    // A default may lie outside the range (a slider that starts off its scale): that
+    // value passes as it is until the user moves the slider.
+    bool Accepts(int v) const {
+        return kind != ParamKind::kInteger || (v >= min && v <= max) || v == def;
     }
-    // Decimal places: `decimals`, one for kTenths.
-    int Places() const { return kind == ParamKind::kTenths ? 1 : decimals; }
+    int Clamp(int v) const { return Accepts(v) ? v : std::clamp(v, min, max); }
     // The value as the batch tool and the dialogs write it: "17", "-0.25".
     std::string Text(int v) const;
-    // Reads "17", "-0.25" (at most Places() places) into units; false when malformed.
+    // Reads "17", "-0.25" (at most `decimals` places) into units; false when malformed.
     bool Parse(std::string_view text, int& v) const;
 };
 
@@ -74,6 +77,10 @@ struct Operation {
     // Set for operations that change the current layer's pixels; `run` is then the one
     // edit path around it (see LayerOperation in LayerEdit.h).
     LayerChangeFn change;
+    // When set, the menus offer the command only while it holds for the document (a
+    // depth change only from the depths it converts); the batch tool runs it anyway,
+    // and the command itself leaves a document it does not apply to as it is.
+    std::function<bool(const COrinDoc& doc)> applies;
 
     OpValues Defaults() const;
     const OpParam* Param(std::string_view key) const;

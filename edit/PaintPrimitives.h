@@ -56,6 +56,12 @@ enum DabMode : int { kDabPaint = 0, kDabErase = 1 };
 // (soft) or in the plain colour; single-pixel holes are closed afterwards. Mode 1
 // erases (opacity 0). Uses the dab stamp of the document's main image.
 void Dab(COrinDoc& doc, int mode, int x, int y, uint32_t colour, int radius, bool soft);
+// The water drop at (x, y) with brush size `brush`: half-size s = 2 x brush (100 above
+// 25), D = sqrt(2 s^2); every pixel of [x - s, x + s) x [y - s, y + s) inside the layer
+// becomes trunc(b x own + (1 - b) x centre colour) per channel, b = min(1, 1.5 d / D),
+// without the selection test. False (nothing done) on a transparent or outside pixel.
+bool WaterDropPixels(COrinDoc& doc, LayerRecord& layer, int x, int y, int brush);
+
 // Every point of the integer Bresenham line from (x0, y0) to (x1, y1): a dab, or with
 // `mark` the selection-mask byte 2 (boundary). False only for radius 0.
 bool LineRaster(COrinDoc& doc, int mode, bool mark, int x0, int y0, int x1, int y1, uint32_t colour, int radius,

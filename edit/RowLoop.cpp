@@ -123,6 +123,20 @@ void PaletteRow(const Job& job, Scratch& scratch, int y) {
     }
 }
 
+std::atomic<int> g_threadLimit{0};  // SetRowLoopThreadLimit
+
+// The true-colour rows of a palette layer.
+std::vector<Bgr> ExpandPalette(const COrinDoc& doc, const LayerRecord& layer, int bits) {
+    const int w = layer.width, h = layer.height;
+    std::vector<Bgr> expanded(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* in = layer.pixels.data() + size_t(y) * size_t(layer.stride);
+        for (int x = 0; x < w; ++x)
+            expanded[size_t(y) * size_t(w) + size_t(x)] = PaletteColour(doc.palette, PaletteIndexAt(in, bits, x));
+    }
+    return expanded;
+}
+
 }  // namespace
 
 Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row,
@@ -150,6 +164,16 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
             job.outAlpha = doc.workAlpha.data();
         }
         for (Scratch& s : scratch) s.row.resize(size_t(w));
+        if (bits < 24 && point && options.paletteEntries) {
+            for (RgbQuad& q : doc.palette) {
+                const Bgr d = (*point)(Bgr{q.blue, q.green, q.red});
+                q.blue = d.b;
+                q.green = d.g;
+                q.red = d.r;
+            }
+            MarkLayerChanged(doc);
+            return Status::Ok();
+        }
         if (bits < 24 && point) {
             // Each palette entry goes through the operation once.
             for (int i = 0; i < 256; ++i) {
@@ -160,12 +184,7 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
             }
             job.indexMap = indexMap;
         } else if (bits < 24) {
-            expanded.resize(size_t(w) * size_t(h));
-            for (int y = 0; y < h; ++y) {
-                const uint8_t* in = layer.pixels.data() + size_t(y) * stride;
-                for (int x = 0; x < w; ++x)
-                    expanded[size_t(y) * size_t(w) + size_t(x)] = PaletteColour(doc.palette, PaletteIndexAt(in, bits, x));
-            }
+            expanded = ExpandPalette(doc, layer, bits);
         }
     } catch (const std::bad_alloc&) {
         return Status::Fail(msg::kAllocMemory);
@@ -204,7 +223,8 @@ int UsableCores() {
 
 int RowWorkers(int rows, int threads) {
     static const int usable = UsableCores();
-    const int cores = threads > 0 ? threads : usable;
+    int cores = threads > 0 ? threads : usable;
+    if (const int limit = rowloop_detail::g_threadLimit; limit > 0) cores = std::min(cores, limit);
     return std::clamp(rows / 16, 1, cores);
 }
 
@@ -238,6 +258,53 @@ bool RunRowBlocks(Workspace& ws, int rows, int threads, const RowBlockFunction& 
     return !stop;
 }
 
+void ScanLayerRows(const COrinDoc& doc, const LayerRecord& layer, const ScanFunction& row) {
+    const int bits = LayerBits(doc, layer);
+    const int w = layer.width, h = layer.height;
+    if (w <= 0 || h <= 0 || !layer.HasBuffers()) return;
+    if (bits != 24 && bits != 8 && bits != 4 && bits != 1) return;
+    const size_t stride = size_t(layer.stride);
+    if (layer.pixels.size() < stride * size_t(h) || layer.alpha.size() < size_t(w) * size_t(h)) return;
+    std::vector<Bgr> expanded(bits < 24 ? size_t(w) : 0);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* in = layer.pixels.data() + size_t(y) * stride;
+        const std::span<const uint8_t> alpha(layer.alpha.data() + size_t(y) * size_t(w), size_t(w));
+        if (bits == 24) {
+            row(y, {reinterpret_cast<const Bgr*>(in), size_t(w)}, alpha);
+            continue;
+        }
+        for (int x = 0; x < w; ++x)
+            expanded[size_t(x)] = rowloop_detail::PaletteColour(doc.palette, rowloop_detail::PaletteIndexAt(in, bits, x));
+        row(y, expanded, alpha);
+    }
+}
+void SetRowLoopThreadLimit(int threads) { rowloop_detail::g_threadLimit = std::max(0, threads); }
+
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row) {
     return rowloop_detail::Run(doc, layer, options, row, nullptr);
+}
+
+Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, const SourceRowFunction& row) {
+    using namespace rowloop_detail;
+    const int bits = LayerBits(doc, layer);
+    const int w = layer.width, h = layer.height;
+    if (layer.kind == kLayerText || w <= 0 || h <= 0 || !layer.HasBuffers()) return Status::Ok();
+    if (bits != 24 && bits != 8 && bits != 4 && bits != 1) return Status::Ok();
+    if (layer.pixels.size() < size_t(layer.stride) * size_t(h) || layer.alpha.size() < size_t(w) * size_t(h))
+        return Status::Ok();
+    std::vector<Bgr> expanded;
+    try {
+        if (bits < 24) expanded = ExpandPalette(doc, layer, bits);
+    } catch (const std::bad_alloc&) {
+        return Status::Fail(msg::kAllocMemory);
+    }
+    const RowSource source = bits < 24 ? RowSource(reinterpret_cast<const uint8_t*>(expanded.data()), size_t(w) * sizeof(Bgr),
+                                                   layer.alpha.data(), w, h)
+                                       : RowSource(layer.pixels.data(), size_t(layer.stride), layer.alpha.data(), w, h);
+    const bool finished = RunRowBlocks(doc.workspace, h, threads, [&](int first, int last, int) {
+        for (int y = first; y < last; ++y) row(source, y);
+    });
+    if (finished) doc.workspace.Progress(100);
+    doc.workspace.Progress(0);
+    return finished ? Status::Ok() : Status::Stopped();
 }

@@ -65,11 +65,19 @@ struct RowLoopOptions {
     bool skipTransparent = true;
     // 0: every core; 1: only the calling thread (operations that must run in order).
     int threads = 0;
+    // A point operation on a palette canvas changes the palette entries themselves
+    // (every layer of the canvas shows the change; selection and opacity play no
+    // part) instead of mapping each pixel to the nearest existing entry.
+    bool paletteEntries = false;
 };
 
 // Writes row y of the result into `out`, which holds row y as it was.
 using RowFunction = std::function<void(const RowSource& source, int y, std::span<Bgr> out)>;
 using PointFunction = std::function<Bgr(Bgr)>;
+
+// At most `threads` threads for every loop from now on (0: every core). Results do not
+// depend on it; tests and benchmarks compare and time with it.
+void SetRowLoopThreadLimit(int threads);
 
 // Runs `row` over every row of `layer` (a raster, backdrop, floating or measurement
 // layer of the document at its canvas depth). Ok when it ran to the end (the layer
@@ -77,6 +85,13 @@ using PointFunction = std::function<Bgr(Bgr)>;
 // is untouched); a failed Status when memory ran out. Progress goes to the host as a
 // percentage of rows done and back to 0 at the end.
 Status ForEachRow(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row);
+
+// Reads every row of `layer` without changing it (maps that an effect builds before it
+// paints): the same rows, threads, progress and stop as ForEachRow. `row` writes only
+// its own row's entries of whatever it fills, so the result is the same whatever the
+// number of threads (0: every core, 1: rows in order on the calling thread).
+using SourceRowFunction = std::function<void(const RowSource& source, int y)>;
+Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, const SourceRowFunction& row);
 
 // The loop for a point operation; `point` is `Bgr f(Bgr)`. On a palette layer it maps
 // each palette entry once instead of every pixel.
@@ -91,7 +106,8 @@ struct ProgressShare {
 };
 
 // The scheduler every loop over rows shares: rows 0 .. rows-1 go out in blocks to
-// RowWorkers(rows, threads) threads (threads 0: every core); `body(first, last, worker)`
+// RowWorkers(rows, threads) threads (threads 0: every usable core, at most the
+// SetRowLoopThreadLimit); `body(first, last, worker)`
 // handles rows first .. last-1, `worker` (0 .. workers-1) names the thread's own scratch.
 // The calling thread reports progress and asks Cancelled() between blocks; false when
 // the host stopped it (some blocks then never ran). Results must not depend on which
@@ -100,6 +116,12 @@ using RowBlockFunction = std::function<void(int first, int last, int worker)>;
 int RowWorkers(int rows, int threads);
 bool RunRowBlocks(Workspace& workspace, int rows, int threads, const RowBlockFunction& body, ProgressShare share = {},
                   int blockRows = 0);
+
+// Reads every row of a layer as true colour without changing it (histograms, channel
+// splits, measurements): `row(y, pixels, alpha)` for y = 0 .. height - 1 in order, on
+// the calling thread. A palette layer is expanded one row at a time.
+using ScanFunction = std::function<void(int y, std::span<const Bgr> pixels, std::span<const uint8_t> alpha)>;
+void ScanLayerRows(const COrinDoc& doc, const LayerRecord& layer, const ScanFunction& row);
 
 namespace rowloop_detail {
 Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row,

@@ -164,6 +164,7 @@ const std::vector<FilterEntry>& FilterTable() {
         {"PNG", "*.png", kFormatPng, true, true},
         {"WEBP", "*.webp", kFormatWebp, true, true},
         {"AVIF", "*.avif", kFormatAvif, true, true},
+        {"SCO", "*.sco", kFormatMeasure, true, true},
     };
     return table;
 }

@@ -91,7 +91,8 @@ struct ImageInfo {
     int32_t pageCount = 0;
     int32_t dpiX = 72;
     int32_t dpiY = 72;
-    uint8_t maxOpacity = 255;
+    uint8_t maxOpacity = 255;        // the alpha maximum
+    bool alphaPalette = false;       // the palette's fourth bytes are opacities
     uint8_t enabled = 1;
     int32_t xOffset = 0;
     int32_t yOffset = 0;

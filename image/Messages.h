@@ -100,5 +100,12 @@ inline constexpr const char* kFaceFallback = "글꼴 '%s'이(가) 없어 '%s'(�
 
 // Application.
 inline constexpr const char* kSaveQuestion = "[%s] 파일을 저장하시겠습니까?";
+// A step file that could not be written (a full disk): said once until one is kept again.
+inline constexpr const char* kStepNotKept = "디스크 공간이 부족하여 이 작업 단계는 되돌릴 수 없습니다.";
 inline constexpr const char* kNoSettings = "프로그램 실행에 필요한 환경 설정 파일이 없어서 종료합니다(0).";
+// Tone and colour adjustments, colour modes.
+inline constexpr const char* kAutoColourDone = "자동 색상 조정 완료";
+inline constexpr const char* kGreyDone = "그레이스케일 변환 완료";
+inline constexpr const char* kTooDark = "Too Dark Image. (Current Gray %d)";
+inline constexpr const char* kLevelOrder = "low must be below high";
 }  // namespace msg

@@ -49,41 +49,67 @@ void PackIndexRow(const uint8_t* indices, int width, int bits, uint8_t* row) {
 
 namespace {
 
-// Calls f(blue, green, red) for every pixel of a 24- or 32-bit picture, row by row.
+// Calls f(blue, green, red) for every counted pixel of the sources, row by row, until
+// f returns false.
 template <class F>
-void ForEachTrueColourPixel(const CImageBuffer& image, F f) {
-    const int bytes = image.Bpp() / 8;
-    for (int y = 0; y < image.Height(); ++y) {
-        const uint8_t* p = image.Row(y);
-        for (int x = 0; x < image.Width(); ++x, p += bytes) f(p[0], p[1], p[2]);
+void ForEachColour(const std::vector<ColourRows>& sources, F f) {
+    std::vector<uint8_t> indices;
+    for (const ColourRows& src : sources) {
+        const bool direct = src.bits == 24 || src.bits == 32;
+        if (!direct) indices.resize(size_t(src.width));
+        for (int y = 0; y < src.height; ++y) {
+            const uint8_t* p = src.pixels + size_t(y) * src.stride;
+            const uint8_t* alpha = src.alpha ? src.alpha + size_t(y) * size_t(src.width) : nullptr;
+            if (!direct) UnpackIndexRow(p, src.width, src.bits, indices.data());
+            for (int x = 0; x < src.width; ++x) {
+                if (alpha && !alpha[x]) continue;
+                bool more;
+                if (direct) {
+                    const uint8_t* c = p + size_t(x) * size_t(src.bits / 8);
+                    more = f(c[0], c[1], c[2]);
+                } else {
+                    const int i = indices[size_t(x)];
+                    const RgbQuad q = i < src.paletteCount ? src.palette[i] : RgbQuad{};
+                    more = f(q.blue, q.green, q.red);
+                }
+                if (!more) return;
+            }
+        }
     }
+}
+
+std::vector<ColourRows> RowsOf(const CImageBuffer& image) {
+    ColourRows rows;
+    rows.pixels = image.Row(0);
+    rows.stride = image.Stride();
+    rows.width = image.Width();
+    rows.height = image.Height();
+    rows.bits = image.Bpp();
+    return {rows};
 }
 
 bool IsTrueColour(const CImageBuffer& image) { return image.IsValid() && (image.Bpp() == 24 || image.Bpp() == 32); }
 
-// The distinct colours (blue in the low byte) of the picture in ascending order, or
+// The distinct colours (blue in the low byte) of the pictures in ascending order, or
 // an empty list as soon as there are more than `limit`.
-std::vector<uint32_t> DistinctColours(const CImageBuffer& image, int limit) {
+std::vector<uint32_t> DistinctColours(const std::vector<ColourRows>& sources, int limit) {
     std::vector<uint32_t> found;
     std::unique_ptr<uint8_t[]> seen(new (std::nothrow) uint8_t[(1u << 24) / 8]());
     if (!seen) return found;
     bool tooMany = false;
-    const int bytes = image.Bpp() / 8;
-    for (int y = 0; y < image.Height() && !tooMany; ++y) {
-        const uint8_t* p = image.Row(y);
-        for (int x = 0; x < image.Width(); ++x, p += bytes) {
-            const uint32_t c = p[0] | (p[1] << 8) | (uint32_t(p[2]) << 16);
-            uint8_t& bit = seen[c >> 3];
-            const uint8_t mask = uint8_t(1u << (c & 7));
-            if (bit & mask) continue;
-            bit |= mask;
-            if (int(found.size()) == limit) {
-                tooMany = true;
-                break;
-            }
-            found.push_back(c);
+    ForEachColour(sources, [&](int b, int g, int r) {
+        const uint32_t c = uint32_t(b) | uint32_t(g) << 8 | uint32_t(r) << 16;
+        uint8_t& bit = seen[c >> 3];
+        const uint8_t mask = uint8_t(1u << (c & 7));
+        if (bit & mask) return true;
+        bit |= mask;
+        if (int(found.size()) == limit) {
+            tooMany = true;
+            return false;
         }
-    }
+        found.push_back(c);
+        return true;
+    });
     if (tooMany) return {};
     std::sort(found.begin(), found.end());  // blue is the low byte: this is 0xRRGGBB order
     return found;
@@ -96,15 +122,16 @@ class WuQuantiser {
 public:
     static constexpr int kSide = 33;
 
-    explicit WuQuantiser(const CImageBuffer& image)
+    explicit WuQuantiser(const std::vector<ColourRows>& sources)
         : m_weight(kCells), m_red(kCells), m_green(kCells), m_blue(kCells), m_squares(kCells) {
-        ForEachTrueColourPixel(image, [this](int b, int g, int r) {
+        ForEachColour(sources, [this](int b, int g, int r) {
             const int cell = Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
             ++m_weight[cell];
             m_red[cell] += r;
             m_green[cell] += g;
             m_blue[cell] += b;
             m_squares[cell] += r * r + g * g + b * b;
+            return true;
         });
         Accumulate();
     }
@@ -273,15 +300,20 @@ void ReplacePixels(CImageBuffer& image, CImageBuffer& result) {
 }  // namespace
 
 std::vector<RgbQuad> OptimalPalette(const CImageBuffer& trueColour, int colours) {
-    if (!IsTrueColour(trueColour) || colours < 1) return {};
+    if (!IsTrueColour(trueColour)) return {};
+    return OptimalPalette(RowsOf(trueColour), colours);
+}
+
+std::vector<RgbQuad> OptimalPalette(const std::vector<ColourRows>& sources, int colours) {
+    if (colours < 1) return {};
     colours = std::min(colours, 256);
-    const std::vector<uint32_t> distinct = DistinctColours(trueColour, colours);
+    const std::vector<uint32_t> distinct = DistinctColours(sources, colours);
     if (!distinct.empty()) {
         std::vector<RgbQuad> palette;
         for (uint32_t c : distinct) palette.push_back(RgbQuad::FromValue(c));
         return palette;
     }
-    WuQuantiser wu(trueColour);
+    WuQuantiser wu(sources);
     return wu.Palette(colours);
 }
 

@@ -21,6 +21,22 @@ void PackIndexRow(const uint8_t* indices, int width, int bits, uint8_t* row);
 // own colours, in ascending 0xRRGGBB order. Deterministic. Empty for other depths.
 std::vector<RgbQuad> OptimalPalette(const CImageBuffer& trueColour, int colours = 256);
 
+// Rows of pixels as a picture or a layer holds them: 24 or 32 bits (blue, green, red
+// first), or 8, 4 or 1 bits of indices into `palette`. With `alpha` (width bytes per
+// row), pixels whose byte is 0 do not count.
+struct ColourRows {
+    const uint8_t* pixels = nullptr;
+    size_t stride = 0;
+    int width = 0, height = 0;
+    int bits = 24;
+    const RgbQuad* palette = nullptr;
+    int paletteCount = 0;
+    const uint8_t* alpha = nullptr;
+};
+// The optimal palette of several pictures together (the layers of a document); empty
+// when no pixel counts.
+std::vector<RgbQuad> OptimalPalette(const std::vector<ColourRows>& sources, int colours = 256);
+
 // Maps colours (blue in the low byte) to palette indices with exactly the result of
 // CImageBuffer::NearestPaletteIndex over the same entries: least sum of squared
 // differences, the first of equal entries. The colour cube is cut into 8 x 8 x 8

@@ -6,5 +6,9 @@
 
 namespace rng {
 int Next();                // 0 .. 32767
+// Exactly as calling Next() until it gives `value` or `limit` calls are made; returns
+// the number of calls. Costs a few hundred steps instead of up to `limit` (the first
+// call for a new `value` builds a table of 65536 entries).
+int DrawUntil(int value, int limit);
 void Reset(uint32_t state = 1);  // tests only: start the sequence again
 }

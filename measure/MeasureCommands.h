@@ -15,6 +15,7 @@ struct MeasureSettings {
     std::string folder = ".";
     StandardsTable standards;
     Calibration calibration;
+    bool showLabels = true;  // value labels drawn beside the objects
     // Reads the standards file and applies its current standard (start-up).
     void Load();
 };

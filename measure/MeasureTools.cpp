@@ -53,6 +53,28 @@ const std::vector<MeasureToolInfo>& MeasureToolTable() {
     return table;
 }
 
+const std::vector<MeasureCommandInfo>& MeasureMenuCommands() {
+    static const std::vector<MeasureCommandInfo> table = {
+        {kCmdVectorUndo, "벡터 편집 취소\tCtrl+Z", true},
+        {kCmdVectorRedo, "벡터 편집 반복\tCtrl+Y"},
+        {kCmdEndContinuous, "벡터 연속 측정 해제"},
+        {kCmdShowLabels, "측정값 표시", true},
+        {kCmdStandards, "측정 기준..."},
+        {kCmdMeasureSettings, "분석 환경 설정\tCtrl+D"},
+        {kCmdExportText, "텍스트 파일로 (MicroMeasure.txt)", true},
+        {kCmdExportCsv, "CSV 파일로 (MicroMeasure.csv)"},
+        {kCmdExportSheet, "엑셀로 변환..."},
+    };
+    return table;
+}
+
+std::vector<MeasureCommandInfo> MeasurePanelCommands() {
+    std::vector<MeasureCommandInfo> out;
+    for (const MeasureCommandInfo& c : MeasureMenuCommands())
+        if (c.id != kCmdMeasureSettings) out.push_back(c);
+    return out;
+}
+
 const MeasureToolInfo* FindMeasureTool(int id) {
     for (const MeasureToolInfo& t : MeasureToolTable())
         if (t.id == id) return &t;

@@ -41,6 +41,22 @@ inline constexpr int kCmdVectorUndo = 3165;
 inline constexpr int kCmdVectorRedo = 3166;
 inline constexpr int kCmdEndContinuous = 3306;
 inline constexpr int kCmdMeasureSettings = 3453;
+// The measurement commands beside the tools.
+inline constexpr int kCmdStandards = 3421;    // the standards dialog "측정 기준"
+inline constexpr int kCmdExportText = 3422;   // "MicroMeasure.txt"
+inline constexpr int kCmdExportCsv = 3423;    // "MicroMeasure.csv"
+inline constexpr int kCmdExportSheet = 3424;  // "엑셀로 변환"
+inline constexpr int kCmdShowLabels = 3425;   // value labels shown or not
+
+struct MeasureCommandInfo {
+    int id;
+    const char* label;  // with the shortcut text after "\t"
+    bool groupStart = false;
+};
+// The commands the view's measurement menu lists after the tools.
+const std::vector<MeasureCommandInfo>& MeasureMenuCommands();
+// The commands the measurement panel offers as buttons (the menu's, but the panel itself).
+std::vector<MeasureCommandInfo> MeasurePanelCommands();
 
 struct ToolOutcome {
     bool changed = false;                    // the sheet changed (one undo step)

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "CommandMap.h"
+#include "AllLayers.h"
 #include "DocumentEdit.h"
+#include "LayerModel.h"
 #include "LayerGeometry.h"
 #include "Messages.h"
 #include "Resize.h"
@@ -26,13 +28,9 @@ Status CanvasSizeDocument(COrinDoc& doc, int width, int height, int anchor) {
         return Status::Fail(text);
     }
     if (width == doc.canvas.width && height == doc.canvas.height) return Status::Ok();
-    WholeEdit edit;
-    edit.label = "캔버스크기조정";
-    edit.command = kCmdCanvasSize;
-    edit.width = width;
-    edit.height = height;
-    return EditEveryLayer(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
-        const int bits = RebuiltBits(doc, edit, layer);
+    const AllLayerEdit edit{"캔버스크기조정", false, [&doc, width, height] { SetCanvasSize(doc, width, height); }};
+    return RebuildAllLayers(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
+        const int bits = LayerBits(doc, layer);
         if (Status s = AllocateLayer(out, width, height, bits); !s) return s;
         if (!layer.HasBuffers()) return Status::Ok();
         int dx = 0, dy = 0;
@@ -75,8 +73,8 @@ Operation CanvasSizeOperation() {
     op.id = op.menuId = kCmdCanvasSize;
     op.key = "canvas-size";
     op.label = "캔버스 크기 늘리기";
-    op.params = {{"width", "가로", 1, kMaxPictureSide, 1, ParamKind::kInteger, 0, true},
-                 {"height", "세로", 1, kMaxPictureSide, 1, ParamKind::kInteger, 0, true},
+    op.params = {{"width", "가로", 1, kMaxPictureSide, 1, ParamKind::kInteger, {}, 0, true},
+                 {"height", "세로", 1, kMaxPictureSide, 1, ParamKind::kInteger, {}, 0, true},
                  {"anchor", "확장방향", 0, 8, 4}};
     op.run = [](COrinDoc& doc, const OpValues& v) {
         return CanvasSizeDocument(doc, v[kSizeWidth], v[kSizeHeight], v[kSizeAnchor]);

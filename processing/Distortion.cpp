@@ -6,10 +6,10 @@
 
 #include "PaintPrimitives.h"
 
-bool Distort(COrinDoc& doc, int slot, const DistortParams& p) {
-    if (p.top == p.bottom || !IsValidSlot(slot) || !doc.layers[slot].inUse) return false;
+Status Distort(COrinDoc& doc, int slot, const DistortParams& p) {
+    if (p.top == p.bottom || !IsValidSlot(slot) || !doc.layers[slot].inUse) return Status::Fail({});
     LayerRecord& layer = doc.layers[slot];
-    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height)) return false;
+    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height)) return Status::Fail({});
     const int L = p.left, Rt = p.right, T = p.top, B = p.bottom;
     const int mx = (Rt - L) / 2, my = (B - T) / 2;
     const int cx = L + mx, cy = T + my;
@@ -17,9 +17,13 @@ bool Distort(COrinDoc& doc, int slot, const DistortParams& p) {
     // The pixels processed: the rectangle inside the layer. Sources stay among them.
     const int x0 = std::max(L, 0), x1 = std::min(Rt, layer.width) - 1;
     const int y0 = std::max(T, 0), y1 = std::min(B, layer.height) - 1;
-    if (x0 > x1 || y0 > y1) return true;
+    if (x0 > x1 || y0 > y1) return Status::Ok();
     for (int y = y0; y <= y1; ++y) {
         doc.workspace.Progress(int(100LL * (y - T) / (B - T)));
+        if (doc.workspace.Cancelled()) {
+            doc.workspace.Progress(0);
+            return Status::Stopped();
+        }
         for (int x = x0; x <= x1; ++x) {
             const size_t at = size_t(y) * size_t(layer.width) + size_t(x);
             if (layer.alpha[at] == 0) continue;
@@ -28,8 +32,8 @@ bool Distort(COrinDoc& doc, int slot, const DistortParams& p) {
             if (r < R) {
                 const double theta = std::atan2(dy, dx);
                 if (p.mode == 0) {
-                    sx = cx - int(std::trunc(1.5 * p.strength * std::cos(theta) * r * r / R));
-                    sy = cy - int(std::trunc(2.0 * std::sin(theta) * r * r / R));
+                    sx = cx - int(std::trunc(1.5 * p.strength * std::cos(theta) * (r * r) / R));
+                    sy = cy - int(std::trunc(2.0 * std::sin(theta) * (r * r) / R));
                 } else if (p.mode == 1) {
                     const double q = std::sqrt(R * r);
                     sx = cx - int(std::trunc(0.7 * p.strength * std::cos(theta) * q));
@@ -65,5 +69,5 @@ bool Distort(COrinDoc& doc, int slot, const DistortParams& p) {
         }
     }
     doc.workspace.Progress(0);
-    return true;
+    return Status::Ok();
 }

@@ -54,6 +54,14 @@ FaceSession::FaceSession(COrinDoc& doc) : m_doc(doc), m_slot(doc.layers.current)
 
 Status FaceSession::Transform(int x0, int y0, int x1, int y1, const FaceSettings& s) {
     if (Status t = RefuseTextLayer(m_doc); !t) return t;
+    if (const int current = m_doc.layers.current; current != m_slot && IsValidSlot(current)) {
+        // Another layer was chosen while the window was open: what was done to the first
+        // one is kept as its own step, and the new layer's picture is the start picture.
+        Commit();
+        m_slot = current;
+        SaveToStore(m_doc, m_doc.working2, m_slot);
+        SaveToStore(m_doc, m_doc.working, m_slot);
+    }
     RemoveOutline(m_doc);
     if (Status r = FaceTransformRect(m_doc, x0, y0, x1, y1, s); !r) return r;
     SaveToStore(m_doc, m_doc.working, m_doc.layers.current);
@@ -62,6 +70,7 @@ Status FaceSession::Transform(int x0, int y0, int x1, int y1, const FaceSettings
 }
 
 void FaceSession::Restart() {
+    if (!SlotInUse()) return;
     RestoreFromStore(m_doc, m_doc.working2, m_slot);
     SaveToStore(m_doc, m_doc.working, m_slot);
     MarkLayerChanged(m_doc);
@@ -69,7 +78,7 @@ void FaceSession::Restart() {
 }
 
 void FaceSession::Commit() {
-    if (m_done) RecordStep(m_doc, label::kFaceTransform, kStepPixels, m_slot);
+    if (m_done && SlotInUse()) RecordStep(m_doc, label::kFaceTransform, kStepPixels, m_slot);
     m_done = false;
 }
 
@@ -101,7 +110,7 @@ Operation FaceTransformOperation() {
     op.key = "face";
     op.label = label::kFaceTransform;
     op.params = {{"mode", "늘리기(0), 쭈구리기(1)", 0, 1, 0},
-                 {"strength", "강도", 0, int(kMaxFaceStrength * 10), 10, ParamKind::kTenths},
+                 {"strength", "강도", 0, int(kMaxFaceStrength * 10), 10, ParamKind::kInteger, {}, 1},
                  {"x0", "", -100000, 100000, 0},
                  {"y0", "", -100000, 100000, 0},
                  {"x1", "", -100000, 100000, 0},

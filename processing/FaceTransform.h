@@ -43,8 +43,10 @@ public:
     bool Done() const { return m_done; }
 
 private:
+    bool SlotInUse() const { return IsValidSlot(m_slot) && m_doc.layers[m_slot].inUse; }
+
     COrinDoc& m_doc;
-    int m_slot = -1;
+    int m_slot = -1;  // the layer whose start picture is kept
     bool m_done = false;
 };
 

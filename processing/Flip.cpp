@@ -1,6 +1,7 @@
 #include "Flip.h"
 
 #include "CommandMap.h"
+#include "AllLayers.h"
 #include "DocumentEdit.h"
 #include "EditSteps.h"
 #include "LayerEdit.h"
@@ -20,16 +21,14 @@ Status FlipInto(Workspace& ws, const LayerRecord& layer, LayerRecord& out, int b
 }
 
 Status FlipDocument(COrinDoc& doc, bool horizontal) {
-    WholeEdit edit;
-    edit.label = horizontal ? "수평제비회전" : "수직제비회전";
-    edit.command = horizontal ? kCmdFlipHorizontal : kCmdFlipVertical;
     const int W = doc.canvas.width, H = doc.canvas.height;
-    return EditEveryLayer(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
+    const AllLayerEdit edit{horizontal ? "수평제비회전" : "수직제비회전", false, [&doc, W, H] { SetCanvasSize(doc, W, H); }};
+    return RebuildAllLayers(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
         // The layer's box turns over with the canvas: canvas column c goes to W-1-c,
         // canvas row r to H-1-r (layer row = canvas row + y).
         if (horizontal) out.x = W - layer.x - layer.width;
         else out.y = layer.height - H - layer.y;
-        return FlipInto(doc.workspace, layer, out, RebuiltBits(doc, edit, layer), horizontal, !horizontal, share);
+        return FlipInto(doc.workspace, layer, out, LayerBits(doc, layer), horizontal, !horizontal, share);
     });
 }
 

@@ -6,7 +6,9 @@
 #include <cstdio>
 
 #include "CommandMap.h"
+#include "AllLayers.h"
 #include "DocumentEdit.h"
+#include "LayerModel.h"
 #include "ImageBuffer.h"
 #include "Messages.h"
 #include "Resample.h"
@@ -47,17 +49,13 @@ Status ResizeDocument(COrinDoc& doc, int width, int height, const TextRedraw& re
     if (width == W && height == H) return Status::Ok();
     const float sx = float(width) / float(W), sy = float(height) / float(H);
     const float fx = float(W) / float(width), fy = float(H) / float(height);
-    WholeEdit edit;
-    edit.label = "이미지크기";
-    edit.command = kCmdResize;
-    edit.width = width;
-    edit.height = height;
-    edit.after = [](COrinDoc& d) {
-        d.workspace.newWidth = d.canvas.width;
-        d.workspace.newHeight = d.canvas.height;
-    };
-    return EditEveryLayer(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
-        const int bits = RebuiltBits(doc, edit, layer);
+    const AllLayerEdit edit{"이미지크기", false, [&doc, width, height] {
+        SetCanvasSize(doc, width, height);
+        doc.workspace.newWidth = width;
+        doc.workspace.newHeight = height;
+    }};
+    return RebuildAllLayers(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
+        const int bits = LayerBits(doc, layer);
         const int w = std::max(width, RoundHalfUp(float(layer.width) * sx));
         const int h = std::max(height, RoundHalfUp(float(layer.height) * sy));
         out.x = RoundHalfUp(float(layer.x) * sx);

@@ -5,7 +5,9 @@
 #include <numbers>
 
 #include "CommandMap.h"
+#include "AllLayers.h"
 #include "DocumentEdit.h"
+#include "LayerModel.h"
 #include "LayerGeometry.h"
 #include "Messages.h"
 
@@ -73,14 +75,10 @@ Status RotateDocument(COrinDoc& doc, double degrees, const std::string& label, i
     const int64_t W = int64_t(all.maxX) - all.minX + 1, H = int64_t(all.maxY) - all.minY + 1;
     if (W <= 0 || H <= 0 || W > INT32_MAX || H > INT32_MAX) return Status::Fail(msg::kAllocMemory);
 
-    WholeEdit edit;
-    edit.label = label;
-    edit.command = command;
-    edit.width = int(W);
-    edit.height = int(H);
+    const AllLayerEdit edit{label, false, [&doc, W, H] { SetCanvasSize(doc, int(W), int(H)); }};
     const bool quarter = (c == 0 || s == 0);
-    return EditEveryLayer(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
-        const int bits = RebuiltBits(doc, edit, layer);
+    return RebuildAllLayers(doc, edit, [&](const LayerRecord& layer, LayerRecord& out, ProgressShare share) {
+        const int bits = LayerBits(doc, layer);
         out.x = out.y = 0;
         if (Status st = AllocateLayer(out, int(W), int(H), bits); !st) return st;
         if (layer.kind == kLayerMeasure || !layer.HasBuffers()) return Status::Ok();

@@ -12,6 +12,7 @@ packages=(
   fonts-nanum
   libzip-dev libpugixml-dev
   python3-openpyxl python3-pil
+  desktop-file-utils appstream
 )
 
 missing=()

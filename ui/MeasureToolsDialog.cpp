@@ -25,10 +25,22 @@ CMeasureToolsDialog::CMeasureToolsDialog(QWidget* parent) : QDialog(parent) {
         grid->addWidget(b, n / 4, n % 4);
         ++n;
     }
+    auto* commands = new QGridLayout;
+    n = 0;
+    for (const MeasureCommandInfo& c : MeasurePanelCommands()) {
+        auto* b = new QPushButton(QString::fromUtf8(c.label).section(QLatin1Char('\t'), 0, 0), this);
+        b->setAutoDefault(false);
+        const int id = c.id;
+        connect(b, &QPushButton::clicked, this, [this, id] { Q_EMIT commandChosen(id); });
+        m_commands[id] = b;
+        commands->addWidget(b, n / 4, n % 4);
+        ++n;
+    }
     m_standard = new QLabel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_standard);
+    layout->addLayout(commands);
     SetStandard(Calibration{});
 }
 
@@ -46,6 +58,11 @@ void CMeasureToolsDialog::SetStandard(const Calibration& c) {
 QPushButton* CMeasureToolsDialog::ToolButton(int id) const {
     auto it = m_buttons.find(id);
     return it == m_buttons.end() ? nullptr : it->second;
+}
+
+QPushButton* CMeasureToolsDialog::CommandButton(int id) const {
+    auto it = m_commands.find(id);
+    return it == m_commands.end() ? nullptr : it->second;
 }
 
 DlgExcel::DlgExcel(const std::vector<std::string>& sheets, QWidget* parent) : QDialog(parent) {

@@ -1,6 +1,8 @@
 // The measurement panel's tools dialog: the eight tools ("선분표시" ... "선택과수정"), the
 // polyline, polygon and text tools beside them, and the current standard after
-// "측정기준:". Choosing a button sends its command id; the dialog does not measure.
+// "측정기준:", and below them the commands of the panel (the standards, vector undo and
+// redo, the end of continuous measurement and the exports). Choosing a button sends its
+// command id; the dialog does not measure.
 #pragma once
 
 #include <QDialog>
@@ -20,13 +22,16 @@ public:
     void SetCurrentTool(int id);
     void SetStandard(const Calibration& calibration);
     QPushButton* ToolButton(int id) const;
+    QPushButton* CommandButton(int id) const;
     QLabel* StandardLabel() const { return m_standard; }
 
 Q_SIGNALS:
     void toolChosen(int id);
+    void commandChosen(int id);
 
 private:
     std::map<int, QPushButton*> m_buttons;
+    std::map<int, QPushButton*> m_commands;
     QLabel* m_standard = nullptr;
 };
 

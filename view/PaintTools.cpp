@@ -112,27 +112,7 @@ Status DotAt(COrinDoc& doc, int x, int y) {
 
 bool WaterDrop(COrinDoc& doc, int x, int y) {
     LayerRecord* layer = doc.CurrentLayer();
-    if (!layer || !InsideLayer(*layer, x, y) || LayerAlphaAt(*layer, x, y) == 0) return false;
-    const uint32_t c = LayerColourAt(doc, *layer, x, y);
-    const int brush = doc.workspace.brushSize;
-    const int s = brush > 25 ? 100 : 2 * brush;
-    const double reach = std::sqrt(2.0 * s * s);
-    const double centre[3] = {double(c & 0xFF), double((c >> 8) & 0xFF), double((c >> 16) & 0xFF)};
-    for (int py = y - s; py < y + s; ++py)
-        for (int px = x - s; px < x + s; ++px) {
-            if (!InsideLayer(*layer, px, py)) continue;
-            const double d = std::sqrt(double(px - x) * (px - x) + double(py - y) * (py - y));
-            const double b = std::min(1.0, 1.5 * d / reach);
-            const uint32_t own = LayerColourAt(doc, *layer, px, py);
-            uint32_t out = 0;
-            for (int k = 0; k < 3; ++k) {
-                const double channel = double((own >> (8 * k)) & 0xFF);
-                out |= uint32_t(int(b * channel + (1.0 - b) * centre[k])) << (8 * k);
-            }
-            WriteLayerColour(doc, *layer, px, py, out);
-        }
-    MarkLayerChanged(doc);
-    return true;
+    return layer && WaterDropPixels(doc, *layer, x, y, doc.workspace.brushSize);
 }
 
 Status WaterDropAt(COrinDoc& doc, int x, int y, bool press) {

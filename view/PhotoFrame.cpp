@@ -154,7 +154,14 @@ void FrameSession::Cancel() {
     const int slot = FindFrameLayer(m_doc);
     if (slot >= 0 && m_applied) {
         if (m_existing < 0) {
+            // Taking the frame away renames nothing: deleting a layer names the new
+            // current one after its slot, which Cancel takes back.
+            std::vector<NameChange>& names = m_doc.history.pendingNames;
+            const size_t before = names.size();
             DeleteLayer(m_doc, slot, false, false);
+            for (size_t i = names.size(); i-- > before;)
+                if (IsValidSlot(names[i].slot)) m_doc.layers[names[i].slot].name = names[i].before;
+            names.resize(std::min(names.size(), before));
         } else if (slot == m_existing) {
             LayerRecord& layer = m_doc.layers[slot];
             layer.pixels = m_saved.pixels;

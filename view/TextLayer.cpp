@@ -186,6 +186,8 @@ Status PlaceText(COrinDoc& doc, const TextSettings& in, std::optional<TextPoint>
     const int width = std::max(canvasW, p.x + blockWidth), height = std::max(canvasH, p.y + blockHeight);
 
     int slot = doc.layers.current;
+    // A layer still named after its text is named after the new text.
+    const bool autoNamed = edit && current->name == TextLayerName(current->text);
     if (edit) {
         // The layer's top row stays where it was on the canvas when its height changes.
         const LayerRecord& old = *current;
@@ -210,6 +212,7 @@ Status PlaceText(COrinDoc& doc, const TextSettings& in, std::optional<TextPoint>
         if (Status r = InsertLayerAbove(doc, place, slot); !r) return r;
         doc.layers[slot].name = TextLayerName(s.text);
     }
+    if (autoNamed) RenameForStep(doc, slot, TextLayerName(s.text));
     LayerRecord& r = doc.layers[slot];
     StoreSettings(r, s, p);
     PutText(doc, r, rendered, s.colour, p.x, p.y);

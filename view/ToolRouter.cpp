@@ -1,8 +1,10 @@
 #include "TextLayer.h"
 #include "ToolRouter.h"
 
+#include "AlphaCommands.h"
 #include "CommandMap.h"
 #include "EditSteps.h"
+#include "LayerCoordinates.h"
 #include "PaintTools.h"
 #include "Selection.h"
 #include "ToolEvents.h"
@@ -64,11 +66,29 @@ Status ChooseToolCommand(COrinDoc* doc, Workspace& ws, int id) {
     return tool && tool->choose ? tool->choose(doc, ws, id) : BecomeCurrentTool(doc, ws, id);
 }
 
-void ToolMouseDown(COrinDoc& doc, int x, int y, unsigned flags) { Report(doc, ToolPress(doc, x, y)); }
+void ToolMouseDown(COrinDoc& doc, int x, int y, unsigned flags) {
+    // "Set Transparency" takes the next click, whatever the tool.
+    if (doc.setTransparency) {
+        const LayerPoint p = ViewToLayerOf(doc, doc.layers.current, x, y);
+        Report(doc, PickTransparentColour(doc, p.x, p.y));
+        doc.setTransparency = 2;
+        return;
+    }
+    Report(doc, ToolPress(doc, x, y));
+}
 
-void ToolMouseMove(COrinDoc& doc, int x, int y, unsigned flags) { Report(doc, ToolDrag(doc, x, y, flags)); }
+void ToolMouseMove(COrinDoc& doc, int x, int y, unsigned flags) {
+    if (doc.setTransparency == 2) return;
+    Report(doc, ToolDrag(doc, x, y, flags));
+}
 
-void ToolMouseUp(COrinDoc& doc, int x, int y) { Report(doc, ToolRelease(doc, x, y)); }
+void ToolMouseUp(COrinDoc& doc, int x, int y) {
+    if (doc.setTransparency == 2) {
+        doc.setTransparency = 0;
+        return;
+    }
+    Report(doc, ToolRelease(doc, x, y));
+}
 
 void ToolDoubleClick(COrinDoc& doc, int x, int y) { Report(doc, ToolDoubleClickAt(doc, x, y)); }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "MainFrame.h"
 #include "NewPicture.h"
 
 namespace app_test {
@@ -19,6 +20,17 @@ const auto* const kQuietSettings = ::testing::AddGlobalTestEnvironment(new Quiet
 void InstallSettings(const testing_support::TempDir& folder) {
     std::filesystem::copy_file(std::filesystem::path(TESSARO_APP_DATA_DIR) / "Dravcon_34.ini",
                                folder.Path() / "Dravcon_34.ini", std::filesystem::copy_options::overwrite_existing);
+}
+
+std::unique_ptr<CMainFrame> StartHidden(const testing_support::TempDir& folder,
+                                        std::function<void(const QString&)> hook) {
+    InstallSettings(folder);
+    StartupOptions options;
+    options.programFolder = QString::fromStdString(folder.Path().string());
+    options.interactive = false;
+    options.show = false;
+    options.messageHook = std::move(hook);
+    return StartTessaro(options);
 }
 
 std::string WritePicture(const testing_support::TempDir& folder, const std::string& name, int width, int height,

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "Application.h"
 #include "Document.h"
 #include "TestSupport.h"
 
@@ -13,6 +14,10 @@ namespace app_test {
 
 // Copies the installed settings file into `folder`.
 void InstallSettings(const testing_support::TempDir& folder);
+// The settings file installed in `folder`, then the editor started there hidden and
+// without its start-up windows (`hook` replaces the message box of a failed start).
+std::unique_ptr<CMainFrame> StartHidden(const testing_support::TempDir& folder,
+                                        std::function<void(const QString&)> hook = {});
 // Writes a width x height 24-bit BMP whose pixel (x, y) (y = 0 the bottom row) is
 // colour(x, y) = 0xRRGGBB; returns its path.
 std::string WritePicture(const testing_support::TempDir& folder, const std::string& name, int width, int height,

@@ -147,10 +147,11 @@ namespace {
 
 TEST(OpenDialogTest, FiltersFollowTheFormatTable) {
     const QStringList open = PictureFilters(false);
-    ASSERT_EQ(open.size(), 11);
+    ASSERT_EQ(open.size(), 12);
     EXPECT_EQ(open.front(), QStringLiteral("JPG (*.jpg *.jpeg)"));
     EXPECT_EQ(open[7], QString::fromUtf8("모든그림형식 (*.bmp *.gif *.jpg *.png *.tif *.pcx *.tsr *.psd)"));
-    EXPECT_EQ(open.mid(8), (QStringList{"PNG (*.png)", "WEBP (*.webp)", "AVIF (*.avif)"}));
+    EXPECT_EQ(open.mid(8), (QStringList{"PNG (*.png)", "WEBP (*.webp)", "AVIF (*.avif)", "SCO (*.sco)"}));
+    EXPECT_EQ(PictureFilterFor(kFormatMeasure, true), QStringLiteral("SCO (*.sco)"));
     EXPECT_EQ(PictureFilterFor(kFormatWebp, true), QStringLiteral("WEBP (*.webp)"));
     const QStringList save = PictureFilters(true);
     EXPECT_FALSE(save.contains(QStringLiteral("PCX (*.pcx)")));

@@ -41,13 +41,7 @@ struct ToolFrame : ::testing::Test {
     std::vector<QString> messages;
 
     void SetUp() override {
-        app_test::InstallSettings(folder);
-        StartupOptions options;
-        options.programFolder = QString::fromStdString(folder.Path().string());
-        options.interactive = false;
-        options.show = false;
-        options.messageHook = [this](const QString& text) { messages.push_back(text); };
-        frame = StartTessaro(options);
+        frame = app_test::StartHidden(folder, [this](const QString& text) { messages.push_back(text); });
         ASSERT_NE(frame, nullptr);
     }
     Workspace& Ws() { return frame->GetWorkspace(); }

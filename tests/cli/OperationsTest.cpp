@@ -57,7 +57,9 @@ TEST_F(Operations, TheBatchToolChecksEveryRangeOfTheTable) {
         for (const OpParam& p : op.params) {
             if (p.kind != ParamKind::kInteger) continue;
             SCOPED_TRACE(op.key + ":" + p.key);
-            const std::string range = " (" + p.Text(p.min) + ".." + p.Text(p.max) + ")";
+            std::string names;
+            for (const std::string& name : p.choices) names += (names.empty() ? "" : "|") + name;
+            const std::string range = " (" + (names.empty() ? p.Text(p.min) + ".." + p.Text(p.max) : names) + ")";
             for (int bad : {p.min - 1, p.max + 1}) {
                 const std::string arg = p.key + "=" + p.Text(bad);
                 for (const std::string& name : {op.key, std::to_string(op.id)}) {

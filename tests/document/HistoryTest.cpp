@@ -12,6 +12,7 @@
 #include "Endian.h"
 #include "History.h"
 #include "LayerOps.h"
+#include "Messages.h"
 
 using namespace doctest;
 using testing_support::ReadFileBytes;
@@ -461,6 +462,9 @@ TEST(StepFiles, AStepFileThatCannotBeWrittenLeavesNoOlderFileToBeReadInstead) {
     ASSERT_TRUE(Undo(*doc));
     storage->failWrites = true;
     PaintStep(*doc, 0, 2);
+    PaintStep(*doc, 0, 2);
+    // The user hears of it once, and again only after a step was kept in between.
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotKept});
     storage->failWrites = false;
     PaintStep(*doc, 0, 3);
     const DocState third = Capture(*doc);

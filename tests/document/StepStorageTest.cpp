@@ -52,3 +52,41 @@ TEST(BackgroundStepStorage, ReadsBackWritesRenamesAndRemovalsInOrder) {
     EXPECT_TRUE(std::filesystem::exists(a));
     EXPECT_EQ(std::filesystem::file_size(c), 1000u);
 }
+
+namespace {
+
+// A disk with 64 MiB + 3 MiB free, whatever is written.
+int64_t SixtySevenMiB(const std::string&) { return (int64_t(64) << 20) + (int64_t(3) << 20); }
+
+}  // namespace
+
+// A step file of a big layer is written only when 64 MiB stay free after it; small
+// files are never checked.
+TEST(StepStorageRoom, BigStepsKeepTheReserveFree) {
+    testing_support::TempDir dir;
+    const std::string path = dir.File("1ud0.tmp");
+    const struct {
+        uint64_t bytes;
+        bool room;
+    } cases[] = {{1000, true}, {(1 << 20) - 1, true}, {3 << 20, true}, {(3 << 20) + 1, false}, {1ull << 40, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(RoomForStep(SixtySevenMiB, path, c.bytes), c.room);
+    }
+    EXPECT_TRUE(RoomForStep([](const std::string&) { return int64_t(-1); }, path, 1ull << 40));  // unknown: written
+
+    const std::vector<uint8_t> two = Bytes(2 << 20, 1);
+    DiskStepStorage disk(SixtySevenMiB);
+    EXPECT_TRUE(disk.Write(path, {{two.data(), two.size()}, {two.data(), 1 << 20}}));
+    EXPECT_FALSE(disk.Write(dir.File("2ud0.tmp"), {{two.data(), two.size()}, {two.data(), two.size()}}));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("2ud0.tmp")));
+
+    // The background storage refuses before queueing: nothing is written later either.
+    BackgroundStepStorage background(size_t(1) << 30, SixtySevenMiB);
+    EXPECT_TRUE(background.Write(dir.File("3ud0.tmp"), {{two.data(), two.size()}}));
+    EXPECT_TRUE(background.Write(dir.File("4ud0.tmp"), {{two.data(), 1000}}));
+    EXPECT_FALSE(background.Write(dir.File("5ud0.tmp"), {{two.data(), two.size()}, {two.data(), two.size()}}));
+    background.Flush();
+    EXPECT_EQ(ReadAll(background, dir.File("3ud0.tmp")), two);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("5ud0.tmp")));
+}

@@ -7,6 +7,7 @@
 #include "FaceTransform.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "LayerOps.h"
 #include "Messages.h"
 #include "TestSupport.h"
 #include "Workspace.h"
@@ -163,6 +164,28 @@ TEST(FaceTransformTest, RefusalsAndTheWindowSteps) {
     EXPECT_EQ(step.code, kStepPixels);
     ASSERT_TRUE(Undo(*d.doc));
     EXPECT_EQ(d.Layer().pixels, start);
+
+    // Another layer chosen while the window is open: the first layer's transform is
+    // recorded for that layer, and the start picture is now the second layer's.
+    const int first = d.doc->layers.current;
+    FaceSession two(*d.doc);
+    ASSERT_TRUE(two.Transform(40, 40, 120, 100, FaceSettings{}).ok);
+    const std::vector<uint8_t> firstDone = d.Layer().pixels;
+    ASSERT_TRUE(AddLayer(*d.doc).ok);
+    const int second = d.doc->layers.current;
+    ASSERT_NE(second, first);
+    d.Layer().pixels = start;
+    std::fill(d.Layer().alpha.begin(), d.Layer().alpha.end(), uint8_t(255));
+    const int before = d.doc->history.position;
+    ASSERT_TRUE(two.Transform(40, 40, 120, 100, FaceSettings{}).ok);
+    ASSERT_EQ(d.doc->history.position, before + 1);
+    EXPECT_EQ(d.doc->history.entries[size_t(before + 1)].slot, first);
+    EXPECT_NE(d.Layer().pixels, start);
+    two.Restart();
+    EXPECT_EQ(d.Layer().pixels, start);
+    EXPECT_EQ(d.doc->layers[first].pixels, firstDone);
+    two.Commit();  // nothing done since the restart
+    EXPECT_EQ(d.doc->history.position, before + 1);
 }
 
 }  // namespace

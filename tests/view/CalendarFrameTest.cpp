@@ -216,14 +216,18 @@ TEST(PhotoFrameTest, RingsOfAThinFrameAndTheOddMiddle) {
 TEST(PhotoFrameTest, DialogApplyCommitCancel) {
     TestDoc t(40, 30);
     const int base = t.Doc().layers.current, layers = t.Doc().layers.Count();
+    t.Doc().layers[base].name = u" [달력] 5월";
     {
-        // Several changes, then Cancel: no frame layer is left.
+        // Several changes, then Cancel: no frame layer is left, and the layer below
+        // keeps its name (the next step renames nothing either).
         FrameSession session(t.Doc());
         for (int thickness : {10, 6, 12}) ASSERT_TRUE(session.Apply(FrameSettings{1, thickness}).ok);
         session.Cancel();
         EXPECT_EQ(FindFrameLayer(t.Doc()), -1);
         EXPECT_EQ(t.Doc().layers.Count(), layers);
         EXPECT_EQ(t.Doc().layers.current, base);
+        EXPECT_EQ(t.Doc().layers[base].name, u" [달력] 5월");
+        EXPECT_TRUE(t.Doc().history.pendingNames.empty());
     }
     int slot;
     {

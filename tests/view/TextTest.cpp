@@ -213,10 +213,17 @@ TEST(TextLayerTest, MakeEditUndo) {
     EXPECT_EQ(now.face, "NanumGothic");
     EXPECT_EQ(TextLayerPoint(t.Doc().layers[slot]).x, 20);
     EXPECT_EQ(TextLayerPoint(t.Doc().layers[slot]).y, 30);
+    EXPECT_EQ(t.Doc().layers[slot].name, u"[Text:Bye]");  // named after its new text
     ASSERT_TRUE(Undo(t.Doc()));
     EXPECT_TRUE(t.Doc().layers[slot].inUse);
     EXPECT_EQ(TextLayerSettings(t.Doc().layers[slot]).text, u"안녕 Hello");
     EXPECT_EQ(TextLayerSettings(t.Doc().layers[slot]).size, 40);
+    EXPECT_EQ(t.Doc().layers[slot].name, u"[Text:안녕 Hello]");
+    // A name the user gave stays through an edit.
+    t.Doc().layers[slot].name = u"제목";
+    ASSERT_TRUE(PlaceText(t.Doc(), Words(u"Title"), std::nullopt, true).ok);
+    EXPECT_EQ(t.Doc().layers[slot].name, u"제목");
+    ASSERT_TRUE(Undo(t.Doc()));
     ASSERT_TRUE(Undo(t.Doc()));
     EXPECT_FALSE(t.Doc().layers[slot].inUse);
     EXPECT_EQ(t.Doc().layers.current, base);

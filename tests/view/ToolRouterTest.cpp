@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CommandMap.h"
 #include "Selection.h"
 #include "ToolEvents.h"
@@ -128,6 +130,28 @@ TEST(OutlineTimer, SuspendedTimerDoesNothingAndKindZeroCompletesTheBoundary) {
     EXPECT_TRUE(doc.selection.built);
     EXPECT_EQ(t.Mask(5, 5), 1);
     EXPECT_EQ(t.Mask(0, 0), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SetTransparency, TheNextClickPicksTheColourWhateverTheTool) {
+    TestDoc t(3, 2, 0x00FF00);
+    COrinDoc& doc = t.Doc();
+    doc.workspace.currentTool = kCmdBrush;
+    doc.setTransparency = true;
+    doc.workspace.foreground = 0x0000FF;
+    ToolMouseDown(doc, 1, t.ViewY(0), 0);  // layer pixel (1, 0)
+    EXPECT_TRUE(std::all_of(t.Layer().alpha.begin(), t.Layer().alpha.end(), [](uint8_t a) { return a == 0; }));
+    ToolMouseMove(doc, 2, t.ViewY(1), 1);  // the click's drag and release paint nothing
+    ToolMouseUp(doc, 2, t.ViewY(1));
+    EXPECT_EQ(doc.setTransparency, 0);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(t.Colour(x, 1), 0x00FF00u);
+    const int position = doc.history.position;
+    ToolMouseDown(doc, 0, t.ViewY(0), 1);  // the brush again
+    ToolMouseUp(doc, 0, t.ViewY(0));
+    EXPECT_EQ(doc.history.position, position + 1);
 }
 
 }  // namespace
