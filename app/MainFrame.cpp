@@ -321,7 +321,7 @@ void CMainFrame::OpenEffectBar(COrinDoc* doc, const std::string& name) {
                    },
                    this);
     connect(&bar, &CEffectBar::documentChanged, this, [this](COrinDoc* d) {
-        d->view.rebuild = true;
+        d->Touch();
         RefreshDocument(d);
     });
     // At the right of the tool strip, below the menus.
@@ -333,7 +333,7 @@ void CMainFrame::OpenEffectBar(COrinDoc* doc, const std::string& name) {
     m_host->Progress(0);
     if (const Operation* op = bar.CurrentOperation()) EndEffect(*doc, *op, keep);
     if (binary) m_effectList->setEnabled(true);
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 
@@ -365,7 +365,7 @@ void CMainFrame::BuildLayerPanel() {
         m_panelCanvas = {doc->canvas.width, doc->canvas.height};
     });
     connect(m_panel, &CLayerPanel::documentChanged, this, [this](COrinDoc* doc) {
-        doc->view.rebuild = true;
+        doc->Touch();
         const bool resized =
             m_panelCanvas.first >= 0 && m_panelCanvas != std::pair{doc->canvas.width, doc->canvas.height};
         m_panelCanvas = {-1, -1};
@@ -818,7 +818,7 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc, const OpValues
         status = op.run(*doc, values);
     }
     ReportStatus(status);
-    doc->view.rebuild = true;
+    doc->Touch();
     ToolChanged();  // releasing the selection also ends the tool
     if (doc->canvas.width != width || doc->canvas.height != height) UpdateViews(doc, COrinView::kHintCanvas);
     else RefreshDocument(doc);
@@ -854,7 +854,7 @@ void CMainFrame::ShowColourRangeWindow() {
     if (!m_colourRangeWindow) {
         m_colourRangeWindow = new CDlg_ColourRange(m_ws, [this] { return ActiveDocument(); }, this);
         connect(m_colourRangeWindow, &CDlg_ColourRange::documentChanged, this, [this](COrinDoc* d) {
-            d->view.rebuild = true;
+            d->Touch();
             RefreshDocument(d);
         });
     }
@@ -970,7 +970,7 @@ void CMainFrame::CutToNewCommand(COrinDoc* doc) {
     std::unique_ptr<COrinDoc> created;
     const Status status = CutToNewDocument(*doc, created);
     ReportStatus(status);
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
     if (status && created && !created->IsEmpty()) AdoptDocument(std::move(created));
 }
@@ -987,7 +987,7 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
     dialog.SetValues(layer->effectOn ? layer->effectSize : op.params[kShadowSize].def, ShadowColour(*layer));
     if (dialog.exec() != QDialog::Accepted) return;
     ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 
@@ -1016,7 +1016,7 @@ void CMainFrame::CanvasSizeCommand(COrinDoc* doc) {
 void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
     const Operation& op = *m_operations.Find(id);
     LivePreview preview(*doc, op, [this, doc] {
-        doc->view.rebuild = true;
+        doc->Touch();
         RefreshDocument(doc);
     });
     if (Status s = preview.Begin(); !s) {

@@ -166,7 +166,7 @@ void COrinView::OnUpdate(int hint) {
     } else {
         UpdateScrollBars();
     }
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     StoreScroll();
     PictureRect(m_doc, ClientRect());  // stores the client rectangle
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->setWindowTitle(TitleText());
@@ -252,7 +252,7 @@ void COrinView::paintEvent(QPaintEvent* event) {
     // unchanged picture reuses the last composite.
     const Tool* tool = FindTool(m_ws.currentTool);
     const bool overlay = m_doc.selection.shown || (tool && tool->drawsSelection);
-    const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_display);
+    const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_cache, m_display);
     // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
     const QImage image(reinterpret_cast<const uchar*>(display.data()), area.width(), area.height(),
                        area.width() * 4, QImage::Format_ARGB32_Premultiplied);
@@ -269,8 +269,6 @@ void COrinView::paintEvent(QPaintEvent* event) {
         painter.setClipRect(area);
         PaintMeasurements(painter, m_doc.measure->sheet, m_doc.measure->tool, Measurement(m_ws).calibration, overlay);
     }
-    m_doc.view.rebuild = false;
-    m_doc.composite.dirty = false;
 }
 
 void COrinView::DrawFreeTransform(QPainter& painter, const QPointF& origin) {
@@ -313,12 +311,12 @@ void COrinView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
     StoreScroll();
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
 }
 
 void COrinView::scrollContentsBy(int, int) {
     StoreScroll();
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     viewport()->update();
 }
 
@@ -443,7 +441,7 @@ void COrinView::keyReleaseEvent(QKeyEvent* event) {
 
 void COrinView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     if (m_timerRanBeforeFocusLoss && m_doc.view.timerRunning) m_outlineTimer.start();
     m_timerRanBeforeFocusLoss = false;
     Q_EMIT activated(this);

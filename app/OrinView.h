@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <vector>
 
+#include "Compositor.h"
 #include "ViewGeometry.h"
 
 class COrinDoc;
@@ -106,6 +107,7 @@ private:
     int m_hatch = 0;
     int m_cursorKind = 5;
     std::vector<uint32_t> m_display;
+    CompositeCache m_cache;  // the last composite shown under an overlay
 };
 
 // Mouse key flags of an event, as the tools read them.

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "CommandMap.h"
+#include "DocumentOperations.h"
 #include "Compositor.h"
 #include "Document.h"
 #include "History.h"
@@ -182,7 +183,7 @@ void CLayerPanel::ToggleVisibility(int row) {
     const int slot = SlotOfRow(row);
     if (!m_doc || slot < 0) return;
     SetLayerVisible(*m_doc, slot, m_doc->layers[slot].visible != 1);
-    m_doc->view.rebuild = true;
+    m_doc->Touch();
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }
@@ -209,7 +210,7 @@ void CLayerPanel::OnCurrentRowChanged(int row) {
 void CLayerPanel::Undo() {
     if (!m_doc) return;
     Q_EMIT documentAboutToChange(m_doc);
-    ::Undo(*m_doc);
+    UndoStep(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }
