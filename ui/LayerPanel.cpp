@@ -210,6 +210,7 @@ void CLayerPanel::OnCurrentRowChanged(int row) {
 
 void CLayerPanel::Undo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     if (!UndoStep(*m_doc) && m_doc->history.unreadable) m_doc->workspace.Message(msg::kUndoFailed);
     Refresh();
     Q_EMIT documentChanged(m_doc);
@@ -217,6 +218,7 @@ void CLayerPanel::Undo() {
 
 void CLayerPanel::Redo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     if (!::Redo(*m_doc) && m_doc->history.unreadable) m_doc->workspace.Message(msg::kRedoFailed);
     Refresh();
     Q_EMIT documentChanged(m_doc);
