@@ -49,6 +49,7 @@
 #include "LivePreview.h"
 #include "LayerNameDialog.h"
 #include "Preferences.h"
+#include "PreferencesDialog.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
 #include "Messages.h"
@@ -195,6 +196,32 @@ Settings CMainFrame::CurrentSettings() const {
 // ---------------------------------------------------------------------------------
 // Menus, tool bars, status bar, panel
 
+namespace {
+
+// The status-bar prompt of a menu entry: its own prompt where it has one, otherwise its
+// menu text.
+QString CommandPrompt(const CommandEntry& entry) {
+    static const std::pair<int, const char*> prompts[] = {
+        {kCmdFlatten, "레이어 없는 영상을 만듬"},
+        {kCmdRasterize, "벡터이미지를 레스터 형식으로 변환 "},
+        {kCmdAutoSelect, "클릭지점과 같은 색상의 영역을 자동으로 선택"},
+        {kCmd8BitColour, "8비트칼라 최적변환"},
+        {kCmd4BitOptimal, "4비트칼라 최적변환"},
+        {kCmd4BitStandard, "4비트칼라 표준변환"},
+        {kCmdRemoveTransparency, "Remove Transparency"},
+        {kCmdSetTransparency, "Set Transparency"},
+        {kCmdRemoveAlpha, "Remove Alpha Channel"},
+        {kCmdInvertAlpha, "Invert Alpha Channel"},
+        {kCmdToggleAlphaPalette, "Toggle Alpha Palette "},
+        {kCmdStripAlpha, "Strip Alpha"},
+    };
+    for (const auto& [id, text] : prompts)
+        if (id == entry.id) return QString::fromUtf8(text);
+    return QString::fromStdString(MenuText(entry));
+}
+
+}  // namespace
+
 void CMainFrame::BuildMenus() {
     for (const char* menuName : kMenuOrder) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(MenuTitle(menuName)));
@@ -208,11 +235,24 @@ void CMainFrame::BuildMenus() {
             action->setData(e.id);
             action->setIconText(ButtonText(label));
             action->setShortcut(ShortcutOfLabel(label));
+            action->setStatusTip(CommandPrompt(e));
             const FrameCommand* command = FindFrameCommand(e.id);
             action->setCheckable(command ? command->check != CheckRule::kNone : FindTool(e.id) != nullptr);
             connect(action, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
             m_actions[e.id] = action;
             if (e.id == kCmdExit) m_exitAction = action;
+        }
+        if (std::string(menuName) == "Layer") {
+            // Removing the drop shadow, right after the entry that attaches it.
+            QAction* remove = new QAction(QString::fromUtf8(kRemoveLayerEffectLabel), menu);
+            remove->setData(kCmdRemoveLayerEffect);
+            remove->setStatusTip(QString::fromUtf8(kRemoveLayerEffectLabel));
+            connect(remove, &QAction::triggered, this, [this] { RunCommand(kCmdRemoveLayerEffect); });
+            const QList<QAction*> entries = menu->actions();
+            const qsizetype at = entries.indexOf(m_actions[kCmdLayerEffect]);
+            if (at >= 0 && at + 1 < entries.size()) menu->insertAction(entries[at + 1], remove);
+            else menu->addAction(remove);
+            m_actions[kCmdRemoveLayerEffect] = remove;
         }
         if (std::string(menuName) == "File") {
             m_fileMenu = menu;
@@ -611,6 +651,11 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
                           m_documents.end());
     }
     if (m_activeView && m_panel && !m_panel->Document()) m_panel->SetDocument(&m_activeView->Document());
+    if (m_views.empty()) {
+        // Nothing is left that a status text could be about.
+        m_statusText->clear();
+        statusBar()->clearMessage();
+    }
     UpdateCommandStates();
     UpdateStatusInfo();
 }
@@ -678,6 +723,7 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdPrint, [](F& f, COrinDoc*) { f.PrintCommand(); }, E::kPicture},
         {kCmdPrintSetup, [](F& f, COrinDoc*) { f.PrintSetupCommand(); }, E::kAlways},
         {kCmdExit, [](F& f, COrinDoc*) { f.close(); }, E::kAlways},
+        {kCmdPreferences, [](F& f, COrinDoc* d) { f.PreferencesCommand(d); }, E::kAlways},
         {kCmdCapture, [](F& f, COrinDoc*) { f.CaptureCommand(); }, E::kAlways},
         // Edit: undo and redo are operations of the table with their own rules
         {kCmdUndo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdUndo), d); }, E::kUndo},
@@ -861,11 +907,20 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         if (preselected.isEmpty()) preselected = PictureFilterFor(kFormatJpeg, true);
         dialog.selectNameFilter(preselected);
         dialog.selectFile(QString::fromStdString(SuggestedSaveName(*doc, saveAs)));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        int chosen = FormatOfFilter(dialog.selectedNameFilter());
-        bool offered = FilterFlags(chosen, mayOpen, maySave) && maySave && chosen != 8;
-        if (!offered) chosen = FilterFlags(imageFormat, mayOpen, maySave) && maySave ? imageFormat : kFormatJpeg;
-        path = WithFormatExtension(dialog.selectedFiles().first().toStdString(), chosen);
+        for (;;) {
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+            int chosen = FormatOfFilter(dialog.selectedNameFilter());
+            bool offered = FilterFlags(chosen, mayOpen, maySave) && maySave && chosen != 8;
+            if (!offered) chosen = FilterFlags(imageFormat, mayOpen, maySave) && maySave ? imageFormat : kFormatJpeg;
+            const QString picked = dialog.selectedFiles().first();
+            path = WithFormatExtension(picked.toStdString(), chosen);
+            if (IsUsableSaveName(path)) break;
+            // A folder or an empty name: the dialog opens again in that folder instead
+            // of saving a hidden file made of the extension alone.
+            const QFileInfo info(picked);
+            dialog.setDirectory(info.isDir() ? picked : info.path());
+            dialog.selectFile(QString());
+        }
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Status status = SaveWithMeasurements(*doc, Measures(*doc).sheet, path);
@@ -936,6 +991,49 @@ void CMainFrame::CutToNewCommand(COrinDoc* doc) {
     doc->view.rebuild = true;
     RefreshDocument(doc);
     if (status && created && !created->IsEmpty()) AdoptDocument(std::move(created));
+}
+
+void CMainFrame::PreferencesCommand(COrinDoc* doc) {
+    PreferenceValues v;
+    v.gridGap = std::abs(m_ws.gridGap);
+    v.gridColour = m_ws.gridColour;
+    v.hatch = m_settings.transpRep;
+    v.outlineKind = m_ws.outlineKind;
+    v.cursorKind = m_settings.cursorKind;
+    v.updateCheck = m_settings.updateCheck == 1;
+    v.guide = m_settings.wsCheck == 1;
+    if (doc && !doc->IsEmpty() && doc->mainImage) {
+        const ImageInfo& info = doc->mainImage->Info();
+        v.hasPicture = true;
+        v.jpegQuality = std::clamp(int(info.quality), 1, 100);
+        v.dpiX = info.dpiX;
+        v.dpiY = info.dpiY;
+    }
+    CDlg_Preferences dialog(v, this);
+    if (dialog.exec() == QDialog::Accepted) ApplyPreferences(dialog.Values(), doc);
+}
+
+void CMainFrame::ApplyPreferences(const PreferenceValues& v, COrinDoc* doc) {
+    m_ws.gridGap = GridGapFromEntry(v.gridGap, m_ws.gridGap > 0);
+    m_ws.gridColour = v.gridColour & 0xFFFFFF;
+    m_ws.outlineKind = std::clamp(v.outlineKind, 0, 4);
+    m_settings.transpRep = v.hatch;
+    m_settings.cursorKind = v.cursorKind;
+    m_settings.updateCheck = v.updateCheck ? 1 : 0;
+    m_settings.wsCheck = v.guide ? 1 : 0;
+    if (v.hasPicture && doc && !doc->IsEmpty() && doc->mainImage) {
+        doc->mainImage->Info().quality = uint8_t(std::clamp(v.jpegQuality, 1, 100));
+        doc->mainImage->SetHorizontalDpi(v.dpiX);
+        doc->mainImage->SetVerticalDpi(v.dpiY);
+    }
+    for (COrinView* view : m_views) {
+        view->SetHatchStyle(m_settings.transpRep);
+        view->SetCursorKind(m_settings.cursorKind);
+        view->viewport()->update();
+    }
+    // Written at once: a crash later must not lose the user's choices.
+    WriteSettingsFile(m_settingsFolder, CurrentSettings());
+    UpdateCommandStates();
 }
 
 void CMainFrame::LayerEffectCommand(COrinDoc* doc) {

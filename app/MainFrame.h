@@ -26,6 +26,7 @@
 #include "Workspace.h"
 
 class CDlg_ColourRange;
+struct PreferenceValues;
 class CEffectBar;
 class QComboBox;
 class CDlg_Gradient;
@@ -92,6 +93,9 @@ public:
     void UpdateViews(COrinDoc* doc, int hint);
 
     Workspace& GetWorkspace() { return m_ws; }
+    // The preferences dialog's values applied: views, the active picture, and the
+    // settings file written at once.
+    void ApplyPreferences(const PreferenceValues& values, COrinDoc* doc);
     QtDocumentHost& Host() const { return *m_host; }
     const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
@@ -161,6 +165,8 @@ private:
     void CaptureCommand();
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
+    // 1571: the preferences dialog.
+    void PreferencesCommand(COrinDoc* doc);
     // Brightness and contrast, channel offsets and the histogram: the dialog of the
     // operation `id` with its live preview on the current layer.
     void AdjustmentCommand(COrinDoc* doc, int id);

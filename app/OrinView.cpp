@@ -15,8 +15,10 @@
 #include "Compositor.h"
 #include "Document.h"
 #include "EditSteps.h"
+#include "History.h"
 #include "MeasureOverlay.h"
 #include "MeasureState.h"
+#include "SelectionOutline.h"
 #include "SimilarArea.h"
 #include "ToolCursors.h"
 #include "ToolEvents.h"
@@ -103,6 +105,9 @@ WindowRect COrinView::ClientRect() const {
 }
 
 QString COrinView::TitleText() const {
+    // After a redo the title lists the redo positions until the next layer change or
+    // step; otherwise it names the current layer.
+    if (m_doc.redoTitle) return QString::fromStdString(m_doc.SetTitle(RedoTitleText(m_doc)));
     const LayerRecord* layer = m_doc.CurrentLayer();
     return QString::fromStdString(m_doc.SetTitle(layer ? Utf16ToUtf8(layer->name) : std::string()));
 }
@@ -246,10 +251,17 @@ void COrinView::paintEvent(QPaintEvent* event) {
     // With a selection outline shown or a selection being drawn, a repaint of an
     // unchanged picture reuses the last composite.
     const Tool* tool = FindTool(m_ws.currentTool);
-    const bool overlay = m_doc.selection.shown || (tool && tool->drawsSelection);
-    const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_display);
+    const bool outline = SelectionOutlineVisible(m_doc);
+    const bool overlay = outline || m_doc.selection.shown || (tool && tool->drawsSelection);
+    const std::vector<uint32_t>* display = &ComposeForView(m_doc, params, overlay, m_display);
+    if (outline) {
+        // The outline goes onto a copy: neither the layers nor the kept composite hold it.
+        m_screen = *display;
+        DrawSelectionOutline(m_doc, params, m_screen.data());
+        display = &m_screen;
+    }
     // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
-    const QImage image(reinterpret_cast<const uchar*>(display.data()), area.width(), area.height(),
+    const QImage image(reinterpret_cast<const uchar*>(display->data()), area.width(), area.height(),
                        area.width() * 4, QImage::Format_ARGB32_Premultiplied);
     painter.drawImage(area.topLeft(), image);
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
@@ -322,6 +334,7 @@ void COrinView::SetToolCursor(bool dragging) {
     switch (m_cursorKind) {
     case 1: viewport()->setCursor(Qt::ArrowCursor); break;
     case 2: viewport()->setCursor(Qt::UpArrowCursor); break;
+    case 3: viewport()->setCursor(ProgramCursor()); break;
     case 4: viewport()->setCursor(Qt::IBeamCursor); break;
     default: viewport()->setCursor(Qt::CrossCursor); break;
     }

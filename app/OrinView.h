@@ -39,7 +39,8 @@ public:
     QPoint ToView(const QPoint& window, bool* clamped = nullptr);
     // The hatch style of the picture rectangle (the options' choice 0..5, 0 the diagonal cross).
     void SetHatchStyle(int style) { m_hatch = style; }
-    // The main frame's cursor kind: 1 arrow, 2 up-arrow, 4 I-beam, otherwise the cross.
+    // The main frame's cursor kind: 1 arrow, 2 up-arrow, 3 our own pointer, 4 I-beam,
+    // otherwise the cross.
     void SetCursorKind(int kind) {
         m_cursorKind = kind;
         SetToolCursor(false);
@@ -103,6 +104,7 @@ private:
     int m_hatch = 0;
     int m_cursorKind = 5;
     std::vector<uint32_t> m_display;
+    std::vector<uint32_t> m_screen;  // the composite with the selection outline over it
 };
 
 // Mouse key flags of an event, as the tools read them.

@@ -99,7 +99,6 @@ bool BoxPicture(const COrinDoc& doc, const Box& box, CImageBuffer& picture, std:
 
 void BeginClipboardCommand(COrinDoc& doc) {
     doc.view.timerRunning = false;
-    StoreSpecialLayers(doc);
     doc.busy = true;
 }
 
@@ -175,7 +174,6 @@ Status CutToClipboard(COrinDoc& doc) {
 
 Status PasteFromClipboard(COrinDoc& doc, bool duplicate) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    StoreSpecialLayers(doc);
     const std::vector<uint8_t> dib =
         doc.workspace.host ? doc.workspace.host->ClipboardDib() : doc.workspace.copied.dib;
     CImageBuffer picture(kFormatBmp);

@@ -403,6 +403,7 @@ void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
 void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot) {
     History& h = doc.history;
     h.saved.clear();
+    doc.redoTitle = false;
     if (labelText == label::kOpening || labelText == label::kInitialState) h.position = -1;
     doc.busy = true;
     if (slot == -1) slot = doc.layers.current;
@@ -476,6 +477,7 @@ bool CanRedo(const COrinDoc& doc) { return doc.history.top >= doc.history.positi
 
 bool Undo(COrinDoc& doc) {
     History& h = doc.history;
+    doc.redoTitle = false;
     if (h.position - 1 < 0) {
         if (h.position < 0) return false;
         h.position = 0;
@@ -487,8 +489,6 @@ bool Undo(COrinDoc& doc) {
     h.saved.clear();
     doc.busy = true;
     doc.view.timerRunning = false;
-    // The selection outline leaves the layers before any of them comes back.
-    StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& leaving = h.entries[size_t(left)];
     const HistoryEntry& target = h.entries[size_t(now)];
@@ -577,7 +577,6 @@ bool Redo(COrinDoc& doc) {
     const int now = h.position;
     doc.busy = true;
     doc.view.timerRunning = false;
-    StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
     switch (e.code) {
@@ -618,6 +617,7 @@ bool Redo(COrinDoc& doc) {
     for (const NameChange& n : e.names)
         if (IsValidSlot(n.slot) && doc.layers[n.slot].inUse) doc.layers[n.slot].name = n.after;
     doc.SetTitle(RedoTitleText(doc));
+    doc.redoTitle = true;
     doc.composite.dirty = true;
     doc.view.rebuild = true;
     if (doc.selection.shown) doc.view.timerRunning = true;

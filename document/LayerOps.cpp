@@ -61,19 +61,9 @@ void Unlink(COrinDoc& doc, int slot) {
 
 }  // namespace
 
-void StoreSpecialLayers(COrinDoc& doc) {
-    SelectionMask& m = doc.selection;
-    RestoreFromStore(doc, doc.working, m.outlineSurface);
-    if (m.outlineHost != m.outlineSurface) RestoreFromStore(doc, doc.working, m.outlineHost);
-    m.outlineSurface = m.outlineHost = -1;
-}
-
 Status InsertLayerAbove(COrinDoc& doc, const NewLayerPlace& place, int& slot) {
     slot = -1;
-    if (doc.selection.shown) {
-        doc.view.timerRunning = false;
-        StoreSpecialLayers(doc);
-    }
+    if (doc.selection.shown) doc.view.timerRunning = false;
     const int free = doc.layers.FirstFree();
     if (free < 0) return Status::Fail(msg::kTooManyLayers);
     doc.busy = true;
@@ -117,13 +107,8 @@ Status DeleteLayer(COrinDoc& doc, int slot, bool check, bool record) {
     if (slot < 0) slot = doc.layers.current;
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return Status::Fail(msg::kOnlyOneLayer);
     if (Status s = DeleteChecks(doc, slot, check); !s) return s;
-    if (doc.selection.shown) {
-        doc.view.timerRunning = false;
-        StoreSpecialLayers(doc);
-    }
+    if (doc.selection.shown) doc.view.timerRunning = false;
     Unlink(doc, slot);
-    if (doc.selection.outlineSurface == slot) doc.selection.outlineSurface = -1;
-    if (doc.selection.outlineHost == slot) doc.selection.outlineHost = -1;
     if (doc.layers.IsCurrentValid()) RenameForStep(doc, doc.layers.current, NumberedLayerName(doc.layers.current));
     if (record && !doc.busy) RecordStep(doc, label::kDeleteLayer, kStepDelete, slot);
     if (doc.selection.shown) doc.view.timerRunning = true;
@@ -237,7 +222,6 @@ Status ApplyLayerEffect(COrinDoc& doc, int size, uint32_t colour) {
     if (!layer) return Status::Ok();
     if (layer->kind == kLayerText) return Status::Fail(msg::kTextLayer);
     layer->extra[3] = 3;
-    StoreSpecialLayers(doc);
     doc.view.timerRunning = false;
     layer = doc.CurrentLayer();
     layer->effectOn = 1;

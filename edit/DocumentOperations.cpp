@@ -34,6 +34,14 @@ Status DeleteCurrentLayer(COrinDoc& doc) { return DeleteLayer(doc); }
 
 }  // namespace
 
+Status RemoveLayerEffectStep(COrinDoc& doc) {
+    const LayerRecord* layer = doc.CurrentLayer();
+    if (!layer || !layer->effectOn) return Status::Ok();
+    RemoveLayerEffect(doc);
+    RecordStep(doc, kRemoveLayerEffectLabel, kStepPixels, doc.layers.current);
+    return Status::Ok();
+}
+
 void AddDocumentOperations(OperationTable& t) {
     t.Add(Plain(kCmdUndo, "undo", "실행취소", UndoStep));
     t.Add(Plain(kCmdRedo, "redo", "실행반복", RedoStep));
@@ -59,6 +67,7 @@ void AddDocumentOperations(OperationTable& t) {
         return ApplyLayerEffect(doc, v[kShadowSize], uint32_t(v[kShadowColour]));
     };
     t.Add(std::move(effect));
+    t.Add(Plain(kCmdRemoveLayerEffect, "remove-layer-effect", kRemoveLayerEffectLabel, RemoveLayerEffectStep));
 
     Operation rename;
     rename.id = kCmdRenameLayer;

@@ -45,7 +45,7 @@ Status RestoreStartImage(COrinDoc& doc) {
 
 void SaveStartImage(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return;
-    BeginLayerStep(doc);  // the outline is not part of the picture
+    BeginLayerStep(doc);
     SaveRecordedLayer(doc, doc.layers.current);
     EndLayerStep(doc);
 }

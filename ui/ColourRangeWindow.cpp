@@ -172,11 +172,7 @@ void CDlg_ColourRange::mousePressEvent(QMouseEvent* event) {
 }
 
 void CDlg_ColourRange::done(int result) {
-    // Closing (the title bar or Escape): the outline goes out of the layer, which is
-    // then as its working copy holds it.
-    if (COrinDoc* doc = m_document ? m_document() : nullptr; doc && !doc->IsEmpty()) {
-        RemoveOutline(*doc);
-        Q_EMIT documentChanged(doc);
-    }
+    // Closing (the title bar or Escape): the views show the selection as it stands.
+    if (COrinDoc* doc = m_document ? m_document() : nullptr; doc && !doc->IsEmpty()) Q_EMIT documentChanged(doc);
     QDialog::done(result);
 }

@@ -100,7 +100,6 @@ std::string ColourRangeSearch(COrinDoc& doc) {
     Workspace& ws = doc.workspace;
     StopOutlineTimer(doc);
     if (ws.rangeMode == 0) {
-        RemoveOutline(doc);
         ReleaseSelection(doc);
         SetMaskBytes(doc, 0);
     } else {
@@ -125,7 +124,6 @@ Status ColourRangeCommand(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     Workspace& ws = doc.workspace;
     StopOutlineTimer(doc);
-    RemoveOutline(doc);
     SaveToStore(doc, doc.working, doc.layers.current);
     SaveToStore(doc, doc.working2, doc.layers.current);
     ReleaseSelection(doc);
@@ -139,7 +137,6 @@ std::string ColourRangePick(COrinDoc& doc, int x, int y) {
     const LayerRecord* layer = doc.CurrentLayer();
     if (!layer) return {};
     StopOutlineTimer(doc);
-    RemoveOutline(doc);
     const LayerPoint p = ViewToLayer(doc, x, y, false);
     if (!InsideLayer(*layer, p.x, p.y)) {
         RestartOutlineTimer(doc);
@@ -150,7 +147,6 @@ std::string ColourRangePick(COrinDoc& doc, int x, int y) {
 }
 
 void ColourRangeReset(COrinDoc& doc) {
-    RemoveOutline(doc);
     ReleaseSelection(doc);
     SetMaskBytes(doc, 0);
 }

@@ -5,9 +5,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "CommandMap.h"
+#include "DocumentOperations.h"
 #include "History.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
@@ -110,6 +113,35 @@ TEST_F(PanelFixture, HistoryButtonsUndoAndRedo) {
     panel.RedoButton()->click();
     EXPECT_EQ(doc->history.position, 1);
     EXPECT_EQ(panel.LayerList()->count(), 2);
+}
+
+// The command buttons ask for their commands; removing the shadow is offered only on a
+// layer that has one, and records its step.
+TEST_F(PanelFixture, CommandButtonsRequestTheirCommands) {
+    std::vector<int> requested;
+    QObject::connect(&panel, &CLayerPanel::commandRequested, [&](int id) { requested.push_back(id); });
+    QToolButton* removeEffect = nullptr;
+    for (QToolButton* b : panel.CommandButtons()) {
+        if (b->objectName() == QStringLiteral("layerCommand%1").arg(kCmdRemoveLayerEffect)) removeEffect = b;
+        else b->click();
+    }
+    EXPECT_EQ(requested, (std::vector<int>{kCmdAddLayer, kCmdDeleteLayer, kCmdDuplicateLayer, kCmdMergeAbove,
+                                           kCmdMergeBelow, kCmdFlatten, kCmdLayerEffect, kCmdRenameLayer}));
+    ASSERT_NE(removeEffect, nullptr);
+    EXPECT_FALSE(removeEffect->isEnabled());
+    ASSERT_TRUE(ApplyLayerEffect(*doc, 4, 0x000000).ok);
+    panel.Refresh();
+    ASSERT_TRUE(removeEffect->isEnabled());
+    removeEffect->click();
+    EXPECT_EQ(requested.back(), kCmdRemoveLayerEffect);
+    const int steps = doc->history.position;
+    ASSERT_TRUE(RemoveLayerEffectStep(*doc).ok);
+    EXPECT_EQ(doc->CurrentLayer()->effectOn, 0);
+    EXPECT_EQ(doc->history.position, steps + 1);
+    ASSERT_TRUE(RemoveLayerEffectStep(*doc).ok);  // none left: no step
+    EXPECT_EQ(doc->history.position, steps + 1);
+    panel.Refresh();
+    EXPECT_FALSE(removeEffect->isEnabled());
 }
 
 TEST_F(PanelFixture, TheSizeButtonTogglesItsCaption) {

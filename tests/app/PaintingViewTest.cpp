@@ -136,7 +136,7 @@ TEST_F(PaintFrame, SelectFillLiftMoveAndUndo) {
     Press({3, 3});
     Release({3, 3});
     EXPECT_EQ(LastLabel(), u"채우기");
-    frame->RunCommand(kCmdReleaseSelection);  // the outline out of the pixels
+    frame->RunCommand(kCmdReleaseSelection);
     EXPECT_EQ(Ws().currentTool, -1);
     EXPECT_FALSE(frame->CommandAction(kCmdInvertSelection)->isEnabled());
     for (int y = 0; y < 10; ++y)
@@ -146,6 +146,11 @@ TEST_F(PaintFrame, SelectFillLiftMoveAndUndo) {
     EXPECT_EQ(Colour(3, 3), kWhite);
     frame->RunCommand(kCmdRedo);
     EXPECT_EQ(Colour(3, 3), kBlue);
+    // The window shows the redo list until the next step or layer change.
+    const QString redoTitle = view->parentWidget()->windowTitle();
+    EXPECT_TRUE(redoTitle.contains(QString::fromUtf8("REDO : 언두리스트(Top "))) << redoTitle.toStdString();
+    EXPECT_TRUE(redoTitle.endsWith(QString::fromUtf8("채우기"))) << redoTitle.toStdString();
+    EXPECT_TRUE(view->TitleText().contains("REDO"));
 
     // Select again and lift the blue square with the move tool.
     frame->RunCommand(kCmdRectSelect);
