@@ -359,7 +359,7 @@ void CMainFrame::OpenEffectBar(COrinDoc* doc, const std::string& name) {
                    },
                    this);
     connect(&bar, &CEffectBar::documentChanged, this, [this](COrinDoc* d) {
-        d->view.rebuild = true;
+        d->Touch();
         RefreshDocument(d);
     });
     // At the right of the tool strip, below the menus.
@@ -371,7 +371,7 @@ void CMainFrame::OpenEffectBar(COrinDoc* doc, const std::string& name) {
     m_host->Progress(0);
     if (const Operation* op = bar.CurrentOperation()) EndEffect(*doc, *op, keep);
     if (binary) m_effectList->setEnabled(true);
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 
@@ -399,7 +399,7 @@ void CMainFrame::BuildLayerPanel() {
     addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
     connect(m_panelDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
     connect(m_panel, &CLayerPanel::documentChanged, this, [this](COrinDoc* doc) {
-        doc->view.rebuild = true;
+        doc->Touch();
         RefreshDocument(doc);
     });
     connect(m_panel, &CLayerPanel::commandRequested, this, &CMainFrame::RunCommand);
@@ -828,7 +828,7 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) {
         status = op.run(*doc, op.Defaults());
     }
     ReportStatus(status);
-    doc->view.rebuild = true;
+    doc->Touch();
     ToolChanged();  // releasing the selection also ends the tool
     RefreshDocument(doc);
 }
@@ -863,7 +863,7 @@ void CMainFrame::ShowColourRangeWindow() {
     if (!m_colourRangeWindow) {
         m_colourRangeWindow = new CDlg_ColourRange(m_ws, [this] { return ActiveDocument(); }, this);
         connect(m_colourRangeWindow, &CDlg_ColourRange::documentChanged, this, [this](COrinDoc* d) {
-            d->view.rebuild = true;
+            d->Touch();
             RefreshDocument(d);
         });
     }
@@ -988,7 +988,7 @@ void CMainFrame::CutToNewCommand(COrinDoc* doc) {
     std::unique_ptr<COrinDoc> created;
     const Status status = CutToNewDocument(*doc, created);
     ReportStatus(status);
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
     if (status && created && !created->IsEmpty()) AdoptDocument(std::move(created));
 }
@@ -1048,14 +1048,14 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
     dialog.SetValues(layer->effectOn ? layer->effectSize : op.params[kShadowSize].def, ShadowColour(*layer));
     if (dialog.exec() != QDialog::Accepted) return;
     ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 
 void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
     const Operation& op = *m_operations.Find(id);
     LivePreview preview(*doc, op, [this, doc] {
-        doc->view.rebuild = true;
+        doc->Touch();
         RefreshDocument(doc);
     });
     if (Status s = preview.Begin(); !s) {

@@ -166,7 +166,7 @@ void COrinView::OnUpdate(int hint) {
     } else {
         UpdateScrollBars();
     }
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     StoreScroll();
     PictureRect(m_doc, ClientRect());  // stores the client rectangle
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->setWindowTitle(TitleText());
@@ -253,7 +253,7 @@ void COrinView::paintEvent(QPaintEvent* event) {
     const Tool* tool = FindTool(m_ws.currentTool);
     const bool outline = SelectionOutlineVisible(m_doc);
     const bool overlay = outline || m_doc.selection.shown || (tool && tool->drawsSelection);
-    const std::vector<uint32_t>* display = &ComposeForView(m_doc, params, overlay, m_display);
+    const std::vector<uint32_t>* display = &ComposeForView(m_doc, params, overlay, m_cache, m_display);
     if (outline) {
         // The outline goes onto a copy: neither the layers nor the kept composite hold it.
         m_screen = *display;
@@ -275,8 +275,6 @@ void COrinView::paintEvent(QPaintEvent* event) {
         painter.setClipRect(area);
         PaintMeasurements(painter, m_doc.measure->sheet, m_doc.measure->tool, Measurement(m_ws).calibration, overlay);
     }
-    m_doc.view.rebuild = false;
-    m_doc.composite.dirty = false;
 }
 
 void COrinView::DrawGrid(QPainter& painter, const QRect& origin, const QRect& area, float zoomX, float zoomY) {
@@ -303,12 +301,12 @@ void COrinView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
     StoreScroll();
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
 }
 
 void COrinView::scrollContentsBy(int, int) {
     StoreScroll();
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     viewport()->update();
 }
 
@@ -434,7 +432,7 @@ void COrinView::keyReleaseEvent(QKeyEvent* event) {
 
 void COrinView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    m_doc.view.rebuild = true;
+    m_doc.Touch();
     if (m_timerRanBeforeFocusLoss && m_doc.view.timerRunning) m_outlineTimer.start();
     m_timerRanBeforeFocusLoss = false;
     Q_EMIT activated(this);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <vector>
 
+#include "Compositor.h"
 #include "ViewGeometry.h"
 
 class COrinDoc;
@@ -104,6 +105,7 @@ private:
     int m_hatch = 0;
     int m_cursorKind = 5;
     std::vector<uint32_t> m_display;
+    CompositeCache m_cache;  // the last composite shown under an overlay
     std::vector<uint32_t> m_screen;  // the composite with the selection outline over it
 };
 

@@ -59,7 +59,7 @@ void CMainFrame::TextCommand(COrinDoc* doc, int x, int y, bool edit) {
     const Status status = PlaceText(*doc, v, at, edit);
     QApplication::restoreOverrideCursor();
     ReportStatus(status);
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 
@@ -92,7 +92,7 @@ void CMainFrame::CalendarCommand(COrinDoc* doc) {
     }
     RestartOutlineTimer(*doc);  // stopped while the dialog was open
     m_ws.currentCommand = -1;
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 
@@ -104,7 +104,7 @@ void CMainFrame::PhotoFrameCommand(COrinDoc* doc) {
     auto apply = [&](const FrameSettings& s) {
         const Status status = session.Apply(s);
         ReportStatus(status);
-        doc->view.rebuild = true;
+        doc->Touch();
         RefreshDocument(doc);
     };
     connect(&dialog, &CDlg_PhotoFrame::settingsChanged, this, apply);
@@ -117,7 +117,7 @@ void CMainFrame::PhotoFrameCommand(COrinDoc* doc) {
         session.Cancel();
     }
     m_ws.currentCommand = -1;
-    doc->view.rebuild = true;
+    doc->Touch();
     RefreshDocument(doc);
 }
 
@@ -147,13 +147,13 @@ void CMainFrame::FaceTransformCommand(COrinDoc* doc) {
         QApplication::restoreOverrideCursor();
         ReportStatus(status);
         if (status) m_ws.currentCommand = kCmdFaceTouch;
-        m_faceDoc->view.rebuild = true;
+        m_faceDoc->Touch();
         RefreshDocument(m_faceDoc);
     });
     connect(m_faceWindow, &CDlg_FaceTransform::restartRequested, this, [this] {
         if (!m_faceDoc || !m_faceSession) return;
         m_faceSession->Restart();
-        m_faceDoc->view.rebuild = true;
+        m_faceDoc->Touch();
         RefreshDocument(m_faceDoc);
     });
     connect(m_faceWindow, &QDialog::accepted, this, [this] { EndFaceTransform(true); });
@@ -173,7 +173,7 @@ void CMainFrame::EndFaceTransform(bool keep) {
     m_ws.currentCommand = -1;
     if (m_faceWindow) m_faceWindow->close();
     if (doc) {
-        doc->view.rebuild = true;
+        doc->Touch();
         RefreshDocument(doc);
     }
 }

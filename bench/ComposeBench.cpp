@@ -2,21 +2,15 @@
 // window's worth at zoom 1, the whole picture at 1/4).
 #include <benchmark/benchmark.h>
 
+#include "BenchDocument.h"
 #include "Compositor.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
 
 namespace {
 
-struct Stack {
-    SilentHost host;
-    Workspace workspace;
-    COrinDoc doc{workspace};
-    Stack() {
-        workspace.host = &host;
-        workspace.steps = std::make_shared<MemoryStepStorage>();
-        doc.mainImage = std::make_unique<CImageBuffer>(6000, 4000, 24, kFormatBmp);
-        OpenPictureInDocument(doc);
+struct Stack : BenchDocument {
+    Stack() : BenchDocument(6000, 4000) {
         for (int i = 1; i < 25; ++i) {
             AddLayer(doc);
             LayerRecord& r = *doc.CurrentLayer();

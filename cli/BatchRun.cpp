@@ -364,7 +364,7 @@ std::map<std::string, NamedOp> NamedOps() {
              r->blend = uint8_t(ArgInt(a, "blend", r->blend));
              r->x = ArgInt(a, "x", r->x);
              r->y = ArgInt(a, "y", r->y);
-             c.doc->view.rebuild = true;
+             c.doc->Touch();
              return Status::Ok();
          }},
         {"move-layer",

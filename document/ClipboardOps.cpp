@@ -8,6 +8,7 @@
 #include "LayerModel.h"
 #include "LayerOps.h"
 #include "Messages.h"
+#include "OutlinePause.h"
 #include "Utf16.h"
 
 void RefitMask(COrinDoc& doc) {
@@ -97,15 +98,20 @@ bool BoxPicture(const COrinDoc& doc, const Box& box, CImageBuffer& picture, std:
     return true;
 }
 
-void BeginClipboardCommand(COrinDoc& doc) {
-    doc.view.timerRunning = false;
-    doc.busy = true;
-}
+// While a clipboard command runs the outline timer is paused and the document busy.
+class ClipboardCommand {
+public:
+    explicit ClipboardCommand(COrinDoc& doc) : m_doc(doc), m_pause(doc) {
+        doc.busy = true;
+    }
+    ~ClipboardCommand() { m_doc.busy = false; }
+    ClipboardCommand(const ClipboardCommand&) = delete;
+    ClipboardCommand& operator=(const ClipboardCommand&) = delete;
 
-void EndClipboardCommand(COrinDoc& doc) {
-    if (doc.selection.shown) doc.view.timerRunning = true;
-    doc.busy = false;
-}
+private:
+    COrinDoc& m_doc;
+    OutlinePause m_pause;
+};
 
 // Writes a colour into a layer pixel at the canvas depth.
 void PutLayerColour(const COrinDoc& doc, CImageBuffer& paletteHolder, LayerRecord& layer, int x, int y, RgbQuad c) {
@@ -127,15 +133,12 @@ Status CopyToClipboard(COrinDoc& doc) {
     LayerRecord* layer = doc.CurrentLayer();
     if (!layer) return Status::Ok();
     if (layer->kind == kLayerMeasure) return Status::Fail(msg::kCopyVector);
-    BeginClipboardCommand(doc);
+    const ClipboardCommand command(doc);
     if (doc.selection.shown) RefitMask(doc);
     const Box box = SelectedBox(doc);
     CImageBuffer picture(kFormatBmp);
     std::vector<uint8_t> coverage;
-    if (box.Empty() || !BoxPicture(doc, box, picture, coverage)) {
-        EndClipboardCommand(doc);
-        return Status::Ok();
-    }
+    if (box.Empty() || !BoxPicture(doc, box, picture, coverage)) return Status::Ok();
     Workspace::CopiedArea& c = doc.workspace.copied;
     c.dib = picture.ToPackedDib();
     c.coverage = std::move(coverage);
@@ -153,7 +156,6 @@ Status CopyToClipboard(COrinDoc& doc) {
     c.textLength = layer->textLength;
     SerializeLayerRecord(*layer, c.styleRecord.data(), c.styleRecord.size());
     if (doc.workspace.host) doc.workspace.host->SetClipboardDib(c.dib);
-    EndClipboardCommand(doc);
     return Status::Ok();
 }
 
@@ -167,7 +169,7 @@ Status CutToClipboard(COrinDoc& doc) {
     for (int y = 0; y < layer->height; ++y)
         for (int x = 0; x < layer->width; ++x)
             if (!m.shown || m.At(x, y)) layer->alpha[size_t(y) * size_t(layer->width) + size_t(x)] = 0;
-    doc.view.rebuild = true;
+    doc.Touch();
     RecordStep(doc, label::kCut, kStepPixels);
     return Status::Ok();
 }
@@ -249,7 +251,7 @@ Status PasteFromClipboard(COrinDoc& doc, bool duplicate) {
     }
     SelectLayer(doc, slot);
     doc.SetTitle(Utf16ToUtf8(r.name));
-    doc.view.rebuild = true;
+    doc.Touch();
     doc.busy = false;
     RecordStep(doc, label::kPaste, kStepPaste, slot);
     return Status::Ok();

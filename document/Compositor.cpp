@@ -191,13 +191,12 @@ void ComposeLayers(const COrinDoc& doc, const ComposeParams& p, std::vector<uint
     });
 }
 
-const std::vector<uint32_t>& ComposeForView(COrinDoc& doc, const ComposeParams& p, bool overlay,
-                                            std::vector<uint32_t>& scratch) {
-    CompositeCache& cache = doc.composite;
+const std::vector<uint32_t>& ComposeForView(const COrinDoc& doc, const ComposeParams& p, bool overlay,
+                                            CompositeCache& cache, std::vector<uint32_t>& scratch) {
     // The region is part of the key: a scroll or a zoom shows other pixels.
     const bool sameRegion = cache.width == p.width && cache.height == p.height && cache.viewX == p.viewX &&
                             cache.viewY == p.viewY && cache.zoomX == p.zoomX && cache.zoomY == p.zoomY;
-    const bool changed = cache.dirty || doc.view.rebuild;
+    const bool changed = cache.revision != doc.revision;
     if (overlay && !changed && sameRegion && !cache.image.empty()) return cache.image;
     ComposeLayers(doc, p, scratch);
     if (!overlay) return scratch;
@@ -208,6 +207,7 @@ const std::vector<uint32_t>& ComposeForView(COrinDoc& doc, const ComposeParams& 
     cache.viewY = p.viewY;
     cache.zoomX = p.zoomX;
     cache.zoomY = p.zoomY;
+    cache.revision = doc.revision;
     return cache.image;
 }
 

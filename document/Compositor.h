@@ -24,12 +24,22 @@ struct ComposeParams {
 // Composes `params.width` x `params.height` pixels into `out`.
 void ComposeLayers(const COrinDoc& doc, const ComposeParams& params, std::vector<uint32_t>& out);
 
+// A view's last composite with the region it shows and the document revision it shows.
+struct CompositeCache {
+    std::vector<uint32_t> image;
+    int width = 0;
+    int height = 0;
+    int viewX = 0, viewY = 0;
+    float zoomX = 0.0f, zoomY = 0.0f;
+    uint64_t revision = ~uint64_t(0);
+};
+
 // The view's paint. While an overlay is shown (a selection outline, the free or
-// automatic selection tool, a save in progress) the last composite is used again when
-// the document is not dirty and the region is the same; a fresh composite made with an
-// overlay becomes the cache. The caller clears the dirty flag after painting.
-const std::vector<uint32_t>& ComposeForView(COrinDoc& doc, const ComposeParams& params, bool overlay,
-                                            std::vector<uint32_t>& scratch);
+// automatic selection tool, a save in progress) the view's last composite is used again
+// when the document has not changed since (its revision) and the region is the same; a
+// fresh composite made with an overlay becomes the cache.
+const std::vector<uint32_t>& ComposeForView(const COrinDoc& doc, const ComposeParams& params, bool overlay,
+                                            CompositeCache& cache, std::vector<uint32_t>& scratch);
 
 // The one visible layer of the stack from `startSlot` when it is the bottom slot, a
 // true-colour raster layer covering the canvas exactly at offsets 0, without layer

@@ -1,6 +1,6 @@
 // COrinDoc: one open picture. It owns the canvas header, up to 25 layer slots linked
 // into a stack, the palette, the selection mask, the two working copies, the history
-// and the view state that tools read. The operations on it live in their own files
+// and the view state that tools read; the views keep their composites themselves. The operations on it live in their own files
 // (LayerModel, Compositor, History, ProjectFile, LayerOps, OpenSave, ClipboardOps).
 #pragma once
 
@@ -72,7 +72,6 @@ struct ViewState {
     int32_t scrollH = 0;
     int32_t display[4] = {0, 0, 0, 0};  // left, top, right, bottom of the client area
     int32_t zoomAnchorX = -1, zoomAnchorY = -1;
-    bool rebuild = false;
     bool timerSuspended = false;
     bool timerRunning = false;
     bool addToSelection = false;
@@ -100,17 +99,6 @@ public:
     void Clear();
 };
 
-// The last composite with the region it shows, and the dirty flag that recorded steps
-// and the selection tools' overlays set (the view clears it after every paint).
-struct CompositeCache {
-    std::vector<uint32_t> image;
-    int width = 0;
-    int height = 0;
-    int viewX = 0, viewY = 0;
-    float zoomX = 0.0f, zoomY = 0.0f;
-    bool dirty = true;
-};
-
 // The measurement objects of a document and their tool state; defined and made by the
 // measurement code (measure/MeasureState.h), opaque to the document.
 struct MeasureState;
@@ -132,7 +120,6 @@ public:
     LayerStore working2;
     History history;
     ViewState view;
-    CompositeCache composite;
     std::shared_ptr<MeasureState> measure;  // made on first use
 
     int32_t number = 0;             // 101..999, names the step files
@@ -141,7 +128,8 @@ public:
     std::string titleText;          // current window title
     bool redoTitle = false;         // the title lists the redo positions until the next layer change
     bool busy = false;
-    bool changed = false;
+    bool changed = false;             // unsaved changes (the exit question)
+    uint64_t revision = 0;            // rises with every change that the display shows
     bool flattenRequest = false;
     // The last colour reduction: its depth (4 or 8) and whether its palette was computed
     // from the picture (else the standard palette).
@@ -156,6 +144,9 @@ public:
     std::vector<uint8_t> workAlpha;
 
     bool IsEmpty() const { return layers.bottom < 0; }
+    // Something the display shows changed (pixels, layers, selection, zoom): views
+    // compose the picture again instead of reusing their last composite.
+    void Touch() { ++revision; }
     LayerRecord* CurrentLayer() { return layers.Current(); }
     int CanvasStride() const;
     bool HasPalette() const { return canvas.paletteCount != 0 && !palette.empty(); }

@@ -11,261 +11,11 @@
 #include "LayerModel.h"
 #include "LayerOps.h"
 #include "Messages.h"
+#include "OutlinePause.h"
+#include "StepFiles.h"
 #include "Utf16.h"
 
 namespace {
-
-std::string FormatName(const char* pattern, int a, int b = 0) {
-    char name[64];
-    std::snprintf(name, sizeof name, pattern, a, b);
-    return name;
-}
-
-std::string InFolder(const std::string& folder, const std::string& name) {
-    return (std::filesystem::path(folder.empty() ? "." : folder) / name).string();
-}
-
-// Where a layer's buffers can be read back from: a step file (with the selection mask
-// and text after the planes), the head file, or a copy in memory.
-struct Snapshot {
-    std::string file;
-    int64_t offset = 0;
-    bool withMaskAndText = false;  // the selection mask and the text follow the planes
-    bool applyMask = false;        // the mask becomes the document's selection mask again
-    int32_t maskWidth = 0, maskHeight = 0, maskX = 0, maskY = 0;
-    const LayerRecord* record = nullptr;  // geometry; holds the buffers when `file` is empty
-};
-
-void AddLayerPlanes(StepStorage::Pieces& pieces, const LayerRecord& layer) {
-    pieces.emplace_back(layer.pixels.data(), std::min(layer.pixels.size(), size_t(std::max(0, layer.pixelSize))));
-    pieces.emplace_back(layer.alpha.data(), std::min(layer.alpha.size(), size_t(std::max(0, layer.planeSize))));
-    pieces.emplace_back(layer.aux.data(), std::min(layer.aux.size(), size_t(std::max(0, layer.planeSize))));
-}
-
-// The layer's text as stored: text length x 2 bytes of UTF-16LE.
-std::vector<uint8_t> TextBytes(const LayerRecord& layer) {
-    std::vector<uint8_t> text(size_t(std::max(0, layer.textLength)) * 2, 0);
-    for (size_t i = 0; i < layer.text.size() && 2 * i + 1 < text.size(); ++i) {
-        text[2 * i] = uint8_t(layer.text[i]);
-        text[2 * i + 1] = uint8_t(layer.text[i] >> 8);
-    }
-    return text;
-}
-
-bool WriteStepFile(const COrinDoc& doc, int position, const LayerRecord& layer) {
-    StepStorage::Pieces pieces;
-    AddLayerPlanes(pieces, layer);
-    const SelectionMask& m = doc.selection;
-    pieces.emplace_back(m.bytes.data(), std::min(m.bytes.size(), size_t(m.width) * size_t(m.height)));
-    const std::vector<uint8_t> text = TextBytes(layer);
-    pieces.emplace_back(text.data(), text.size());
-    return doc.workspace.steps->Write(StepFilePath(doc, position), pieces);
-}
-
-// Writes the head file and remembers where each layer's planes start in it.
-void WriteHeadFile(COrinDoc& doc) {
-    History& h = doc.history;
-    h.dropped.clear();
-    h.head.clear();
-    RefreshCanvasSizes(doc);
-    StepStorage::Pieces pieces;
-    uint8_t header[kCanvasHeaderBytes];
-    SerializeCanvasHeader(doc.canvas, header);
-    pieces.emplace_back(header, sizeof header);
-    int64_t offset = int64_t(sizeof header);
-    std::vector<uint8_t> pal(size_t(std::max(0, doc.canvas.paletteCount)) * 4, 0);
-    for (size_t i = 0; i < doc.palette.size() && 4 * i + 3 < pal.size(); ++i) {
-        pal[4 * i] = doc.palette[i].blue;
-        pal[4 * i + 1] = doc.palette[i].green;
-        pal[4 * i + 2] = doc.palette[i].red;
-        pal[4 * i + 3] = doc.palette[i].reserved;
-    }
-    pieces.emplace_back(pal.data(), pal.size());
-    offset += int64_t(pal.size());
-    const std::vector<int> chain = doc.layers.Chain();
-    std::vector<std::string> lines(chain.size());
-    std::vector<std::array<uint8_t, kHeadRecordBytes>> records(chain.size());
-    std::map<int, History::Stored> stored;
-    for (size_t i = 0; i < chain.size(); ++i) {
-        const LayerRecord& layer = doc.layers[chain[i]];
-        char line[64];
-        std::snprintf(line, sizeof line, "%d %d %d", int(kHeadRecordBytes), layer.pixelSize, layer.planeSize);
-        lines[i] = line;
-        SerializeLayerRecord(layer, records[i].data(), kHeadRecordBytes);
-        pieces.emplace_back(reinterpret_cast<const uint8_t*>(lines[i].data()), lines[i].size());
-        pieces.emplace_back(records[i].data(), kHeadRecordBytes);
-        offset += int64_t(lines[i].size() + kHeadRecordBytes);
-        History::Stored entry;
-        entry.offset = offset;
-        entry.record = LayerRecord(static_cast<const LayerFields&>(layer));
-        stored[chain[i]] = std::move(entry);
-        const size_t before = pieces.size();
-        AddLayerPlanes(pieces, layer);
-        for (size_t k = before; k < pieces.size(); ++k) offset += int64_t(pieces[k].second);
-    }
-    if (doc.workspace.steps->Write(HeadFilePath(doc), pieces)) h.head = std::move(stored);
-}
-
-}  // namespace
-
-std::string StepFilePath(const COrinDoc& doc, int position) {
-    return InFolder(doc.workspace.stepFolder, FormatName("%dud%d.tmp", doc.number, position));
-}
-
-std::string HeadFilePath(const COrinDoc& doc) {
-    return InFolder(doc.workspace.stepFolder, FormatName("WrIniLrList_Head_%d.tmp", doc.number));
-}
-
-std::string DroppedFilePath(const COrinDoc& doc, int slot) {
-    return InFolder(doc.workspace.stepFolder, FormatName("%dud%d.tmp", doc.number, History::kPositions + slot));
-}
-
-namespace {
-
-const LayerRecord* AllLayerCopy(const std::vector<LayerCopy>& copies, int slot) {
-    for (const LayerCopy& c : copies)
-        if (c.slot == slot) return &c.record;
-    return nullptr;
-}
-
-Snapshot StepSnapshot(const COrinDoc& doc, int position) {
-    const HistoryEntry& e = doc.history.entries[size_t(position)];
-    Snapshot s;
-    s.file = StepFilePath(doc, position);
-    s.withMaskAndText = true;
-    s.applyMask = true;
-    s.maskWidth = e.maskWidth;
-    s.maskHeight = e.maskHeight;
-    s.maskX = e.maskX;
-    s.maskY = e.maskY;
-    s.record = &e.layer;
-    return s;
-}
-
-// The latest stored state of `slot` at or before `position`.
-bool FindSnapshot(const COrinDoc& doc, int slot, int position, Snapshot& out) {
-    const History& h = doc.history;
-    auto fromEntry = [&](int k) {
-        const HistoryEntry& e = h.entries[size_t(k)];
-        if (!e.used) return false;
-        if (e.code == kStepAllLayers && e.slot != slot) {
-            if (const LayerRecord* copy = AllLayerCopy(e.after, slot)) {
-                out = Snapshot{};
-                out.record = copy;
-                return true;
-            }
-            return false;
-        }
-        if (e.slot != slot) return false;
-        out = StepSnapshot(doc, k);
-        out.applyMask = false;  // the planes and the text, not that step's selection
-        return true;
-    };
-    for (int k = position; k >= 2; --k)
-        if (fromEntry(k)) return true;
-    if (position >= 2) {
-        auto it = h.dropped.find(slot);
-        if (it != h.dropped.end()) {
-            out = Snapshot{};
-            out.file = DroppedFilePath(doc, slot);
-            out.record = &it->second.record;
-            out.withMaskAndText = it->second.maskWidth >= 0;
-            out.maskWidth = std::max(0, it->second.maskWidth);
-            out.maskHeight = it->second.maskHeight;
-            return true;
-        }
-    }
-    for (int k = std::min(position, 1); k >= 0; --k)
-        if (fromEntry(k)) return true;
-    auto it = h.head.find(slot);
-    if (it == h.head.end()) return false;
-    out = Snapshot{};
-    out.file = HeadFilePath(doc);
-    out.offset = it->second.offset;
-    out.record = &it->second.record;
-    return true;
-}
-
-// Brings a layer back from a snapshot: its geometry first, then its planes, and from
-// a step file also the selection mask and the text. A file that cannot be read
-// leaves the layer as it was.
-// `whole`: the layer is re-created (its slot may have held another layer meanwhile),
-// so every field of the stored record comes back, not only the geometry.
-bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole = false) {
-    if (!IsValidSlot(slot) || !s.record) return false;
-    const LayerRecord& g = *s.record;
-    LayerRecord& layer = doc.layers[slot];
-    std::vector<uint8_t> pixels, alpha, aux, mask;
-    std::u16string text;
-    const bool withText = s.file.empty() || s.withMaskAndText;
-    if (s.file.empty()) {
-        pixels = g.pixels;
-        alpha = g.alpha;
-        aux = g.aux;
-        text = g.text;
-    } else {
-        std::unique_ptr<ByteStream> file = doc.workspace.steps->Read(s.file);
-        if (!file || !file->Seek(s.offset, SEEK_SET)) return false;
-        ByteStream& in = *file;
-        // Everything the snapshot needs must be there before anything is read, and it is
-        // read into fresh buffers: a short or failing file leaves the layer as it was.
-        const int64_t maskBytes = s.withMaskAndText ? int64_t(s.maskWidth) * s.maskHeight : 0;
-        const int64_t textBytes = s.withMaskAndText ? 2 * int64_t(std::max(0, g.textLength)) : 0;
-        if (g.pixelSize < 0 || g.planeSize < 0 || s.maskWidth < 0 || s.maskHeight < 0 ||
-            int64_t(g.pixelSize) + 2 * int64_t(g.planeSize) + maskBytes + textBytes > in.Remaining())
-            return false;
-        std::vector<uint8_t> raw;
-        try {
-            pixels.resize(size_t(g.pixelSize));
-            alpha.resize(size_t(g.planeSize));
-            aux.resize(size_t(g.planeSize));
-            mask.resize(size_t(maskBytes));
-            raw.resize(size_t(textBytes));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        if (!in.ReadExact(pixels.data(), pixels.size()) || !in.ReadExact(alpha.data(), alpha.size()) ||
-            !in.ReadExact(aux.data(), aux.size()) || !in.ReadExact(mask.data(), mask.size()) ||
-            !in.ReadExact(raw.data(), raw.size()))
-            return false;
-        for (size_t i = 0; i < raw.size(); i += 2) text.push_back(char16_t(raw[i] | (raw[i + 1] << 8)));
-    }
-    if (whole) {
-        const int32_t inUse = layer.inUse;
-        const int16_t below = layer.below, above = layer.above;
-        static_cast<LayerFields&>(layer) = static_cast<const LayerFields&>(g);
-        layer.inUse = inUse;
-        layer.below = below;
-        layer.above = above;
-    }
-    layer.x = g.x;
-    layer.y = g.y;
-    layer.width = g.width;
-    layer.height = g.height;
-    layer.stride = g.stride;
-    layer.pixelSize = g.pixelSize;
-    layer.planeSize = g.planeSize;
-    layer.kind = g.kind;
-    layer.transparency = g.transparency;
-    layer.textLength = g.textLength;
-    layer.style = g.style;
-    layer.colour = g.colour;
-    layer.effectOn = g.effectOn;
-    layer.effectSize = g.effectSize;
-    layer.extra = g.extra;
-    layer.pixels = std::move(pixels);
-    layer.alpha = std::move(alpha);
-    layer.aux = std::move(aux);
-    if (withText) layer.text = std::move(text);
-    if (s.withMaskAndText && s.applyMask) {
-        doc.selection.bytes = std::move(mask);
-        doc.selection.width = s.maskWidth;
-        doc.selection.height = s.maskHeight;
-        doc.selection.x = s.maskX;
-        doc.selection.y = s.maskY;
-    }
-    return true;
-}
 
 // Brings a slot back as it is at `entry`'s position. When the slot holds another layer
 // in memory than it held then (it was reused), the whole record comes back too.
@@ -379,10 +129,6 @@ void ShiftHistory(COrinDoc& doc) {
     h.position = History::kPositions - 1;
 }
 
-std::u16string PadLeft(const std::u16string& text, size_t width) {
-    return text.size() >= width ? text : std::u16string(width - text.size(), u' ') + text;
-}
-
 }  // namespace
 
 void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
@@ -447,7 +193,7 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
         if (e.inUse[i] && (!previous || !previous->inUse[i])) h.liveIds[i] = ++h.nextId;
     e.ids = h.liveIds;
     if (code == kStepDelete) doc.layers[slot].FreeBuffers();
-    doc.composite.dirty = true;
+    doc.Touch();
     doc.busy = false;
 }
 
@@ -467,6 +213,19 @@ bool RestoreRecordedLayer(COrinDoc& doc, int slot) {
     return true;
 }
 
+void KeepLayerPlace(COrinDoc& doc, int slot) {
+    History& h = doc.history;
+    if (!IsValidSlot(slot) || h.position < 0 || h.position >= History::kPositions) return;
+    HistoryEntry& e = h.entries[size_t(h.position)];
+    const LayerRecord& layer = doc.layers[slot];
+    e.xs[size_t(slot)] = layer.x;
+    e.ys[size_t(slot)] = layer.y;
+    if (e.slot == slot) {
+        e.layer.x = layer.x;
+        e.layer.y = layer.y;
+    }
+}
+
 void SaveRecordedLayer(COrinDoc& doc, int slot) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return;
     doc.history.saved[slot] = doc.layers[slot];
@@ -475,20 +234,20 @@ void SaveRecordedLayer(COrinDoc& doc, int slot) {
 bool CanUndo(const COrinDoc& doc) { return doc.history.position > 0; }
 bool CanRedo(const COrinDoc& doc) { return doc.history.top >= doc.history.position + 1 && doc.history.position >= 0; }
 
-bool Undo(COrinDoc& doc) {
+UndoResult Undo(COrinDoc& doc, bool confirmed) {
     History& h = doc.history;
     doc.redoTitle = false;
     if (h.position - 1 < 0) {
-        if (h.position < 0) return false;
+        if (h.position < 0) return {};
         h.position = 0;
-        return false;
+        return {};
     }
     const int left = h.position;
     const int now = left - 1;
     h.position = now;
     h.saved.clear();
     doc.busy = true;
-    doc.view.timerRunning = false;
+    const OutlinePause pause(doc);
     h.pendingNames.clear();
     const HistoryEntry& leaving = h.entries[size_t(left)];
     const HistoryEntry& target = h.entries[size_t(now)];
@@ -498,11 +257,13 @@ bool Undo(COrinDoc& doc) {
     case kStepText:
         if (IsValidSlot(leaving.slot) && doc.layers[leaving.slot].inUse) {
             const int kind = doc.layers[leaving.slot].kind;
-            if (doc.layers.Count() <= 1 || kind == kLayerMeasure ||
-                (kind == kLayerBackdrop && !doc.workspace.Ask(msg::kBackdropDelete))) {
+            const bool ask = kind == kLayerBackdrop && !confirmed;
+            if (doc.layers.Count() <= 1 || kind == kLayerMeasure || ask) {
                 h.position = left;  // the layer stays: so does the position
                 doc.busy = false;
-                return false;
+                UndoResult refused;
+                refused.needsConfirmation = ask && doc.layers.Count() > 1;
+                return refused;
             }
         }
         RestoreStack(doc, target);
@@ -560,11 +321,11 @@ bool Undo(COrinDoc& doc) {
     }
     for (auto it = leaving.names.rbegin(); it != leaving.names.rend(); ++it)
         if (IsValidSlot(it->slot) && doc.layers[it->slot].inUse) doc.layers[it->slot].name = it->before;
-    doc.composite.dirty = true;
-    doc.view.rebuild = true;
-    if (doc.selection.shown) doc.view.timerRunning = true;
+    doc.Touch();
     doc.busy = false;
-    return true;
+    UndoResult done;
+    done.undone = true;
+    return done;
 }
 
 bool Redo(COrinDoc& doc) {
@@ -576,7 +337,7 @@ bool Redo(COrinDoc& doc) {
     if (old > 10) return false;
     const int now = h.position;
     doc.busy = true;
-    doc.view.timerRunning = false;
+    const OutlinePause pause(doc);
     h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
     switch (e.code) {
@@ -618,54 +379,8 @@ bool Redo(COrinDoc& doc) {
         if (IsValidSlot(n.slot) && doc.layers[n.slot].inUse) doc.layers[n.slot].name = n.after;
     doc.SetTitle(RedoTitleText(doc));
     doc.redoTitle = true;
-    doc.composite.dirty = true;
-    doc.view.rebuild = true;
-    if (doc.selection.shown) doc.view.timerRunning = true;
+    doc.Touch();
     doc.busy = false;
     return true;
 }
 
-std::vector<std::string> HistoryRows(const COrinDoc& doc) {
-    const History& h = doc.history;
-    if (h.position < 0) return {"   0  (처음상태)"};
-    std::vector<std::string> rows;
-    for (int k = h.position; k >= 0; --k) {
-        const HistoryEntry& e = h.entries[size_t(k)];
-        char number[16];
-        std::snprintf(number, sizeof number, "%3d ", k);
-        std::u16string colours;
-        if (e.canvas.paletteCount != 0) colours = Utf8ToUtf16(std::to_string(e.canvas.paletteCount) + " 칼라");
-        const std::u16string shown = Utf16ToUtf8(e.label) == label::kOpening ? Utf8ToUtf16("(처음영상)") : e.label;
-        rows.push_back(number + Utf16ToUtf8(PadLeft(colours, 4) + u" " + PadLeft(shown, 13)));
-    }
-    return rows;
-}
-
-std::string RedoTitleText(const COrinDoc& doc) {
-    const History& h = doc.history;
-    char head[64];
-    std::snprintf(head, sizeof head, "REDO : 언두리스트(Top %d)", h.position);
-    std::string text = head;
-    for (int i = 0; i <= h.position && i < History::kPositions; ++i) {
-        char item[16];
-        std::snprintf(item, sizeof item, " (%d) ", i);
-        text += item + Utf16ToUtf8(h.entries[size_t(i)].label);
-    }
-    return text;
-}
-
-void SweepStepFiles(const std::string& folder) {
-    std::error_code ec;
-    for (int d = 100; d <= 998; ++d) {
-        std::filesystem::remove(InFolder(folder, FormatName("WrIniLrList_Head_%d.tmp", d)), ec);
-        for (int e = 0; e < History::kPositions + kMaxLayers; ++e)
-            std::filesystem::remove(InFolder(folder, FormatName("%dud%d.tmp", d, e)), ec);
-    }
-}
-
-void RemoveStepFiles(const COrinDoc& doc) {
-    StepStorage& steps = *doc.workspace.steps;
-    steps.Remove(HeadFilePath(doc));
-    for (int e = 0; e < History::kPositions; ++e) steps.Remove(StepFilePath(doc, e));
-    for (int s = 0; s < kMaxLayers; ++s) steps.Remove(DroppedFilePath(doc, s));
-}

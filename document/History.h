@@ -1,8 +1,8 @@
-// Undo and redo: every changing command records a step after the change (label,
-// operation code, layer). The concerned layer's buffers go to a step file
-// "%dud%d.tmp" (document number, position) in the workspace's step folder; the
-// geometry of all layers stays in memory. At most 12 positions; positions 0 and 1
-// never move, older steps from position 2 on are dropped first.
+// The step list: every changing command records a step after the change (label,
+// operation code, layer). The concerned layer's buffers go to a step file (StepFiles.h)
+// in the workspace's step folder; the geometry of all layers stays in memory. At most
+// 12 positions; positions 0 and 1 never move, older steps from position 2 on are
+// dropped first. The panel's texts are in HistoryTexts.h.
 #pragma once
 
 #include <array>
@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "HistoryTexts.h"
 #include "ImageBuffer.h"
 #include "Layer.h"
+#include "StepFiles.h"
 
 class COrinDoc;
 
@@ -127,21 +129,21 @@ bool RestoreRecordedLayer(COrinDoc& doc, int slot);
 // The layer as it is now becomes what RestoreRecordedLayer brings back, until the next
 // step is recorded, undone or redone. No step is added and no step file changes.
 void SaveRecordedLayer(COrinDoc& doc, int slot);
-bool Undo(COrinDoc& doc);
+// A layer moved without a step of its own (the move tool): its new place becomes the
+// place that the present step remembers, so that undo and redo keep it there.
+void KeepLayerPlace(COrinDoc& doc, int slot);
+
+// The outcome of an undo: true when a step was undone. Undoing a pasted backdrop layer
+// deletes it: without `confirmed` nothing happens and `needsConfirmation` asks the caller
+// to put the question msg::kBackdropDelete and undo again confirmed.
+struct UndoResult {
+    bool undone = false;
+    bool needsConfirmation = false;
+    explicit operator bool() const { return undone; }
+};
+UndoResult Undo(COrinDoc& doc, bool confirmed = false);
 bool Redo(COrinDoc& doc);
 bool CanUndo(const COrinDoc& doc);
 bool CanRedo(const COrinDoc& doc);
 
-// History list rows, newest first: "%3d %4s %13s".
-std::vector<std::string> HistoryRows(const COrinDoc& doc);
-// Title text after a redo: "REDO : 언두리스트(Top %d)" and " (%d) %s" per position.
-std::string RedoTitleText(const COrinDoc& doc);
 
-std::string StepFilePath(const COrinDoc& doc, int position);
-std::string HeadFilePath(const COrinDoc& doc);
-// A dropped step's planes, kept per slot ("%dud%d.tmp" with position 12 + slot).
-std::string DroppedFilePath(const COrinDoc& doc, int slot);
-// Removes the head and step files of document numbers 100 to 998 in `folder`.
-void SweepStepFiles(const std::string& folder);
-// Removes this document's own step files (when a batch run ends).
-void RemoveStepFiles(const COrinDoc& doc);

@@ -260,7 +260,7 @@ Status OpenPictureInDocument(COrinDoc& doc) {
     doc.layers.bottom = doc.layers.current = 0;
     layer.kind = kLayerBackdrop;
     if (doc.canvas.bpp != 24) ConvertLayerToTrueColour(doc, 0);
-    doc.view.rebuild = true;
+    doc.Touch();
     doc.history.position = -1;
     RecordStep(doc, label::kOpening, kStepPixels, 0);
     return Status::Ok();

@@ -8,6 +8,7 @@
 #include "History.h"
 #include "LayerModel.h"
 #include "Messages.h"
+#include "OutlinePause.h"
 #include "Utf16.h"
 
 namespace {
@@ -63,7 +64,7 @@ void Unlink(COrinDoc& doc, int slot) {
 
 Status InsertLayerAbove(COrinDoc& doc, const NewLayerPlace& place, int& slot) {
     slot = -1;
-    if (doc.selection.shown) doc.view.timerRunning = false;
+    const OutlinePause pause(doc);
     const int free = doc.layers.FirstFree();
     if (free < 0) return Status::Fail(msg::kTooManyLayers);
     doc.busy = true;
@@ -82,7 +83,6 @@ Status InsertLayerAbove(COrinDoc& doc, const NewLayerPlace& place, int& slot) {
     p.kind = place.kind;
     if (!CreateLayerInSlot(doc, p)) {
         doc.busy = false;
-        if (doc.selection.shown) doc.view.timerRunning = true;
         return Status::Fail(std::string("AddLayer") + "::Memory Alloc");
     }
     LayerRecord& r = doc.layers[free];
@@ -90,7 +90,6 @@ Status InsertLayerAbove(COrinDoc& doc, const NewLayerPlace& place, int& slot) {
     r.kind = uint8_t(place.kind);
     SelectLayer(doc, free);
     doc.SetTitle(Utf16ToUtf8(r.name));
-    if (doc.selection.shown) doc.view.timerRunning = true;
     doc.busy = false;
     slot = free;
     return Status::Ok();
@@ -107,12 +106,11 @@ Status DeleteLayer(COrinDoc& doc, int slot, bool check, bool record) {
     if (slot < 0) slot = doc.layers.current;
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return Status::Fail(msg::kOnlyOneLayer);
     if (Status s = DeleteChecks(doc, slot, check); !s) return s;
-    if (doc.selection.shown) doc.view.timerRunning = false;
+    const OutlinePause pause(doc);
     Unlink(doc, slot);
     if (doc.layers.IsCurrentValid()) RenameForStep(doc, doc.layers.current, NumberedLayerName(doc.layers.current));
     if (record && !doc.busy) RecordStep(doc, label::kDeleteLayer, kStepDelete, slot);
-    if (doc.selection.shown) doc.view.timerRunning = true;
-    doc.view.rebuild = true;
+    doc.Touch();
     return Status::Ok();
 }
 
@@ -213,7 +211,7 @@ Status RasterizeLayer(COrinDoc& doc) {
     }
     if (alpha.size() == r.alpha.size()) r.alpha = alpha;
     r.text.clear();
-    doc.view.rebuild = true;
+    doc.Touch();
     return Status::Ok();
 }
 
@@ -222,21 +220,20 @@ Status ApplyLayerEffect(COrinDoc& doc, int size, uint32_t colour) {
     if (!layer) return Status::Ok();
     if (layer->kind == kLayerText) return Status::Fail(msg::kTextLayer);
     layer->extra[3] = 3;
-    doc.view.timerRunning = false;
+    const OutlinePause pause(doc);
     layer = doc.CurrentLayer();
     layer->effectOn = 1;
     layer->effectSize = uint8_t(std::clamp(size, 0, 255));
     // The shadow colour is kept blue first, as layer colours are.
     SetShadowColour(*layer, ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
     RecordStep(doc, label::kLayerEffect, kStepPixels, doc.layers.current);
-    if (doc.selection.shown) doc.view.timerRunning = true;
-    doc.view.rebuild = true;
+    doc.Touch();
     return Status::Ok();
 }
 
 void RemoveLayerEffect(COrinDoc& doc) {
     if (LayerRecord* layer = doc.CurrentLayer()) layer->effectOn = 0;
-    doc.view.rebuild = true;
+    doc.Touch();
 }
 
 void RenderLayerEffect(COrinDoc& doc, int slot) {
@@ -282,7 +279,7 @@ void RenderLayerEffect(COrinDoc& doc, int slot) {
 void SetLayerVisible(COrinDoc& doc, int slot, bool visible) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return;
     doc.layers[slot].visible = visible ? 1 : 0;
-    doc.view.rebuild = true;
+    doc.Touch();
 }
 
 Status SwapLayers(COrinDoc& doc, int a, int b) {
@@ -292,7 +289,7 @@ Status SwapLayers(COrinDoc& doc, int a, int b) {
     if (a == b || ia == order.end() || ib == order.end()) return Status::Ok();
     std::iter_swap(ia, ib);
     Relink(doc, order);
-    doc.view.rebuild = true;
+    doc.Touch();
     RecordStep(doc, label::kMoveLayer, kStepMove);
     return Status::Ok();
 }

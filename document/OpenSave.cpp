@@ -141,7 +141,7 @@ Status SaveDocument(COrinDoc& doc, const std::string& path) {
         }
     }
     doc.flattenRequest = false;
-    doc.view.rebuild = true;
+    doc.Touch();
     if (result) {
         doc.changed = false;
         doc.path = path;

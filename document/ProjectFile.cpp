@@ -224,7 +224,7 @@ Status ReadChain(COrinDoc& doc, ByteStream& in, const CanvasHeader& canvas, int 
     // Finish as for an opened picture.
     if (doc.number == 0) doc.number = doc.workspace.NextDocumentNumber();
     doc.layers[bottom].kind = kLayerBackdrop;
-    doc.view.rebuild = true;
+    doc.Touch();
     doc.history.position = -1;
     RecordStep(doc, label::kOpening, kStepPixels, doc.layers.current);
     return Status::Ok();

@@ -145,8 +145,12 @@ bool MemoryStepStorage::Rename(const std::string& from, const std::string& to) {
 
 void MemoryStepStorage::Remove(const std::string& path) { m_files.erase(path); }
 
-BackgroundStepStorage::BackgroundStepStorage(size_t limitBytes, FreeSpaceQuery freeSpace)
-    : m_disk(freeSpace), m_freeSpace(freeSpace), m_limit(limitBytes), m_worker([this] { Run(); }) {}
+BackgroundStepStorage::BackgroundStepStorage(size_t limitBytes, FreeSpaceQuery freeSpace,
+                                             std::unique_ptr<StepStorage> disk)
+    : m_disk(disk ? std::move(disk) : std::make_unique<DiskStepStorage>(freeSpace)),
+      m_freeSpace(freeSpace),
+      m_limit(limitBytes),
+      m_worker([this] { Run(); }) {}
 
 BackgroundStepStorage::~BackgroundStepStorage() {
     {
@@ -172,7 +176,7 @@ bool BackgroundStepStorage::Write(const std::string& path, const Pieces& pieces)
     } catch (const std::bad_alloc&) {
         // No memory for the copy: write it here and now.
         Flush();
-        return m_disk.Write(path, pieces);
+        return m_disk->Write(path, pieces);
     }
     size_t at = 0;
     for (const auto& [data, size] : pieces) {
@@ -180,6 +184,15 @@ bool BackgroundStepStorage::Write(const std::string& path, const Pieces& pieces)
         at += size;
     }
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_failing) {
+        // The disk refused the last write: this one is tried at once, so that its caller
+        // learns whether it reached the disk.
+        m_changed.wait(lock, [&] { return m_queue.empty() && !m_busy; });
+        m_pending.erase(path);
+        const bool written = m_disk->Write(path, {{bytes->data(), bytes->size()}});
+        m_failing = !written;
+        return written;
+    }
     m_changed.wait(lock, [&] { return m_queuedBytes <= m_limit; });
     m_pending[path] = bytes;
     m_queue.push_back({Operation::kWrite, path, {}, bytes});
@@ -196,7 +209,7 @@ std::unique_ptr<ByteStream> BackgroundStepStorage::Read(const std::string& path)
     }
     // Not in memory: the disk is right once everything queued before has happened.
     Flush();
-    return m_disk.Read(path);
+    return m_disk->Read(path);
 }
 
 bool BackgroundStepStorage::Rename(const std::string& from, const std::string& to) {
@@ -236,18 +249,26 @@ void BackgroundStepStorage::Run() {
         m_queue.pop_front();
         m_busy = true;
         lock.unlock();
+        bool failed = false;
         switch (op.kind) {
-        case Operation::kWrite: m_disk.Write(op.path, {{op.bytes->data(), op.bytes->size()}}); break;
-        case Operation::kRename: m_disk.Rename(op.path, op.to); break;
-        case Operation::kRemove: m_disk.Remove(op.path); break;
+        case Operation::kWrite:
+            failed = !m_disk->Write(op.path, {{op.bytes->data(), op.bytes->size()}});
+            if (failed) m_disk->Remove(op.path);  // no older file may stand in for this one
+            break;
+        case Operation::kRename: failed = !m_disk->Rename(op.path, op.to); break;
+        case Operation::kRemove: m_disk->Remove(op.path); break;
         }
         lock.lock();
         m_busy = false;
-        if (op.kind == Operation::kWrite) m_queuedBytes -= op.bytes->size();
-        // The memory copy goes once the disk holds the newest content under that name.
+        if (op.kind == Operation::kWrite) {
+            m_queuedBytes -= op.bytes->size();
+            m_failing = failed;
+        }
+        // The memory copy goes once the disk holds the newest content under that name;
+        // the content of a failed write (or of a rename of it) stays readable from memory.
         const std::string& done = op.kind == Operation::kRename ? op.to : op.path;
         auto it = m_pending.find(done);
-        if (op.bytes && it != m_pending.end() && it->second == op.bytes) m_pending.erase(it);
+        if (op.bytes && !failed && it != m_pending.end() && it->second == op.bytes) m_pending.erase(it);
         m_changed.notify_all();
     }
 }

@@ -70,10 +70,15 @@ private:
 // large layer costs the editor a copy in memory instead of a wait for the disk. A
 // file is readable at once (from memory until it is on disk); renames and removals
 // keep their order with the writes. Queued bytes are bounded: a write waits while
-// more than `limitBytes` are pending.
+// more than `limitBytes` are pending. A write that fails on the worker removes
+// whatever file had that name (so no older file is ever read in its place) and keeps
+// its bytes in memory; from then on writes happen at once and report their failure,
+// until one succeeds. `disk` is the storage the worker writes to (the disk, checked
+// against `freeSpace`, unless a test gives another).
 class BackgroundStepStorage final : public StepStorage {
 public:
-    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30, FreeSpaceQuery freeSpace = SystemFreeSpace);
+    explicit BackgroundStepStorage(size_t limitBytes = size_t(1) << 30, FreeSpaceQuery freeSpace = SystemFreeSpace,
+                                   std::unique_ptr<StepStorage> disk = nullptr);
     ~BackgroundStepStorage() override;  // finishes every queued operation
     bool Write(const std::string& path, const Pieces& pieces) override;
     std::unique_ptr<ByteStream> Read(const std::string& path) override;
@@ -91,8 +96,9 @@ private:
     };
     void Run();
 
-    DiskStepStorage m_disk;
+    std::unique_ptr<StepStorage> m_disk;
     FreeSpaceQuery m_freeSpace;
+    bool m_failing = false;  // the last write on the worker failed
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Operation> m_queue;

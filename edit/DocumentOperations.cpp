@@ -4,6 +4,7 @@
 #include "CommandMap.h"
 #include "History.h"
 #include "LayerOps.h"
+#include "Messages.h"
 
 namespace {
 
@@ -17,8 +18,8 @@ Operation Plain(int id, const char* key, const char* label, Status (*fn)(COrinDo
     return op;
 }
 
-Status UndoStep(COrinDoc& doc) {
-    Undo(doc);
+Status UndoCommand(COrinDoc& doc) {
+    UndoStep(doc);
     return Status::Ok();
 }
 
@@ -34,6 +35,12 @@ Status DeleteCurrentLayer(COrinDoc& doc) { return DeleteLayer(doc); }
 
 }  // namespace
 
+bool UndoStep(COrinDoc& doc) {
+    const UndoResult r = Undo(doc);
+    if (r.needsConfirmation && doc.workspace.Ask(msg::kBackdropDelete)) return bool(Undo(doc, true));
+    return bool(r);
+}
+
 Status RemoveLayerEffectStep(COrinDoc& doc) {
     const LayerRecord* layer = doc.CurrentLayer();
     if (!layer || !layer->effectOn) return Status::Ok();
@@ -43,7 +50,7 @@ Status RemoveLayerEffectStep(COrinDoc& doc) {
 }
 
 void AddDocumentOperations(OperationTable& t) {
-    t.Add(Plain(kCmdUndo, "undo", "실행취소", UndoStep));
+    t.Add(Plain(kCmdUndo, "undo", "실행취소", UndoCommand));
     t.Add(Plain(kCmdRedo, "redo", "실행반복", RedoStep));
     t.Add(Plain(kCmdCut, "cut", "자르기", CutLayer));
     t.Add(Plain(kCmdCopy, "copy", "복사", CopyLayer));

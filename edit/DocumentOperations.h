@@ -6,6 +6,10 @@
 
 void AddDocumentOperations(OperationTable& table);
 
+// Undo as the menu, the history panel and the batch tool run it: a step that deletes a
+// backdrop layer asks the host first. True when a step was undone.
+bool UndoStep(COrinDoc& doc);
+
 // The drop shadow's parameters: size (pixels) and colour; the dialog and the batch tool
 // read them from the table entry of command 1558.
 enum LayerEffectParam : size_t { kShadowSize = 0, kShadowColour = 1 };

@@ -60,13 +60,11 @@ void RefreshWorkingCopy(COrinDoc& doc, int rowLo, int rowHi) {
 void RestoreWorkingCopy(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return;
     RestoreFromStore(doc, doc.working, doc.layers.current);
-    doc.view.rebuild = true;
-    doc.composite.dirty = true;
+    doc.Touch();
 }
 
 void MarkLayerChanged(COrinDoc& doc) {
-    doc.view.rebuild = true;
-    doc.composite.dirty = true;
+    doc.Touch();
 }
 
 Status RefuseTextLayer(const COrinDoc& doc) {

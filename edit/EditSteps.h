@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "Document.h"
+#include "OutlinePause.h"
 #include "Status.h"
 
 // The 400 ms outline timer of the view: it runs while the outline is shown.

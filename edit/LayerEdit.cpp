@@ -9,7 +9,7 @@ Status EditCurrentLayer(COrinDoc& doc, const LayerEdit& edit, const LayerChange&
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (edit.refuseText)
         if (Status s = RefuseTextLayer(doc); !s) return s;
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     RefitMask(doc);
     RowSpan rows;
     const Status status = change(*doc.CurrentLayer(), rows);
@@ -21,33 +21,29 @@ Status EditCurrentLayer(COrinDoc& doc, const LayerEdit& edit, const LayerChange&
             RecordStep(doc, edit.label, kStepPixels);
         }
     }
-    EndLayerStep(doc);
     return status;
 }
 
 void RecordLayerStep(COrinDoc& doc, const std::string& label) {
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     RecordStep(doc, label, kStepPixels);
-    EndLayerStep(doc);
 }
 
 Status RestoreStartImage(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     const bool restored = RestoreRecordedLayer(doc, doc.layers.current);
     if (restored) {
         RefreshWorkingCopy(doc);
         MarkLayerChanged(doc);
     }
-    EndLayerStep(doc);
     return restored ? Status::Ok() : Status::Fail(msg::kCannotRestore);
 }
 
 void SaveStartImage(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return;
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     SaveRecordedLayer(doc, doc.layers.current);
-    EndLayerStep(doc);
 }
 
 Operation LayerOperation(Operation op) {

@@ -137,11 +137,9 @@ void Dab(COrinDoc& doc, int mode, int x, int y, uint32_t colour, int radius, boo
         return;
     }
     const int R = radius > 24 && radius != 25 ? 25 : radius;
-    PaintScratch& scratch = doc.mainImage->scratch;
-    for (int j = 0; j < 2 * R; ++j)
-        for (int k = 0; k < 2 * R; ++k) scratch.stamp[j][k] = 0;
-    scratch.originX = x - R;
-    scratch.originY = y - R;
+    // The cells the rings reached, by column and row from the dab's corner.
+    uint8_t stamp[50][50] = {};
+    const int originX = x - R, originY = y - R;
 
     const int paint[3] = {Red(colour), Green(colour), Blue(colour)};
     for (int i = 1; i < R; ++i) {
@@ -150,7 +148,7 @@ void Dab(COrinDoc& doc, int mode, int x, int y, uint32_t colour, int radius, boo
             const int r = rng::Next();
             float w = float(q + (double(r) / 32767.0) * 0.1 - 0.2);
             if (w < 0) w = 0;
-            scratch.stamp[px - scratch.originX][py - scratch.originY] = 1;
+            stamp[px - originX][py - originY] = 1;
             if (!InsideLayer(*layer, px, py)) return false;
             if (mode == kDabErase) {
                 PutAlpha(doc, px, py, 0, true);
@@ -171,8 +169,8 @@ void Dab(COrinDoc& doc, int mode, int x, int y, uint32_t colour, int radius, boo
     // its column takes the pixel below it.
     for (int j = 0; j < 2 * R; ++j)
         for (int k = 2; k <= 2 * R - 2; ++k) {
-            if (scratch.stamp[j][k] != 0 || scratch.stamp[j][k - 1] != 1 || scratch.stamp[j][k + 1] != 1) continue;
-            const int px = scratch.originX + j, py = scratch.originY + k;
+            if (stamp[j][k] != 0 || stamp[j][k - 1] != 1 || stamp[j][k + 1] != 1) continue;
+            const int px = originX + j, py = originY + k;
             if (!InsideLayer(*layer, px, py) || !InsideLayer(*layer, px, py - 1)) continue;
             const uint32_t c = LayerColourAt(doc, *layer, px, py - 1);
             const uint8_t a = LayerAlphaAt(*layer, px, py - 1);

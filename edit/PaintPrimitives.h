@@ -54,7 +54,7 @@ enum DabMode : int { kDabPaint = 0, kDabErase = 1 };
 // A round dab of radius R (at most 25) centred on (x, y): rings of growing radius,
 // each point blended toward the picture by its ring ratio plus noise from rng::Next()
 // (soft) or in the plain colour; single-pixel holes are closed afterwards. Mode 1
-// erases (opacity 0). Uses the dab stamp of the document's main image.
+// erases (opacity 0).
 void Dab(COrinDoc& doc, int mode, int x, int y, uint32_t colour, int radius, bool soft);
 // The water drop at (x, y) with brush size `brush`: half-size s = 2 x brush (100 above
 // 25), D = sqrt(2 s^2); every pixel of [x - s, x + s) x [y - s, y + s) inside the layer

@@ -45,6 +45,7 @@ struct Job {
     uint8_t* outAlpha = nullptr;           // with a spread only
     const RowSource* source = nullptr;     // true-colour rows (24-bit layer, or the expanded palette layer)
     const uint8_t* indexMap = nullptr;     // palette point operation: old index -> new index
+    bool fillsRow = false;                 // the operation writes every pixel of `out` (a point operation)
 
     // The pixel may change: inside the selection and, unless told otherwise, present.
     bool Changes(int x, int y, const uint8_t* alpha) const {
@@ -77,12 +78,16 @@ void TrueColourRow(const Job& job, Scratch& scratch, int y) {
     const uint8_t* in = job.layer.pixels.data() + size_t(y) * job.stride;
     uint8_t* out = job.outPixels + size_t(y) * job.stride;
     const uint8_t* alpha = job.layer.alpha.data() + size_t(y) * size_t(job.width);
-    std::memcpy(out, in, job.stride);  // padding included
     const std::span<Bgr> outRow(reinterpret_cast<Bgr*>(out), size_t(job.width));
     if (job.WholeRow(y, alpha)) {
+        // An operation that writes every pixel needs only the padding copied: the row is
+        // then read once and written once, as a hand-written loop does.
+        const size_t used = job.fillsRow ? size_t(job.width) * sizeof(Bgr) : 0;
+        std::memcpy(out + used, in + used, job.stride - used);
         job.row(*job.source, y, outRow);
         return;
     }
+    std::memcpy(out, in, job.stride);  // padding included
     std::copy(outRow.begin(), outRow.end(), scratch.row.begin());
     job.row(*job.source, y, scratch.row);
     for (int x = 0; x < job.width; ++x)
@@ -185,8 +190,10 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
     if (bits != 24 && bits != 8 && bits != 4 && bits != 1) return Status::Ok();
     const size_t stride = size_t(layer.stride);
     if (layer.pixels.size() < stride * size_t(h) || layer.alpha.size() < size_t(w) * size_t(h)) return Status::Ok();
+    if (stride < (size_t(w) * size_t(bits) + 7) / 8) return Status::Ok();  // rows shorter than their pixels
 
     Job job{doc, layer, options, row, bits, w, h, stride, doc.selection};
+    job.fillsRow = point != nullptr;
     std::vector<Bgr> expanded;
     uint8_t indexMap[256];
     std::unique_ptr<EdgeWeights> weights;

@@ -71,11 +71,6 @@ void CImageBuffer::ResetRecords(int type) {
 
 void CImageBuffer::SetLastError(const std::string& text) { m_info.lastError = text.substr(0, 255); }
 
-void CImageBuffer::ReportProgress(int percent) {
-    m_info.progress = percent;
-    if (progress) progress(percent);
-}
-
 uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type, bool fillRows) {
     if (width <= 0 || height <= 0) return nullptr;
     // A block of the very same size is reused: it is refilled just as a new one.
@@ -116,17 +111,12 @@ uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type, bool f
     } else {
         for (int y = 0; y < height; ++y) std::memset(rows + size_t(y) * size_t(stride) + used, 0xFF, size_t(stride) - used);
     }
-    scratch.valid = false;
     return m_block.get();
 }
 
 void CImageBuffer::ReleaseBuffers() {
-    scratch.bytes.clear();
-    scratch.bytes.shrink_to_fit();
     m_block.reset();
     m_blockSize = 0;
-    workImage.clear();
-    workImage.shrink_to_fit();
 }
 
 uint32_t CImageBuffer::BlockSize() const { return 40 + 4 * m_header.biClrUsed + m_header.biSizeImage; }

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,15 +103,6 @@ struct ImageInfo {
     std::shared_ptr<const std::vector<uint8_t>> exif;
 };
 
-// Painting scratch area used by the dab of the painting tools.
-struct PaintScratch {
-    uint8_t stamp[50][50] = {};
-    int originX = 0;
-    int originY = 0;
-    bool valid = false;
-    std::vector<uint8_t> bytes;
-};
-
 class CImageBuffer {
 public:
     explicit CImageBuffer(int type = kFormatBmp);
@@ -195,19 +185,6 @@ public:
     bool Decode(ByteStream& file, int code);
     bool Encode(ByteStream& file, int code);
     bool FromResource(const uint8_t* data, size_t size, int code);
-
-    // Working buffers kept with the picture.
-    std::vector<uint32_t> workImage;     // 32-bit composite, row length workImageRow pixels
-    int workImageRow = 0;
-    std::vector<uint32_t> displayCache;  // last display image
-    int displayCacheWidth = -1;
-    int displayCacheHeight = -1;
-    std::vector<uint8_t> canvasImage;    // compositing: canvas copy of a layer
-    std::vector<uint8_t> canvasCoverage; // compositing: its coverage plane
-    PaintScratch scratch;
-    uint8_t selectionToolFlag = 0;
-    std::function<void(int)> progress;   // progress bar link; may be empty
-    void ReportProgress(int percent);
 
 private:
     void ResetRecords(int type);

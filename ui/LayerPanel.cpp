@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "CommandMap.h"
+#include "DocumentOperations.h"
 #include "Compositor.h"
 #include "DocumentOperations.h"
 #include "Document.h"
@@ -232,7 +233,7 @@ void CLayerPanel::ToggleVisibility(int row) {
     const int slot = SlotOfRow(row);
     if (!m_doc || slot < 0) return;
     SetLayerVisible(*m_doc, slot, m_doc->layers[slot].visible != 1);
-    m_doc->view.rebuild = true;
+    m_doc->Touch();
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }
@@ -269,7 +270,7 @@ void CLayerPanel::GoToStep(int position) {
 
 void CLayerPanel::Undo() {
     if (!m_doc) return;
-    ::Undo(*m_doc);
+    UndoStep(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);
 }

@@ -99,8 +99,7 @@ LayerPoint ViewToLayer(COrinDoc& doc, int viewX, int viewY, bool grow, bool refr
         m.y = layer->y;
     }
     if (refresh) {
-        doc.view.rebuild = true;
-        doc.composite.dirty = true;
+        doc.Touch();
     }
     return Convert(doc, *layer, viewX, viewY);
 }

@@ -325,18 +325,8 @@ Status MoveLayerBy(COrinDoc& doc, int dx, int dy) {
         kept.record.x = layer->x;
         kept.record.y = layer->y;
     }
-    History& h = doc.history;
-    if (h.position >= 0 && h.position < History::kPositions) {
-        HistoryEntry& e = h.entries[size_t(h.position)];
-        e.xs[size_t(slot)] = layer->x;
-        e.ys[size_t(slot)] = layer->y;
-        if (e.slot == slot) {
-            e.layer.x = layer->x;
-            e.layer.y = layer->y;
-        }
-    }
-    doc.view.rebuild = true;
-    doc.composite.dirty = true;
+    KeepLayerPlace(doc, slot);
+    doc.Touch();
     return Status::Ok();
 }
 
@@ -369,6 +359,6 @@ Status MoveRelease(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     RefreshWorkingCopy(doc);
     if (doc.workspace.host) doc.workspace.host->Refresh(doc);
-    doc.view.rebuild = true;
+    doc.Touch();
     return Status::Ok();
 }

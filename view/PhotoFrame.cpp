@@ -122,13 +122,11 @@ Status FrameSession::Apply(const FrameSettings& s) {
     // The dialog's spin goes down to 5 only; an unchecked thickness is still bounded here.
     if (s.style < 0 || s.style > 3 || s.thickness < 1) return CheckFrame(s);
     if (!m_doc.CurrentLayer()) return Status::Ok();
-    BeginLayerStep(m_doc);
+    const OutlinePause pause(m_doc);
     int slot = FindFrameLayer(m_doc);
     if (slot < 0) {
-        if (Status r = InsertLayerAbove(m_doc, NewLayerPlace{m_doc.canvas.width, m_doc.canvas.height}, slot); !r) {
-            EndLayerStep(m_doc);
+        if (Status r = InsertLayerAbove(m_doc, NewLayerPlace{m_doc.canvas.width, m_doc.canvas.height}, slot); !r)
             return r;
-        }
         m_doc.layers[slot].name = kFrameLayerName;
     }
     SelectLayer(m_doc, slot);
@@ -139,7 +137,6 @@ Status FrameSession::Apply(const FrameSettings& s) {
     PaintFrame(m_doc, layer, s);
     RefreshWorkingCopy(m_doc);
     MarkLayerChanged(m_doc);
-    EndLayerStep(m_doc);
     m_applied = true;
     return Status::Ok();
 }

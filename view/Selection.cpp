@@ -23,8 +23,7 @@ void ResetAnchors(ViewState& v) {
 }
 
 void Invalidate(COrinDoc& doc) {
-    doc.view.rebuild = true;
-    doc.composite.dirty = true;
+    doc.Touch();
 }
 
 // A lifted selection (the floating layer) goes back into the layer it came from.

@@ -61,8 +61,7 @@ void AutoSelectAt(COrinDoc& doc, int x, int y) {
     if (doc.view.addToSelection) BoundaryToSelected(doc);
     else SetMaskBytes(doc, 0);
     GrowRegion(doc, p.x, p.y, doc.workspace.inclusionLimit);
-    doc.view.rebuild = true;
-    doc.composite.dirty = true;
+    doc.Touch();
 }
 
 Status AutoSelectPress(COrinDoc& doc, int x, int y) {
@@ -98,7 +97,7 @@ int ColourRangeScan(COrinDoc& doc, uint32_t colour, int tolerance) {
 std::string ColourRangeSearch(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return {};
     Workspace& ws = doc.workspace;
-    StopOutlineTimer(doc);
+    const OutlinePause pause(doc);
     if (ws.rangeMode == 0) {
         ReleaseSelection(doc);
         SetMaskBytes(doc, 0);
@@ -112,18 +111,16 @@ std::string ColourRangeSearch(COrinDoc& doc) {
     char text[128];
     std::snprintf(text, sizeof text, status::kPixelCount, count, area > 0 ? 100.0 * count / area : 0.0, "%");
     ShowStatus(doc, text);
-    doc.view.rebuild = true;
-    doc.composite.dirty = true;
+    doc.Touch();
     SaveToStore(doc, doc.working2, doc.layers.current);
     doc.selection.built = doc.selection.shown = true;
-    RestartOutlineTimer(doc);
     return text;
 }
 
 Status ColourRangeCommand(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     Workspace& ws = doc.workspace;
-    StopOutlineTimer(doc);
+    const OutlinePause pause(doc);
     SaveToStore(doc, doc.working, doc.layers.current);
     SaveToStore(doc, doc.working2, doc.layers.current);
     ReleaseSelection(doc);
@@ -136,12 +133,9 @@ Status ColourRangeCommand(COrinDoc& doc) {
 std::string ColourRangePick(COrinDoc& doc, int x, int y) {
     const LayerRecord* layer = doc.CurrentLayer();
     if (!layer) return {};
-    StopOutlineTimer(doc);
+    const OutlinePause pause(doc);
     const LayerPoint p = ViewToLayer(doc, x, y, false);
-    if (!InsideLayer(*layer, p.x, p.y)) {
-        RestartOutlineTimer(doc);
-        return {};
-    }
+    if (!InsideLayer(*layer, p.x, p.y)) return {};
     doc.workspace.searchColour = LayerColourAt(doc, *layer, p.x, p.y);
     return ColourRangeSearch(doc);
 }

@@ -88,7 +88,7 @@ bool ZoomIn(COrinDoc& doc, int anchorX, int anchorY) {
     ViewState& v = doc.view;
     if (v.stretch || v.zoom >= kMaxZoom) return false;
     v.zoom *= 2.0f;
-    v.rebuild = true;
+    doc.Touch();
     RescaleAnchors(v, true);
     v.zoomAnchorX = anchorX;
     v.zoomAnchorY = anchorY;
@@ -99,7 +99,7 @@ bool ZoomOut(COrinDoc& doc) {
     ViewState& v = doc.view;
     if (v.stretch || v.zoom <= kMinZoom) return false;
     v.zoom *= 0.5f;
-    v.rebuild = true;
+    doc.Touch();
     RescaleAnchors(v, false);
     v.zoomAnchorX = v.zoomAnchorY = -1;
     return true;
@@ -108,7 +108,7 @@ bool ZoomOut(COrinDoc& doc) {
 bool ZoomActualSize(COrinDoc& doc) {
     if (!CanZoomActualSize(doc)) return false;
     doc.view.zoom = 1.0f;
-    doc.view.rebuild = true;
+    doc.Touch();
     return true;
 }
 

@@ -56,4 +56,13 @@ std::unique_ptr<COrinDoc> PlainDocument(Workspace& ws, int width, int height, ui
     return doc;
 }
 
+void EditorFrame::SetUp() {
+    frame = StartHidden(folder, [this](const QString& text) { messages.push_back(text); });
+    ASSERT_NE(frame, nullptr);
+}
+
+COrinDoc* EditorFrame::AdoptPlain(int width, int height, uint32_t rgb) {
+    return frame->AdoptDocument(PlainDocument(Ws(), width, height, rgb));
+}
+
 }  // namespace app_test

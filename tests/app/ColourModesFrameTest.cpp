@@ -21,17 +21,8 @@
 
 namespace {
 
-using testing_support::TempDir;
 
-struct ColourFrame : ::testing::Test {
-    TempDir folder;
-    std::unique_ptr<CMainFrame> frame;
-    std::vector<QString> messages;
-
-    void SetUp() override {
-        frame = app_test::StartHidden(folder, [this](const QString& text) { messages.push_back(text); });
-        ASSERT_NE(frame, nullptr);
-    }
+struct ColourFrame : app_test::EditorFrame {
     bool Enabled(int id) {
         frame->UpdateCommandStates();
         return frame->CommandAction(id)->isEnabled();
@@ -42,7 +33,7 @@ struct ColourFrame : ::testing::Test {
 
 TEST_F(ColourFrame, DepthEntriesFollowTheCanvasAndConversionsUndo) {
     EXPECT_FALSE(Enabled(kCmd8BitColour));
-    COrinDoc* doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 4, 3, 0x0A1421));
+    COrinDoc* doc = AdoptPlain(4, 3, 0x0A1421);
     RecordStep(*doc, label::kInitialState, kStepPixels);  // the painted pixels are the start
     struct State {
         int bits;
@@ -71,7 +62,7 @@ TEST_F(ColourFrame, DepthEntriesFollowTheCanvasAndConversionsUndo) {
 }
 
 TEST_F(ColourFrame, SplitsOpenWindowsAndTheViewerPutsPlanesIntoNewOnes) {
-    COrinDoc* doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 4, 3, 0xFF0000));
+    COrinDoc* doc = AdoptPlain(4, 3, 0xFF0000);
     doc->fileName = "red.bmp";
     frame->CommandAction(kCmdSplitHsl)->trigger();
     ASSERT_EQ(frame->DocumentCount(), 4);

@@ -22,16 +22,13 @@
 
 namespace {
 
-using testing_support::TempDir;
 
-struct EffectBarFixture : ::testing::Test {
-    TempDir folder;
-    std::unique_ptr<CMainFrame> frame;
+struct EffectBarFixture : app_test::EditorFrame {
     COrinDoc* doc = nullptr;
     void SetUp() override {
-        frame = app_test::StartHidden(folder);
-        ASSERT_NE(frame, nullptr);
-        doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 40, 30, 0x336699));
+        EditorFrame::SetUp();
+        if (HasFatalFailure()) return;
+        doc = AdoptPlain(40, 30, 0x336699);
         ASSERT_NE(doc, nullptr);
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 40; ++x) doc->CurrentLayer()->pixels[size_t(y) * doc->CurrentLayer()->stride + 3 * x] = uint8_t(x * 6);

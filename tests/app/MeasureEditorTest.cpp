@@ -26,29 +26,19 @@
 
 namespace {
 
-using testing_support::TempDir;
 
-struct MeasureFrameTest : ::testing::Test {
-    TempDir folder;
-    std::unique_ptr<CMainFrame> frame;
+struct MeasureFrameTest : app_test::EditorFrame {
     COrinDoc* doc = nullptr;
     COrinView* view = nullptr;
-    std::vector<std::string> messages;
 
     void SetUp() override {
-        app_test::InstallSettings(folder);
         // 10 pixels across and down are 1 mm.
         const std::string standards = "\r\n 1 0\r\n scale mm 10 10 1.00";
         testing_support::WriteFileBytes(folder.File(kCalibrationFile),
                                         std::vector<uint8_t>(standards.begin(), standards.end()));
-        StartupOptions options;
-        options.programFolder = QString::fromStdString(folder.Path().string());
-        options.interactive = false;
-        options.show = false;
-        frame = StartTessaro(options);
-        ASSERT_NE(frame, nullptr);
-        frame->Host().messageHook = [this](const QString& text) { messages.push_back(text.toStdString()); };
-        doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 60, 50, 0xFFFFFF));
+        EditorFrame::SetUp();
+        if (HasFatalFailure()) return;
+        doc = AdoptPlain(60, 50, 0xFFFFFF);
         view = frame->ActiveView();
         ASSERT_NE(view, nullptr);
         view->resize(300, 300);
@@ -141,7 +131,7 @@ TEST_F(MeasureFrameTest, ContinuousMeasuringVectorUndoAndEscape) {
     frame->RunCommand(3416);
     QTest::keyClick(view, Qt::Key_Delete);
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), msg::kSelectToRemove);
+    EXPECT_EQ(messages.back().toStdString(), msg::kSelectToRemove);
     DragLine({10, 18}, {15, 18});  // the second segment, grabbed between its ends
     EXPECT_EQ(Objects()[1].points[0].x, 15);
     QTest::keyClick(view, Qt::Key_Delete);
@@ -173,17 +163,17 @@ TEST_F(MeasureFrameTest, TextLabelsStandardsAndExports) {
 
     frame->RunCommand(kCmdExportText);
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), msg::kTextSaved);
+    EXPECT_EQ(messages.back().toStdString(), msg::kTextSaved);
     EXPECT_TRUE(std::filesystem::exists(folder.File(kMeasureTextFile)));
     // The default workbook is not in this folder: the sheet export says so.
     frame->RunCommand(kCmdExportSheet);
-    EXPECT_EQ(messages.back(), msg::kExcelVersion);
+    EXPECT_EQ(messages.back().toStdString(), msg::kExcelVersion);
 
     // The panel's buttons run the same commands.
     CMeasureToolsDialog* panel = frame->Measure()->Panel();
     ASSERT_NE(panel->CommandButton(kCmdExportCsv), nullptr);
     panel->CommandButton(kCmdExportCsv)->click();
-    EXPECT_EQ(messages.back(), msg::kCsvSaved);
+    EXPECT_EQ(messages.back().toStdString(), msg::kCsvSaved);
     panel->ToolButton(3409)->click();
     EXPECT_EQ(Armed(), MeasureTool::Segment);
     EXPECT_TRUE(panel->ToolButton(3409)->isChecked());

@@ -25,18 +25,7 @@ namespace {
 
 using testing_support::TempDir;
 
-struct FrameFixture : ::testing::Test {
-    TempDir folder;
-    std::unique_ptr<CMainFrame> frame;
-    void SetUp() override {
-        app_test::InstallSettings(folder);
-        StartupOptions options;
-        options.programFolder = QString::fromStdString(folder.Path().string());
-        options.interactive = false;
-        options.show = false;
-        frame = StartTessaro(options);
-        ASSERT_NE(frame, nullptr);
-    }
+struct FrameFixture : app_test::EditorFrame {
     QMenu* TopMenu(const char* name) const {
         for (QAction* a : frame->menuBar()->actions())
             if (a->menu() && a->menu()->objectName() == QLatin1String(name)) return a->menu();

@@ -23,33 +23,22 @@
 
 namespace {
 
-using testing_support::TempDir;
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlue = 0xFF0000;  // blue: red in the low byte
 
-struct PaintFrame : ::testing::Test {
-    TempDir folder;
-    std::unique_ptr<CMainFrame> frame;
+struct PaintFrame : app_test::EditorFrame {
     COrinDoc* doc = nullptr;
     COrinView* view = nullptr;
-    std::vector<QString> messages;
 
     void SetUp() override {
-        app_test::InstallSettings(folder);
-        StartupOptions options;
-        options.programFolder = QString::fromStdString(folder.Path().string());
-        options.interactive = false;
-        options.show = false;
-        options.messageHook = [this](const QString& text) { messages.push_back(text); };
-        frame = StartTessaro(options);
-        ASSERT_NE(frame, nullptr);
-        doc = frame->AdoptDocument(app_test::PlainDocument(frame->GetWorkspace(), 12, 10, kWhite));
+        EditorFrame::SetUp();
+        if (HasFatalFailure()) return;
+        doc = AdoptPlain(12, 10, kWhite);
         view = frame->ActiveView();
         ASSERT_NE(view, nullptr);
         view->resize(200, 200);
     }
-    Workspace& Ws() { return frame->GetWorkspace(); }
 
     // Window point of a view point (zoom 1, the picture fits).
     QPoint At(int viewX, int viewY) const {

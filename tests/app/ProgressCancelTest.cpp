@@ -15,16 +15,8 @@
 
 namespace {
 
-using testing_support::TempDir;
 
-struct BusyFixture : ::testing::Test {
-    TempDir folder;
-    std::unique_ptr<CMainFrame> frame;
-    void SetUp() override {
-        frame = app_test::StartHidden(folder);
-        ASSERT_NE(frame, nullptr);
-    }
-};
+using BusyFixture = app_test::EditorFrame;
 
 TEST_F(BusyFixture, EscapeStopsAMenuCommandAndLeavesTheLayerAndHistoryAsTheyWere) {
     COrinDoc* doc = frame->NewPicture(300, 200, QStringLiteral("c"));

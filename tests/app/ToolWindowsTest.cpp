@@ -29,22 +29,12 @@
 
 namespace {
 
-using testing_support::TempDir;
 
 constexpr uint32_t kRed = 0x0000FF;   // red in the low byte
 constexpr uint32_t kGrey = 0x808080;
 const char* const kFourOfSixteen = "픽셀수 4   (25.00)%           ";
 
-struct ToolFrame : ::testing::Test {
-    TempDir folder;
-    std::unique_ptr<CMainFrame> frame;
-    std::vector<QString> messages;
-
-    void SetUp() override {
-        frame = app_test::StartHidden(folder, [this](const QString& text) { messages.push_back(text); });
-        ASSERT_NE(frame, nullptr);
-    }
-    Workspace& Ws() { return frame->GetWorkspace(); }
+struct ToolFrame : app_test::EditorFrame {
 
     // A 4 x 4 picture, grey with its top-left 2 x 2 (layer rows 2 and 3) red.
     COrinDoc* QuarterRed() {

@@ -591,28 +591,26 @@ TEST(CompositeCache, ReusedOnlyWhileNothingChangedUnderAnOverlay) {
     p.width = 6;
     p.height = 4;
     std::vector<uint32_t> scratch, fresh;
+    CompositeCache cache;
     auto pixelChanged = [&] {
         doc->CurrentLayer()->pixels[0] ^= 0xFF;  // a change that tells nobody
     };
-    const std::vector<uint32_t> first = ComposeForView(*doc, p, true, scratch);
-    doc->composite.dirty = doc->view.rebuild = false;
+    const std::vector<uint32_t> first = ComposeForView(*doc, p, true, cache, scratch);
     pixelChanged();
     ComposeLayers(*doc, p, fresh);
     ASSERT_NE(fresh, first);
-    EXPECT_EQ(ComposeForView(*doc, p, true, scratch), first);  // the cached picture
-    EXPECT_EQ(ComposeForView(*doc, p, false, scratch), fresh);  // no overlay: always fresh
-    doc->composite.dirty = true;
-    EXPECT_EQ(ComposeForView(*doc, p, true, scratch), fresh);
-    doc->composite.dirty = false;
+    EXPECT_EQ(ComposeForView(*doc, p, true, cache, scratch), first);  // the cached picture
+    EXPECT_EQ(ComposeForView(*doc, p, false, cache, scratch), fresh);  // no overlay: always fresh
+    doc->Touch();
+    EXPECT_EQ(ComposeForView(*doc, p, true, cache, scratch), fresh);
     pixelChanged();
-    doc->view.rebuild = true;  // a refresh request counts as a change too
+    doc->Touch();  // a refresh request counts as a change too
     ComposeLayers(*doc, p, fresh);
-    EXPECT_EQ(ComposeForView(*doc, p, true, scratch), fresh);
-    doc->view.rebuild = false;
+    EXPECT_EQ(ComposeForView(*doc, p, true, cache, scratch), fresh);
     pixelChanged();
     ComposeParams scrolled = p;
     scrolled.viewX = 1;
     scrolled.width = 5;
     ComposeLayers(*doc, scrolled, fresh);
-    EXPECT_EQ(ComposeForView(*doc, scrolled, true, scratch), fresh);  // another region
+    EXPECT_EQ(ComposeForView(*doc, scrolled, true, cache, scratch), fresh);  // another region
 }

@@ -16,36 +16,15 @@
 #include "History.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
+#include "EditorFixture.h"
 #include "TestSupport.h"
 #include "Utf16.h"
 #include "Workspace.h"
 
 namespace doctest {
 
-// A workspace with a silent host and step files in a fresh temporary folder.
-struct Bench {
-    explicit Bench(bool inMemory = false) {
-        workspace.host = &host;
-        workspace.stepFolder = folder.Path().string();
-        if (inMemory) workspace.steps = std::make_shared<MemoryStepStorage>();
-    }
-    testing_support::TempDir folder;
-    SilentHost host;
-    Workspace workspace;
-
-    // A document opened from a 24-bit w x h picture whose pixel (x, y) (y = 0 the
-    // bottom row) is colour(x, y) as 0xRRGGBB.
-    std::unique_ptr<COrinDoc> Open(int w, int h, const std::function<uint32_t(int, int)>& colour) {
-        auto doc = std::make_unique<COrinDoc>(workspace);
-        doc->mainImage = std::make_unique<CImageBuffer>(w, h, 24, kFormatBmp);
-        testing_support::FillTrueColour(*doc->mainImage, colour);
-        doc->fileName = "test.bmp";
-        EXPECT_TRUE(OpenPictureInDocument(*doc).ok);
-        return doc;
-    }
-};
-
-inline uint32_t Gradient(int x, int y) { return uint32_t((x * 37 + y * 11) & 0xFF) << 16 | uint32_t((x * 5 + 3 * y) & 0xFF) << 8 | uint32_t((x ^ y) * 13 & 0xFF); }
+using editor_test::Bench;
+using editor_test::Gradient;
 
 // Blue, green, red bytes of a 24-bit layer pixel as 0xRRGGBB.
 inline uint32_t PixelAt(const LayerRecord& r, int x, int y) {

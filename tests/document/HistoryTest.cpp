@@ -9,6 +9,7 @@
 #include "ByteStream.h"
 #include "ClipboardOps.h"
 #include "DocTestSupport.h"
+#include "DocumentOperations.h"
 #include "Endian.h"
 #include "History.h"
 #include "LayerOps.h"
@@ -342,13 +343,13 @@ TEST(HistoryRoundTrip, UndoOfAPastedBackdropCopyAsksAndCanBeRefused) {
     EXPECT_EQ(doc->layers[1].kind, kLayerBackdrop);
     const DocState pasted = Capture(*doc);
     bench.host.answer = false;
-    EXPECT_FALSE(Undo(*doc));
+    EXPECT_FALSE(UndoStep(*doc));
     EXPECT_EQ(doc->history.position, 1);
     EXPECT_SAME_STATE(pasted, Capture(*doc));
     ASSERT_EQ(bench.host.questions.size(), 1u);
     EXPECT_EQ(bench.host.questions[0], "배경영상 레이어를 삭제합니다");
     bench.host.answer = true;
-    EXPECT_TRUE(Undo(*doc));
+    EXPECT_TRUE(UndoStep(*doc));
     EXPECT_EQ(doc->layers.Chain(), std::vector<int>{0});
 }
 

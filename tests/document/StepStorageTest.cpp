@@ -2,6 +2,7 @@
 // the worker reached the disk, through renames and removals in any order.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 
 #include "ByteStream.h"
@@ -55,10 +56,49 @@ TEST(BackgroundStepStorage, ReadsBackWritesRenamesAndRemovalsInOrder) {
 
 namespace {
 
+// A disk whose writes fail while `full` is set (a full disk).
+class FullDisk final : public StepStorage {
+public:
+    explicit FullDisk(const std::atomic<bool>& full) : m_full(full) {}
+    bool Write(const std::string& path, const Pieces& pieces) override { return !m_full && m_disk.Write(path, pieces); }
+    std::unique_ptr<ByteStream> Read(const std::string& path) override { return m_disk.Read(path); }
+    bool Rename(const std::string& from, const std::string& to) override { return m_disk.Rename(from, to); }
+    void Remove(const std::string& path) override { m_disk.Remove(path); }
+
+private:
+    const std::atomic<bool>& m_full;
+    DiskStepStorage m_disk;
+};
+
 // A disk with 64 MiB + 3 MiB free, whatever is written.
 int64_t SixtySevenMiB(const std::string&) { return (int64_t(64) << 20) + (int64_t(3) << 20); }
 
 }  // namespace
+
+TEST(BackgroundStepStorage, AFailedWriteLeavesNoOlderFileAndTheNextWriteReportsTheFailure) {
+    testing_support::TempDir dir;
+    std::atomic<bool> full{false};
+    BackgroundStepStorage storage(1 << 20, SystemFreeSpace, std::make_unique<FullDisk>(full));
+    const std::string path = dir.File("101ud3.tmp"), other = dir.File("101ud4.tmp");
+    const std::vector<uint8_t> old = Bytes(64, 1), fresh = Bytes(80, 2);
+    ASSERT_TRUE(storage.Write(path, {{old.data(), old.size()}}));
+    storage.Flush();
+
+    full = true;
+    // Queued: the caller cannot know yet. The older file must not survive the failure,
+    // and the step stays readable from memory.
+    EXPECT_TRUE(storage.Write(path, {{fresh.data(), fresh.size()}}));
+    storage.Flush();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(ReadAll(storage, path), fresh);
+    // From now on a write reports the failure, so that the history's own protection acts.
+    EXPECT_FALSE(storage.Write(other, {{old.data(), old.size()}}));
+    full = false;
+    EXPECT_TRUE(storage.Write(other, {{old.data(), old.size()}}));
+    EXPECT_EQ(ReadAll(storage, other), old);
+    storage.Flush();
+    EXPECT_TRUE(std::filesystem::exists(other));
+}
 
 // A step file of a big layer is written only when 64 MiB stay free after it; small
 // files are never checked.

@@ -9,26 +9,20 @@
 #include "LayerModel.h"
 #include "LayerOps.h"
 #include "Messages.h"
-#include "TestSupport.h"
+#include "EditorFixture.h"
 #include "Workspace.h"
 
 namespace {
 
 // A 24-bit layer whose every pixel has its own colour.
-class PatternDoc {
+class PatternDoc : public editor_test::Bench {
 public:
     PatternDoc(int w, int h) {
-        workspace.host = &host;
-        workspace.stepFolder = dir.Path().string();
-        doc = std::make_unique<COrinDoc>(workspace);
-        doc->mainImage->Allocate(w, h, 24, kFormatBmp);
-        testing_support::FillTrueColour(*doc->mainImage, [](int x, int y) {
+        doc = Open(w, h, [](int x, int y) {
             return uint32_t((x * 7) & 0xFF) | uint32_t((y * 5) & 0xFF) << 8 | uint32_t((x + y) & 0xFF) << 16;
-        });
-        EXPECT_TRUE(OpenPictureInDocument(*doc).ok);
+        }, "");
         doc->CurrentLayer()->kind = kLayerRaster;
     }
-    ~PatternDoc() { RemoveStepFiles(*doc); }
     LayerRecord& Layer() { return *doc->CurrentLayer(); }
     uint32_t At(int x, int y) {
         const uint8_t* p = Layer().pixels.data() + size_t(y) * size_t(Layer().stride) + size_t(x) * 3;
@@ -40,9 +34,6 @@ public:
         p[1] = uint8_t(c >> 8);
         p[2] = uint8_t(c >> 16);
     }
-    testing_support::TempDir dir;
-    SilentHost host;
-    Workspace workspace;
     std::unique_ptr<COrinDoc> doc;
 };
 

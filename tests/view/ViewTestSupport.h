@@ -13,29 +13,21 @@
 #include "History.h"
 #include "LayerModel.h"
 #include "Messages.h"
+#include "EditorFixture.h"
 #include "TestSupport.h"
 #include "Workspace.h"
 
 namespace view_testing {
 
-class TestDoc {
+class TestDoc : public editor_test::Bench {
 public:
     // Every pixel `colour` (red in the low byte) with opacity `alpha`.
     TestDoc(int width, int height, uint32_t colour = 0xFFFFFF, uint8_t alpha = 255) {
-        workspace.host = &host;
-        workspace.stepFolder = dir.Path().string();
-        doc = std::make_unique<COrinDoc>(workspace);
-        doc->mainImage->Allocate(width, height, 24, kFormatBmp);
-        testing_support::FillTrueColour(*doc->mainImage, [&](int, int) {
-            return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-        });
-        EXPECT_TRUE(OpenPictureInDocument(*doc).ok);
+        const uint32_t rgb = ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+        doc = Open(width, height, [rgb](int, int) { return rgb; }, "");
         Layer().kind = kLayerRaster;
         std::fill(Layer().alpha.begin(), Layer().alpha.end(), alpha);
         Restart();
-    }
-    ~TestDoc() {
-        if (doc) RemoveStepFiles(*doc);
     }
 
     // The history starts again from the present pixels.
@@ -96,9 +88,6 @@ public:
         return slot;
     }
 
-    testing_support::TempDir dir;
-    SilentHost host;
-    Workspace workspace;
     std::unique_ptr<COrinDoc> doc;
 };
 
