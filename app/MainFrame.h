@@ -96,6 +96,8 @@ public:
     // The preferences dialog's values applied: views, the active picture, and the
     // settings file written at once.
     void ApplyPreferences(const PreferenceValues& values, COrinDoc* doc);
+    // A double click on a layer row: the layer properties dialog; OK records one step.
+    void LayerPropertiesCommand(COrinDoc* doc);
     QtDocumentHost& Host() const { return *m_host; }
     const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
@@ -103,6 +105,8 @@ public:
     const std::string& ProgramFolder() const { return m_programFolder; }
     // Where the settings file is read and written.
     const std::string& SettingsFolder() const { return m_settingsFolder; }
+    // Where the tool bars' and panels' places are kept between runs (beside the settings file).
+    QString LayoutFilePath() const;
     // The settings as they stand now (what the exit writes).
     Settings CurrentSettings() const;
 
@@ -227,6 +231,8 @@ private:
     QMenu* m_pictureMenu = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_pictureInfo = nullptr;
+    QLabel* m_pointerInfo = nullptr;  // the picture pixel under the pointer
+    QComboBox* m_zoomBox = nullptr;
     QProgressBar* m_progress = nullptr;
     std::unique_ptr<QPrinter> m_printer;
     CMeasureFrame* m_measure = nullptr;

@@ -48,12 +48,18 @@ public:
     }
     // Title of the child window: file name, zoom and the current layer's name.
     QString TitleText() const;
+    // Puts the title on the child window, with a mark while there are unsaved changes.
+    void ShowTitle();
+    // The largest zoom step at which the whole picture fits the editor's window area.
+    void FitToWindow();
 
 Q_SIGNALS:
     // A tool or key changed the document: panel, titles and commands need a refresh.
     void documentTouched(COrinDoc* doc);
     // Every view of the document should repaint (during a drag).
     void repaintWanted(COrinDoc* doc);
+    // The picture pixel under the pointer (column, row from the top); -1, -1 off the picture.
+    void pointerMoved(COrinDoc* doc, int x, int y);
     // The zoom tool zoomed: every view of the document rescrolls with hint 1025.
     void zoomed(COrinDoc* doc);
     void contextMenuWanted(COrinView* view, const QPoint& globalPos);
@@ -76,6 +82,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Ctrl+wheel zooms in at the pointer or out; without Ctrl the wheel scrolls.
+    void wheelEvent(QWheelEvent* event) override;
+
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

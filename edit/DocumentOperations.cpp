@@ -74,7 +74,9 @@ void AddDocumentOperations(OperationTable& t) {
         return ApplyLayerEffect(doc, v[kShadowSize], uint32_t(v[kShadowColour]));
     };
     t.Add(std::move(effect));
-    t.Add(Plain(kCmdRemoveLayerEffect, "remove-layer-effect", kRemoveLayerEffectLabel, RemoveLayerEffectStep));
+    Operation removeEffect = Plain(kCmdRemoveLayerEffect, "remove-layer-effect", kRemoveLayerEffectLabel, RemoveLayerEffectStep);
+    removeEffect.menuId = 0;  // its menu entry is the editor's own, not one of the command map
+    t.Add(std::move(removeEffect));
 
     Operation rename;
     rename.id = kCmdRenameLayer;

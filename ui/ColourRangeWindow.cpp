@@ -117,7 +117,10 @@ void CDlg_ColourRange::Search() {
     COrinDoc* doc = m_document ? m_document() : nullptr;
     if (!doc || doc->IsEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string text = ColourRangeSearch(*doc);
+    std::string text;
+    const auto search = [&] { text = ColourRangeSearch(*doc); };
+    if (runLong) runLong(search);
+    else search();
     QApplication::restoreOverrideCursor();
     if (!text.empty()) {
         m_selectedColour = m_ws.searchColour;

@@ -146,6 +146,7 @@ CLayerPanel::CLayerPanel(QWidget* parent) : QWidget(parent) {
     connect(m_layers, &QListWidget::itemDoubleClicked, this, [this] {
         const LayerRecord* layer = m_doc ? m_doc->CurrentLayer() : nullptr;
         if (layer && layer->kind == kLayerText) Q_EMIT textEditRequested(m_doc);
+        else if (layer) Q_EMIT propertiesRequested(m_doc);
     });
     connect(m_layers, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (m_doc) m_menu->popup(m_layers->viewport()->mapToGlobal(at));
@@ -259,9 +260,9 @@ void CLayerPanel::OnCurrentRowChanged(int row) {
 
 void CLayerPanel::GoToStep(int position) {
     if (!m_doc || position < 0) return;
-    // One undo or redo at a time, as the buttons would; each may refuse.
+    // One undo or redo at a time, as the buttons do (with their question); each may refuse.
     while (m_doc->history.position > position && CanUndo(*m_doc))
-        if (!::Undo(*m_doc)) break;
+        if (!UndoStep(*m_doc)) break;
     while (m_doc->history.position < position && CanRedo(*m_doc))
         if (!::Redo(*m_doc)) break;
     Refresh();

@@ -73,6 +73,8 @@ Q_SIGNALS:
     void sizeToggled(bool grown);
     // A text layer's row was double-clicked: its text is to be edited.
     void textEditRequested(COrinDoc* doc);
+    // Another layer's row was double-clicked: its properties dialog is to open.
+    void propertiesRequested(COrinDoc* doc);
 
 private:
     void OnItemChanged(QListWidgetItem* item);

@@ -5,6 +5,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -14,6 +18,7 @@
 #include "History.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
+#include "LayerPropertiesDialog.h"
 
 namespace {
 
@@ -142,6 +147,32 @@ TEST_F(PanelFixture, CommandButtonsRequestTheirCommands) {
     EXPECT_EQ(doc->history.position, steps + 1);
     panel.Refresh();
     EXPECT_FALSE(removeEffect->isEnabled());
+}
+
+// The properties dialog shows each change at once and Cancel puts the layer back.
+TEST_F(PanelFixture, LayerPropertiesPreviewAndCancel) {
+    int previews = 0;
+    LayerRecord& layer = *doc->CurrentLayer();
+    {
+        CDlg_LayerProperties dialog(*doc, doc->layers.current, [&] { ++previews; });
+        EXPECT_EQ(dialog.NameEdit()->text(), QString::fromUtf8("레이어 1"));
+        dialog.TransparencySlider()->setValue(128);
+        dialog.BlendBox()->setCurrentIndex(2);
+        dialog.VisibleBox()->setChecked(false);
+        EXPECT_EQ(layer.transparency, 128);
+        EXPECT_EQ(layer.blend, 2);
+        EXPECT_EQ(layer.visible, 0);
+        EXPECT_EQ(previews, 3);
+        dialog.reject();
+    }
+    EXPECT_EQ(layer.transparency, 0);
+    EXPECT_EQ(layer.blend, 0);
+    EXPECT_EQ(layer.visible, 1);
+    // A double click on a raster row asks for the dialog.
+    int asked = 0;
+    QObject::connect(&panel, &CLayerPanel::propertiesRequested, [&](COrinDoc*) { ++asked; });
+    Q_EMIT panel.LayerList()->itemDoubleClicked(panel.LayerList()->item(1));
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(PanelFixture, TheSizeButtonTogglesItsCaption) {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QSpinBox>
 #include <QCheckBox>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -97,6 +98,27 @@ TEST(Preferences, AppliedValuesReachTheViewsThePictureAndTheSettingsFile) {
     EXPECT_EQ(read.cursorKind, 3);
     EXPECT_EQ(read.updateCheck, 0);
     EXPECT_EQ(read.wsCheck, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The tool bars' places are kept beside the settings file and come back at the next start.
+TEST(Layout, ToolBarPlacesComeBackAtTheNextStart) {
+    TempDir folder;
+    {
+        std::unique_ptr<CMainFrame> frame = app_test::StartHidden(folder);
+        ASSERT_NE(frame, nullptr);
+        QToolBar* bar = frame->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+        ASSERT_NE(bar, nullptr);
+        EXPECT_FALSE(bar->isHidden());
+        bar->setVisible(false);
+        EXPECT_TRUE(frame->close());
+    }
+    std::unique_ptr<CMainFrame> frame = app_test::StartHidden(folder);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->findChild<QToolBar*>(QStringLiteral("ToolBar"))->isHidden());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "ChannelSplit.h"
@@ -11,6 +12,7 @@
 #include "ImageBuffer.h"
 #include "LayerOps.h"
 #include "OpenSave.h"
+#include "SelectionCommands.h"
 #include "SelectionOutline.h"
 #include "ToolRouter.h"
 #include "ViewTestSupport.h"
@@ -340,7 +342,7 @@ TEST(SelectionOutline, NoReaderOfTheLayersSeesIt) {
     for (const Save s : {Save{"a.bmp", kFormatBmp, 0}, Save{"a.jpg", kFormatJpeg, 6}, Save{"a.tif", kFormatTiff, 0},
                          Save{"a.gif", kFormatGif, 0}, Save{"a.png", kFormatPng, 0}, Save{"a.webp", kFormatWebp, 6},
                          Save{"a.avif", kFormatAvif, 6}}) {
-        const std::string path = t.dir.File(s.name);
+        const std::string path = t.folder.File(s.name);
         ASSERT_TRUE(SaveDocument(doc, path).ok) << s.name;
         CImageBuffer back;
         ASSERT_TRUE(back.Load(path, s.code)) << s.name;
@@ -350,10 +352,10 @@ TEST(SelectionOutline, NoReaderOfTheLayersSeesIt) {
         EXPECT_TRUE(doc.selection.shown);
     }
     {
-        const std::string path = t.dir.File("a.tsr");
+        const std::string path = t.folder.File("a.tsr");
         ASSERT_TRUE(SaveDocument(doc, path).ok);
         Workspace ws;
-        ws.stepFolder = t.dir.Path().string();
+        ws.stepFolder = t.folder.Path().string();
         COrinDoc project(ws);
         ASSERT_TRUE(OpenDocument(project, path).ok);
         EXPECT_TRUE(layerPlain(project.layers[project.layers.bottom]));
@@ -397,4 +399,37 @@ TEST(SelectionOutline, NoReaderOfTheLayersSeesIt) {
     OutlineTimerTick(doc);
     ASSERT_TRUE(FlattenLayers(doc).ok);
     EXPECT_TRUE(layerPlain(doc.layers[doc.layers.bottom]));
+}
+
+// Ctrl+A selects the whole current layer; Delete clears the selected pixels: transparent
+// above the bottom layer, the background colour on the bottom layer; one step each.
+TEST(SelectionCommands, SelectAllAndClear) {
+    TestDoc t(5, 4, 0x336699);
+    COrinDoc& doc = t.Doc();
+    doc.workspace.background = 0x00FF00;
+    const int top = t.AddLayerAbove(0x0000FF, 255);
+    t.Restart();
+    SelectLayer(doc, top);
+    ASSERT_TRUE(SelectWholeLayer(doc).ok);
+    EXPECT_TRUE(doc.selection.shown && doc.selection.built);
+    EXPECT_EQ(CountMask(t, 1), 20);
+    ASSERT_TRUE(ClearSelected(doc).ok);
+    EXPECT_EQ(std::count(doc.layers[top].alpha.begin(), doc.layers[top].alpha.end(), 0), 20);
+    EXPECT_EQ(doc.history.entries[size_t(doc.history.position)].label, u"선택영역 지우기");
+    // On the bottom layer only the rectangle (layer x 1..2, rows 1..2) turns green.
+    SelectLayer(doc, 0);
+    doc.workspace.currentTool = kCmdRectSelect;
+    RectSelectPress(doc, 1, t.ViewY(1));
+    RectSelectDrag(doc, 2, t.ViewY(2));
+    RectSelectRelease(doc, 2, t.ViewY(2));
+    ASSERT_TRUE(ClearSelected(doc).ok);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const bool in = x >= 1 && x <= 2 && y >= 1 && y <= 2;
+            EXPECT_EQ(t.Colour(x, y), in ? 0x00FF00u : 0x336699u) << x << "," << y;
+            EXPECT_EQ(t.Alpha(x, y), 255);
+        }
+    ASSERT_TRUE(Undo(doc));
+    SelectLayer(doc, 0);  // undo made the layer of the step before current
+    EXPECT_EQ(t.Colour(1, 1), 0x336699u);
 }
