@@ -271,6 +271,7 @@ void CLayerPanel::GoToStep(int position) {
 
 void CLayerPanel::Undo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     UndoStep(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);
@@ -278,6 +279,7 @@ void CLayerPanel::Undo() {
 
 void CLayerPanel::Redo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     ::Redo(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);
