@@ -223,6 +223,7 @@ void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
 void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot) {
     History& h = doc.history;
     h.saved.clear();
+    doc.redoTitle = false;
     if (labelText == label::kOpening || labelText == label::kInitialState) h.position = -1;
     doc.busy = true;
     if (slot == -1) slot = doc.layers.current;
@@ -308,6 +309,7 @@ bool CanRedo(const COrinDoc& doc) { return doc.history.top >= doc.history.positi
 UndoResult Undo(COrinDoc& doc, bool confirmed) {
     History& h = doc.history;
     h.unreadable = false;
+    doc.redoTitle = false;
     if (h.position - 1 < 0) {
         if (h.position < 0) return {};
         h.position = 0;
@@ -335,8 +337,6 @@ UndoResult Undo(COrinDoc& doc, bool confirmed) {
     h.saved.clear();
     doc.busy = true;
     const OutlinePause pause(doc);
-    // The selection outline leaves the layers before any of them comes back.
-    StoreSpecialLayers(doc);
     h.pendingNames.clear();
 
     switch (leaving.code) {
@@ -430,7 +430,6 @@ bool Redo(COrinDoc& doc) {
     const int now = h.position;
     doc.busy = true;
     const OutlinePause pause(doc);
-    StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
     if (ChangesStack(e.code)) {
@@ -460,6 +459,7 @@ bool Redo(COrinDoc& doc) {
     for (const NameChange& n : e.names)
         if (IsValidSlot(n.slot) && doc.layers[n.slot].inUse) doc.layers[n.slot].name = n.after;
     doc.SetTitle(RedoTitleText(doc));
+    doc.redoTitle = true;
     doc.Touch();
     doc.busy = false;
     return true;

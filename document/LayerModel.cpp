@@ -147,6 +147,7 @@ void RestoreFromStore(COrinDoc& doc, LayerStore& store, int slot) {
 void SelectLayer(COrinDoc& doc, int slot) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return;
     doc.layers.current = slot;
+    doc.redoTitle = false;
 }
 
 void ExpandIndexRow(const COrinDoc& doc, const uint8_t* src, int width, int bits, uint8_t* dst) {

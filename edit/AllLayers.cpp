@@ -34,8 +34,8 @@ Status Walk(COrinDoc& doc, const AllLayerEdit& edit, const LayerVisit& visit) {
 
 void Commit(COrinDoc& doc, const AllLayerEdit& edit) {
     if (edit.finish) edit.finish();
-    // Working copies stand for the layers without the outline; they must hold the
-    // changed layers, or taking the outline out would bring old pixels back.
+    // Kept working copies must hold the changed layers, or a later restore from them
+    // (a preview, Cancel) would bring old pixels back.
     for (int slot = 0; slot < kMaxLayers; ++slot)
         if (doc.working.entries[size_t(slot)].valid && doc.layers[slot].inUse) SaveToStore(doc, doc.working, slot);
     RefreshWorkingCopy(doc);
