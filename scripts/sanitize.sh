@@ -3,7 +3,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer into ./build-sanitize (the editor's
 # Qt windows are left out), runs the tests, then runs every fuzz target for
 # FUZZ_SECONDS (default 20) over its corpus. Any sanitizer report fails the run.
-#   scripts/sanitize.sh [--no-fuzz]
+# --unit-only builds just the core libraries' unit tests and the fuzz targets (one set
+# of objects) and runs the tests labelled unit: the batch tool's process tests are left out.
+#   scripts/sanitize.sh [--unit-only] [--no-fuzz]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
@@ -13,14 +15,20 @@ jobs=$(nproc)
 CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_FLAGS_RELEASE="-O1 -gline-tables-only" -DCMAKE_CXX_FLAGS_RELEASE="-O1 -gline-tables-only" \
   -DTESSARO_FUZZ=ON -DTESSARO_BUILD_GUI=OFF >/dev/null
-cmake --build build-sanitize -j "$jobs"
+targets=(bmp gif jpeg tiff pcx psd png webp avif project measure calibration settings)
+build=() select=()
+if [[ " $* " == *" --unit-only "* ]]; then
+  build=(--target image_tests document_tests edit_tests view_tests processing_tests measure_tests "${targets[@]/#/fuzz_}")
+  select=(-L unit)
+fi
+cmake --build build-sanitize -j "$jobs" "${build[@]}"
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+(cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest "${select[@]}" --output-on-failure -j "$jobs")
 
-[ "${1:-}" = --no-fuzz ] && exit 0
-for target in bmp gif jpeg tiff pcx psd png webp avif project measure calibration settings; do
+[[ " $* " == *" --no-fuzz "* ]] && exit 0
+for target in "${targets[@]}"; do
   echo "fuzz $target: ${seconds} s"
   fuzz/run.sh build-sanitize "$target" "$seconds" 2>build-sanitize/fuzz/$target.log ||
     { tail -n 60 build-sanitize/fuzz/$target.log; exit 1; }
