@@ -4,10 +4,12 @@
 #include "EditSteps.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "OutlinePause.h"
 
 Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerChange& change) {
     if (doc.IsEmpty()) return Status::Ok();
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
+    RemoveOutline(doc);
     BeginAllLayerChange(doc);
     const int current = doc.layers.current;
     const SelectionMask selection = doc.selection;
@@ -42,6 +44,5 @@ Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerCha
         doc.canvas = canvas;
         doc.palette = palette;
     }
-    EndLayerStep(doc);
     return status;
 }

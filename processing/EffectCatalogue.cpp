@@ -7,6 +7,7 @@
 #include "History.h"
 #include "LayerEdit.h"
 #include "Messages.h"
+#include "OutlinePause.h"
 
 namespace {
 
@@ -99,19 +100,19 @@ bool ChangesEveryLayer(const Operation& op) {
 
 void BeginEffect(COrinDoc& doc, const Operation& op) {
     if (!ChangesEveryLayer(op)) return;
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
+    RemoveOutline(doc);
     BeginAllLayerChange(doc);
-    EndLayerStep(doc);
 }
 
 Status RestoreEffectStart(COrinDoc& doc, const Operation& op) {
     if (!ChangesEveryLayer(op)) return RestoreStartImage(doc);
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
+    RemoveOutline(doc);
     bool restored = true;
     for (int slot : doc.layers.Chain()) restored = RestoreRecordedLayer(doc, slot) && restored;
     RefreshWorkingCopy(doc);
     MarkLayerChanged(doc);
-    EndLayerStep(doc);
     return restored ? Status::Ok() : Status::Fail(msg::kCannotRestore);
 }
 
@@ -132,7 +133,7 @@ void EndEffect(COrinDoc& doc, const Operation& op, bool keep) {
         RecordLayerStep(doc, op.label);
         return;
     }
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
+    RemoveOutline(doc);
     RecordStep(doc, op.label, kStepAllLayers);
-    EndLayerStep(doc);
 }
