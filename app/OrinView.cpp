@@ -211,12 +211,8 @@ void COrinView::OnOutlineTick() {
     viewport()->update();
 }
 
-void COrinView::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    const QRect dirty = event->rect();
-    painter.fillRect(dirty, QColor(kBackground));
-    if (m_doc.IsEmpty() || m_doc.canvas.width <= 0 || m_doc.canvas.height <= 0) return;
-    StoreScroll();
+bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
+    if (m_doc.IsEmpty() || m_doc.canvas.width <= 0 || m_doc.canvas.height <= 0) return false;
     const WindowRect client = ClientRect();
     WindowRect r = PictureRect(m_doc, client);
     float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
@@ -228,7 +224,41 @@ void COrinView::paintEvent(QPaintEvent* event) {
         scrollX = scrollY = 0;
     }
     const QRect picture(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
-    const QRect area = picture & dirty;
+    visible = picture & viewport()->rect();
+    params = ComposeParams{};
+    params.zoomX = zoomX;
+    params.zoomY = zoomY;
+    params.viewX = scrollX + visible.left() - r.left;
+    params.viewY = scrollY + visible.top() - r.top;
+    params.width = visible.width();
+    params.height = visible.height();
+    return !visible.isEmpty();
+}
+
+void COrinView::RepaintChanged() {
+    QRect visible;
+    ComposeParams params;
+    // The measurement objects are drawn over the picture and follow the mouse.
+    if (m_doc.measure || !VisibleRegion(visible, params)) {
+        viewport()->update();
+        return;
+    }
+    const RegionRect pending = m_composite.Pending(m_doc, params);
+    const bool whole = pending.x0 == 0 && pending.y0 == 0 && pending.x1 == params.width && pending.y1 == params.height;
+    if (pending.Empty() || whole) viewport()->update();
+    else viewport()->update(QRect(visible.left() + pending.x0, visible.top() + pending.y0, pending.x1 - pending.x0,
+                                  pending.y1 - pending.y0));
+}
+
+void COrinView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, QColor(kBackground));
+    StoreScroll();
+    QRect visible;
+    ComposeParams params;
+    if (!VisibleRegion(visible, params)) return;
+    const QRect area = visible & dirty;
     if (area.isEmpty()) return;
 
     // Transparent areas show the hatch: lines in 0xBFBFBF on white, aligned to 8 pixels.
@@ -236,22 +266,21 @@ void COrinView::paintEvent(QPaintEvent* event) {
     painter.setBrushOrigin(0, 0);
     painter.fillRect(area, QBrush(QColor(kHatch), HatchStyle(m_hatch)));
 
-    ComposeParams params;
-    params.zoomX = zoomX;
-    params.zoomY = zoomY;
-    params.viewX = scrollX + area.left() - r.left;
-    params.viewY = scrollY + area.top() - r.top;
-    params.width = area.width();
-    params.height = area.height();
-    // With a selection outline shown or a selection being drawn, a repaint of an
-    // unchanged picture reuses the last composite.
-    const Tool* tool = FindTool(m_ws.currentTool);
-    const bool overlay = m_doc.selection.shown || (tool && tool->drawsSelection);
-    const std::vector<uint32_t>& display = ComposeForView(m_doc, params, overlay, m_cache, m_display);
-    // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
-    const QImage image(reinterpret_cast<const uchar*>(display.data()), area.width(), area.height(),
-                       area.width() * 4, QImage::Format_ARGB32_Premultiplied);
-    painter.drawImage(area.topLeft(), image);
+    // Everything in view is composed (again only where the document changed since), the
+    // part asked for is drawn. The image is wrapped, not copied: blue, green, red, alpha
+    // premultiplied.
+    const std::vector<uint32_t>& display = m_composite.Compose(m_doc, params);
+    const QImage image(reinterpret_cast<const uchar*>(display.data()), visible.width(), visible.height(),
+                       visible.width() * 4, QImage::Format_ARGB32_Premultiplied);
+    painter.drawImage(area.topLeft(), image, area.translated(-visible.topLeft()));
+    const WindowRect client = ClientRect();
+    WindowRect r = PictureRect(m_doc, client);
+    float zoomX = params.zoomX, zoomY = params.zoomY;
+    int scrollX = m_doc.view.scrollH, scrollY = m_doc.view.scrollV;
+    if (m_doc.view.stretch) {
+        r = client;
+        scrollX = scrollY = 0;
+    }
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
     if (m_doc.measure) {
         // The measurement objects over the picture, in the current unit.
@@ -293,8 +322,8 @@ void COrinView::resizeEvent(QResizeEvent* event) {
 }
 
 void COrinView::scrollContentsBy(int, int) {
+    // The composite keeps what stays in view; only the strips that came in are composed.
     StoreScroll();
-    m_doc.Touch();
     viewport()->update();
 }
 

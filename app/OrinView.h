@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <vector>
 
-#include "Compositor.h"
+#include "ViewComposite.h"
 #include "ViewGeometry.h"
 
 class COrinDoc;
@@ -47,6 +47,9 @@ public:
     }
     // Title of the child window: file name, zoom and the current layer's name.
     QString TitleText() const;
+    // Repaints what changed in the document since the last paint: the changed rectangle
+    // when it is known, else the whole view.
+    void RepaintChanged();
 
 Q_SIGNALS:
     // A tool or key changed the document: panel, titles and commands need a refresh.
@@ -81,6 +84,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // The picture's part inside the viewport (viewport coordinates) and the composite
+    // region that shows it; false when nothing of the picture is in view.
+    bool VisibleRegion(QRect& visible, ComposeParams& params);
     void UpdateScrollBars();
     void StoreScroll();
     void FitFrame();
@@ -103,8 +109,7 @@ private:
     int m_rangeHeight = 0;
     int m_hatch = 0;
     int m_cursorKind = 5;
-    std::vector<uint32_t> m_display;
-    CompositeCache m_cache;  // the last composite shown under an overlay
+    ViewComposite m_composite;  // everything in view, composed again only where it changed
 };
 
 // Mouse key flags of an event, as the tools read them.

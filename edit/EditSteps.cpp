@@ -29,7 +29,8 @@ void CleanOutlineSurface(COrinDoc& doc) {
     const int surface = doc.selection.outlineSurface;
     if (IsValidSlot(surface) && doc.layers[surface].inUse) {
         RestoreFromStore(doc, doc.working, surface);
-        doc.Touch();
+        const LayerRecord& layer = doc.layers[surface];
+        doc.TouchLayer(surface, 0, 0, layer.width, layer.height);
     }
 }
 
@@ -95,6 +96,10 @@ void RestoreWorkingCopy(COrinDoc& doc) {
 
 void MarkLayerChanged(COrinDoc& doc) {
     doc.Touch();
+}
+
+void MarkLayerChanged(COrinDoc& doc, int x0, int y0, int x1, int y1) {
+    doc.TouchLayer(doc.layers.current, x0, y0, x1, y1);
 }
 
 Status RefuseTextLayer(const COrinDoc& doc) {

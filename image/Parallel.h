@@ -7,9 +7,14 @@
 #include <thread>
 #include <vector>
 
+// At most this many threads when above 0 (benchmarks measure one thread with 1).
+inline int g_parallelThreadLimit = 0;
+inline void SetParallelThreadLimit(int threads) { g_parallelThreadLimit = std::max(0, threads); }
+
 template <class Fn>
 void ParallelRanges(int count, int minPerThread, Fn fn) {
-    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (g_parallelThreadLimit > 0) cores = std::min(cores, g_parallelThreadLimit);
     const int threads = std::min(cores, std::max(1, count / std::max(1, minPerThread)));
     if (threads <= 1) {
         fn(0, count);

@@ -28,6 +28,12 @@ void Invalidate(COrinDoc& doc) {
     doc.Touch();
 }
 
+// Only the outline's surface changed.
+void InvalidateSurface(COrinDoc& doc, int surface) {
+    const LayerRecord& layer = doc.layers[surface];
+    doc.TouchLayer(surface, 0, 0, layer.width, layer.height);
+}
+
 // A lifted selection (the floating layer) goes back into the layer it came from.
 void MergeFloatingLayer(COrinDoc& doc) {
     const int floating = doc.layers.FirstOfKind(kLayerFloating);
@@ -269,7 +275,7 @@ void RedrawSelectionOutline(COrinDoc& doc) {
     if (surface < 0) return;
     ws.blinkPhase = !ws.blinkPhase;
     DrawMaskOutline(doc, doc.layers[surface], m.phase, ws.blinkPhase);
-    Invalidate(doc);
+    InvalidateSurface(doc, surface);
 }
 
 Status RectSelectPress(COrinDoc& doc, int x, int y) {
@@ -305,7 +311,7 @@ void RectSelectDrag(COrinDoc& doc, int x, int y) {
     const int y0 = std::clamp(std::min(a.y, b.y), 0, s.height - 1), y1 = std::clamp(std::max(a.y, b.y), 0, s.height - 1);
     DrawRectOutline(doc, s, x0, y0, x1, y1, m.phase, doc.workspace.blinkPhase);
     m.phase = (m.phase + 1) % 4;
-    Invalidate(doc);
+    InvalidateSurface(doc, surface);
 }
 
 void RectSelectRelease(COrinDoc& doc, int x, int y) {
