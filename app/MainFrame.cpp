@@ -72,6 +72,8 @@
 #include "ToolRouter.h"
 #include "Tools.h"
 #include "ToolValuesBar.h"
+#include "Resize.h"
+#include "TransformDialogs.h"
 #include "UpdateCheck.h"
 #include "Utf16.h"
 #include "ViewGeometry.h"
@@ -358,9 +360,17 @@ void CMainFrame::BuildLayerPanel() {
     m_panel->setMinimumWidth(250);
     addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
     connect(m_panelDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_panel, &CLayerPanel::documentAboutToChange, this, [this](COrinDoc* doc) {
+        if (!doc->IsEmpty()) LeaveCurrentTool(*doc);
+        m_panelCanvas = {doc->canvas.width, doc->canvas.height};
+    });
     connect(m_panel, &CLayerPanel::documentChanged, this, [this](COrinDoc* doc) {
         doc->Touch();
-        RefreshDocument(doc);
+        const bool resized =
+            m_panelCanvas.first >= 0 && m_panelCanvas != std::pair{doc->canvas.width, doc->canvas.height};
+        m_panelCanvas = {-1, -1};
+        if (resized) UpdateViews(doc, COrinView::kHintCanvas);
+        else RefreshDocument(doc);
     });
     connect(m_panel, &CLayerPanel::commandRequested, this, &CMainFrame::RunCommand);
     connect(m_panel, &CLayerPanel::textEditRequested, this, [this](COrinDoc* doc) {
@@ -693,6 +703,10 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         // Layer
         {kCmdLayerEffect, [](F& f, COrinDoc* d) { f.LayerEffectCommand(d); }, E::kPicture},
         {kCmdRenameLayer, [](F& f, COrinDoc* d) { f.RenameLayerCommand(d); }, E::kPicture},
+        // Transform: the ones with a dialog
+        {kCmdFreeRotate, [](F& f, COrinDoc* d) { f.FreeRotateCommand(d); }, E::kPicture},
+        {kCmdResize, [](F& f, COrinDoc* d) { f.ResizeCommand(d); }, E::kPicture},
+        {kCmdCanvasSize, [](F& f, COrinDoc* d) { f.CanvasSizeCommand(d); }, E::kPicture},
         // Transform: the dialogs of the calendar, the photo frame and the face transform
         {kCmdCalendar, [](F& f, COrinDoc* d) { f.CalendarCommand(d); }, E::kPicture},
         {kCmdPhotoFrame, [](F& f, COrinDoc* d) { f.PhotoFrameCommand(d); }, E::kPicture},
@@ -757,6 +771,23 @@ const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
     return nullptr;
 }
 
+namespace {
+
+// Commands that only change how the picture is shown; every other command first takes
+// back what the current tool shows unfinished (the free transform's preview), so that
+// it never saves, copies or records a preview.
+bool KeepsToolPreview(int id) {
+    switch (id) {
+    case kCmdZoomIn: case kCmdZoomOut: case kCmdActualSize: case kCmdStretch: case kCmdGrid:
+    case kCmdLayerPanel: case kCmdEasyPanel: case kCmdDuplicateWindow: case kCmdNewWindow:
+    case kCmdCascade: case kCmdTile:
+        return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 void CMainFrame::RunCommand(int id) {
     if (m_measure->IsCommand(id)) {
         m_measure->Run(id, ActiveDocument());
@@ -764,6 +795,7 @@ void CMainFrame::RunCommand(int id) {
     }
     if (!IsCommandEnabled(id)) return;
     COrinDoc* doc = ActiveDocument();
+    if (doc && !doc->IsEmpty() && !KeepsToolPreview(id)) LeaveCurrentTool(*doc);
     // A filter command selects its effect in the effect list and opens the bar for it.
     if (const int index = FilterCommandIndex(id); index >= 0) {
         m_effectList->setCurrentIndex(index);
@@ -775,16 +807,21 @@ void CMainFrame::RunCommand(int id) {
     else if (const Operation* op = m_operations.Find(id)) RunOperation(*op, doc);
 }
 
-void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) {
+void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) { RunOperation(op, doc, op.Defaults()); }
+
+void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values) {
+    LeaveCurrentTool(*doc);
+    const int width = doc->canvas.width, height = doc->canvas.height;
     Status status;
     {
         BusyScope busy(*m_host);
-        status = op.run(*doc, op.Defaults());
+        status = op.run(*doc, values);
     }
     ReportStatus(status);
     doc->Touch();
     ToolChanged();  // releasing the selection also ends the tool
-    RefreshDocument(doc);
+    if (doc->canvas.width != width || doc->canvas.height != height) UpdateViews(doc, COrinView::kHintCanvas);
+    else RefreshDocument(doc);
 }
 
 void CMainFrame::ChooseToolFromMenu(COrinDoc* doc, int id) {
@@ -952,6 +989,28 @@ void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
     ReportStatus(op.run(*doc, ClampedValues(op, {dialog.EffectSize(), int(dialog.ShadowColour())})));
     doc->Touch();
     RefreshDocument(doc);
+}
+
+void CMainFrame::FreeRotateCommand(COrinDoc* doc) {
+    const Operation& op = *m_operations.Find(kCmdFreeRotate);
+    CDlg_FreeRotate dialog(op.params[0], m_lastRotation, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_lastRotation = dialog.Angle();
+    RunOperation(op, doc, ClampedValues(op, {m_lastRotation}));
+}
+
+void CMainFrame::ResizeCommand(COrinDoc* doc) {
+    const Operation& op = *m_operations.Find(kCmdResize);
+    CDlg_ImageSize dialog(doc->canvas.width, doc->canvas.height, op.params[kSizeWidth], op.params[kSizeHeight], this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    RunOperation(op, doc, ClampedValues(op, {dialog.NewWidth(), dialog.NewHeight()}));
+}
+
+void CMainFrame::CanvasSizeCommand(COrinDoc* doc) {
+    const Operation& op = *m_operations.Find(kCmdCanvasSize);
+    CDlg_CanvasSize dialog(doc->canvas.width, doc->canvas.height, op, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    RunOperation(op, doc, ClampedValues(op, {dialog.NewWidth(), dialog.NewHeight(), dialog.Anchor()}));
 }
 
 void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {

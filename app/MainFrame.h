@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Document.h"
@@ -135,6 +136,7 @@ private:
     bool RuleHolds(EnableRule rule) const;
     // An operation of the table on the active picture, under the wait cursor.
     void RunOperation(const Operation& op, COrinDoc* doc);
+    void RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values);
 
     void BuildMenus();
     void AddExifOrientationAction();
@@ -168,6 +170,10 @@ private:
     // channels as new documents.
     void ChannelViewerCommand(COrinDoc* doc);
     void RenameLayerCommand(COrinDoc* doc);
+    // The transforms that ask for values first.
+    void FreeRotateCommand(COrinDoc* doc);
+    void ResizeCommand(COrinDoc* doc);
+    void CanvasSizeCommand(COrinDoc* doc);
     // "글자입력": a new text at canvas point (x, y) (top-down), or the current text layer's
     // text with `edit`. OK writes the text layer and keeps the dialog's values.
     void TextCommand(COrinDoc* doc, int x, int y, bool edit);
@@ -196,6 +202,8 @@ private:
     Workspace m_ws;
     QtDocumentHost* m_host;
     OperationTable m_operations;
+    int m_lastRotation = 0;  // the free rotation's last angle, hundredths of a degree
+    std::pair<int, int> m_panelCanvas{-1, -1};  // the canvas size before the layer panel's change
     RecentFileList m_recent;
     std::vector<std::unique_ptr<COrinDoc>> m_documents;
     std::vector<COrinView*> m_views;

@@ -9,12 +9,14 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "CommandMap.h"
 #include "Compositor.h"
 #include "Document.h"
 #include "EditSteps.h"
+#include "FreeTransformTool.h"
 #include "MeasureOverlay.h"
 #include "MeasureState.h"
 #include "SimilarArea.h"
@@ -158,6 +160,9 @@ void COrinView::OnUpdate(int hint) {
         UpdateScrollBars();
         horizontalScrollBar()->setValue(next.posX);
         verticalScrollBar()->setValue(next.posY);
+    } else if (hint == kHintCanvas) {
+        FitFrame();
+        UpdateScrollBars();
     } else {
         UpdateScrollBars();
     }
@@ -282,6 +287,7 @@ void COrinView::paintEvent(QPaintEvent* event) {
         scrollX = scrollY = 0;
     }
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
+    DrawFreeTransform(painter, QPointF(r.left - scrollX, r.top - scrollY));
     if (m_doc.measure) {
         // The measurement objects over the picture, in the current unit.
         MeasureOverlayView overlay;
@@ -292,6 +298,22 @@ void COrinView::paintEvent(QPaintEvent* event) {
         painter.setClipRect(area);
         PaintMeasurements(painter, m_doc.measure->sheet, m_doc.measure->tool, Measurement(m_ws).calibration, overlay);
     }
+}
+
+void COrinView::DrawFreeTransform(QPainter& painter, const QPointF& origin) {
+    std::array<ViewCorner, 4> corners;
+    if (!FreeTransformOutline(m_doc, corners)) return;
+    QPolygonF outline;
+    for (const ViewCorner& c : corners) outline << origin + QPointF(c.x, c.y);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(outline);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    for (const QPointF& p : outline) painter.drawRect(QRectF(p.x() - 4, p.y() - 4, 8, 8));
+    painter.restore();
 }
 
 void COrinView::DrawGrid(QPainter& painter, const QRect& origin, const QRect& area, float zoomX, float zoomY) {
@@ -434,7 +456,7 @@ void COrinView::keyPressEvent(QKeyEvent* event) {
         Q_EMIT documentTouched(&m_doc);
         return;
     }
-    if (key == 27) {
+    if (key == 27 || key == 13) {
         SyncTimer();
         Q_EMIT documentTouched(&m_doc);
     }

@@ -22,6 +22,8 @@ class COrinView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     static constexpr int kHintZoom = 1025;
+    // The canvas took a new size (a transform, or its undo): the frame fits it again.
+    static constexpr int kHintCanvas = 1026;
     static constexpr int kOutlineMilliseconds = 400;
 
     COrinView(COrinDoc& doc, Workspace& workspace, QWidget* parent = nullptr);
@@ -92,6 +94,7 @@ private:
     void FitFrame();
     void OnOutlineTick();
     void SetToolCursor(bool dragging);
+    void DrawFreeTransform(QPainter& painter, const QPointF& origin);
     void DrawGrid(QPainter& painter, const QRect& picture, const QRect& area, float zoomX, float zoomY);
     // The measurement tools: input in picture pixels; true when one is armed and took it.
     bool Measuring() const;

@@ -46,7 +46,7 @@ enum CommandId : int {
     kCmdResize = 1431, kCmdFreeRotate = 1415, kCmdRotate90Cw = 1491, kCmdRotate90Ccw = 1492,
     kCmdRotate180Cw = 1501, kCmdRotate180Ccw = 1502, kCmdFlipVertical = 1411, kCmdFlipHorizontal = 1410,
     kCmdFreeTransform = 3338, kCmdCalendar = 3379, kCmdPhotoFrame = 3392, kCmdGradient = 1353,
-    kCmdCanvasSize = 1432, kCmdFaceTransform = 3339,
+    kCmdCanvasSize = 1432, kCmdFaceTransform = 3339, kCmdMirror = 1408, kCmdEllipseTransform = 1406,
     // Filter: each entry selects its effect in the effect list and opens the effect bar
     // (the menu's "강조" selects the edge emphasis); sharpen, lens and bathroom glass have
     // commands without a menu entry

@@ -84,6 +84,13 @@ struct ViewState {
     int32_t rectEndX = -1, rectEndY = -1;
     int32_t moveLastX = -1, moveLastY = -1;
     int32_t gradEndX = -1, gradEndY = -1;
+    // The free transform under way: the layer in `warpSlot` shown with its corners at
+    // `warpCorners` (layer points, rows up: where its bottom-left, bottom-right,
+    // top-right and top-left corners go, x and y in turn) and the corner held.
+    bool warpShown = false;
+    int32_t warpSlot = -1;
+    int32_t warpHeld = -1;
+    double warpCorners[8] = {};
 };
 
 // One of the two working-copy stores: per slot, a saved copy of a layer with the

@@ -6,43 +6,98 @@
 #include "LayerModel.h"
 #include "OutlinePause.h"
 
-Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerChange& change) {
-    if (doc.IsEmpty()) return Status::Ok();
-    const OutlinePause pause(doc);
-    RemoveOutline(doc);
-    BeginAllLayerChange(doc);
+namespace {
+
+using LayerVisit = std::function<Status(LayerRecord& layer, int slot, size_t index, size_t count)>;
+
+// Visits the chain from the bottom (see the header); stops at the first failed status.
+Status Walk(COrinDoc& doc, const AllLayerEdit& edit, const LayerVisit& visit) {
     const int current = doc.layers.current;
     const SelectionMask selection = doc.selection;
-    const CanvasHeader canvas = doc.canvas;
-    const std::vector<RgbQuad> palette = doc.palette;
+    const std::vector<int> chain = doc.layers.Chain();
     Status status = Status::Ok();
-    for (int slot : doc.layers.Chain()) {
-        LayerRecord& layer = doc.layers[slot];
+    for (size_t i = 0; i < chain.size(); ++i) {
+        LayerRecord& layer = doc.layers[chain[i]];
         if (edit.skipText && layer.kind == kLayerText) continue;
         // The mask is fitted to each layer from the user's selection, not from the mask
         // fitted to the layer before (which would lose what lies outside that layer).
-        doc.layers.current = slot;
+        doc.layers.current = chain[i];
         doc.selection = selection;
         RefitMask(doc);
-        status = change(layer, slot);
+        status = visit(layer, chain[i], i, chain.size());
         if (!status) break;
     }
     doc.layers.current = current;
     doc.selection = selection;
     RefitMask(doc);
+    return status;
+}
+
+void Commit(COrinDoc& doc, const AllLayerEdit& edit) {
+    if (edit.finish) edit.finish();
+    // Working copies stand for the layers without the outline; they must hold the
+    // changed layers, or taking the outline out would bring old pixels back.
+    for (int slot = 0; slot < kMaxLayers; ++slot)
+        if (doc.working.entries[size_t(slot)].valid && doc.layers[slot].inUse) SaveToStore(doc, doc.working, slot);
+    RefreshWorkingCopy(doc);
+    MarkLayerChanged(doc);
+    RecordStep(doc, edit.label, kStepAllLayers);
+}
+
+}  // namespace
+
+Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerChange& change) {
+    if (doc.IsEmpty()) return Status::Ok();
+    const OutlinePause pause(doc);
+    RemoveOutline(doc);
+    BeginAllLayerChange(doc);
+    const CanvasHeader canvas = doc.canvas;
+    const std::vector<RgbQuad> palette = doc.palette;
+    const Status status =
+        Walk(doc, edit, [&](LayerRecord& layer, int slot, size_t, size_t) { return change(layer, slot); });
     if (status) {
-        if (edit.finish) edit.finish();
-        // Working copies stand for the layers without the outline; they must hold the
-        // changed layers, or taking the outline out would bring old pixels back.
-        for (int slot = 0; slot < kMaxLayers; ++slot)
-            if (doc.working.entries[size_t(slot)].valid && doc.layers[slot].inUse) SaveToStore(doc, doc.working, slot);
-        RefreshWorkingCopy(doc);
-        MarkLayerChanged(doc);
-        RecordStep(doc, edit.label, kStepAllLayers);
+        Commit(doc, edit);
     } else {
         AbandonAllLayerChange(doc);
         doc.canvas = canvas;
         doc.palette = palette;
     }
     return status;
+}
+
+Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerRebuild& rebuild) {
+    if (doc.IsEmpty() || !doc.layers.IsCurrentValid()) return Status::Ok();
+    const OutlinePause pause(doc);
+    RemoveOutline(doc);
+    // The working copies are made again afterwards; freeing them first keeps the peak
+    // at one new layer per old one.
+    for (LayerStore::Entry& e : doc.working.entries) e = LayerStore::Entry{};
+    std::vector<std::pair<int, LayerRecord>> built;
+    Status status = Walk(doc, edit, [&](LayerRecord& layer, int slot, size_t i, size_t count) {
+        LayerRecord& out = built.emplace_back(slot, LayerRecord(static_cast<const LayerFields&>(layer))).second;
+        out.text = layer.text;
+        const int first = int(i * 100 / count), next = int((i + 1) * 100 / count);
+        return rebuild(layer, out, ProgressShare{first, next - first});
+    });
+    doc.workspace.Progress(0);
+    if (!status) {
+        built.clear();
+        RefreshWorkingCopy(doc);
+        return status;
+    }
+    // The old layers become the step's "before"; every slot in use is kept there.
+    std::vector<LayerCopy> before;
+    for (int slot = 0; slot < kMaxLayers; ++slot) {
+        if (!doc.layers[slot].inUse) continue;
+        bool rebuilt = false;
+        for (const auto& b : built) rebuilt = rebuilt || b.first == slot;
+        if (!rebuilt) before.push_back({slot, doc.layers[slot]});
+    }
+    for (auto& [slot, record] : built) {
+        before.push_back({slot, std::move(doc.layers[slot])});
+        doc.layers[slot] = std::move(record);
+    }
+    doc.history.pendingBefore = std::move(before);
+    Commit(doc, edit);
+    return Status::Ok();
 }

@@ -10,12 +10,7 @@ namespace {
 
 // An operation without parameters that runs `fn` on the document.
 Operation Plain(int id, const char* key, const char* label, Status (*fn)(COrinDoc&)) {
-    Operation op;
-    op.id = op.menuId = id;
-    op.key = key;
-    op.label = label;
-    op.run = [fn](COrinDoc& doc, const OpValues&) { return fn(doc); };
-    return op;
+    return PlainOperation(id, key, label, fn);
 }
 
 Status UndoCommand(COrinDoc& doc) {

@@ -21,6 +21,15 @@ const OpParam* Operation::Param(std::string_view name) const {
     return nullptr;
 }
 
+Operation PlainOperation(int id, std::string key, std::string label, std::function<Status(COrinDoc&)> fn) {
+    Operation op;
+    op.id = op.menuId = id;
+    op.key = std::move(key);
+    op.label = std::move(label);
+    op.run = [fn = std::move(fn)](COrinDoc& doc, const OpValues&) { return fn(doc); };
+    return op;
+}
+
 void OperationTable::Add(Operation op) {
     assert(op.run && "an operation needs its command");
     assert(!Find(op.id) && "operation ids are unique");
@@ -68,6 +77,40 @@ bool ParseWholeInt(std::string_view text, int& value) {
     return true;
 }
 
+std::string OpParam::Text(int v) const {
+    if (decimals <= 0) return std::to_string(v);
+    int scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const long long a = v < 0 ? -(long long)v : v;
+    char text[48];
+    std::snprintf(text, sizeof text, "%s%lld.%0*lld", v < 0 ? "-" : "", a / scale, decimals, a % scale);
+    return text;
+}
+
+bool OpParam::Parse(std::string_view text, int& v) const {
+    const size_t dot = text.find('.');
+    if (decimals <= 0 || dot == std::string_view::npos) {
+        if (!ParseWholeInt(text, v)) return false;
+        for (int i = 0; i < decimals; ++i) {
+            if (v > INT_MAX / 10 || v < INT_MIN / 10) return false;
+            v *= 10;
+        }
+        return true;
+    }
+    const std::string_view whole = text.substr(0, dot), places = text.substr(dot + 1);
+    if (places.empty() || places.size() > size_t(decimals) || whole.empty() || whole == "-") return false;
+    for (char c : places)
+        if (c < '0' || c > '9') return false;
+    int w = 0;
+    if (!ParseWholeInt(whole, w)) return false;
+    long long units = std::llabs(w);
+    for (int i = 0; i < decimals; ++i) units = units * 10 + (size_t(i) < places.size() ? places[size_t(i)] - '0' : 0);
+    if (whole[0] == '-') units = -units;
+    if (units < INT_MIN || units > INT_MAX) return false;
+    v = int(units);
+    return true;
+}
+
 namespace {
 
 bool IsColourText(const std::string& text) {
@@ -80,35 +123,6 @@ bool IsColourText(const std::string& text) {
     return ParseWholeInt(text, v) && v >= 0 && v <= 0xFFFFFF;
 }
 
-// "12", "-0.5", "1.5" as tenths; at most one decimal.
-bool ParseTenths(const std::string& text, int& tenths) {
-    size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) ++i;
-    long long v = 0;
-    size_t digits = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i, ++digits) {
-        if (digits == 9) return false;
-        v = v * 10 + (text[i] - '0');
-    }
-    v *= 10;
-    if (i < text.size() && text[i] == '.') {
-        if (i + 2 != text.size() || !std::isdigit(static_cast<unsigned char>(text[i + 1]))) return false;
-        v += text[i + 1] - '0';
-        i += 2;
-        ++digits;
-    }
-    if (digits == 0 || i != text.size()) return false;
-    tenths = int(negative ? -v : v);
-    return true;
-}
-
-std::string TenthsText(int tenths) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%s%d.%d", tenths < 0 ? "-" : "", std::abs(tenths) / 10, std::abs(tenths) % 10);
-    return text;
-}
-
 std::string ColourText(int rgb) {
     char text[16];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
@@ -117,20 +131,20 @@ std::string ColourText(int rgb) {
 
 // "0..255", or the names of a choice: "rgb|hsl".
 std::string RangeText(const OpParam& p) {
-    if (p.choices.empty()) return std::to_string(p.min) + ".." + std::to_string(p.max);
+    if (p.choices.empty()) return p.Text(p.min) + ".." + p.Text(p.max);
     std::string text;
     for (const std::string& name : p.choices) text += (text.empty() ? "" : "|") + name;
     return text;
 }
 
-// A number in the range, or the name of one of the choices.
+// A number in the range (with its decimals), or the name of one of the choices.
 bool ReadInteger(const OpParam& p, const std::string& text, int& v) {
     for (size_t c = 0; c < p.choices.size(); ++c)
         if (text == p.choices[c]) {
             v = p.min + int(c);
             return true;
         }
-    return ParseWholeInt(text, v) && p.Accepts(v);
+    return p.Parse(text, v) && p.Accepts(v);
 }
 
 }  // namespace
@@ -156,13 +170,10 @@ std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& o
             out.text = Utf8ToUtf16(value);
             out.texts[index] = out.text;
             break;
-        case ParamKind::kTenths:
-            if (!ParseTenths(value, v) || v < p->min || v > p->max)
-                return "bad value: " + key + "=" + value + " (" + TenthsText(p->min) + ".." + TenthsText(p->max) + ")";
-            out.numbers[index] = v;
-            break;
         }
     }
+    for (const OpParam& p : op.params)
+        if (p.required && !args.count(p.key)) return "missing value: " + p.key + " (" + op.key + ")";
     return {};
 }
 
@@ -180,14 +191,11 @@ std::vector<std::string> OperationListing(const OperationTable& table) {
             line += "\t" + p.key + "=";
             switch (p.kind) {
             case ParamKind::kInteger:
-                line += RangeText(p) + " (" +
-                        (p.choices.empty() ? std::to_string(p.def) : p.choices[size_t(p.def - p.min)]) + ")";
+                line += RangeText(p) + (p.required                ? " (required)"
+                                        : " (" + (p.choices.empty() ? p.Text(p.def) : p.choices[size_t(p.def - p.min)]) + ")");
                 break;
             case ParamKind::kColour: line += "#RRGGBB (" + ColourText(p.def) + ")"; break;
             case ParamKind::kText: line += "TEXT"; break;
-            case ParamKind::kTenths:
-                line += TenthsText(p.min) + ".." + TenthsText(p.max) + " (" + TenthsText(p.def) + ")";
-                break;
             }
             if (!p.label.empty()) line += " " + p.label;
         }

@@ -19,9 +19,8 @@
 // KEY=VALUE arguments as the batch tool passes them.
 using CommandArgs = std::map<std::string, std::string>;
 
-// kTenths: a decimal number with one decimal ("1.5"), held in tenths (15); min, max and
-// default are in tenths too.
-enum class ParamKind { kInteger, kColour, kText, kTenths };
+// A number with decimals is a kInteger with `decimals` set.
+enum class ParamKind { kInteger, kColour, kText };
 
 struct OpParam {
     std::string key;    // batch-tool key: "size"
@@ -33,13 +32,22 @@ struct OpParam {
     // Names of the values min..max in order ("rgb", "hsl"): the batch tool accepts a name
     // or its number, and `tessaro-cli ops` lists the names.
     std::vector<std::string> choices{};
+    // Decimal places of a number: the value is kept as an integer of 10^-decimals units
+    // (an angle of 17.25 degrees with 2 places is 1725); min, max and def count the same.
+    int decimals = 0;
+    // The batch tool refuses a run without this key (a size with no sensible default).
+    bool required = false;
 
     // A default may lie outside the range (a slider that starts off its scale): that
     // value passes as it is until the user moves the slider.
     bool Accepts(int v) const {
-        return (kind != ParamKind::kInteger && kind != ParamKind::kTenths) || (v >= min && v <= max) || v == def;
+        return kind != ParamKind::kInteger || (v >= min && v <= max) || v == def;
     }
     int Clamp(int v) const { return Accepts(v) ? v : std::clamp(v, min, max); }
+    // The value as the batch tool and the dialogs write it: "17", "-0.25".
+    std::string Text(int v) const;
+    // Reads "17", "-0.25" (at most `decimals` places) into units; false when malformed.
+    bool Parse(std::string_view text, int& v) const;
 };
 
 // The values an operation runs with: one number per parameter, in the table's order
@@ -78,6 +86,9 @@ struct Operation {
     const OpParam* Param(std::string_view key) const;
 };
 
+// An operation without parameters whose command is `fn` (menu entry `id` runs it).
+Operation PlainOperation(int id, std::string key, std::string label, std::function<Status(COrinDoc&)> fn);
+
 class OperationTable {
 public:
     // Ids and keys are unique (asserted).
@@ -94,7 +105,8 @@ private:
 
 // Reads KEY=VALUE arguments into values: a missing key takes its default; an unknown
 // key, a malformed value or an integer outside its range gives the usage error text
-// ("bad value: size=31 (0..30)"). "answer" (the batch tool's reply to a question) is
+// ("bad value: size=31 (0..30)"), and so does a missing required key ("missing value:
+// width (resize)"). "answer" (the batch tool's reply to a question) is
 // not a parameter and passes. Returns "" when every argument is fine.
 std::string ReadValues(const Operation& op, const CommandArgs& args, OpValues& out);
 // Values as a dialog or the effect bar produce them: each clamped to its range.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <sched.h>
 #include <cassert>
 #include <cstring>
 #include <new>
@@ -127,13 +128,7 @@ void PaletteRow(const Job& job, Scratch& scratch, int y) {
     }
 }
 
-std::atomic<int> g_threadLimit{0};
-
-int Threads(const RowLoopOptions& options, int h) {
-    int cores = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    if (const int limit = g_threadLimit; limit > 0) cores = std::min(cores, limit);
-    return std::clamp(h / 16, 1, cores);
-}
+std::atomic<int> g_threadLimit{0};  // SetRowLoopThreadLimit
 
 // The true-colour rows of a palette layer.
 std::vector<Bgr> ExpandPalette(const COrinDoc& doc, const LayerRecord& layer, int bits) {
@@ -145,38 +140,6 @@ std::vector<Bgr> ExpandPalette(const COrinDoc& doc, const LayerRecord& layer, in
             expanded[size_t(y) * size_t(w) + size_t(x)] = PaletteColour(doc.palette, PaletteIndexAt(in, bits, x));
     }
     return expanded;
-}
-
-// Hands rows 0..h-1 to row(y, thread) in blocks from one counter (in order, one by
-// one, on the calling thread alone when threads is 1); the calling thread reports
-// progress and asks the host whether to stop between its blocks. True when stopped.
-template <class Row>
-bool ScheduleRows(COrinDoc& doc, int h, int threads, Row&& row) {
-    const int blockRows = threads == 1 ? 1 : std::clamp(h / (threads * 16), 1, 32);
-    const int blocks = (h + blockRows - 1) / blockRows;
-    std::atomic<int> next{0}, done{0};
-    std::atomic<bool> stop{false};
-    auto work = [&](int t) {
-        int shown = -1;
-        const bool caller = t == 0;
-        for (;;) {
-            if (caller && doc.workspace.Cancelled()) stop = true;
-            if (stop) return;
-            const int block = next++;
-            if (block >= blocks) return;
-            const int first = block * blockRows, last = std::min(h, first + blockRows);
-            for (int y = first; y < last; ++y) row(y, t);
-            const int percent = int(int64_t(done += last - first) * 100 / h);
-            if (caller && percent != shown && percent < 100) doc.workspace.Progress(shown = percent);
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t) pool.emplace_back(work, t);
-    work(0);
-    for (std::thread& t : pool) t.join();
-    if (!stop) doc.workspace.Progress(100);
-    doc.workspace.Progress(0);
-    return stop;
 }
 
 }  // namespace
@@ -197,8 +160,7 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
     std::vector<Bgr> expanded;
     uint8_t indexMap[256];
     std::unique_ptr<EdgeWeights> weights;
-    const int threads = Threads(options, h);
-    std::vector<Scratch> scratch(static_cast<size_t>(threads));
+    std::vector<Scratch> scratch(size_t(RowWorkers(h, options.threads)));
     try {
         doc.workPixels.resize(layer.pixels.size());
         job.outPixels = doc.workPixels.data();
@@ -239,10 +201,12 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
                                        : RowSource(layer.pixels.data(), stride, layer.alpha.data(), w, h);
     job.source = &source;
 
-    const bool stopped = ScheduleRows(doc, h, threads, [&](int y, int t) {
-        (bits < 24 ? PaletteRow : TrueColourRow)(job, scratch[size_t(t)], y);
+    const bool finished = RunRowBlocks(doc.workspace, h, options.threads, [&](int first, int last, int worker) {
+        for (int y = first; y < last; ++y) (bits < 24 ? PaletteRow : TrueColourRow)(job, scratch[size_t(worker)], y);
     });
-    if (stopped) return Status::Stopped();  // the result is dropped: the layer is as it was
+    if (finished) doc.workspace.Progress(100);
+    doc.workspace.Progress(0);
+    if (!finished) return Status::Stopped();  // the result is dropped: the layer is as it was
 
     std::swap(layer.pixels, doc.workPixels);
     if (job.outAlpha) std::swap(layer.alpha, doc.workAlpha);
@@ -251,6 +215,55 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 }
 
 }  // namespace rowloop_detail
+
+namespace {
+
+// The cores this process may run on (taskset, a container's limit), not every core of
+// the machine.
+int UsableCores() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+int RowWorkers(int rows, int threads) {
+    static const int usable = UsableCores();
+    int cores = threads > 0 ? threads : usable;
+    if (const int limit = rowloop_detail::g_threadLimit; limit > 0) cores = std::min(cores, limit);
+    return std::clamp(rows / 16, 1, cores);
+}
+
+bool RunRowBlocks(Workspace& ws, int rows, int threads, const RowBlockFunction& body, ProgressShare share,
+                  int blockRows) {
+    if (rows <= 0) return true;
+    const int workers = RowWorkers(rows, threads);
+    // Rows go out in blocks from one counter; the calling thread reports progress and
+    // asks the host whether to stop between its blocks.
+    if (blockRows <= 0) blockRows = workers == 1 ? 1 : std::clamp(rows / (workers * 16), 1, 32);
+    const int blocks = (rows + blockRows - 1) / blockRows;
+    std::atomic<int> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    auto work = [&](int worker) {
+        int shown = -1;
+        for (;;) {
+            if (worker == 0 && ws.Cancelled()) stop = true;
+            if (stop) return;
+            const int block = next++;
+            if (block >= blocks) return;
+            const int first = block * blockRows, last = std::min(rows, first + blockRows);
+            body(first, last, worker);
+            const int percent = share.first + int(int64_t(done += last - first) * share.span / rows);
+            if (worker == 0 && percent != shown && percent < 100) ws.Progress(shown = percent);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < workers; ++t) pool.emplace_back(work, t);
+    work(0);
+    for (std::thread& t : pool) t.join();
+    return !stop;
+}
 
 void ScanLayerRows(const COrinDoc& doc, const LayerRecord& layer, const ScanFunction& row) {
     const int bits = LayerBits(doc, layer);
@@ -295,8 +308,10 @@ Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, co
     const RowSource source = bits < 24 ? RowSource(reinterpret_cast<const uint8_t*>(expanded.data()), size_t(w) * sizeof(Bgr),
                                                    layer.alpha.data(), w, h)
                                        : RowSource(layer.pixels.data(), size_t(layer.stride), layer.alpha.data(), w, h);
-    RowLoopOptions options;
-    options.threads = threads;
-    if (ScheduleRows(doc, h, Threads(options, h), [&](int y, int) { row(source, y); })) return Status::Stopped();
-    return Status::Ok();
+    const bool finished = RunRowBlocks(doc.workspace, h, threads, [&](int first, int last, int) {
+        for (int y = first; y < last; ++y) row(source, y);
+    });
+    if (finished) doc.workspace.Progress(100);
+    doc.workspace.Progress(0);
+    return finished ? Status::Ok() : Status::Stopped();
 }

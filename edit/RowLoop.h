@@ -98,6 +98,25 @@ Status ForEachSourceRow(COrinDoc& doc, const LayerRecord& layer, int threads, co
 template <class Point>
 Status ForEachPixel(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, Point point);
 
+// Part of the host's progress bar that one run fills: its 0..100 % shows as
+// first .. first + span (a command that walks several layers gives each its share).
+struct ProgressShare {
+    int first = 0;
+    int span = 100;
+};
+
+// The scheduler every loop over rows shares: rows 0 .. rows-1 go out in blocks to
+// RowWorkers(rows, threads) threads (threads 0: every usable core, at most the
+// SetRowLoopThreadLimit); `body(first, last, worker)`
+// handles rows first .. last-1, `worker` (0 .. workers-1) names the thread's own scratch.
+// The calling thread reports progress and asks Cancelled() between blocks; false when
+// the host stopped it (some blocks then never ran). Results must not depend on which
+// worker runs a block. `blockRows` > 0 asks for blocks of that many rows (tiled work).
+using RowBlockFunction = std::function<void(int first, int last, int worker)>;
+int RowWorkers(int rows, int threads);
+bool RunRowBlocks(Workspace& workspace, int rows, int threads, const RowBlockFunction& body, ProgressShare share = {},
+                  int blockRows = 0);
+
 // Reads every row of a layer as true colour without changing it (histograms, channel
 // splits, measurements): `row(y, pixels, alpha)` for y = 0 .. height - 1 in order, on
 // the calling thread. A palette layer is expanded one row at a time.

@@ -62,6 +62,8 @@ inline constexpr const char* kCopyLayerImage = "CopyLayer2vwImage()::Memory Allo
 inline constexpr const char* kSaveFailed = "파일을 저장할 수 없습니다.";
 inline constexpr const char* kGradientDrag = "클릭이 아닌 드래깅으로 기준선을 먼저 잡으세요";
 inline constexpr const char* kNoLayerInSlot = "no layer in slot %d";
+inline constexpr const char* kNotConvex = "네 모서리가 볼록한 사각형을 이루어야 합니다.";
+inline constexpr const char* kPictureTooLarge = "그림 크기가 너무 큽니다.";
 inline constexpr const char* kCannotRestore = "작업내역 파일을 읽을 수 없습니다.";
 
 // Measurement: standards, objects and exports.

@@ -110,7 +110,7 @@ Operation FaceTransformOperation() {
     op.key = "face";
     op.label = label::kFaceTransform;
     op.params = {{"mode", "늘리기(0), 쭈구리기(1)", 0, 1, 0},
-                 {"strength", "강도", 0, int(kMaxFaceStrength * 10), 10, ParamKind::kTenths},
+                 {"strength", "강도", 0, int(kMaxFaceStrength * 10), 10, ParamKind::kInteger, {}, 1},
                  {"x0", "", -100000, 100000, 0},
                  {"y0", "", -100000, 100000, 0},
                  {"x1", "", -100000, 100000, 0},

@@ -3,16 +3,20 @@
 #include "AlphaCommands.h"
 #include "AutoColour.h"
 #include "BrightnessContrast.h"
+#include "CanvasSize.h"
 #include "ChannelOffsets.h"
 #include "ChannelSplit.h"
 #include "ColourDepth.h"
 #include "Effects.h"
 #include "FaceTransform.h"
+#include "Flip.h"
 #include "Greyscale.h"
 #include "Invert.h"
 #include "LevelStretch.h"
+#include "Rotate.h"
+#include "Warp.h"
 
-void AddProcessingOperations(OperationTable& table) {
+void AddProcessingOperations(OperationTable& table, const TextRedraw& redrawText) {
     table.Add(BrightnessContrastOperation());
     table.Add(ChannelOffsetsOperation());
     table.Add(LevelStretchOperation());
@@ -27,6 +31,17 @@ void AddProcessingOperations(OperationTable& table) {
     table.Add(FourBitOperation(true));
     table.Add(FourBitOperation(false));
     for (Operation& op : AlphaOperations()) table.Add(std::move(op));
+    table.Add(FlipHorizontalOperation());
+    table.Add(FlipVerticalOperation());
+    table.Add(MirrorOperation());
+    table.Add(Rotate90CwOperation());
+    table.Add(Rotate90CcwOperation());
+    table.Add(Rotate180CwOperation());
+    table.Add(Rotate180CcwOperation());
+    table.Add(FreeRotateOperation());
+    table.Add(ResizeOperation(redrawText));
+    table.Add(CanvasSizeOperation());
+    table.Add(EllipseOperation());
     table.Add(FaceTransformOperation());
     AddEffects(table);
 }

@@ -3,5 +3,7 @@
 #pragma once
 
 #include "Operations.h"
+#include "Resize.h"
 
-void AddProcessingOperations(OperationTable& table);
+// `redrawText` draws a text layer again after resizing (the text module's).
+void AddProcessingOperations(OperationTable& table, const TextRedraw& redrawText = {});

@@ -209,6 +209,7 @@ void CLayerPanel::OnCurrentRowChanged(int row) {
 
 void CLayerPanel::Undo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     UndoStep(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);
@@ -216,6 +217,7 @@ void CLayerPanel::Undo() {
 
 void CLayerPanel::Redo() {
     if (!m_doc) return;
+    Q_EMIT documentAboutToChange(m_doc);
     ::Redo(*m_doc);
     Refresh();
     Q_EMIT documentChanged(m_doc);

@@ -60,6 +60,9 @@ public:
     QMenu* LayerMenu() const { return m_menu; }
 
 Q_SIGNALS:
+    // Before the history buttons change the document (a tool's unfinished preview is
+    // taken back first), and after any change the panel makes.
+    void documentAboutToChange(COrinDoc* doc);
     void documentChanged(COrinDoc* doc);
     void commandRequested(int id);
     // The size button: true = grow to the main window's client height.

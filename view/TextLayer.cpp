@@ -220,3 +220,10 @@ Status PlaceText(COrinDoc& doc, const TextSettings& in, std::optional<TextPoint>
     RecordStep(doc, label::kTextInput, kStepText, slot);
     return Status::Ok();
 }
+
+Status RedrawTextLayer(COrinDoc& doc, LayerRecord& layer) {
+    const TextSettings s = TextLayerSettings(layer);
+    if (s.text.empty()) return Status::Ok();
+    const TextPoint p = TextLayerPoint(layer);
+    return RenderTextIntoLayer(doc, layer, s.text, FontOf(s), s.colour, p.x, p.y);
+}

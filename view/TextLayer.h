@@ -58,3 +58,7 @@ void TextDoubleClick(COrinDoc& doc, int viewX, int viewY);
 // `edit` replaces the current text layer's text and values keeping its place. Records
 // "글자입력" with code 4. Refuses an empty text, a size below 1 and a full layer table.
 Status PlaceText(COrinDoc& doc, const TextSettings& settings, std::optional<TextPoint> at, bool edit);
+
+// Draws a text layer's text again from its record (face, size, colour, place) into
+// its opacity plane, without a history step (a resized picture's text layers).
+Status RedrawTextLayer(COrinDoc& doc, LayerRecord& layer);

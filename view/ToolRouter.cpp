@@ -47,7 +47,9 @@ Status ToolDoubleClickAt(COrinDoc& doc, int x, int y) {
 
 Status ToolKey(COrinDoc& doc, int key, unsigned flags) {
     doc.view.addToSelection = flags == kShiftRepeatFlags;
-    if (doc.IsEmpty() || doc.workspace.currentTool != kCmdMove) return Status::Ok();
+    if (doc.IsEmpty()) return Status::Ok();
+    if (const Tool* tool = FindTool(doc.workspace.currentTool); tool && tool->onKey) return tool->onKey(doc, key);
+    if (doc.workspace.currentTool != kCmdMove) return Status::Ok();
     switch (key) {
     case kKeyLeft: return MoveLayerBy(doc, -1, 0);
     case kKeyUp: return MoveLayerBy(doc, 0, -1);
@@ -59,6 +61,7 @@ Status ToolKey(COrinDoc& doc, int key, unsigned flags) {
 
 Status ChooseToolCommand(COrinDoc* doc, Workspace& ws, int id) {
     if (doc && doc->IsEmpty()) doc = nullptr;
+    if (doc && ws.currentTool != id) LeaveCurrentTool(*doc);
     const Tool* tool = FindTool(id);
     return tool && tool->choose ? tool->choose(doc, ws, id) : BecomeCurrentTool(doc, ws, id);
 }

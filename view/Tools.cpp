@@ -2,6 +2,7 @@
 
 #include "ClipboardOps.h"
 #include "CommandMap.h"
+#include "FreeTransformTool.h"
 #include "Gradient.h"
 #include "PaintPrimitives.h"
 #include "PaintTools.h"
@@ -120,8 +121,16 @@ const std::vector<Tool>& Tools() {
          ChooseColourRange},
         {kCmdZoomIn, "zoom-in", "확대", B::kNone, !kMask, !kPaint, !kSelect, !kWait, C::kZoom,
          [](COrinDoc& d, int x, int y) { return ZoomIn(d, x, y), Done(); }, nullptr, nullptr, ChooseZoom},
+        {kCmdFreeTransform, "free-transform", "자유 변형", B::kNone, !kMask, !kPaint, !kSelect, kWait, C::kDefault,
+         FreeTransformPress, FreeTransformDrag, FreeTransformRelease, ChooseFreeTransform, FreeTransformKey,
+         CancelFreeTransform},
     };
     return table;
+}
+
+void LeaveCurrentTool(COrinDoc& doc) {
+    const Tool* tool = FindTool(doc.workspace.currentTool);
+    if (tool && tool->leave) tool->leave(doc);
 }
 
 const Tool* FindTool(int id) {

@@ -29,7 +29,14 @@ struct Tool {
     // What choosing it does besides becoming the current tool; null: only that
     // (ChooseToolCommand). `doc` is null when no picture is open.
     Status (*choose)(COrinDoc* doc, Workspace& ws, int id);
+    // A key pressed while it is the current tool (13 Enter, 27 Esc); null: none.
+    Status (*onKey)(COrinDoc& doc, int key) = nullptr;
+    // What it leaves undone when another tool or command comes (a preview taken back).
+    void (*leave)(COrinDoc& doc) = nullptr;
 };
+
+// Ends what the current tool has under way before another tool or command runs.
+void LeaveCurrentTool(COrinDoc& doc);
 
 // The table, in tool-bar order.
 const std::vector<Tool>& Tools();

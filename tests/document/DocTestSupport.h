@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Document.h"
+#include "Compositor.h"
 #include "History.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
@@ -162,6 +163,16 @@ inline std::unique_ptr<COrinDoc> OpenRich(Bench& bench, std::vector<DocState>* s
 }
 
 #define EXPECT_SAME_STATE(a, b) EXPECT_EQ(doctest::Difference((a), (b)), "")
+
+// The composite of the whole canvas at zoom 1, rows top-down.
+inline std::vector<uint32_t> Composite(const COrinDoc& doc) {
+    ComposeParams p;
+    p.width = doc.canvas.width;
+    p.height = doc.canvas.height;
+    std::vector<uint32_t> out;
+    ComposeLayers(doc, p, out);
+    return out;
+}
 
 inline std::u16string U(const char* utf8) { return Utf8ToUtf16(utf8); }
 

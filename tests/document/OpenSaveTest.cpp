@@ -92,14 +92,6 @@ std::unique_ptr<COrinDoc> OpenedProject(Bench& bench, const TempDir& dir) {
     return doc;
 }
 
-std::vector<uint32_t> Composite(const COrinDoc& doc) {
-    ComposeParams p;
-    p.width = doc.canvas.width;
-    p.height = doc.canvas.height;
-    std::vector<uint32_t> out;
-    ComposeLayers(doc, p, out);
-    return out;
-}
 
 TEST(SaveAsPicture, EveryFormatLeavesTheLayersExactlyAsBefore) {
     for (const char* name : {"out.bmp", "out.gif", "out.jpg", "out.tif", "OUT.BMP"}) {

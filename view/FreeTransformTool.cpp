@@ -1,0 +1,147 @@
+#include "FreeTransformTool.h"
+
+#include <cmath>
+
+#include "CommandMap.h"
+#include "EditSteps.h"
+#include "History.h"
+#include "LayerModel.h"
+#include "Messages.h"
+#include "Tools.h"
+#include "Warp.h"
+
+namespace {
+
+constexpr int kKeyEnter = 13, kKeyEscape = 27;
+constexpr double kGrabDistance = 8;  // view pixels
+
+std::array<WarpPoint, 4> Corners(const ViewState& v) {
+    std::array<WarpPoint, 4> q;
+    for (size_t i = 0; i < 4; ++i) q[i] = {v.warpCorners[2 * i], v.warpCorners[2 * i + 1]};
+    return q;
+}
+
+void SetCorners(ViewState& v, const std::array<WarpPoint, 4>& q) {
+    for (size_t i = 0; i < 4; ++i) {
+        v.warpCorners[2 * i] = q[i].x;
+        v.warpCorners[2 * i + 1] = q[i].y;
+    }
+}
+
+// A view point as a point of the warped layer (continuous, rows up).
+WarpPoint ViewToLayerPoint(const COrinDoc& doc, int viewX, int viewY) {
+    const LayerRecord& layer = doc.layers[doc.view.warpSlot];
+    const double zoom = doc.view.zoom > 0 ? doc.view.zoom : 1.0;
+    return {viewX / zoom - layer.x, layer.y + doc.canvas.height - viewY / zoom};
+}
+
+// The free transform concerns the current layer still.
+bool Active(const COrinDoc& doc) {
+    return doc.view.warpShown && doc.layers.IsCurrentValid() && doc.layers.current == doc.view.warpSlot;
+}
+
+bool IsRectangle(const COrinDoc& doc) {
+    const LayerRecord& layer = doc.layers[doc.view.warpSlot];
+    const std::array<WarpPoint, 4> q = Corners(doc.view);
+    const WarpPoint r[4] = {{0, 0}, {double(layer.width), 0}, {double(layer.width), double(layer.height)},
+                            {0, double(layer.height)}};
+    for (size_t i = 0; i < 4; ++i)
+        if (q[i].x != r[i].x || q[i].y != r[i].y) return false;
+    return true;
+}
+
+}  // namespace
+
+void CancelFreeTransform(COrinDoc& doc) {
+    ViewState& v = doc.view;
+    if (!v.warpShown) return;
+    if (IsValidSlot(v.warpSlot) && doc.layers[v.warpSlot].inUse) RestoreFromStore(doc, doc.working, v.warpSlot);
+    v.warpShown = false;
+    v.warpSlot = v.warpHeld = -1;
+    MarkLayerChanged(doc);
+}
+
+Status ChooseFreeTransform(COrinDoc* doc, Workspace& ws, int id) {
+    if (doc) CancelFreeTransform(*doc);
+    if (Status s = BecomeCurrentTool(doc, ws, id); !s || !doc) return s;
+    LayerRecord* layer = doc->CurrentLayer();
+    if (!layer) return Status::Ok();
+    if (Status s = RefuseTextLayer(*doc); !s) return s;
+    if (LayerBits(*doc, *layer) != 24) return Status::Fail(msg::kRgbOnly);
+    BeginLayerStep(*doc);
+    RefreshWorkingCopy(*doc);  // every preview starts from the layer as it is now
+    ViewState& v = doc->view;
+    v.warpShown = true;
+    v.warpSlot = doc->layers.current;
+    v.warpHeld = -1;
+    const double w = layer->width, h = layer->height;
+    SetCorners(v, {{{0, 0}, {w, 0}, {w, h}, {0, h}}});
+    MarkLayerChanged(*doc);
+    return Status::Ok();
+}
+
+Status FreeTransformPress(COrinDoc& doc, int viewX, int viewY) {
+    // After a cancel the tool stays chosen: a press shows the handles again.
+    if (!doc.view.warpShown) return ChooseFreeTransform(&doc, doc.workspace, kCmdFreeTransform);
+    if (!Active(doc)) return Status::Ok();
+    std::array<ViewCorner, 4> view;
+    FreeTransformOutline(doc, view);
+    double best = kGrabDistance;
+    doc.view.warpHeld = -1;
+    for (int i = 0; i < 4; ++i) {
+        const double d = std::hypot(view[size_t(i)].x - viewX, view[size_t(i)].y - viewY);
+        if (d <= best) {
+            best = d;
+            doc.view.warpHeld = i;
+        }
+    }
+    return Status::Ok();
+}
+
+Status FreeTransformDrag(COrinDoc& doc, int viewX, int viewY) {
+    if (!Active(doc) || doc.view.warpHeld < 0) return Status::Ok();
+    std::array<WarpPoint, 4> q = Corners(doc.view);
+    q[size_t(doc.view.warpHeld)] = ViewToLayerPoint(doc, viewX, viewY);
+    if (!IsConvexQuad(q)) return Status::Ok();  // the corner stays where it was
+    SetCorners(doc.view, q);
+    MarkLayerChanged(doc);
+    return Status::Ok();
+}
+
+Status FreeTransformRelease(COrinDoc& doc, int viewX, int viewY) {
+    if (!Active(doc) || doc.view.warpHeld < 0) return Status::Ok();
+    FreeTransformDrag(doc, viewX, viewY);
+    doc.view.warpHeld = -1;
+    RestoreFromStore(doc, doc.working, doc.view.warpSlot);
+    if (IsRectangle(doc)) return Status::Ok();
+    return WarpToQuad(doc, *doc.CurrentLayer(), Corners(doc.view));
+}
+
+Status FreeTransformKey(COrinDoc& doc, int key) {
+    if (!doc.view.warpShown) return Status::Ok();
+    if (key == kKeyEscape || !Active(doc)) {
+        CancelFreeTransform(doc);
+        return Status::Ok();
+    }
+    if (key != kKeyEnter) return Status::Ok();
+    const bool changed = !IsRectangle(doc);
+    doc.view.warpShown = false;
+    doc.view.warpSlot = doc.view.warpHeld = -1;
+    if (changed) {
+        RefreshWorkingCopy(doc);
+        MarkLayerChanged(doc);
+        RecordStep(doc, "자유 변형", kStepPixels);
+    }
+    MarkLayerChanged(doc);
+    return Status::Ok();
+}
+
+bool FreeTransformOutline(const COrinDoc& doc, std::array<ViewCorner, 4>& corners) {
+    if (!Active(doc)) return false;
+    const LayerRecord& layer = doc.layers[doc.view.warpSlot];
+    const double zoom = doc.view.zoom > 0 ? doc.view.zoom : 1.0;
+    const std::array<WarpPoint, 4> q = Corners(doc.view);
+    for (size_t i = 0; i < 4; ++i)
+        corners[i] = {(q[i].x + layer.x) * zoom, (layer.y + doc.canvas.height - q[i].y) * zoom};
+    return true;
+}
