@@ -243,8 +243,10 @@ bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
 void COrinView::RepaintChanged() {
     QRect visible;
     ComposeParams params;
-    // The measurement objects are drawn over the picture and follow the mouse.
-    if (m_doc.measure || !VisibleRegion(visible, params)) {
+    // The measurement objects and the free transform's frame are drawn over the picture
+    // and follow the mouse.
+    std::array<ViewCorner, 4> corners;
+    if (m_doc.measure || FreeTransformOutline(m_doc, corners) || !VisibleRegion(visible, params)) {
         viewport()->update();
         return;
     }
