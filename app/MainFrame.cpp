@@ -17,6 +17,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QComboBox>
+#include <QSettings>
+#include <QDir>
+#include <QStandardPaths>
+#include <cmath>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -49,6 +53,10 @@
 #include "LivePreview.h"
 #include "LayerNameDialog.h"
 #include "Preferences.h"
+#include "PreferencesDialog.h"
+#include "LayerPropertiesDialog.h"
+#include "Selection.h"
+#include "SelectionCommands.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
 #include "Messages.h"
@@ -156,6 +164,13 @@ CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, 
     BuildLayerPanel();
     UpdateCommandStates();
     resize(1280, 860);
+    // The tool bars and panels as the user left them.
+    const QSettings layout(LayoutFilePath(), QSettings::IniFormat);
+    restoreState(layout.value(QStringLiteral("windowState")).toByteArray());
+}
+
+QString CMainFrame::LayoutFilePath() const {
+    return QString::fromStdString(m_settingsFolder) + QStringLiteral("/TessaroLayout.ini");
 }
 
 CMainFrame::~CMainFrame() {
@@ -197,6 +212,34 @@ Settings CMainFrame::CurrentSettings() const {
 // ---------------------------------------------------------------------------------
 // Menus, tool bars, status bar, panel
 
+namespace {
+
+constexpr const char* kLayerPropertiesLabel = "레이어 속성";
+
+// The status-bar prompt of a menu entry: its own prompt where it has one, otherwise its
+// menu text.
+QString CommandPrompt(const CommandEntry& entry) {
+    static const std::pair<int, const char*> prompts[] = {
+        {kCmdFlatten, "레이어 없는 영상을 만듬"},
+        {kCmdRasterize, "벡터이미지를 레스터 형식으로 변환 "},
+        {kCmdAutoSelect, "클릭지점과 같은 색상의 영역을 자동으로 선택"},
+        {kCmd8BitColour, "8비트칼라 최적변환"},
+        {kCmd4BitOptimal, "4비트칼라 최적변환"},
+        {kCmd4BitStandard, "4비트칼라 표준변환"},
+        {kCmdRemoveTransparency, "Remove Transparency"},
+        {kCmdSetTransparency, "Set Transparency"},
+        {kCmdRemoveAlpha, "Remove Alpha Channel"},
+        {kCmdInvertAlpha, "Invert Alpha Channel"},
+        {kCmdToggleAlphaPalette, "Toggle Alpha Palette "},
+        {kCmdStripAlpha, "Strip Alpha"},
+    };
+    for (const auto& [id, text] : prompts)
+        if (id == entry.id) return QString::fromUtf8(text);
+    return QString::fromStdString(MenuText(entry));
+}
+
+}  // namespace
+
 void CMainFrame::BuildMenus() {
     for (const char* menuName : kMenuOrder) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(MenuTitle(menuName)));
@@ -210,11 +253,58 @@ void CMainFrame::BuildMenus() {
             action->setData(e.id);
             action->setIconText(ButtonText(label));
             action->setShortcut(ShortcutOfLabel(label));
+            action->setStatusTip(CommandPrompt(e));
             const FrameCommand* command = FindFrameCommand(e.id);
             action->setCheckable(command ? command->check != CheckRule::kNone : FindTool(e.id) != nullptr);
             connect(action, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
             m_actions[e.id] = action;
-            if (e.id == kCmdExit) m_exitAction = action;
+            if (e.id == kCmdExit) {
+                m_exitAction = action;
+                action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));  // through the usual questions
+            }
+        }
+        if (std::string(menuName) == "Select") {
+            // Select all (Ctrl+A), last in its menu.
+            QAction* all = new QAction(QString::fromUtf8("모두 선택"), menu);
+            all->setData(kCmdSelectAll);
+            all->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+            all->setStatusTip(QString::fromUtf8("현재 레이어 전체를 선택"));
+            connect(all, &QAction::triggered, this, [this] { RunCommand(kCmdSelectAll); });
+            menu->addSeparator();
+            menu->addAction(all);
+            m_actions[kCmdSelectAll] = all;
+        }
+        if (std::string(menuName) == "Edit") {
+            // Delete reaches the view first (measurement objects), which asks for this.
+            QAction* clear = new QAction(QString::fromUtf8(kClearSelectedLabel) + QStringLiteral("\tDel"), menu);
+            clear->setData(kCmdClearSelected);
+            clear->setStatusTip(QString::fromUtf8("선택영역을 투명하게 또는 배경색으로 지움"));
+            connect(clear, &QAction::triggered, this, [this] { RunCommand(kCmdClearSelected); });
+            menu->addAction(clear);
+            m_actions[kCmdClearSelected] = clear;
+        }
+        if (std::string(menuName) == "View") {
+            QAction* fit = new QAction(QString::fromUtf8("창에 맞추기"), menu);
+            fit->setData(kCmdFitWindow);
+            fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+            fit->setStatusTip(QString::fromUtf8("그림 전체가 창에 들어오는 배율로 보기"));
+            connect(fit, &QAction::triggered, this, [this] {
+                if (m_activeView) m_activeView->FitToWindow();
+            });
+            menu->addAction(fit);
+            m_actions[kCmdFitWindow] = fit;
+        }
+        if (std::string(menuName) == "Layer") {
+            // Removing the drop shadow, right after the entry that attaches it.
+            QAction* remove = new QAction(QString::fromUtf8(kRemoveLayerEffectLabel), menu);
+            remove->setData(kCmdRemoveLayerEffect);
+            remove->setStatusTip(QString::fromUtf8(kRemoveLayerEffectLabel));
+            connect(remove, &QAction::triggered, this, [this] { RunCommand(kCmdRemoveLayerEffect); });
+            const QList<QAction*> entries = menu->actions();
+            const qsizetype at = entries.indexOf(m_actions[kCmdLayerEffect]);
+            if (at >= 0 && at + 1 < entries.size()) menu->insertAction(entries[at + 1], remove);
+            else menu->addAction(remove);
+            m_actions[kCmdRemoveLayerEffect] = remove;
         }
         if (std::string(menuName) == "File") {
             m_fileMenu = menu;
@@ -345,8 +435,25 @@ void CMainFrame::BuildStatusBar() {
     m_progress->setMaximumWidth(180);
     m_progress->setVisible(false);
     statusBar()->addWidget(m_statusText, 1);
+    m_pointerInfo = new QLabel(this);
+    m_pointerInfo->setObjectName(QStringLiteral("pointerInfo"));
+    m_pointerInfo->setMinimumWidth(90);
+    // The zoom steps, 1/16 to 16; choosing one zooms the active picture.
+    m_zoomBox = new QComboBox(this);
+    for (int step = -4; step <= 4; ++step) m_zoomBox->addItem(QStringLiteral("%1%").arg(100.0 * std::ldexp(1.0, step)), step);
+    m_zoomBox->setEnabled(false);
+    connect(m_zoomBox, &QComboBox::activated, this, [this](int index) {
+        COrinDoc* doc = ActiveDocument();
+        if (!doc || doc->IsEmpty() || doc->view.stretch) return;
+        doc->view.zoom = float(std::ldexp(1.0, m_zoomBox->itemData(index).toInt()));
+        doc->view.zoomAnchorX = doc->view.zoomAnchorY = -1;
+        doc->Touch();
+        UpdateViews(doc, COrinView::kHintZoom);
+    });
     statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_pointerInfo);
     statusBar()->addPermanentWidget(m_pictureInfo);
+    statusBar()->addPermanentWidget(m_zoomBox);
     m_host->SetStatusWidgets(m_statusText, m_progress);
 }
 
@@ -375,6 +482,9 @@ void CMainFrame::BuildLayerPanel() {
     connect(m_panel, &CLayerPanel::commandRequested, this, &CMainFrame::RunCommand);
     connect(m_panel, &CLayerPanel::textEditRequested, this, [this](COrinDoc* doc) {
         QTimer::singleShot(0, this, [this, doc] { TextCommand(doc, 0, 0, true); });
+    });
+    connect(m_panel, &CLayerPanel::propertiesRequested, this, [this](COrinDoc* doc) {
+        QTimer::singleShot(0, this, [this, doc] { LayerPropertiesCommand(doc); });
     });
     connect(m_panel, &CLayerPanel::sizeToggled, this, [this](bool grown) {
         const int height = grown ? centralWidget()->height() : CLayerPanel::kShrunkHeight;
@@ -427,7 +537,7 @@ void CMainFrame::FillWindowMenu() {
     if (subs.isEmpty()) return;
     m_windowActions << m_windowMenu->addSeparator();
     for (int i = 0; i < subs.size(); ++i) {
-        QAction* a = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(subs[i]->windowTitle()));
+        QAction* a = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(subs[i]->windowTitle().replace(QStringLiteral("[*]"), subs[i]->isWindowModified() ? QStringLiteral("*") : QString())));
         a->setCheckable(true);
         a->setChecked(subs[i] == m_mdi->currentSubWindow());
         connect(a, &QAction::triggered, this, [this, sub = subs[i]] { m_mdi->setActiveSubWindow(sub); });
@@ -458,6 +568,7 @@ bool CMainFrame::RuleHolds(EnableRule rule) const {
 }
 
 bool CMainFrame::IsCommandEnabled(int id) const {
+    if (id == kCmdFitWindow) return RuleHolds(EnableRule::kPicture);
     if (const FrameCommand* command = FindFrameCommand(id)) return RuleHolds(command->enable);
     if (FindTool(id)) return true;
     if (const Operation* op = m_operations.Find(id))
@@ -492,12 +603,21 @@ void CMainFrame::UpdateStatusInfo() {
     const COrinDoc* doc = ActiveDocument();
     if (!doc || doc->IsEmpty()) {
         m_pictureInfo->clear();
+        m_pointerInfo->clear();
+        m_zoomBox->setEnabled(false);
         return;
     }
-    m_pictureInfo->setText(QStringLiteral("%1 x %2   %3%")
-                               .arg(doc->canvas.width)
-                               .arg(doc->canvas.height)
-                               .arg(int(doc->view.zoom * 100)));
+    QString text = QStringLiteral("%1 x %2   %3%").arg(doc->canvas.width).arg(doc->canvas.height).arg(int(doc->view.zoom * 100));
+    if (doc->selection.shown) {
+        const MaskBox box = SelectionBounds(doc->selection);
+        if (!box.Empty())
+            text += QString::fromUtf8("   선택 %1 x %2").arg(box.right - box.left + 1).arg(box.top - box.bottom + 1);
+    }
+    m_pictureInfo->setText(text);
+    m_zoomBox->setEnabled(!doc->view.stretch);
+    int step = 0;
+    std::frexp(double(doc->view.zoom), &step);
+    m_zoomBox->setCurrentIndex(m_zoomBox->findData(step - 1));
 }
 
 void CMainFrame::ShowPictureMenu(COrinView* view, const QPoint& globalPos) {
@@ -520,7 +640,8 @@ COrinDoc* CMainFrame::OpenFile(const QString& path) {
                                                Measurement(m_ws).calibration);
     QApplication::restoreOverrideCursor();
     if (!status || doc->IsEmpty()) {
-        ReportStatus(status);
+        // The message names the file under it: several may be opened at once.
+        if (!status.message.empty()) m_host->Message(status.message + "\n" + QDir::toNativeSeparators(path).toStdString());
         RemoveStepFiles(*doc);
         return nullptr;
     }
@@ -565,10 +686,13 @@ COrinView* CMainFrame::AddView(COrinDoc* doc) {
     connect(view, &COrinView::activated, this, &CMainFrame::OnViewActivated);
     connect(view, &COrinView::measured, m_measure, &CMeasureFrame::Outcome);
     connect(view, &COrinView::commandWanted, this, &CMainFrame::RunCommand);
+    connect(view, &COrinView::pointerMoved, this, [this](COrinDoc*, int x, int y) {
+        m_pointerInfo->setText(x < 0 ? QString() : QStringLiteral("%1, %2").arg(x).arg(y));
+    });
     connect(view, &COrinView::colourRangePicked, this, [this](COrinDoc*, const QString& text) {
         if (m_colourRangeWindow) m_colourRangeWindow->ShowPick(text);
     });
-    sub->setWindowTitle(view->TitleText());
+    view->ShowTitle();
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     m_activeView = view;
@@ -621,6 +745,11 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
                           m_documents.end());
     }
     if (m_activeView && m_panel && !m_panel->Document()) m_panel->SetDocument(&m_activeView->Document());
+    if (m_views.empty()) {
+        // Nothing is left that a status text could be about.
+        m_statusText->clear();
+        statusBar()->clearMessage();
+    }
     UpdateCommandStates();
     UpdateStatusInfo();
 }
@@ -653,7 +782,7 @@ bool CMainFrame::CloseDocument(COrinDoc* doc, bool ask) {
 void CMainFrame::RefreshDocument(COrinDoc* doc) {
     if (!doc) return;
     for (COrinView* v : ViewsOf(doc)) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(v->parentWidget())) sub->setWindowTitle(v->TitleText());
+        v->ShowTitle();
         v->SyncTimer();
         v->viewport()->update();
     }
@@ -688,6 +817,7 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdPrint, [](F& f, COrinDoc*) { f.PrintCommand(); }, E::kPicture},
         {kCmdPrintSetup, [](F& f, COrinDoc*) { f.PrintSetupCommand(); }, E::kAlways},
         {kCmdExit, [](F& f, COrinDoc*) { f.close(); }, E::kAlways},
+        {kCmdPreferences, [](F& f, COrinDoc* d) { f.PreferencesCommand(d); }, E::kAlways},
         {kCmdCapture, [](F& f, COrinDoc*) { f.CaptureCommand(); }, E::kAlways},
         // Edit: undo and redo are operations of the table with their own rules
         {kCmdUndo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdUndo), d); }, E::kUndo},
@@ -853,6 +983,10 @@ void CMainFrame::ShowGradientWindow() {
 void CMainFrame::ShowColourRangeWindow() {
     if (!m_colourRangeWindow) {
         m_colourRangeWindow = new CDlg_ColourRange(m_ws, [this] { return ActiveDocument(); }, this);
+        m_colourRangeWindow->runLong = [this](const std::function<void()>& search) {
+            BusyScope busy(*m_host);
+            search();
+        };
         connect(m_colourRangeWindow, &CDlg_ColourRange::documentChanged, this, [this](COrinDoc* d) {
             d->Touch();
             RefreshDocument(d);
@@ -876,9 +1010,17 @@ void CMainFrame::NewPictureCommand() {
 }
 
 void CMainFrame::OpenCommand() {
-    COpenPictureDialog dialog(this);
+    // The dialog starts in the folder last opened from, else the user's pictures folder.
+    QSettings layout(LayoutFilePath(), QSettings::IniFormat);
+    QString folder = layout.value(QStringLiteral("openFolder")).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
+    COpenPictureDialog dialog(this, folder);
     if (dialog.exec() != QDialog::Accepted) return;
-    for (const QString& file : dialog.selectedFiles()) OpenFile(file);
+    const QStringList files = dialog.selectedFiles();
+    if (!files.isEmpty()) layout.setValue(QStringLiteral("openFolder"), QFileInfo(files.first()).absolutePath());
+    for (const QString& file : files) OpenFile(file);
 }
 
 bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
@@ -898,11 +1040,20 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         if (preselected.isEmpty()) preselected = PictureFilterFor(kFormatJpeg, true);
         dialog.selectNameFilter(preselected);
         dialog.selectFile(QString::fromStdString(SuggestedSaveName(*doc, saveAs)));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        int chosen = FormatOfFilter(dialog.selectedNameFilter());
-        bool offered = FilterFlags(chosen, mayOpen, maySave) && maySave && chosen != 8;
-        if (!offered) chosen = FilterFlags(imageFormat, mayOpen, maySave) && maySave ? imageFormat : kFormatJpeg;
-        path = WithFormatExtension(dialog.selectedFiles().first().toStdString(), chosen);
+        for (;;) {
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+            int chosen = FormatOfFilter(dialog.selectedNameFilter());
+            bool offered = FilterFlags(chosen, mayOpen, maySave) && maySave && chosen != 8;
+            if (!offered) chosen = FilterFlags(imageFormat, mayOpen, maySave) && maySave ? imageFormat : kFormatJpeg;
+            const QString picked = dialog.selectedFiles().first();
+            path = WithFormatExtension(picked.toStdString(), chosen);
+            if (IsUsableSaveName(path)) break;
+            // A folder or an empty name: the dialog opens again in that folder instead
+            // of saving a hidden file made of the extension alone.
+            const QFileInfo info(picked);
+            dialog.setDirectory(info.isDir() ? picked : info.path());
+            dialog.selectFile(QString());
+        }
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Status status = SaveWithMeasurements(*doc, Measures(*doc).sheet, path);
@@ -973,6 +1124,59 @@ void CMainFrame::CutToNewCommand(COrinDoc* doc) {
     doc->Touch();
     RefreshDocument(doc);
     if (status && created && !created->IsEmpty()) AdoptDocument(std::move(created));
+}
+
+void CMainFrame::LayerPropertiesCommand(COrinDoc* doc) {
+    if (!doc || !doc->layers.IsCurrentValid()) return;
+    const int slot = doc->layers.current;
+    CDlg_LayerProperties dialog(*doc, slot, [this, doc] {
+        for (COrinView* v : ViewsOf(doc)) v->viewport()->update();
+    }, this);
+    if (dialog.exec() == QDialog::Accepted) RecordStep(*doc, kLayerPropertiesLabel, kStepPixels, slot);
+    RefreshDocument(doc);
+}
+
+void CMainFrame::PreferencesCommand(COrinDoc* doc) {
+    PreferenceValues v;
+    v.gridGap = std::abs(m_ws.gridGap);
+    v.gridColour = m_ws.gridColour;
+    v.hatch = m_settings.transpRep;
+    v.outlineKind = m_ws.outlineKind;
+    v.cursorKind = m_settings.cursorKind;
+    v.updateCheck = m_settings.updateCheck == 1;
+    v.guide = m_settings.wsCheck == 1;
+    if (doc && !doc->IsEmpty() && doc->mainImage) {
+        const ImageInfo& info = doc->mainImage->Info();
+        v.hasPicture = true;
+        v.jpegQuality = std::clamp(int(info.quality), 1, 100);
+        v.dpiX = info.dpiX;
+        v.dpiY = info.dpiY;
+    }
+    CDlg_Preferences dialog(v, this);
+    if (dialog.exec() == QDialog::Accepted) ApplyPreferences(dialog.Values(), doc);
+}
+
+void CMainFrame::ApplyPreferences(const PreferenceValues& v, COrinDoc* doc) {
+    m_ws.gridGap = GridGapFromEntry(v.gridGap, m_ws.gridGap > 0);
+    m_ws.gridColour = v.gridColour & 0xFFFFFF;
+    m_ws.outlineKind = std::clamp(v.outlineKind, 0, 4);
+    m_settings.transpRep = v.hatch;
+    m_settings.cursorKind = v.cursorKind;
+    m_settings.updateCheck = v.updateCheck ? 1 : 0;
+    m_settings.wsCheck = v.guide ? 1 : 0;
+    if (v.hasPicture && doc && !doc->IsEmpty() && doc->mainImage) {
+        doc->mainImage->Info().quality = uint8_t(std::clamp(v.jpegQuality, 1, 100));
+        doc->mainImage->SetHorizontalDpi(v.dpiX);
+        doc->mainImage->SetVerticalDpi(v.dpiY);
+    }
+    for (COrinView* view : m_views) {
+        view->SetHatchStyle(m_settings.transpRep);
+        view->SetCursorKind(m_settings.cursorKind);
+        view->viewport()->update();
+    }
+    // Written at once: a crash later must not lose the user's choices.
+    WriteSettingsFile(m_settingsFolder, CurrentSettings());
+    UpdateCommandStates();
 }
 
 void CMainFrame::LayerEffectCommand(COrinDoc* doc) {
@@ -1122,6 +1326,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     WriteSettingsFile(m_settingsFolder, CurrentSettings());
+    {
+        QSettings layout(LayoutFilePath(), QSettings::IniFormat);
+        layout.setValue(QStringLiteral("windowState"), saveState());
+    }
     std::vector<COrinDoc*> docs;
     for (const auto& d : m_documents) docs.push_back(d.get());
     for (COrinDoc* d : docs) {

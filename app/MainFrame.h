@@ -27,6 +27,7 @@
 #include "Workspace.h"
 
 class CDlg_ColourRange;
+struct PreferenceValues;
 class CEffectBar;
 class QComboBox;
 class CDlg_Gradient;
@@ -93,6 +94,11 @@ public:
     void UpdateViews(COrinDoc* doc, int hint);
 
     Workspace& GetWorkspace() { return m_ws; }
+    // The preferences dialog's values applied: views, the active picture, and the
+    // settings file written at once.
+    void ApplyPreferences(const PreferenceValues& values, COrinDoc* doc);
+    // A double click on a layer row: the layer properties dialog; OK records one step.
+    void LayerPropertiesCommand(COrinDoc* doc);
     QtDocumentHost& Host() const { return *m_host; }
     const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
@@ -100,6 +106,8 @@ public:
     const std::string& ProgramFolder() const { return m_programFolder; }
     // Where the settings file is read and written.
     const std::string& SettingsFolder() const { return m_settingsFolder; }
+    // Where the tool bars' and panels' places are kept between runs (beside the settings file).
+    QString LayoutFilePath() const;
     // The settings as they stand now (what the exit writes).
     Settings CurrentSettings() const;
 
@@ -163,6 +171,8 @@ private:
     void CaptureCommand();
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
+    // 1571: the preferences dialog.
+    void PreferencesCommand(COrinDoc* doc);
     // Brightness and contrast, channel offsets and the histogram: the dialog of the
     // operation `id` with its live preview on the current layer.
     void AdjustmentCommand(COrinDoc* doc, int id);
@@ -229,6 +239,8 @@ private:
     QMenu* m_pictureMenu = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_pictureInfo = nullptr;
+    QLabel* m_pointerInfo = nullptr;  // the picture pixel under the pointer
+    QComboBox* m_zoomBox = nullptr;
     QProgressBar* m_progress = nullptr;
     std::unique_ptr<QPrinter> m_printer;
     CMeasureFrame* m_measure = nullptr;

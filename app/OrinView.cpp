@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -17,8 +18,12 @@
 #include "Document.h"
 #include "EditSteps.h"
 #include "FreeTransformTool.h"
+#include "History.h"
 #include "MeasureOverlay.h"
 #include "MeasureState.h"
+#include "QtHost.h"
+#include "SelectionCommands.h"
+#include "SelectionOutline.h"
 #include "SimilarArea.h"
 #include "ToolCursors.h"
 #include "ToolEvents.h"
@@ -105,8 +110,19 @@ WindowRect COrinView::ClientRect() const {
 }
 
 QString COrinView::TitleText() const {
+    // After a redo the title lists the redo positions until the next layer change or
+    // step; otherwise it names the current layer.
+    if (m_doc.redoTitle) return QString::fromStdString(m_doc.SetTitle(RedoTitleText(m_doc)));
     const LayerRecord* layer = m_doc.CurrentLayer();
     return QString::fromStdString(m_doc.SetTitle(layer ? Utf16ToUtf8(layer->name) : std::string()));
+}
+
+void COrinView::ShowTitle() {
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame) return;
+    // The window's own title bar marks unsaved changes; the title text stays as it is.
+    frame->setWindowTitle(TitleText() + QStringLiteral("[*]"));
+    frame->setWindowModified(m_doc.changed);
 }
 
 void COrinView::StoreScroll() {
@@ -169,7 +185,7 @@ void COrinView::OnUpdate(int hint) {
     m_doc.Touch();
     StoreScroll();
     PictureRect(m_doc, ClientRect());  // stores the client rectangle
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->setWindowTitle(TitleText());
+    ShowTitle();
     viewport()->update();
 }
 
@@ -197,6 +213,25 @@ void COrinView::FitFrame() {
     const int clientWidth = std::max(1, std::min(zoomedWidth, roomWidth));
     const int clientHeight = std::max(1, std::min(zoomedHeight, roomHeight));
     frame->resize(clientWidth + borderWidth + kFrameExtra, clientHeight + borderHeight + kFrameExtra);
+}
+
+void COrinView::FitToWindow() {
+    if (m_doc.IsEmpty() || m_doc.view.stretch) return;
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QMdiArea* area = frame ? frame->mdiArea() : nullptr;
+    if (!area) return;
+    QSize room = viewport()->size();
+    if (!frame->isMaximized()) {
+        // The child window moves to the corner and may then take the whole area.
+        frame->move(0, 0);
+        const int borderWidth = frame->width() - viewport()->width();
+        const int borderHeight = frame->height() - viewport()->height();
+        room = area->viewport()->size() - QSize(borderWidth + kFrameRoom + kFrameExtra, borderHeight + kFrameRoom + kFrameExtra);
+    }
+    m_doc.view.zoom = FitZoom(m_doc.canvas.width, m_doc.canvas.height, room.width(), room.height());
+    m_doc.view.zoomAnchorX = m_doc.view.zoomAnchorY = -1;
+    m_doc.Touch();
+    Q_EMIT zoomed(&m_doc);
 }
 
 void COrinView::SyncTimer() {
@@ -276,8 +311,14 @@ void COrinView::paintEvent(QPaintEvent* event) {
     // Everything in view is composed (again only where the document changed since), the
     // part asked for is drawn. The image is wrapped, not copied: blue, green, red, alpha
     // premultiplied.
-    const std::vector<uint32_t>& display = m_composite.Compose(m_doc, params);
-    const QImage image(reinterpret_cast<const uchar*>(display.data()), visible.width(), visible.height(),
+    const std::vector<uint32_t>* display = &m_composite.Compose(m_doc, params);
+    if (SelectionOutlineVisible(m_doc)) {
+        // The outline goes onto a copy: neither the layers nor the kept composite hold it.
+        m_screen = *display;
+        DrawSelectionOutline(m_doc, params, m_screen.data());
+        display = &m_screen;
+    }
+    const QImage image(reinterpret_cast<const uchar*>(display->data()), visible.width(), visible.height(),
                        visible.width() * 4, QImage::Format_ARGB32_Premultiplied);
     painter.drawImage(area.topLeft(), image, area.translated(-visible.topLeft()));
     const WindowRect client = ClientRect();
@@ -373,6 +414,7 @@ void COrinView::SetToolCursor(bool dragging) {
     switch (m_cursorKind) {
     case 1: viewport()->setCursor(Qt::ArrowCursor); break;
     case 2: viewport()->setCursor(Qt::UpArrowCursor); break;
+    case 3: viewport()->setCursor(ProgramCursor()); break;
     case 4: viewport()->setCursor(Qt::IBeamCursor); break;
     default: viewport()->setCursor(Qt::CrossCursor); break;
     }
@@ -393,7 +435,13 @@ void COrinView::mousePressEvent(QMouseEvent* event) {
     if (m_ws.currentTool == kCmdColourRangePick) {
         // The colour-range window shows the picked colour and the search's pixel count.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const std::string text = ColourRangePick(m_doc, at.x(), at.y());
+        std::string text;
+        if (auto* host = dynamic_cast<QtDocumentHost*>(m_ws.host)) {
+            const BusyScope busy(*host);  // a long search stops with Esc
+            text = ColourRangePick(m_doc, at.x(), at.y());
+        } else {
+            text = ColourRangePick(m_doc, at.x(), at.y());
+        }
         QApplication::restoreOverrideCursor();
         SyncTimer();
         Q_EMIT colourRangePicked(&m_doc, QString::fromStdString(text));
@@ -411,7 +459,10 @@ void COrinView::mouseMoveEvent(QMouseEvent* event) {
     if (window == m_lastMouse || m_doc.IsEmpty()) return;
     if (m_leftDown && MeasureMouse(QEvent::MouseMove, window)) return;
     m_lastMouse = window;
-    const QPoint at = ToView(window);
+    bool outside = false;
+    const QPoint at = ToView(window, &outside);
+    if (outside || m_doc.view.stretch) Q_EMIT pointerMoved(&m_doc, -1, -1);
+    else Q_EMIT pointerMoved(&m_doc, int(at.x() / m_doc.view.zoom), int(at.y() / m_doc.view.zoom));
     const unsigned flags = MouseFlags(event->buttons(), event->modifiers());
     ToolMouseMove(m_doc, at.x(), at.y(), flags);
     if (flags & kMouseLeft) Q_EMIT repaintWanted(&m_doc);
@@ -445,8 +496,25 @@ void COrinView::mouseDoubleClickEvent(QMouseEvent* event) {
     Q_EMIT documentTouched(&m_doc);
 }
 
+void COrinView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier) || m_doc.IsEmpty()) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    const QPoint at = ToView(event->position().toPoint());
+    if (delta > 0 ? ZoomIn(m_doc, at.x(), at.y()) : ZoomOut(m_doc)) Q_EMIT zoomed(&m_doc);
+}
+
 void COrinView::keyPressEvent(QKeyEvent* event) {
     if (MeasureKey(event)) return;
+    // Delete clears the selected pixels (measurement objects take it first, above).
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && !m_doc.IsEmpty()) {
+        Q_EMIT commandWanted(kCmdClearSelected);
+        return;
+    }
     const int key = VirtualKey(event->key());
     unsigned flags = event->isAutoRepeat() ? 0x4000u : 0u;
     // Scan code in the low byte: left Shift 0x2A, right Shift 0x36 (X11 key codes 50 and 62).

@@ -42,7 +42,8 @@ public:
     QPoint ToView(const QPoint& window, bool* clamped = nullptr);
     // The hatch style of the picture rectangle (the options' choice 0..5, 0 the diagonal cross).
     void SetHatchStyle(int style) { m_hatch = style; }
-    // The main frame's cursor kind: 1 arrow, 2 up-arrow, 4 I-beam, otherwise the cross.
+    // The main frame's cursor kind: 1 arrow, 2 up-arrow, 3 our own pointer, 4 I-beam,
+    // otherwise the cross.
     void SetCursorKind(int kind) {
         m_cursorKind = kind;
         SetToolCursor(false);
@@ -52,12 +53,18 @@ public:
     // Repaints what changed in the document since the last paint: the changed rectangle
     // when it is known, else the whole view.
     void RepaintChanged();
+    // Puts the title on the child window, with a mark while there are unsaved changes.
+    void ShowTitle();
+    // The largest zoom step at which the whole picture fits the editor's window area.
+    void FitToWindow();
 
 Q_SIGNALS:
     // A tool or key changed the document: panel, titles and commands need a refresh.
     void documentTouched(COrinDoc* doc);
     // Every view of the document should repaint (during a drag).
     void repaintWanted(COrinDoc* doc);
+    // The picture pixel under the pointer (column, row from the top); -1, -1 off the picture.
+    void pointerMoved(COrinDoc* doc, int x, int y);
     // The zoom tool zoomed: every view of the document rescrolls with hint 1025.
     void zoomed(COrinDoc* doc);
     void contextMenuWanted(COrinView* view, const QPoint& globalPos);
@@ -80,6 +87,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Ctrl+wheel zooms in at the pointer or out; without Ctrl the wheel scrolls.
+    void wheelEvent(QWheelEvent* event) override;
+
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -113,6 +123,7 @@ private:
     int m_hatch = 0;
     int m_cursorKind = 5;
     ViewComposite m_composite;  // everything in view, composed again only where it changed
+    std::vector<uint32_t> m_screen;  // the composite with the selection outline over it
 };
 
 // Mouse key flags of an event, as the tools read them.

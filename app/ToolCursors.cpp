@@ -122,6 +122,30 @@ const QCursor& ZoomCursor() {
     return cursor;
 }
 
+namespace {
+
+// The program's own pointer (cursor kind 3 of the preferences): a slim arrow whose tip
+// is the hot spot.
+QCursor MakeProgramCursor() {
+    QPainterPath path;
+    path.moveTo(2, 2);
+    path.lineTo(2, 22);
+    path.lineTo(7, 17);
+    path.lineTo(11, 26);
+    path.lineTo(14, 25);
+    path.lineTo(10, 16);
+    path.lineTo(17, 16);
+    path.closeSubpath();
+    return DrawnCursor(path, QColor(255, 140, 0), QPoint(2, 2));
+}
+
+}  // namespace
+
+const QCursor& ProgramCursor() {
+    static const QCursor cursor = MakeProgramCursor();
+    return cursor;
+}
+
 const QCursor& DotCursor() {
     static const QCursor cursor = MakeDotCursor();
     return cursor;

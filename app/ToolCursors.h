@@ -9,4 +9,6 @@ const QCursor& MoveCursor();
 const QCursor& WaterDropCursor();
 const QCursor& ZoomCursor();
 const QCursor& DotCursor();
+// Cursor kind 3: the program's own pointer.
+const QCursor& ProgramCursor();
 const QCursor& ColourPickCursor();

@@ -4,8 +4,7 @@
 // effect's change alone (no history step); /threads:1 caps the row loop at one thread.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-
+#include "BenchPicture.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
 #include "ProcessingOperations.h"
@@ -25,19 +24,7 @@ struct Picture {
         doc.mainImage = std::make_unique<CImageBuffer>(6000, 4000, 24, kFormatBmp);
         OpenPictureInDocument(doc);
         LayerRecord& r = *doc.CurrentLayer();
-        // Smooth shapes with grain, as a photograph has.
-        uint32_t noise = 1;
-        for (int y = 0; y < r.height; ++y) {
-            uint8_t* row = r.pixels.data() + size_t(y) * r.stride;
-            for (int x = 0; x < r.width; ++x) {
-                noise = noise * 1664525u + 1013904223u;
-                const int grain = int(noise >> 28) - 8;
-                const double s = std::sin(x * 0.01) * std::cos(y * 0.013);
-                row[3 * x] = uint8_t(std::clamp(int(128 + 100 * s) + grain, 0, 255));
-                row[3 * x + 1] = uint8_t(std::clamp(int((x + y) / 40 % 256) + grain, 0, 255));
-                row[3 * x + 2] = uint8_t(std::clamp(int(200 - 90 * s) + grain, 0, 255));
-            }
-        }
+        FillPhotoLike(r);
         original = r.pixels;
         AddProcessingOperations(table);
     }

@@ -1,6 +1,6 @@
 // The batch tool's tool and mouse-event operations:
 //   tool:id=N                       choose a tool as its tool-bar button does
-//   press:x=,y=  move:x=,y=  release:x=,y=  dblclick:x=,y=
+//   press:x=,y=[,shift=1]  move:x=,y=  release:x=,y=  dblclick:x=,y=
 //                                   mouse events at view points (the zoomed picture,
 //                                   origin top-left, y down; clamped to the picture)
 //   zoom:factor=F                   the zoom of the view points (a power of two, 1/16..16)
@@ -103,7 +103,13 @@ void RegisterToolOps(std::map<std::string, NamedOp>& ops) {
         if (!Has(a, "id")) return Status::Fail("id= is needed");
         return ChooseToolCommand(c.doc.get(), c.workspace, ArgInt(a, "id", -1));
     };
-    ops["press"] = MouseOp([](COrinDoc& d, int x, int y) { return ToolPress(d, x, y); });
+    ops["press"] = [](Context& c, const CommandArgs& a) -> Status {
+        int x = 0, y = 0;
+        if (Status s = ViewPoint(c, a, x, y); !s) return s;
+        // shift=1: Shift held at the click (adds to the automatic selection).
+        if (ArgInt(a, "shift", 0) != 0) c.doc->view.addToSelection = true;
+        return ToolPress(*c.doc, x, y);
+    };
     ops["move"] = MouseOp([](COrinDoc& d, int x, int y) { return ToolDrag(d, x, y, kMouseLeft); });
     ops["release"] = MouseOp([](COrinDoc& d, int x, int y) { return ToolRelease(d, x, y); });
     ops["dblclick"] = MouseOp([](COrinDoc& d, int x, int y) { return ToolDoubleClickAt(d, x, y); });

@@ -98,12 +98,10 @@ bool BoxPicture(const COrinDoc& doc, const Box& box, CImageBuffer& picture, std:
     return true;
 }
 
-// While a clipboard command runs the outline is out of the layers, its timer paused,
-// and the document busy.
+// While a clipboard command runs the outline timer is paused and the document busy.
 class ClipboardCommand {
 public:
     explicit ClipboardCommand(COrinDoc& doc) : m_doc(doc), m_pause(doc) {
-        StoreSpecialLayers(doc);
         doc.busy = true;
     }
     ~ClipboardCommand() { m_doc.busy = false; }
@@ -178,7 +176,6 @@ Status CutToClipboard(COrinDoc& doc) {
 
 Status PasteFromClipboard(COrinDoc& doc, bool duplicate) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
-    StoreSpecialLayers(doc);
     const std::vector<uint8_t> dib =
         doc.workspace.host ? doc.workspace.host->ClipboardDib() : doc.workspace.copied.dib;
     CImageBuffer picture(kFormatBmp);

@@ -45,7 +45,7 @@ struct SelectionMask {
     int32_t height = 0;
     int32_t x = 0;
     int32_t y = 0;
-    bool shown = false;          // a selection exists and its outline is animated
+    bool shown = false;          // a selection exists and its outline is animated (on screen only)
     bool built = false;          // interior filled
     bool closed = false;         // a free or polygon boundary waits to be filled
     bool polygonSkip = false;
@@ -53,8 +53,7 @@ struct SelectionMask {
     bool lifted = false;         // the move tool lifted the selection into a floating layer
     int32_t edgeCount = 0;
     int32_t rect[4] = {0, 0, 0, 0};  // x0, y0, x1, y1 in layer coordinates
-    int32_t outlineSurface = -1;
-    int32_t outlineHost = -1;
+    bool rubber = false;         // the rectangle tool's rubber band (rect) is being dragged
     int32_t phase = 0;
     bool outlineEnabled = true;
     int32_t state = 0;           // further selection state kept with history steps
@@ -142,6 +141,7 @@ public:
     std::string path;               // full path of the file, empty for new pictures
     std::string fileName;           // the part after the last separator, shown in the title
     std::string titleText;          // current window title
+    bool redoTitle = false;         // the title lists the redo positions until the next layer change
     bool busy = false;
     bool changed = false;             // unsaved changes (the exit question)
     uint64_t revision = 0;            // rises with every change that the display shows

@@ -149,6 +149,7 @@ void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
 void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot) {
     History& h = doc.history;
     h.saved.clear();
+    doc.redoTitle = false;
     if (labelText == label::kOpening || labelText == label::kInitialState) h.position = -1;
     doc.busy = true;
     if (slot == -1) slot = doc.layers.current;
@@ -235,6 +236,7 @@ bool CanRedo(const COrinDoc& doc) { return doc.history.top >= doc.history.positi
 
 UndoResult Undo(COrinDoc& doc, bool confirmed) {
     History& h = doc.history;
+    doc.redoTitle = false;
     if (h.position - 1 < 0) {
         if (h.position < 0) return {};
         h.position = 0;
@@ -246,8 +248,6 @@ UndoResult Undo(COrinDoc& doc, bool confirmed) {
     h.saved.clear();
     doc.busy = true;
     const OutlinePause pause(doc);
-    // The selection outline leaves the layers before any of them comes back.
-    StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& leaving = h.entries[size_t(left)];
     const HistoryEntry& target = h.entries[size_t(now)];
@@ -338,7 +338,6 @@ bool Redo(COrinDoc& doc) {
     const int now = h.position;
     doc.busy = true;
     const OutlinePause pause(doc);
-    StoreSpecialLayers(doc);
     h.pendingNames.clear();
     const HistoryEntry& e = h.entries[size_t(now)];
     switch (e.code) {
@@ -379,6 +378,7 @@ bool Redo(COrinDoc& doc) {
     for (const NameChange& n : e.names)
         if (IsValidSlot(n.slot) && doc.layers[n.slot].inUse) doc.layers[n.slot].name = n.after;
     doc.SetTitle(RedoTitleText(doc));
+    doc.redoTitle = true;
     doc.Touch();
     doc.busy = false;
     return true;

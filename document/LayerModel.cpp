@@ -144,6 +144,7 @@ void RestoreFromStore(COrinDoc& doc, LayerStore& store, int slot) {
 void SelectLayer(COrinDoc& doc, int slot) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return;
     doc.layers.current = slot;
+    doc.redoTitle = false;
 }
 
 bool ConvertLayerToTrueColour(COrinDoc& doc, int slot) {

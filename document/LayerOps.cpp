@@ -62,17 +62,9 @@ void Unlink(COrinDoc& doc, int slot) {
 
 }  // namespace
 
-void StoreSpecialLayers(COrinDoc& doc) {
-    SelectionMask& m = doc.selection;
-    RestoreFromStore(doc, doc.working, m.outlineSurface);
-    if (m.outlineHost != m.outlineSurface) RestoreFromStore(doc, doc.working, m.outlineHost);
-    m.outlineSurface = m.outlineHost = -1;
-}
-
 Status InsertLayerAbove(COrinDoc& doc, const NewLayerPlace& place, int& slot) {
     slot = -1;
     const OutlinePause pause(doc);
-    if (doc.selection.shown) StoreSpecialLayers(doc);
     const int free = doc.layers.FirstFree();
     if (free < 0) return Status::Fail(msg::kTooManyLayers);
     doc.busy = true;
@@ -115,10 +107,7 @@ Status DeleteLayer(COrinDoc& doc, int slot, bool check, bool record) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return Status::Fail(msg::kOnlyOneLayer);
     if (Status s = DeleteChecks(doc, slot, check); !s) return s;
     const OutlinePause pause(doc);
-    if (doc.selection.shown) StoreSpecialLayers(doc);
     Unlink(doc, slot);
-    if (doc.selection.outlineSurface == slot) doc.selection.outlineSurface = -1;
-    if (doc.selection.outlineHost == slot) doc.selection.outlineHost = -1;
     if (doc.layers.IsCurrentValid()) RenameForStep(doc, doc.layers.current, NumberedLayerName(doc.layers.current));
     if (record && !doc.busy) RecordStep(doc, label::kDeleteLayer, kStepDelete, slot);
     doc.Touch();
@@ -232,7 +221,6 @@ Status ApplyLayerEffect(COrinDoc& doc, int size, uint32_t colour) {
     if (layer->kind == kLayerText) return Status::Fail(msg::kTextLayer);
     layer->extra[3] = 3;
     const OutlinePause pause(doc);
-    StoreSpecialLayers(doc);
     layer = doc.CurrentLayer();
     layer->effectOn = 1;
     layer->effectSize = uint8_t(std::clamp(size, 0, 255));

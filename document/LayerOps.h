@@ -41,8 +41,6 @@ Status SwapLayers(COrinDoc& doc, int slotA, int slotB);
 
 // Renders the layer effect's coverage into the auxiliary plane.
 void RenderLayerEffect(COrinDoc& doc, int slot);
-// Stores the two special layers back and forgets them.
-void StoreSpecialLayers(COrinDoc& doc);
 
 // One row of the layer panel, in stack order from the bottom.
 struct LayerRow {

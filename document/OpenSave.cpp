@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "Codecs.h"
 #include "Compositor.h"
@@ -86,6 +87,9 @@ bool WithAlphaPlane(const CImageBuffer& image, const std::vector<uint8_t>& alpha
 
 Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
     const int current = doc.layers.current;
+    // Undoing the flatten would bring back the selection of the step before it; the
+    // selection shown now stays.
+    const SelectionMask selection = doc.selection;
     // A single plain layer is written with its own colour and alpha; anything else is
     // flattened first (and the flatten undone afterwards).
     const int plain = KeepsAlpha(code) ? PlainSingleLayer(doc) : -1;
@@ -113,6 +117,7 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
         if (Undo(doc)) doc.history.top = doc.history.position;
         // Undo makes the layer of the step before current; the user's layer stays current.
         SelectLayer(doc, current);
+        doc.selection = selection;
     }
     return result;
 }
@@ -125,7 +130,7 @@ Status SaveDocument(COrinDoc& doc, const std::string& path) {
     {
         const SavedLayerPlaces places(doc);
         const int code = FormatFromPath(path);
-        if (LowerExtension(path).empty()) {
+        if (LowerExtension(path).empty() || !IsUsableSaveName(path)) {
             result = Status::Fail(msg::kSaveFailed);
         } else if (code == kFormatProject) {
             result = WriteProjectFile(doc, path);
@@ -170,6 +175,15 @@ std::string SuggestedSaveName(const COrinDoc& doc, bool saveAs) {
     const size_t dot = file.rfind('.');
     if (dot != std::string::npos) name.erase(name.size() - (file.size() - dot));
     return name + extension;
+}
+
+bool IsUsableSaveName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t point = name.find_last_of('.');
+    if (name.empty() || point == 0 || name == "." || name == "..") return false;
+    std::error_code ec;
+    return !std::filesystem::is_directory(path, ec);
 }
 
 std::string WithFormatExtension(const std::string& name, int formatCode) {

@@ -21,6 +21,10 @@ Status SaveDocument(COrinDoc& doc, const std::string& path);
 // is none or its format cannot be saved; "UntitledImage" for a title with any of
 // "#%;/\"; with the extension of the image's format.
 std::string SuggestedSaveName(const COrinDoc& doc, bool saveAs);
+// A name the save dialog may save to: its file name (after the last separator) is not
+// empty, has something before its extension (no ".jpg" made of a folder name and the
+// extension alone) and is not an existing folder.
+bool IsUsableSaveName(const std::string& path);
 // After the dialog: appends the format's extension when the name has no point among
 // its last five characters.
 std::string WithFormatExtension(const std::string& name, int formatCode);

@@ -35,8 +35,8 @@ Status Walk(COrinDoc& doc, const AllLayerEdit& edit, const LayerVisit& visit) {
 
 void Commit(COrinDoc& doc, const AllLayerEdit& edit) {
     if (edit.finish) edit.finish();
-    // Working copies stand for the layers without the outline; they must hold the
-    // changed layers, or taking the outline out would bring old pixels back.
+    // Kept working copies must hold the changed layers, or a later restore from them
+    // (a preview, Cancel) would bring old pixels back.
     for (int slot = 0; slot < kMaxLayers; ++slot)
         if (doc.working.entries[size_t(slot)].valid && doc.layers[slot].inUse) SaveToStore(doc, doc.working, slot);
     RefreshWorkingCopy(doc);
@@ -49,7 +49,6 @@ void Commit(COrinDoc& doc, const AllLayerEdit& edit) {
 Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerChange& change) {
     if (doc.IsEmpty()) return Status::Ok();
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     BeginAllLayerChange(doc);
     const CanvasHeader canvas = doc.canvas;
     const std::vector<RgbQuad> palette = doc.palette;
@@ -68,7 +67,6 @@ Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerCha
 Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerRebuild& rebuild) {
     if (doc.IsEmpty() || !doc.layers.IsCurrentValid()) return Status::Ok();
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     // The working copies are made again afterwards; freeing them first keeps the peak
     // at one new layer per old one.
     for (LayerStore::Entry& e : doc.working.entries) e = LayerStore::Entry{};

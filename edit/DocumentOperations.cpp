@@ -36,6 +36,14 @@ bool UndoStep(COrinDoc& doc) {
     return bool(r);
 }
 
+Status RemoveLayerEffectStep(COrinDoc& doc) {
+    const LayerRecord* layer = doc.CurrentLayer();
+    if (!layer || !layer->effectOn) return Status::Ok();
+    RemoveLayerEffect(doc);
+    RecordStep(doc, kRemoveLayerEffectLabel, kStepPixels, doc.layers.current);
+    return Status::Ok();
+}
+
 void AddDocumentOperations(OperationTable& t) {
     t.Add(Plain(kCmdUndo, "undo", "실행취소", UndoCommand));
     t.Add(Plain(kCmdRedo, "redo", "실행반복", RedoStep));
@@ -61,6 +69,9 @@ void AddDocumentOperations(OperationTable& t) {
         return ApplyLayerEffect(doc, v[kShadowSize], uint32_t(v[kShadowColour]));
     };
     t.Add(std::move(effect));
+    Operation removeEffect = Plain(kCmdRemoveLayerEffect, "remove-layer-effect", kRemoveLayerEffectLabel, RemoveLayerEffectStep);
+    removeEffect.menuId = 0;  // its menu entry is the editor's own, not one of the command map
+    t.Add(std::move(removeEffect));
 
     Operation rename;
     rename.id = kCmdRenameLayer;

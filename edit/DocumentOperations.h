@@ -13,3 +13,9 @@ bool UndoStep(COrinDoc& doc);
 // The drop shadow's parameters: size (pixels) and colour; the dialog and the batch tool
 // read them from the table entry of command 1558.
 enum LayerEffectParam : size_t { kShadowSize = 0, kShadowColour = 1 };
+
+// Removing the drop shadow: the layer panel's button and the Layer menu's entry after
+// "레이어효과"; records "레이어효과 제거" when the current layer had a shadow.
+inline constexpr int kCmdRemoveLayerEffect = 1559;
+inline constexpr const char* kRemoveLayerEffectLabel = "레이어효과 제거";
+Status RemoveLayerEffectStep(COrinDoc& doc);

@@ -25,22 +25,6 @@ void StopOutlineTimer(COrinDoc& doc) { doc.view.timerRunning = false; }
 
 void RestartOutlineTimer(COrinDoc& doc) { doc.view.timerRunning = doc.selection.shown; }
 
-void CleanOutlineSurface(COrinDoc& doc) {
-    const int surface = doc.selection.outlineSurface;
-    if (IsValidSlot(surface) && doc.layers[surface].inUse) {
-        RestoreFromStore(doc, doc.working, surface);
-        const LayerRecord& layer = doc.layers[surface];
-        doc.TouchLayer(surface, 0, 0, layer.width, layer.height);
-    }
-}
-
-void RemoveOutline(COrinDoc& doc) {
-    // Only the surface holds outline pixels; the host is left as it is, so that a
-    // host changed since its copy was taken keeps its change.
-    CleanOutlineSurface(doc);
-    doc.selection.outlineSurface = doc.selection.outlineHost = -1;
-}
-
 int TopVisibleLayer(const COrinDoc& doc) {
     int top = -1;
     for (int slot : doc.layers.Chain())
@@ -48,22 +32,7 @@ int TopVisibleLayer(const COrinDoc& doc) {
     return top;
 }
 
-int TakeOutlineSurface(COrinDoc& doc) {
-    SelectionMask& m = doc.selection;
-    const int top = TopVisibleLayer(doc);
-    if (top < 0) return -1;
-    const int host = doc.layers.IsCurrentValid() ? doc.layers.current : -1;
-    if (top != m.outlineSurface || !InSync(doc, top)) SaveToStore(doc, doc.working, top);
-    if (host >= 0 && host != top && (host != m.outlineHost || !InSync(doc, host))) SaveToStore(doc, doc.working, host);
-    m.outlineSurface = top;
-    m.outlineHost = host;
-    return top;
-}
-
-void BeginLayerStep(COrinDoc& doc) {
-    StopOutlineTimer(doc);
-    RemoveOutline(doc);
-}
+void BeginLayerStep(COrinDoc& doc) { StopOutlineTimer(doc); }
 
 void EndLayerStep(COrinDoc& doc) { RestartOutlineTimer(doc); }
 

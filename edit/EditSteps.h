@@ -1,10 +1,7 @@
-// The steps around every interactive change of a layer. The selection outline is
-// drawn into the pixels of the topmost visible layer (the outline surface) and taken
-// out again by restoring that layer from its working copy; so before pixels change
-// the outline is removed, and after a change the working copy is refreshed, so that
-// a later restore never takes a change back. Invariant kept by these helpers: while
-// the selection's outline surface is a slot, that slot's working copy holds its
-// pixels without the outline; while it is -1 no layer holds outline pixels.
+// The steps around every interactive change of a layer: the outline timer pauses while
+// pixels change, and after a change the working copy is refreshed, so that a later
+// restore (a preview, Cancel) never takes a change back. The selection outline itself
+// is drawn by the views over their screen image only; no layer ever holds it.
 #pragma once
 
 #include <climits>
@@ -17,17 +14,10 @@
 void StopOutlineTimer(COrinDoc& doc);
 void RestartOutlineTimer(COrinDoc& doc);
 
-// Takes the outline out of the layer it was drawn into and forgets the surface and host.
-void RemoveOutline(COrinDoc& doc);
-// Takes the outline out of its surface but keeps it recorded (it is drawn again next).
-void CleanOutlineSurface(COrinDoc& doc);
-// Makes the topmost visible layer the outline surface and the current layer the host,
-// saving their working copies when they are not the recorded ones any more. Returns
-// the surface slot, -1 when no layer is visible.
-int TakeOutlineSurface(COrinDoc& doc);
+// The topmost visible layer, -1 when none is visible (no outline is shown then).
 int TopVisibleLayer(const COrinDoc& doc);
 
-// Before a painting step: stop the timer and remove the outline.
+// Before a painting step: stop the timer.
 void BeginLayerStep(COrinDoc& doc);
 // After it: restart the timer while a selection is shown.
 void EndLayerStep(COrinDoc& doc);

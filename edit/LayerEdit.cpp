@@ -10,7 +10,6 @@ Status EditCurrentLayer(COrinDoc& doc, const LayerEdit& edit, const LayerChange&
     if (edit.refuseText)
         if (Status s = RefuseTextLayer(doc); !s) return s;
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     RefitMask(doc);
     RowSpan rows;
     const Status status = change(*doc.CurrentLayer(), rows);
@@ -27,14 +26,12 @@ Status EditCurrentLayer(COrinDoc& doc, const LayerEdit& edit, const LayerChange&
 
 void RecordLayerStep(COrinDoc& doc, const std::string& label) {
     const OutlinePause pause(doc);
-    RemoveOutline(doc);  // drawn again since the change
     RecordStep(doc, label, kStepPixels);
 }
 
 Status RestoreStartImage(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     const bool restored = RestoreRecordedLayer(doc, doc.layers.current);
     if (restored) {
         RefreshWorkingCopy(doc);
@@ -46,7 +43,6 @@ Status RestoreStartImage(COrinDoc& doc) {
 void SaveStartImage(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return;
     const OutlinePause pause(doc);
-    RemoveOutline(doc);  // the outline is not part of the picture
     SaveRecordedLayer(doc, doc.layers.current);
 }
 

@@ -1,7 +1,7 @@
 // The one way a command changes the current layer's pixels, and the start image that
 // dialogs and the effect bar come back to. Every tool, adjustment and effect runs its
-// change through EditCurrentLayer: refuse a text layer, take the selection outline
-// out of the layers (the timer stops), lay the mask onto the layer, change, refresh
+// change through EditCurrentLayer: refuse a text layer, pause the outline timer,
+// lay the mask onto the layer, change, refresh
 // the working copy, record the history step, start the timer again.
 #pragma once
 
@@ -34,8 +34,8 @@ using LayerChange = std::function<Status(LayerRecord& layer, RowSpan& rows)>;
 // current layer nothing happens and the result is Ok.
 Status EditCurrentLayer(COrinDoc& doc, const LayerEdit& edit, const LayerChange& change);
 
-// Records the step of a change made over several events (a stroke's release): the
-// outline drawn in between comes out first, the timer starts again afterwards.
+// Records the step of a change made over several events (a stroke's release); the
+// outline timer pauses meanwhile.
 void RecordLayerStep(COrinDoc& doc, const std::string& label);
 
 // The current layer back as the history last recorded it (the effect bar's "시작 영상",

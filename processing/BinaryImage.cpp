@@ -109,8 +109,7 @@ Operation BinaryOperation(int id, const char* key, int mode, Slider slider) {
         if (!doc.layers.IsCurrentValid()) return Status::Ok();
         if (Status s = RefuseTextLayer(doc); !s) return s;
         const OutlinePause pause(doc);
-        RemoveOutline(doc);
-        BeginAllLayerChange(doc);
+            BeginAllLayerChange(doc);
         const Status s = BinaryLayers(doc, mode, v[0]);
         if (s) {
             RefreshWorkingCopy(doc);

@@ -101,14 +101,12 @@ bool ChangesEveryLayer(const Operation& op) {
 void BeginEffect(COrinDoc& doc, const Operation& op) {
     if (!ChangesEveryLayer(op)) return;
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     BeginAllLayerChange(doc);
 }
 
 Status RestoreEffectStart(COrinDoc& doc, const Operation& op) {
     if (!ChangesEveryLayer(op)) return RestoreStartImage(doc);
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     bool restored = true;
     for (int slot : doc.layers.Chain()) restored = RestoreRecordedLayer(doc, slot) && restored;
     RefreshWorkingCopy(doc);
@@ -134,6 +132,5 @@ void EndEffect(COrinDoc& doc, const Operation& op, bool keep) {
         return;
     }
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     RecordStep(doc, op.label, kStepAllLayers);
 }

@@ -62,7 +62,6 @@ Status FaceSession::Transform(int x0, int y0, int x1, int y1, const FaceSettings
         SaveToStore(m_doc, m_doc.working2, m_slot);
         SaveToStore(m_doc, m_doc.working, m_slot);
     }
-    RemoveOutline(m_doc);
     if (Status r = FaceTransformRect(m_doc, x0, y0, x1, y1, s); !r) return r;
     SaveToStore(m_doc, m_doc.working, m_doc.layers.current);
     m_done = true;

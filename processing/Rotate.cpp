@@ -132,6 +132,9 @@ Operation FreeRotateOperation() {
     angle.decimals = 2;
     op.params = {angle};
     op.run = [](COrinDoc& doc, const OpValues& v) {
+        // No turn at all: the layers would only be refitted to their common box, and
+        // the history would hold a step that changes nothing.
+        if (v[kRotateAngle] % 36000 == 0) return Status::Ok();
         return RotateDocument(doc, v[kRotateAngle] / 100.0, "자유회전", kCmdFreeRotate);
     };
     return op;

@@ -8,7 +8,7 @@ packages=(
   libjpeg62-turbo-dev libtiff-dev zlib1g-dev libfreetype-dev libfontconfig-dev
   libspng-dev libwebp-dev libavif-dev libexif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   fonts-nanum
   libzip-dev libpugixml-dev
   python3-openpyxl python3-pil

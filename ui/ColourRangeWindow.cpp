@@ -117,7 +117,10 @@ void CDlg_ColourRange::Search() {
     COrinDoc* doc = m_document ? m_document() : nullptr;
     if (!doc || doc->IsEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string text = ColourRangeSearch(*doc);
+    std::string text;
+    const auto search = [&] { text = ColourRangeSearch(*doc); };
+    if (runLong) runLong(search);
+    else search();
     QApplication::restoreOverrideCursor();
     if (!text.empty()) {
         m_selectedColour = m_ws.searchColour;
@@ -172,11 +175,7 @@ void CDlg_ColourRange::mousePressEvent(QMouseEvent* event) {
 }
 
 void CDlg_ColourRange::done(int result) {
-    // Closing (the title bar or Escape): the outline goes out of the layer, which is
-    // then as its working copy holds it.
-    if (COrinDoc* doc = m_document ? m_document() : nullptr; doc && !doc->IsEmpty()) {
-        RemoveOutline(*doc);
-        Q_EMIT documentChanged(doc);
-    }
+    // Closing (the title bar or Escape): the views show the selection as it stands.
+    if (COrinDoc* doc = m_document ? m_document() : nullptr; doc && !doc->IsEmpty()) Q_EMIT documentChanged(doc);
     QDialog::done(result);
 }

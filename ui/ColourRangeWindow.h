@@ -44,6 +44,9 @@ public:
     // Replaces the colour chooser (tests): initial colour and title in, the chosen
     // colour out (invalid for Cancel).
     std::function<QColor(const QColor&, const QString&)> colourChooser;
+    // Runs the search (the editor makes it a long operation that Esc stops); plain call
+    // when unset.
+    std::function<void(const std::function<void()>&)> runLong;
 
     QSlider* Slider() const { return m_slider; }
     QLabel* ValueLabel() const { return m_value; }

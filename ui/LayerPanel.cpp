@@ -6,12 +6,15 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QGridLayout>
+#include <QToolButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "CommandMap.h"
 #include "DocumentOperations.h"
 #include "Compositor.h"
+#include "DocumentOperations.h"
 #include "Document.h"
 #include "History.h"
 #include "LayerModel.h"
@@ -26,6 +29,7 @@ QString Utf16ToQString(const std::u16string& text) {
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 constexpr int kSlotRole = Qt::UserRole + 1;
+constexpr int kStepRole = Qt::UserRole + 2;  // a history row's position
 
 // The layer alone, scaled into the thumbnail box over a chequer for its transparency.
 QPixmap LayerThumbnail(const COrinDoc& doc, int slot) {
@@ -76,6 +80,31 @@ CLayerPanel::CLayerPanel(QWidget* parent) : QWidget(parent) {
     // The list grows up to its eleven rows; the room below stays empty.
     layerBox->addWidget(m_layers, 100);
     layerBox->addStretch(1);
+    // The layer commands as buttons under the list (each names its command in its tip).
+    auto* commandRow = new QGridLayout;
+    commandRow->setSpacing(2);
+    const std::pair<int, const char*> commands[] = {
+        {kCmdAddLayer, "추가"},          {kCmdDeleteLayer, "삭제"},    {kCmdDuplicateLayer, "복제"},
+        {kCmdMergeAbove, "위 합침"},     {kCmdMergeBelow, "아래 합침"}, {kCmdFlatten, "떡그림"},
+        {kCmdLayerEffect, "그림자"},     {kCmdRemoveLayerEffect, "그림자 제거"}, {kCmdRenameLayer, "이름"},
+    };
+    int index = 0;
+    for (const auto& [id, text] : commands) {
+        auto* button = new QToolButton(layerPage);
+        button->setText(QString::fromUtf8(text));
+        button->setObjectName(QStringLiteral("layerCommand%1").arg(id));
+        const CommandEntry* entry = FindCommand(id);
+        const QString tip = QString::fromUtf8(entry ? entry->label : "레이어 이름 변경").split('\t').first();
+        button->setToolTip(tip.trimmed());
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        connect(button, &QToolButton::clicked, this, [this, id = id] {
+            if (m_doc) Q_EMIT commandRequested(id);
+        });
+        m_commandButtons.push_back(button);
+        commandRow->addWidget(button, index / 3, index % 3);
+        ++index;
+    }
+    layerBox->addLayout(commandRow);
     m_pages->addTab(layerPage, QString::fromUtf8("레이어보기"));
 
     auto* historyPage = new QWidget;
@@ -117,10 +146,13 @@ CLayerPanel::CLayerPanel(QWidget* parent) : QWidget(parent) {
     connect(m_layers, &QListWidget::itemDoubleClicked, this, [this] {
         const LayerRecord* layer = m_doc ? m_doc->CurrentLayer() : nullptr;
         if (layer && layer->kind == kLayerText) Q_EMIT textEditRequested(m_doc);
+        else if (layer) Q_EMIT propertiesRequested(m_doc);
     });
     connect(m_layers, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (m_doc) m_menu->popup(m_layers->viewport()->mapToGlobal(at));
     });
+    connect(m_history, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { GoToStep(item->data(kStepRole).toInt()); });
     connect(m_undo, &QPushButton::clicked, this, &CLayerPanel::Undo);
     connect(m_redo, &QPushButton::clicked, this, &CLayerPanel::Redo);
     connect(m_size, &QPushButton::clicked, this, &CLayerPanel::ToggleSize);
@@ -147,8 +179,22 @@ void CLayerPanel::Refresh() {
             m_layers->addItem(item);
             if (row.current) currentRow = m_layers->count() - 1;
         }
-        for (const std::string& text : HistoryRows(*m_doc)) m_history->addItem(QString::fromStdString(text));
-        if (m_history->count() > 0) m_history->item(0)->setSelected(true);
+        // Steps that redo would bring back are listed greyed above the present one.
+        const History& h = m_doc->history;
+        for (int k = std::min(h.top, History::kPositions - 1); k > h.position && h.position >= 0; --k) {
+            auto* item = new QListWidgetItem(QString::asprintf("%3d ", k) + Utf16ToQString(h.entries[size_t(k)].label));
+            item->setData(kStepRole, k);
+            item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+            m_history->addItem(item);
+        }
+        int position = h.position;
+        for (const std::string& text : HistoryRows(*m_doc)) {
+            auto* item = new QListWidgetItem(QString::fromStdString(text));
+            item->setData(kStepRole, std::max(position--, 0));
+            m_history->addItem(item);
+        }
+        for (int row = 0; row < m_history->count(); ++row)
+            if (m_history->item(row)->data(kStepRole).toInt() == h.position) m_history->item(row)->setSelected(true);
     }
     m_layers->setCurrentRow(currentRow);
     // At most 11 rows are shown at a time; more scroll.
@@ -156,6 +202,11 @@ void CLayerPanel::Refresh() {
     m_layers->setMaximumHeight(kVisibleRows * rowHeight + 2 * m_layers->frameWidth());
     m_undo->setEnabled(m_doc && CanUndo(*m_doc));
     m_redo->setEnabled(m_doc && CanRedo(*m_doc));
+    const LayerRecord* current = m_doc ? m_doc->CurrentLayer() : nullptr;
+    for (QToolButton* button : m_commandButtons) {
+        const bool removesEffect = button->objectName().endsWith(QString::number(kCmdRemoveLayerEffect));
+        button->setEnabled(current && (!removesEffect || current->effectOn));
+    }
     m_filling = false;
 }
 
@@ -205,6 +256,17 @@ void CLayerPanel::OnItemChanged(QListWidgetItem* item) {
 
 void CLayerPanel::OnCurrentRowChanged(int row) {
     if (!m_filling) SelectRow(row);
+}
+
+void CLayerPanel::GoToStep(int position) {
+    if (!m_doc || position < 0) return;
+    // One undo or redo at a time, as the buttons do (with their question); each may refuse.
+    while (m_doc->history.position > position && CanUndo(*m_doc))
+        if (!UndoStep(*m_doc)) break;
+    while (m_doc->history.position < position && CanRedo(*m_doc))
+        if (!::Redo(*m_doc)) break;
+    Refresh();
+    Q_EMIT documentChanged(m_doc);
 }
 
 void CLayerPanel::Undo() {

@@ -7,6 +7,7 @@
 
 #include <QListWidget>
 #include <QWidget>
+#include <vector>
 
 #include "CommandMap.h"
 
@@ -14,6 +15,7 @@ class COrinDoc;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QToolButton;
 
 // A layer list whose drops are reported instead of moving rows.
 class CLayerList : public QListWidget {
@@ -47,6 +49,9 @@ public:
     void SelectRow(int row);
     void ToggleVisibility(int row);
     void ToggleSize();
+    // A click on a history row: undo or redo step by step until `position` is the
+    // present step (rows above the present one are the steps redo brings back).
+    void GoToStep(int position);
     bool Grown() const { return m_grown; }
 
     CLayerList* LayerList() const { return m_layers; }
@@ -54,6 +59,8 @@ public:
     QPushButton* UndoButton() const { return m_undo; }
     QPushButton* RedoButton() const { return m_redo; }
     QPushButton* SizeButton() const { return m_size; }
+    // The layer command buttons under the list; each Q_EMITs commandRequested with its id.
+    const std::vector<QToolButton*>& CommandButtons() const { return m_commandButtons; }
     QTabWidget* Pages() const { return m_pages; }
     // The layer list's pop-up menu (copy, paste, duplicate, delete, add, rename,
     // flatten, rasterise); its entries Q_EMIT commandRequested.
@@ -69,6 +76,8 @@ Q_SIGNALS:
     void sizeToggled(bool grown);
     // A text layer's row was double-clicked: its text is to be edited.
     void textEditRequested(COrinDoc* doc);
+    // Another layer's row was double-clicked: its properties dialog is to open.
+    void propertiesRequested(COrinDoc* doc);
 
 private:
     void OnItemChanged(QListWidgetItem* item);
@@ -81,6 +90,7 @@ private:
     CLayerList* m_layers;
     QListWidget* m_history;
     QPushButton* m_undo;
+    std::vector<QToolButton*> m_commandButtons;
     QPushButton* m_redo;
     QPushButton* m_size;
     QMenu* m_menu;

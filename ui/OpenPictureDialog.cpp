@@ -80,9 +80,15 @@ COpenPictureDialog::COpenPictureDialog(QWidget* parent, const QString& folder)
     setOption(QFileDialog::DontUseNativeDialog, true);
     setFileMode(QFileDialog::ExistingFiles);
     setAcceptMode(QFileDialog::AcceptOpen);
-    const QStringList filters = PictureFilters(false);
+    QStringList filters = PictureFilters(false);
+    // The all-pictures entry lists every spelling and format the editor opens, so that
+    // ".jpeg", ".tiff", WebP and AVIF pictures show without changing the filter.
+    QString all = PictureFilterFor(8, false);
+    if (const qsizetype at = filters.indexOf(all); at >= 0 && all.endsWith(QLatin1Char(')'))) {
+        all.insert(all.size() - 1, QStringLiteral(" *.jpeg *.tiff *.webp *.avif"));
+        filters[at] = all;
+    }
     setNameFilters(filters);
-    const QString all = PictureFilterFor(8, false);  // all pictures
     if (!all.isEmpty()) selectNameFilter(all);
     m_preview = new QLabel(this);
     m_preview->setFixedSize(kPreviewSide, kPreviewSide);

@@ -55,7 +55,7 @@ RowSpan StrokeSegment(COrinDoc& doc, int mode, int x0, int y0, int x1, int y1) {
 
 Status StrokePress(COrinDoc& doc, int mode, int x, int y) {
     return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
-        // The working copy is the layer as the stroke found it (no outline in it).
+        // The working copy is the layer as the stroke found it.
         RefreshWorkingCopy(doc);
         rows = StrokeSegment(doc, mode, x, y, x, y);
         doc.view.lastX = x;
@@ -222,8 +222,8 @@ void CircleShape(COrinDoc& doc, int x0, int y0, int x1, int y1) { DrawCircle(doc
 Status RubberPress(COrinDoc& doc, int x, int y) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (Status s = RefuseTextLayer(doc); !s) return s;
-    // The timer stays off until the release, so the rubber shape is not taken out by
-    // an outline redraw in between.
+    // The timer stays off until the release: the rubber shape is drawn into the
+    // layer and taken back from the working copy on every drag.
     BeginLayerStep(doc);
     RefitMask(doc);
     RefreshWorkingCopy(doc);
@@ -292,7 +292,6 @@ namespace {
 Status LiftSelection(COrinDoc& doc) {
     SelectionMask& m = doc.selection;
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     RefitMask(doc);
     if (Status s = CutToClipboard(doc); !s) return s;
     if (Status s = PasteFromClipboard(doc); !s) return s;
@@ -313,7 +312,6 @@ Status MoveLayerBy(COrinDoc& doc, int dx, int dy) {
         return Status::Ok();
     SelectionMask& m = doc.selection;
     if (m.shown && !m.lifted) return LiftSelection(doc);
-    if (m.lifted) RemoveOutline(doc);
     const int slot = doc.layers.current;
     layer = doc.CurrentLayer();
     layer->x += dx;

@@ -123,7 +123,6 @@ Status FrameSession::Apply(const FrameSettings& s) {
     if (s.style < 0 || s.style > 3 || s.thickness < 1) return CheckFrame(s);
     if (!m_doc.CurrentLayer()) return Status::Ok();
     const OutlinePause pause(m_doc);
-    RemoveOutline(m_doc);
     int slot = FindFrameLayer(m_doc);
     if (slot < 0) {
         if (Status r = InsertLayerAbove(m_doc, NewLayerPlace{m_doc.canvas.width, m_doc.canvas.height}, slot); !r)

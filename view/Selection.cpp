@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr uint32_t kOutlineColour = 0xFFFFFF;
-
 void ResetAnchors(ViewState& v) {
     v.strokeX = v.strokeY = v.lastX = v.lastY = -1;
     v.polyFirstX = v.polyFirstY = v.polyPrevX = v.polyPrevY = -1;
@@ -26,12 +24,6 @@ void ResetAnchors(ViewState& v) {
 
 void Invalidate(COrinDoc& doc) {
     doc.Touch();
-}
-
-// Only the outline's surface changed.
-void InvalidateSurface(COrinDoc& doc, int surface) {
-    const LayerRecord& layer = doc.layers[surface];
-    doc.TouchLayer(surface, 0, 0, layer.width, layer.height);
 }
 
 // A lifted selection (the floating layer) goes back into the layer it came from.
@@ -47,47 +39,6 @@ void MergeFloatingLayer(COrinDoc& doc) {
     // Its layer is gone or no longer right below it: it stays as an ordinary layer.
     layer.kind = kLayerRaster;
     layer.link = -1;
-}
-
-// The dash pattern: runs of four pixels along x + y, shifted by the phase; the blink
-// phase swaps dashes and gaps.
-bool DashOn(int sx, int sy, int phase, bool blink) { return ((((sx + sy + phase) >> 2) & 1) != 0) == blink; }
-
-void PutOutlinePixel(COrinDoc& doc, LayerRecord& surface, int sx, int sy, int phase, bool blink) {
-    if (!InsideLayer(surface, sx, sy) || !DashOn(sx, sy, phase, blink)) return;
-    WriteLayerColour(doc, surface, sx, sy, kOutlineColour);
-    surface.alpha[size_t(sy) * size_t(surface.width) + size_t(sx)] = 255;
-}
-
-// The rubber rectangle (corners in the surface's coordinates, inclusive).
-void DrawRectOutline(COrinDoc& doc, LayerRecord& surface, int x0, int y0, int x1, int y1, int phase, bool blink) {
-    for (int x = x0; x <= x1; ++x) {
-        PutOutlinePixel(doc, surface, x, y0, phase, blink);
-        PutOutlinePixel(doc, surface, x, y1, phase, blink);
-    }
-    for (int y = y0; y <= y1; ++y) {
-        PutOutlinePixel(doc, surface, x0, y, phase, blink);
-        PutOutlinePixel(doc, surface, x1, y, phase, blink);
-    }
-}
-
-// The edge of the selection: selected mask pixels with an unselected 4-neighbour or on
-// the mask's border, placed into the surface through the canvas.
-void DrawMaskOutline(COrinDoc& doc, LayerRecord& surface, int phase, bool blink) {
-    const SelectionMask& m = doc.selection;
-    const int w = m.width, h = m.height;
-    if (w <= 0 || h <= 0 || m.bytes.size() < size_t(w) * size_t(h)) return;
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* row = m.bytes.data() + size_t(y) * size_t(w);
-        const uint8_t* below = y > 0 ? row - w : nullptr;
-        const uint8_t* above = y + 1 < h ? row + w : nullptr;
-        for (int x = 0; x < w; ++x) {
-            if (!row[x]) continue;
-            const bool edge = x == 0 || x == w - 1 || !below || !above || !row[x - 1] || !row[x + 1] || !below[x] ||
-                              !above[x];
-            if (edge) PutOutlinePixel(doc, surface, x + m.x - surface.x, y - m.y + surface.y, phase, blink);
-        }
-    }
 }
 
 // The selection rectangle from the rectangle tool's start and end, in layer
@@ -144,7 +95,7 @@ void ReleaseSelection(COrinDoc& doc) {
     m.edgeCount = 0;
     ResetAnchors(doc.view);
     m.polygonSkip = true;
-    RemoveOutline(doc);
+    m.rubber = false;
     if (!(doc.workspace.currentTool == kCmdAutoSelect && doc.view.addToSelection)) SetMaskBytes(doc, 1);
     MergeFloatingLayer(doc);
     m.shown = false;
@@ -156,7 +107,6 @@ void ReleaseSelection(COrinDoc& doc) {
 Status ReleaseCommand(COrinDoc& doc) {
     ReleaseSelection(doc);
     doc.workspace.currentTool = -1;
-    doc.selection.outlineSurface = doc.selection.outlineHost = -1;
     if (doc.workspace.host) doc.workspace.host->Refresh(doc);
     return Status::Ok();
 }
@@ -267,15 +217,11 @@ void RedrawSelectionOutline(COrinDoc& doc) {
     const int kind = ws.outlineKind;
     if (kind == 0) m.outlineEnabled = true;
     if (!m.outlineEnabled || !RefuseTextLayer(doc) || TopVisibleLayer(doc) < 0 || !doc.layers.IsCurrentValid()) return;
-    CleanOutlineSurface(doc);
     RefitMask(doc);
     const bool complete = (kind == 0 || kind == 3) ? !m.built : (!m.built && m.closed);
     if (complete) CompleteMask(doc);
-    const int surface = TakeOutlineSurface(doc);
-    if (surface < 0) return;
+    // Only the screen changes: the views draw the outline over their kept composite.
     ws.blinkPhase = !ws.blinkPhase;
-    DrawMaskOutline(doc, doc.layers[surface], m.phase, ws.blinkPhase);
-    InvalidateSurface(doc, surface);
 }
 
 Status RectSelectPress(COrinDoc& doc, int x, int y) {
@@ -296,22 +242,13 @@ void RectSelectDrag(COrinDoc& doc, int x, int y) {
     v.rectEndY = y;
     m.built = false;
     if (x == v.strokeX && y == v.strokeY) return;
-    // The old dashes come out before the layer may grow under the new corner.
-    CleanOutlineSurface(doc);
     ComputeSelectionRect(doc);
-    if (!m.outlineEnabled) return;
-    const int surface = TakeOutlineSurface(doc);
-    if (surface < 0) return;
+    if (!m.outlineEnabled || TopVisibleLayer(doc) < 0) return;
     if (doc.workspace.host) doc.workspace.host->StatusText(status::kDesignateArea);
     doc.workspace.blinkPhase = !doc.workspace.blinkPhase;
-    const LayerPoint a = ViewToLayerOf(doc, surface, v.strokeX, v.strokeY);
-    const LayerPoint b = ViewToLayerOf(doc, surface, v.rectEndX, v.rectEndY);
-    LayerRecord& s = doc.layers[surface];
-    const int x0 = std::clamp(std::min(a.x, b.x), 0, s.width - 1), x1 = std::clamp(std::max(a.x, b.x), 0, s.width - 1);
-    const int y0 = std::clamp(std::min(a.y, b.y), 0, s.height - 1), y1 = std::clamp(std::max(a.y, b.y), 0, s.height - 1);
-    DrawRectOutline(doc, s, x0, y0, x1, y1, m.phase, doc.workspace.blinkPhase);
+    m.rubber = true;
     m.phase = (m.phase + 1) % 4;
-    InvalidateSurface(doc, surface);
+    Invalidate(doc);
 }
 
 void RectSelectRelease(COrinDoc& doc, int x, int y) {
@@ -324,6 +261,7 @@ void RectSelectRelease(COrinDoc& doc, int x, int y) {
     }
     // A release away from the last drag point ends the rectangle there.
     if (x != v.rectEndX || y != v.rectEndY) RectSelectDrag(doc, x, y);
+    m.rubber = false;
     m.shown = true;
     if (!m.built) FillRectMask(doc);
     RestartOutlineTimer(doc);

@@ -1,7 +1,8 @@
 // The selection: a byte mask over the current layer (rows bottom-up; 0 outside, 1
 // inside, 2 boundary) built by the rectangle, free and polygon tools, completed from
-// a closed boundary, inverted and released, and shown as white dashes drawn into the
-// topmost visible layer. Tool entry points take view points (zoomed picture, y down).
+// a closed boundary, inverted and released, and shown by the views as white dashes over
+// their screen image (SelectionOutline.h), never in the layers. Tool entry points take
+// view points (zoomed picture, y down).
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 #include "Document.h"
 #include "Status.h"
 
-// Release: stop the timer, clear the flags and anchors, take the outline out, make
+// Release: stop the timer, clear the flags and anchors, make
 // every mask byte 1 (unless auto select adds to the selection) and merge a lifted
 // floating layer back into its layer ("레이어병합").
 void ReleaseSelection(COrinDoc& doc);
@@ -37,8 +38,8 @@ struct MaskBox {
 };
 MaskBox SelectionBounds(const SelectionMask& mask);
 
-// The outline timer's redraw (the outline surface gets the mask's edge in dashes of
-// the flipped blink phase). Completes a closed boundary first as the outline kind asks.
+// The outline timer's tick: flips the blink phase (the views draw the mask's edge in
+// dashes of that phase). Completes a closed boundary first as the outline kind asks.
 void RedrawSelectionOutline(COrinDoc& doc);
 
 // Rectangle selection (1342).

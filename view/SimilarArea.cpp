@@ -82,7 +82,15 @@ int ColourRangeScan(COrinDoc& doc, uint32_t colour, int tolerance) {
         m.bytes.size() != size_t(layer->width) * size_t(layer->height))
         return 0;
     int count = 0;
+    const Workspace& ws = doc.workspace;
     for (int y = 0; y < layer->height; ++y) {
+        if ((y & 63) == 0) {
+            ws.Progress(int(int64_t(y) * 100 / layer->height));
+            if (ws.Cancelled()) {
+                ws.Progress(0);
+                return -1;
+            }
+        }
         uint8_t* row = m.bytes.data() + size_t(y) * size_t(layer->width);
         const uint8_t* alpha = layer->alpha.data() + size_t(y) * size_t(layer->width);
         for (int x = 0; x < layer->width; ++x) {
@@ -91,6 +99,7 @@ int ColourRangeScan(COrinDoc& doc, uint32_t colour, int tolerance) {
             ++count;
         }
     }
+    ws.Progress(0);
     return count;
 }
 
@@ -98,8 +107,8 @@ std::string ColourRangeSearch(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return {};
     Workspace& ws = doc.workspace;
     const OutlinePause pause(doc);
+    const SelectionMask before = doc.selection;
     if (ws.rangeMode == 0) {
-        RemoveOutline(doc);
         ReleaseSelection(doc);
         SetMaskBytes(doc, 0);
     } else {
@@ -107,6 +116,11 @@ std::string ColourRangeSearch(COrinDoc& doc) {
         BoundaryToSelected(doc);
     }
     const int count = ColourRangeScan(doc, ws.searchColour, ws.rangeTolerance);
+    if (count < 0) {
+        doc.selection = before;
+        doc.Touch();
+        return {};
+    }
     const LayerRecord& layer = *doc.CurrentLayer();
     const double area = double(layer.width) * double(layer.height);
     char text[128];
@@ -122,7 +136,6 @@ Status ColourRangeCommand(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     Workspace& ws = doc.workspace;
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     SaveToStore(doc, doc.working, doc.layers.current);
     SaveToStore(doc, doc.working2, doc.layers.current);
     ReleaseSelection(doc);
@@ -136,7 +149,6 @@ std::string ColourRangePick(COrinDoc& doc, int x, int y) {
     const LayerRecord* layer = doc.CurrentLayer();
     if (!layer) return {};
     const OutlinePause pause(doc);
-    RemoveOutline(doc);
     const LayerPoint p = ViewToLayer(doc, x, y, false);
     if (!InsideLayer(*layer, p.x, p.y)) return {};
     doc.workspace.searchColour = LayerColourAt(doc, *layer, p.x, p.y);
@@ -144,7 +156,6 @@ std::string ColourRangePick(COrinDoc& doc, int x, int y) {
 }
 
 void ColourRangeReset(COrinDoc& doc) {
-    RemoveOutline(doc);
     ReleaseSelection(doc);
     SetMaskBytes(doc, 0);
 }

@@ -31,5 +31,7 @@ std::string ColourRangeSearch(COrinDoc& doc);
 // The window's reset button: layer as in the working copy, selection released, mask 0.
 void ColourRangeReset(COrinDoc& doc);
 // The scan itself: mask byte 1 for every pixel with nonzero opacity whose colour
-// distance to `colour` is at most `tolerance`; returns how many were set.
+// distance to `colour` is at most `tolerance`; returns how many were set, or -1 when
+// the user stopped it (the host's Cancelled(), asked every 64 rows; Esc in the editor).
+// ColourRangeSearch then puts the selection back as it was before the search.
 int ColourRangeScan(COrinDoc& doc, uint32_t colour, int tolerance);

@@ -74,6 +74,9 @@ void ToolMouseDown(COrinDoc& doc, int x, int y, unsigned flags) {
         doc.setTransparency = 2;
         return;
     }
+    // Shift held at the click adds to the automatic selection. Modifier keys do not
+    // repeat on X11 or Wayland, so the key-repeat path alone never sees it.
+    doc.view.addToSelection = (flags & kMouseShift) != 0;
     Report(doc, ToolPress(doc, x, y));
 }
 

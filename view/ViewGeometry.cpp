@@ -105,6 +105,12 @@ bool ZoomOut(COrinDoc& doc) {
     return true;
 }
 
+float FitZoom(int width, int height, int roomWidth, int roomHeight) {
+    float zoom = kMaxZoom;
+    while (zoom > kMinZoom && (double(width) * zoom > roomWidth || double(height) * zoom > roomHeight)) zoom *= 0.5f;
+    return zoom;
+}
+
 bool ZoomActualSize(COrinDoc& doc) {
     if (!CanZoomActualSize(doc)) return false;
     doc.view.zoom = 1.0f;

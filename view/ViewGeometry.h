@@ -25,6 +25,12 @@ bool CanZoomIn(const COrinDoc& doc);
 bool CanZoomOut(const COrinDoc& doc);
 bool CanZoomActualSize(const COrinDoc& doc);
 
+// "창에 맞추기" (fit to window), the editor's own View command (Ctrl+0): the largest zoom
+// step (a power of two from 1/16 to 16) at which a width x height picture fits into
+// roomWidth x roomHeight; 1/16 when even that does not fit.
+inline constexpr int kCmdFitWindow = 1562;
+float FitZoom(int width, int height, int roomWidth, int roomHeight);
+
 // Scroll positions after a zoom change (update hint 1025): the new scroll range is the
 // zoomed picture size; positions keep their fraction of the range and centre the
 // anchor when one is set.

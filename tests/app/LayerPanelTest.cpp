@@ -5,12 +5,20 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "CommandMap.h"
+#include "DocumentOperations.h"
 #include "History.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
+#include "LayerPropertiesDialog.h"
 
 namespace {
 
@@ -110,6 +118,61 @@ TEST_F(PanelFixture, HistoryButtonsUndoAndRedo) {
     panel.RedoButton()->click();
     EXPECT_EQ(doc->history.position, 1);
     EXPECT_EQ(panel.LayerList()->count(), 2);
+}
+
+// The command buttons ask for their commands; removing the shadow is offered only on a
+// layer that has one, and records its step.
+TEST_F(PanelFixture, CommandButtonsRequestTheirCommands) {
+    std::vector<int> requested;
+    QObject::connect(&panel, &CLayerPanel::commandRequested, [&](int id) { requested.push_back(id); });
+    QToolButton* removeEffect = nullptr;
+    for (QToolButton* b : panel.CommandButtons()) {
+        if (b->objectName() == QStringLiteral("layerCommand%1").arg(kCmdRemoveLayerEffect)) removeEffect = b;
+        else b->click();
+    }
+    EXPECT_EQ(requested, (std::vector<int>{kCmdAddLayer, kCmdDeleteLayer, kCmdDuplicateLayer, kCmdMergeAbove,
+                                           kCmdMergeBelow, kCmdFlatten, kCmdLayerEffect, kCmdRenameLayer}));
+    ASSERT_NE(removeEffect, nullptr);
+    EXPECT_FALSE(removeEffect->isEnabled());
+    ASSERT_TRUE(ApplyLayerEffect(*doc, 4, 0x000000).ok);
+    panel.Refresh();
+    ASSERT_TRUE(removeEffect->isEnabled());
+    removeEffect->click();
+    EXPECT_EQ(requested.back(), kCmdRemoveLayerEffect);
+    const int steps = doc->history.position;
+    ASSERT_TRUE(RemoveLayerEffectStep(*doc).ok);
+    EXPECT_EQ(doc->CurrentLayer()->effectOn, 0);
+    EXPECT_EQ(doc->history.position, steps + 1);
+    ASSERT_TRUE(RemoveLayerEffectStep(*doc).ok);  // none left: no step
+    EXPECT_EQ(doc->history.position, steps + 1);
+    panel.Refresh();
+    EXPECT_FALSE(removeEffect->isEnabled());
+}
+
+// The properties dialog shows each change at once and Cancel puts the layer back.
+TEST_F(PanelFixture, LayerPropertiesPreviewAndCancel) {
+    int previews = 0;
+    LayerRecord& layer = *doc->CurrentLayer();
+    {
+        CDlg_LayerProperties dialog(*doc, doc->layers.current, [&] { ++previews; });
+        EXPECT_EQ(dialog.NameEdit()->text(), QString::fromUtf8("레이어 1"));
+        dialog.TransparencySlider()->setValue(128);
+        dialog.BlendBox()->setCurrentIndex(2);
+        dialog.VisibleBox()->setChecked(false);
+        EXPECT_EQ(layer.transparency, 128);
+        EXPECT_EQ(layer.blend, 2);
+        EXPECT_EQ(layer.visible, 0);
+        EXPECT_EQ(previews, 3);
+        dialog.reject();
+    }
+    EXPECT_EQ(layer.transparency, 0);
+    EXPECT_EQ(layer.blend, 0);
+    EXPECT_EQ(layer.visible, 1);
+    // A double click on a raster row asks for the dialog.
+    int asked = 0;
+    QObject::connect(&panel, &CLayerPanel::propertiesRequested, [&](COrinDoc*) { ++asked; });
+    Q_EMIT panel.LayerList()->itemDoubleClicked(panel.LayerList()->item(1));
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(PanelFixture, TheSizeButtonTogglesItsCaption) {

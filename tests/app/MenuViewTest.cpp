@@ -44,7 +44,13 @@ TEST_F(FrameFixture, EveryEntryOfTheCommandMapIsInItsMenuWithItsLabel) {
         ASSERT_NE(found, nullptr) << e.id;
         EXPECT_EQ(found->text(), QString::fromUtf8(e.label)) << e.id;
         EXPECT_EQ(frame->CommandAction(e.id), found);
+        // Every entry prompts in the status bar.
+        EXPECT_FALSE(found->statusTip().isEmpty()) << e.id;
     }
+    EXPECT_EQ(frame->CommandAction(kCmdFlatten)->statusTip(), QString::fromUtf8("레이어 없는 영상을 만듬"));
+    EXPECT_EQ(frame->CommandAction(kCmdAutoSelect)->statusTip(),
+              QString::fromUtf8("클릭지점과 같은 색상의 영역을 자동으로 선택"));
+    EXPECT_EQ(frame->CommandAction(kCmdUndo)->statusTip(), QString::fromStdString(MenuText(*FindCommand(kCmdUndo))));
 }
 
 TEST_F(FrameFixture, ShortcutsComeFromTheTextAfterTheTab) {

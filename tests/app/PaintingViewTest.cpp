@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -18,6 +19,7 @@
 #include "Messages.h"
 #include "OrinView.h"
 #include "QtHost.h"
+#include "SelectionCommands.h"
 #include "ToolCursors.h"
 #include "ViewGeometry.h"
 
@@ -63,7 +65,8 @@ struct PaintFrame : app_test::EditorFrame {
     std::u16string LastLabel() const { return doc->history.entries[size_t(doc->history.position)].label; }
     QString StatusText() const {
         for (QLabel* l : frame->statusBar()->findChildren<QLabel*>())
-            if (!l->text().isEmpty() && !l->text().contains(QLatin1Char('%'))) return l->text();
+            if (!l->text().isEmpty() && !l->text().contains(QLatin1Char('%')) && l->objectName() != "pointerInfo")
+                return l->text();
         return {};
     }
     QMenu* TopMenu(const char* name) const {
@@ -72,6 +75,33 @@ struct PaintFrame : app_test::EditorFrame {
         return nullptr;
     }
 };
+
+// What desktop users reach for: Ctrl+A and Delete, the unsaved-changes mark, Ctrl+wheel
+// zooming, and the pointer and selection in the status bar.
+TEST_F(PaintFrame, SelectAllDeleteMarkWheelAndStatusBar) {
+    Ws().background = kBlue;
+    frame->CommandAction(kCmdSelectAll)->trigger();
+    ASSERT_TRUE(doc->selection.shown);
+    EXPECT_EQ(frame->CommandAction(kCmdSelectAll)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(Colour(0, 0), kBlue);  // the bottom layer takes the background colour
+    EXPECT_EQ(LastLabel(), u"선택영역 지우기");
+    EXPECT_TRUE(view->parentWidget()->isWindowModified());
+    QString info;
+    for (QLabel* l : frame->statusBar()->findChildren<QLabel*>())
+        if (l->text().contains(QString::fromUtf8("선택"))) info = l->text();
+    EXPECT_TRUE(info.contains(QString::fromUtf8("선택 12 x 10"))) << info.toStdString();
+    Drag({3, 4});
+    const QLabel* pointer = frame->statusBar()->findChild<QLabel*>(QStringLiteral("pointerInfo"));
+    ASSERT_NE(pointer, nullptr);
+    EXPECT_EQ(pointer->text(), QStringLiteral("3, 4"));
+    const QPointF at(At(2, 2));
+    QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view->viewport(), &wheel);
+    EXPECT_EQ(doc->view.zoom, 2.0f);
+    EXPECT_EQ(frame->CommandAction(kCmdExit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
 
 TEST_F(PaintFrame, ABrushStrokeThroughTheViewPaintsAndRecordsItsStep) {
     frame->RunCommand(kCmdBrush);
@@ -125,7 +155,7 @@ TEST_F(PaintFrame, SelectFillLiftMoveAndUndo) {
     Press({3, 3});
     Release({3, 3});
     EXPECT_EQ(LastLabel(), u"채우기");
-    frame->RunCommand(kCmdReleaseSelection);  // the outline out of the pixels
+    frame->RunCommand(kCmdReleaseSelection);
     EXPECT_EQ(Ws().currentTool, -1);
     EXPECT_FALSE(frame->CommandAction(kCmdInvertSelection)->isEnabled());
     for (int y = 0; y < 10; ++y)
@@ -135,6 +165,12 @@ TEST_F(PaintFrame, SelectFillLiftMoveAndUndo) {
     EXPECT_EQ(Colour(3, 3), kWhite);
     frame->RunCommand(kCmdRedo);
     EXPECT_EQ(Colour(3, 3), kBlue);
+    // The window shows the redo list until the next step or layer change.
+    const QString redoTitle = view->parentWidget()->windowTitle();
+    EXPECT_TRUE(redoTitle.contains(QString::fromUtf8("REDO : 언두리스트(Top "))) << redoTitle.toStdString();
+    EXPECT_TRUE(redoTitle.endsWith(QString::fromUtf8("채우기[*]"))) << redoTitle.toStdString();
+    EXPECT_TRUE(view->parentWidget()->isWindowModified());  // the title bar marks the changes
+    EXPECT_TRUE(view->TitleText().contains("REDO"));
 
     // Select again and lift the blue square with the move tool.
     frame->RunCommand(kCmdRectSelect);
@@ -204,7 +240,7 @@ TEST_F(PaintFrame, TheSelectMenuOffersItsEntriesInOrder) {
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) ids << a->data().toInt();
     EXPECT_EQ(ids, (QList<int>{kCmdMove, kCmdRectSelect, kCmdPolygonSelect, kCmdFreeSelect, kCmdAutoSelect,
-                               kCmdColourRange, kCmdInvertSelection, kCmdReleaseSelection}));
+                               kCmdColourRange, kCmdInvertSelection, kCmdReleaseSelection, kCmdSelectAll}));
     EXPECT_EQ(frame->CommandAction(kCmdReleaseSelection)->shortcut(), QKeySequence(QStringLiteral("Ctrl+D")));
     for (int id : {kCmdMove, kCmdRectSelect, kCmdPolygonSelect, kCmdFreeSelect, kCmdAutoSelect, kCmdColourRange,
                    kCmdReleaseSelection, kCmdGradient, kCmdBrush, kCmdFill, kCmdWaterDrop, kCmdSpray, kCmdEraser})

@@ -74,7 +74,9 @@ TEST(StartupTest, TheCommandLineFileOpensInAWindow) {
     EXPECT_EQ(doc->canvas.height, 5);
     EXPECT_EQ(s.frame->ActiveDocument(), doc);
     ASSERT_EQ(s.frame->MdiArea()->subWindowList().size(), 1);
-    EXPECT_EQ(s.frame->MdiArea()->subWindowList()[0]->windowTitle(), QString::fromUtf8("stripes.bmp 100 % 배경영상"));
+    // "[*]" is where the title bar shows the unsaved-changes mark.
+    EXPECT_EQ(s.frame->MdiArea()->subWindowList()[0]->windowTitle(), QString::fromUtf8("stripes.bmp 100 % 배경영상[*]"));
+    EXPECT_FALSE(s.frame->MdiArea()->subWindowList()[0]->isWindowModified());
     // The file heads the recent-file list.
     ASSERT_FALSE(s.frame->Recent().Files().isEmpty());
     EXPECT_TRUE(s.frame->Recent().Files().front().endsWith(QStringLiteral("stripes.bmp")));
@@ -119,7 +121,8 @@ TEST(StartupTest, ACommandLineFileThatCannotBeOpenedEndsTheStart) {
     s.Start({QString::fromStdString(broken)});
     EXPECT_EQ(s.frame, nullptr);
     ASSERT_EQ(s.messages.size(), 1);
-    EXPECT_EQ(s.messages[0], QString::fromUtf8("해당 파일을 열 수 없습니다."));
+    // The system's message with the file named under it.
+    EXPECT_EQ(s.messages[0], QString::fromUtf8("해당 파일을 열 수 없습니다.\n") + QString::fromStdString(broken));
 }
 
 struct ExitFixture : ::testing::Test {

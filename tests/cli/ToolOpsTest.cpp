@@ -113,6 +113,17 @@ TEST_F(CliTools, RectangleSelectionLimitsTheFillAndInvertSwapsIt) {
     EXPECT_EQ(Pixel(2, 2), kBlue);
 }
 
+// A selection drawn before saving leaves the picture as it was: its outline is shown on
+// screen only, never written into the layers that the save reads.
+TEST_F(CliTools, RectangleSelectionLeavesTheSavedPictureUnchanged) {
+    auto colour = [](int x, int row) { return uint32_t(x * 20) | (uint32_t(row * 25) << 8) | 0x400000u; };
+    Write(12, 10, colour);
+    const CliRun r = Apply({"tool:id=1342", "press:x=2,y=2", "move:x=6,y=5", "move:x=9,y=7", "release:x=9,y=7"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (int row = 0; row < 10; ++row)
+        for (int x = 0; x < 12; ++x) ASSERT_EQ(Pixel(x, row), colour(x, row)) << x << "," << row;
+}
+
 TEST_F(CliTools, GradientClickWithoutDragFails) {
     Write(5, 5, [](int x, int) { return x == 2 ? kRed : kWhite; });
     const CliRun r = Apply({"tool:id=1353", "press:x=2,y=2", "release:x=2,y=2"});

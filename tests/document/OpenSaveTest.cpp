@@ -261,6 +261,30 @@ TEST(SaveNames, ExtensionAddedWithoutAPointInTheLastFiveCharacters) {
     EXPECT_EQ(WithFormatExtension("사진.그림파일이", kFormatJpeg), "사진.그림파일이.jpg");
 }
 
+// A folder picked in the save dialog, or an empty name, never becomes a hidden ".jpg"
+// in it: the name is refused and so is a save to it.
+TEST(SaveNames, AFolderOrAnEmptyNameIsNotSavedTo) {
+    testing_support::TempDir dir;
+    const std::string folder = dir.Path().string();
+    struct Case {
+        std::string path;
+        bool usable;
+    };
+    for (const Case& c : {Case{folder + "/pic.jpg", true}, Case{folder + "/.pic.jpg", true},
+                          Case{WithFormatExtension(folder + "/", kFormatJpeg), false}, Case{folder + "/.jpg", false},
+                          Case{folder, false}, Case{"", false}, Case{folder + "/..", false}})
+        EXPECT_EQ(IsUsableSaveName(c.path), c.usable) << c.path;
+    Workspace ws;
+    ws.stepFolder = folder;
+    auto doc = std::make_unique<COrinDoc>(ws);
+    doc->mainImage->Allocate(2, 2, 24, kFormatBmp);
+    ASSERT_TRUE(OpenPictureInDocument(*doc).ok);
+    EXPECT_FALSE(SaveDocument(*doc, folder + "/.jpg").ok);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/.jpg"));
+    EXPECT_TRUE(SaveDocument(*doc, folder + "/pic.jpg").ok);
+    RemoveStepFiles(*doc);
+}
+
 }  // namespace
 
 namespace {

@@ -200,8 +200,15 @@ TEST(Rotate, FreeAnglesTakeTheTruncatedCornerBoxAndTheNearestPixel) {
     EXPECT_EQ(PixelAt(r, 0, 0), 0xFFFFFFu);
     EXPECT_EQ(AlphaAt(const_cast<LayerRecord&>(r), 0, 0), 0);
     EXPECT_EQ(LastLabel(*doc), "자유회전");
-    ASSERT_TRUE(RunOp(*doc, "rotate", {-3000}).ok);  // both signs; a full turn changes nothing
-    ASSERT_TRUE(RunOp(*doc, "rotate", {36000}).ok);
+    ASSERT_TRUE(RunOp(*doc, "rotate", {-3000}).ok);  // both signs
+    // No turn at all (0, a full turn either way) leaves the layers and records nothing.
+    const int position = doc->history.position;
+    const LayerRecord before = doc->layers[0];
+    for (int angle : {0, 36000, -36000}) {
+        ASSERT_TRUE(RunOp(*doc, "rotate", {angle}).ok);
+        EXPECT_EQ(doc->history.position, position) << angle;
+        EXPECT_EQ(doc->layers[0].pixels, before.pixels) << angle;
+    }
 }
 
 TEST(Resize, TheDialogRules) {

@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "ChannelSplit.h"
+#include "ClipboardOps.h"
 #include "CommandMap.h"
 #include "EditSteps.h"
+#include "ImageBuffer.h"
+#include "LayerOps.h"
+#include "OpenSave.h"
+#include "SelectionCommands.h"
+#include "SelectionOutline.h"
 #include "ToolRouter.h"
 #include "ViewTestSupport.h"
 
@@ -35,6 +45,7 @@ TEST(RectangleSelection, DragAndReleaseSelectTheRectangle) {
     RectSelectDrag(doc, 5, t.ViewY(3));
     RectSelectDrag(doc, 6, t.ViewY(4));
     EXPECT_EQ(t.host.messages.size(), 0u);
+    EXPECT_TRUE(doc.selection.rubber);
     RectSelectRelease(doc, 6, t.ViewY(4));
     const SelectionMask& m = doc.selection;
     EXPECT_TRUE(m.shown);
@@ -47,10 +58,8 @@ TEST(RectangleSelection, DragAndReleaseSelectTheRectangle) {
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 10; ++x)
             ASSERT_EQ(t.Mask(x, y), (x >= 2 && x <= 6 && y >= 1 && y <= 4) ? 1 : 0) << x << "," << y;
-    // The rubber outline was drawn into the only (topmost) layer and comes out again.
-    EXPECT_EQ(m.outlineSurface, 0);
-    EXPECT_NE(t.Snapshot(), before);
-    RemoveOutline(doc);
+    // The rubber band is shown on screen only: the layer is as it was.
+    EXPECT_FALSE(m.rubber);
     EXPECT_EQ(t.Snapshot(), before);
 }
 
@@ -188,41 +197,56 @@ TEST(PolygonSelection, EdgesThenDoubleClickCloseAndTheTimerFillsIt) {
     EXPECT_EQ(doc.view.polyFirstX, 3);
 }
 
-TEST(SelectionOutline, TimerDrawsIntoTheTopmostVisibleLayerAndReleaseTakesItOut) {
+// The outline over a screen image of the view: the border of the selection one screen
+// pixel wide at any zoom, dashed in fours along x + y; the two blink phases split the
+// border between them. The layers never change.
+TEST(SelectionOutline, DrawnOverTheScreenImageOnly) {
     TestDoc t(16, 16, 0x000000);
     COrinDoc& doc = t.Doc();
     const int top = t.AddLayerAbove(0x000000, 0);
     SelectLayer(doc, 0);
     const std::vector<uint8_t> bottom = t.Snapshot();
-    const std::vector<uint8_t> topPixels = doc.layers[top].pixels;
-    const std::vector<uint8_t> topAlpha = doc.layers[top].alpha;
+    const std::vector<uint8_t> topPixels = doc.layers[top].pixels, topAlpha = doc.layers[top].alpha;
+    // Drawn from view (2, 2) to (12, 12): canvas columns and rows (from the top) 2..12.
     RectSelectPress(doc, 2, 2);
     RectSelectDrag(doc, 12, 12);
-    RectSelectRelease(doc, 12, 12);
-    const bool phase = doc.workspace.blinkPhase;
-    OutlineTimerTick(doc);
-    EXPECT_NE(doc.workspace.blinkPhase, phase);
-    EXPECT_EQ(doc.selection.outlineSurface, top);
-    EXPECT_EQ(doc.selection.outlineHost, 0);
-    EXPECT_EQ(t.Snapshot(), bottom);  // the current layer is not drawn into
-    int white = 0;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const LayerRecord& s = doc.layers[top];
-            const uint8_t* p = s.pixels.data() + size_t(y) * size_t(s.stride) + size_t(x) * 3;
-            if (s.alpha[size_t(y) * 16 + size_t(x)] == 255) {
-                ++white;
-                EXPECT_EQ(p[0] & p[1] & p[2], 255);
-                // Only on the selection's edge: columns 2 and 12, layer rows 3 and 13.
-                EXPECT_TRUE(x == 2 || x == 12 || y == 3 || y == 13) << x << "," << y;
-            }
+    struct Case {
+        float zoom;
+        int first, last;  // view columns and rows of the border
+    };
+    const bool rubberShown = SelectionOutlineVisible(doc);
+    for (const Case c : {Case{1.0f, 2, 12}, Case{2.0f, 4, 25}, Case{0.5f, 1, 6}}) {
+        const int size = int(16 * c.zoom);
+        ComposeParams p;
+        p.zoomX = p.zoomY = c.zoom;
+        p.width = p.height = size;
+        std::vector<std::vector<uint32_t>> phases;
+        for (int round = 0; round < 2; ++round) {
+            doc.workspace.blinkPhase = round == 1;
+            phases.emplace_back(size_t(size * size), 0u);
+            DrawSelectionOutline(doc, p, phases.back().data());
         }
-    EXPECT_GT(white, 10);
-    OutlineTimerTick(doc);  // the other dash phase, drawn over a restored layer
-    ReleaseSelection(doc);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const bool border = (x == c.first || x == c.last || y == c.first || y == c.last) && x >= c.first &&
+                                    x <= c.last && y >= c.first && y <= c.last;
+                const uint32_t a = phases[0][size_t(y * size + x)], b = phases[1][size_t(y * size + x)];
+                ASSERT_EQ(a | b, border ? 0xFFFFFFFFu : 0u) << c.zoom << ": " << x << "," << y;
+                ASSERT_EQ(a & b, 0u);
+                // Dashes and gaps of four along x + y.
+                if (border) ASSERT_EQ(a != 0, (((x + y + doc.selection.phase) >> 2) & 1) == 0) << x << "," << y;
+            }
+    }
+    EXPECT_TRUE(rubberShown);
+    RectSelectRelease(doc, 12, 12);
+    OutlineTimerTick(doc);
+    OutlineTimerTick(doc);
+    EXPECT_TRUE(SelectionOutlineVisible(doc));
+    EXPECT_EQ(t.Snapshot(), bottom);
     EXPECT_EQ(doc.layers[top].pixels, topPixels);
     EXPECT_EQ(doc.layers[top].alpha, topAlpha);
-    EXPECT_EQ(doc.selection.outlineSurface, -1);
+    ReleaseSelection(doc);
+    EXPECT_FALSE(SelectionOutlineVisible(doc));
 }
 
 TEST(ReleaseCommand, ReleasesAndClearsTheTool) {
@@ -242,8 +266,8 @@ TEST(ReleaseCommand, ReleasesAndClearsTheTool) {
 
 }  // namespace
 
-// Undo with an outline drawn into the picture: the outline leaves the layers before they
-// come back, so the next outline tick never restores the pixels that undo took away.
+// Undo and redo with the outline shown: the ticks in between never bring back pixels
+// that undo took away.
 TEST(SelectionOutline, UndoWithTheOutlineShownKeepsTheUndonePixels) {
     TestDoc t(12, 10, 0x808080);
     COrinDoc& doc = t.Doc();
@@ -252,21 +276,160 @@ TEST(SelectionOutline, UndoWithTheOutlineShownKeepsTheUndonePixels) {
     ToolMouseMove(doc, 8, 7);
     ToolMouseUp(doc, 8, 7);
     ASSERT_TRUE(doc.selection.shown);
-    RemoveOutline(doc);
     const std::vector<uint8_t> before = t.Layer().pixels;
     OutlineTimerTick(doc);
     doc.workspace.currentTool = kCmdBrush;
     doc.workspace.foreground = 0x0000FF;
     ToolMouseDown(doc, 4, 4);
     ToolMouseUp(doc, 4, 4);
-    OutlineTimerTick(doc);  // the outline is drawn into the layer again
+    OutlineTimerTick(doc);
     ASSERT_TRUE(Undo(doc));
     OutlineTimerTick(doc);
     OutlineTimerTick(doc);
-    RemoveOutline(doc);
     EXPECT_EQ(t.Layer().pixels, before);
     ASSERT_TRUE(Redo(doc));
     OutlineTimerTick(doc);
-    RemoveOutline(doc);
     EXPECT_EQ(t.Colour(4, t.Height() - 1 - 4), 0x0000FFu);
+}
+
+// Every reader of the layers sees the picture without the outline: saving in every
+// written format, flattening, merging, copying, duplicating a layer, the channel split
+// and the step files. The picture is one colour under a clear top layer, so any dash
+// that reached the layers would show as a white pixel.
+TEST(SelectionOutline, NoReaderOfTheLayersSeesIt) {
+    constexpr uint32_t kColour = 0x336699;  // red 0x99, green 0x66, blue 0x33
+    TestDoc t(24, 20, kColour);
+    COrinDoc& doc = t.Doc();
+    const int top = t.AddLayerAbove(0x000000, 0);
+    SelectLayer(doc, 0);
+    t.Restart();  // the history starts with both layers
+    doc.workspace.currentTool = kCmdRectSelect;
+    ToolMouseDown(doc, 3, 3);
+    ToolMouseMove(doc, 10, 9);
+    ToolMouseMove(doc, 18, 15);
+    ToolMouseUp(doc, 18, 15);
+    ASSERT_TRUE(doc.selection.shown);
+    for (int i = 0; i < 3; ++i) OutlineTimerTick(doc);
+
+    auto isColour = [](RgbQuad q, int tolerance) {
+        return std::abs(q.red - 0x99) <= tolerance && std::abs(q.green - 0x66) <= tolerance &&
+               std::abs(q.blue - 0x33) <= tolerance;
+    };
+    auto picturePlain = [&](const CImageBuffer& image, int tolerance) {
+        if (image.Width() != 24 || image.Height() != 20) return false;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 24; ++x)
+                if (!isColour(image.ColourAt(x, y), tolerance)) return false;
+        return true;
+    };
+    auto layerPlain = [&](const LayerRecord& l) {
+        for (int y = 0; y < l.height; ++y)
+            for (int x = 0; x < l.width; ++x) {
+                const uint8_t* p = l.pixels.data() + size_t(y) * size_t(l.stride) + size_t(x) * 3;
+                if (p[0] != 0x33 || p[1] != 0x66 || p[2] != 0x99 || l.alpha[size_t(y) * size_t(l.width) + size_t(x)] != 255)
+                    return false;
+            }
+        return true;
+    };
+    const std::vector<uint8_t> topAlpha = doc.layers[top].alpha;
+    const std::vector<uint8_t> mask = doc.selection.bytes;
+
+    struct Save {
+        const char* name;
+        int code;
+        int tolerance;  // lossy formats come back near the colour
+    };
+    for (const Save s : {Save{"a.bmp", kFormatBmp, 0}, Save{"a.jpg", kFormatJpeg, 6}, Save{"a.tif", kFormatTiff, 0},
+                         Save{"a.gif", kFormatGif, 0}, Save{"a.png", kFormatPng, 0}, Save{"a.webp", kFormatWebp, 6},
+                         Save{"a.avif", kFormatAvif, 6}}) {
+        const std::string path = t.folder.File(s.name);
+        ASSERT_TRUE(SaveDocument(doc, path).ok) << s.name;
+        CImageBuffer back;
+        ASSERT_TRUE(back.Load(path, s.code)) << s.name;
+        EXPECT_TRUE(picturePlain(back, s.tolerance)) << s.name;
+        // Saving keeps the selection as it was (the flatten it undoes had another).
+        EXPECT_EQ(doc.selection.bytes, mask) << s.name;
+        EXPECT_TRUE(doc.selection.shown);
+    }
+    {
+        const std::string path = t.folder.File("a.tsr");
+        ASSERT_TRUE(SaveDocument(doc, path).ok);
+        Workspace ws;
+        ws.stepFolder = t.folder.Path().string();
+        COrinDoc project(ws);
+        ASSERT_TRUE(OpenDocument(project, path).ok);
+        EXPECT_TRUE(layerPlain(project.layers[project.layers.bottom]));
+        RemoveStepFiles(project);
+    }
+    // The clipboard holds the selected box of the current layer.
+    ASSERT_TRUE(CopyToClipboard(doc).ok);
+    CImageBuffer copied;
+    ASSERT_TRUE(copied.FromPackedDib(doc.workspace.copied.dib.data(), doc.workspace.copied.dib.size()));
+    EXPECT_GT(copied.Width(), 0);
+    for (int y = 0; y < copied.Height(); ++y)
+        for (int x = 0; x < copied.Width(); ++x) ASSERT_TRUE(isColour(copied.ColourAt(x, y), 0)) << x << "," << y;
+    ChannelPlanes planes;
+    ASSERT_TRUE(LayerRgbPlanes(doc, planes).ok);
+    for (size_t i = 0; i < planes.planes[0].size(); ++i)
+        ASSERT_TRUE(planes.planes[0][i] == 0x99 && planes.planes[1][i] == 0x66 && planes.planes[2][i] == 0x33) << i;
+
+    // The duplicate of the clear top layer holds no dash.
+    SelectLayer(doc, top);
+    const int before = doc.history.position;
+    ASSERT_TRUE(DuplicateLayer(doc).ok);
+    const LayerRecord& copy = *doc.CurrentLayer();
+    for (size_t i = 0; i < copy.alpha.size(); ++i) {
+        const uint8_t* p = copy.pixels.data() + (i / size_t(copy.width)) * size_t(copy.stride) + (i % size_t(copy.width)) * 3;
+        ASSERT_FALSE(copy.alpha[i] != 0 && p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF) << i;
+    }
+    while (doc.history.position > before) ASSERT_TRUE(Undo(doc));
+    OutlineTimerTick(doc);
+    SelectLayer(doc, top);
+    ASSERT_TRUE(MergeWithLayerBelow(doc).ok);
+    ASSERT_EQ(doc.history.position, before + 1);
+    EXPECT_TRUE(layerPlain(*doc.CurrentLayer()));
+    // The merge's step file, read back by undo and redo.
+    ASSERT_TRUE(Undo(doc));
+    OutlineTimerTick(doc);
+    EXPECT_TRUE(layerPlain(doc.layers[0]));
+    EXPECT_EQ(doc.layers[top].alpha, topAlpha);
+    ASSERT_TRUE(Redo(doc));
+    EXPECT_TRUE(layerPlain(*doc.CurrentLayer()));
+    ASSERT_TRUE(Undo(doc));
+    OutlineTimerTick(doc);
+    ASSERT_TRUE(FlattenLayers(doc).ok);
+    EXPECT_TRUE(layerPlain(doc.layers[doc.layers.bottom]));
+}
+
+// Ctrl+A selects the whole current layer; Delete clears the selected pixels: transparent
+// above the bottom layer, the background colour on the bottom layer; one step each.
+TEST(SelectionCommands, SelectAllAndClear) {
+    TestDoc t(5, 4, 0x336699);
+    COrinDoc& doc = t.Doc();
+    doc.workspace.background = 0x00FF00;
+    const int top = t.AddLayerAbove(0x0000FF, 255);
+    t.Restart();
+    SelectLayer(doc, top);
+    ASSERT_TRUE(SelectWholeLayer(doc).ok);
+    EXPECT_TRUE(doc.selection.shown && doc.selection.built);
+    EXPECT_EQ(CountMask(t, 1), 20);
+    ASSERT_TRUE(ClearSelected(doc).ok);
+    EXPECT_EQ(std::count(doc.layers[top].alpha.begin(), doc.layers[top].alpha.end(), 0), 20);
+    EXPECT_EQ(doc.history.entries[size_t(doc.history.position)].label, u"선택영역 지우기");
+    // On the bottom layer only the rectangle (layer x 1..2, rows 1..2) turns green.
+    SelectLayer(doc, 0);
+    doc.workspace.currentTool = kCmdRectSelect;
+    RectSelectPress(doc, 1, t.ViewY(1));
+    RectSelectDrag(doc, 2, t.ViewY(2));
+    RectSelectRelease(doc, 2, t.ViewY(2));
+    ASSERT_TRUE(ClearSelected(doc).ok);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const bool in = x >= 1 && x <= 2 && y >= 1 && y <= 2;
+            EXPECT_EQ(t.Colour(x, y), in ? 0x00FF00u : 0x336699u) << x << "," << y;
+            EXPECT_EQ(t.Alpha(x, y), 255);
+        }
+    ASSERT_TRUE(Undo(doc));
+    SelectLayer(doc, 0);  // undo made the layer of the step before current
+    EXPECT_EQ(t.Colour(1, 1), 0x336699u);
 }

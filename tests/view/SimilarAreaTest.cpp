@@ -134,6 +134,18 @@ TEST(ColourRange, ToleranceZeroSelectsExactlyTheSearchColourAndReportsTheShare) 
     doc.workspace.rangeTolerance = 1;
     EXPECT_EQ(ColourRangeSearch(doc), "픽셀수 4   (25.00)%           ");
     EXPECT_EQ(doc.workspace.currentTool, kCmdColourRangePick);
+    // Stopped by the user (Esc): the selection stays as the last search left it.
+    struct Stopping : SilentHost {
+        bool Cancelled() override { return true; }
+    } stopping;
+    const SelectionMask before = doc.selection;
+    doc.workspace.host = &stopping;
+    doc.workspace.rangeTolerance = 60;
+    EXPECT_EQ(ColourRangeSearch(doc), "");
+    doc.workspace.host = &t.host;
+    EXPECT_EQ(doc.selection.bytes, before.bytes);
+    EXPECT_EQ(Selected(t), 4);
+    EXPECT_TRUE(doc.selection.shown);
 }
 
 TEST(ColourRange, AddModeKeepsTheSelectionAndCountsOnlyThisScan) {

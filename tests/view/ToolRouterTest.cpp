@@ -27,6 +27,27 @@ TEST(ToolKeys, HeldShiftSetsTheAddFlagUntilASingleKeyUp) {
     EXPECT_FALSE(doc.view.addToSelection);
 }
 
+// Shift is read at the click: an automatic selection with Shift held adds to the one
+// shown, a click without it starts again.
+TEST(ToolClicks, ShiftAtTheClickAddsToTheAutomaticSelection) {
+    TestDoc t(6, 2, 0x000000);
+    for (int y = 0; y < 2; ++y) t.Set(3, y, 0xFFFFFF);  // a white column splits two black halves
+    COrinDoc& doc = t.Doc();
+    ChooseToolCommand(&doc, doc.workspace, kCmdAutoSelect);
+    auto selected = [&] { return int(std::count(doc.selection.bytes.begin(), doc.selection.bytes.end(), 1)); };
+    ToolMouseDown(doc, 0, 0, kMouseLeft);
+    ToolMouseUp(doc, 0, 0);
+    EXPECT_EQ(selected(), 6);  // columns 0..2
+    ToolMouseDown(doc, 5, 0, kMouseLeft | kMouseShift);
+    ToolMouseUp(doc, 5, 0);
+    EXPECT_EQ(selected(), 10);  // and columns 4..5
+    EXPECT_EQ(t.Mask(3, 0), 0);
+    ToolMouseDown(doc, 5, 0, kMouseLeft);
+    ToolMouseUp(doc, 5, 0);
+    EXPECT_EQ(selected(), 4);
+    EXPECT_EQ(t.Mask(0, 0), 0);
+}
+
 TEST(ToolKeys, ArrowsMoveOnlyWithTheMoveTool) {
     TestDoc t(4, 4);
     COrinDoc& doc = t.Doc();

@@ -241,3 +241,14 @@ TEST(RescrollTest, WithoutAnOldRangeThePositionsAreOnlyLimited) {
 }
 
 }  // namespace
+
+TEST(FitZoomTest, LargestStepThatFits) {
+    struct Case {
+        int width, height, roomWidth, roomHeight;
+        float zoom;
+    };
+    for (const Case c : {Case{100, 50, 100, 50, 1.0f}, Case{101, 50, 100, 50, 0.5f}, Case{10, 10, 500, 500, 32.0f / 2},
+                         Case{30, 10, 100, 100, 2.0f}, Case{6000, 4000, 1200, 800, 0.125f},
+                         Case{100000, 10, 100, 100, 0.0625f}})
+        EXPECT_EQ(FitZoom(c.width, c.height, c.roomWidth, c.roomHeight), c.zoom) << c.width << "x" << c.height;
+}
