@@ -712,7 +712,7 @@ COrinView* CMainFrame::AddView(COrinDoc* doc) {
     m_frameViews[sub] = view;
     connect(view, &QObject::destroyed, this, [this, view, doc] { ForgetView(view, doc); });
     connect(view, &COrinView::repaintWanted, this, [this](COrinDoc* d) {
-        for (COrinView* v : ViewsOf(d)) v->viewport()->update();
+        for (COrinView* v : ViewsOf(d)) v->RepaintChanged();
     });
     connect(view, &COrinView::documentTouched, this, &CMainFrame::RefreshDocument);
     connect(view, &COrinView::zoomed, this, [this](COrinDoc* d) { UpdateViews(d, COrinView::kHintZoom); });

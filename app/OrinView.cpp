@@ -251,12 +251,8 @@ void COrinView::OnOutlineTick() {
     viewport()->update();
 }
 
-void COrinView::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    const QRect dirty = event->rect();
-    painter.fillRect(dirty, QColor(kBackground));
-    if (m_doc.IsEmpty() || m_doc.canvas.width <= 0 || m_doc.canvas.height <= 0) return;
-    StoreScroll();
+bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
+    if (m_doc.IsEmpty() || m_doc.canvas.width <= 0 || m_doc.canvas.height <= 0) return false;
     const WindowRect client = ClientRect();
     WindowRect r = PictureRect(m_doc, client);
     float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
@@ -268,7 +264,43 @@ void COrinView::paintEvent(QPaintEvent* event) {
         scrollX = scrollY = 0;
     }
     const QRect picture(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
-    const QRect area = picture & dirty;
+    visible = picture & viewport()->rect();
+    params = ComposeParams{};
+    params.zoomX = zoomX;
+    params.zoomY = zoomY;
+    params.viewX = scrollX + visible.left() - r.left;
+    params.viewY = scrollY + visible.top() - r.top;
+    params.width = visible.width();
+    params.height = visible.height();
+    return !visible.isEmpty();
+}
+
+void COrinView::RepaintChanged() {
+    QRect visible;
+    ComposeParams params;
+    // The measurement objects and the free transform's frame are drawn over the picture
+    // and follow the mouse.
+    std::array<ViewCorner, 4> corners;
+    if (m_doc.measure || FreeTransformOutline(m_doc, corners) || !VisibleRegion(visible, params)) {
+        viewport()->update();
+        return;
+    }
+    const RegionRect pending = m_composite.Pending(m_doc, params);
+    const bool whole = pending.x0 == 0 && pending.y0 == 0 && pending.x1 == params.width && pending.y1 == params.height;
+    if (pending.Empty() || whole) viewport()->update();
+    else viewport()->update(QRect(visible.left() + pending.x0, visible.top() + pending.y0, pending.x1 - pending.x0,
+                                  pending.y1 - pending.y0));
+}
+
+void COrinView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, QColor(kBackground));
+    StoreScroll();
+    QRect visible;
+    ComposeParams params;
+    if (!VisibleRegion(visible, params)) return;
+    const QRect area = visible & dirty;
     if (area.isEmpty()) return;
 
     // Transparent areas show the hatch: lines in 0xBFBFBF on white, aligned to 8 pixels.
@@ -276,29 +308,27 @@ void COrinView::paintEvent(QPaintEvent* event) {
     painter.setBrushOrigin(0, 0);
     painter.fillRect(area, QBrush(QColor(kHatch), HatchStyle(m_hatch)));
 
-    ComposeParams params;
-    params.zoomX = zoomX;
-    params.zoomY = zoomY;
-    params.viewX = scrollX + area.left() - r.left;
-    params.viewY = scrollY + area.top() - r.top;
-    params.width = area.width();
-    params.height = area.height();
-    // With a selection outline shown or a selection being drawn, a repaint of an
-    // unchanged picture reuses the last composite.
-    const Tool* tool = FindTool(m_ws.currentTool);
-    const bool outline = SelectionOutlineVisible(m_doc);
-    const bool overlay = outline || m_doc.selection.shown || (tool && tool->drawsSelection);
-    const std::vector<uint32_t>* display = &ComposeForView(m_doc, params, overlay, m_cache, m_display);
-    if (outline) {
+    // Everything in view is composed (again only where the document changed since), the
+    // part asked for is drawn. The image is wrapped, not copied: blue, green, red, alpha
+    // premultiplied.
+    const std::vector<uint32_t>* display = &m_composite.Compose(m_doc, params);
+    if (SelectionOutlineVisible(m_doc)) {
         // The outline goes onto a copy: neither the layers nor the kept composite hold it.
         m_screen = *display;
         DrawSelectionOutline(m_doc, params, m_screen.data());
         display = &m_screen;
     }
-    // The display image is wrapped, not copied: blue, green, red, alpha premultiplied.
-    const QImage image(reinterpret_cast<const uchar*>(display->data()), area.width(), area.height(),
-                       area.width() * 4, QImage::Format_ARGB32_Premultiplied);
-    painter.drawImage(area.topLeft(), image);
+    const QImage image(reinterpret_cast<const uchar*>(display->data()), visible.width(), visible.height(),
+                       visible.width() * 4, QImage::Format_ARGB32_Premultiplied);
+    painter.drawImage(area.topLeft(), image, area.translated(-visible.topLeft()));
+    const WindowRect client = ClientRect();
+    WindowRect r = PictureRect(m_doc, client);
+    float zoomX = params.zoomX, zoomY = params.zoomY;
+    int scrollX = m_doc.view.scrollH, scrollY = m_doc.view.scrollV;
+    if (m_doc.view.stretch) {
+        r = client;
+        scrollX = scrollY = 0;
+    }
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
     DrawFreeTransform(painter, QPointF(r.left - scrollX, r.top - scrollY));
     if (m_doc.measure) {
@@ -357,8 +387,8 @@ void COrinView::resizeEvent(QResizeEvent* event) {
 }
 
 void COrinView::scrollContentsBy(int, int) {
+    // The composite keeps what stays in view; only the strips that came in are composed.
     StoreScroll();
-    m_doc.Touch();
     viewport()->update();
 }
 

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <vector>
 
-#include "Compositor.h"
+#include "ViewComposite.h"
 #include "ViewGeometry.h"
 
 class COrinDoc;
@@ -50,6 +50,9 @@ public:
     }
     // Title of the child window: file name, zoom and the current layer's name.
     QString TitleText() const;
+    // Repaints what changed in the document since the last paint: the changed rectangle
+    // when it is known, else the whole view.
+    void RepaintChanged();
     // Puts the title on the child window, with a mark while there are unsaved changes.
     void ShowTitle();
     // The largest zoom step at which the whole picture fits the editor's window area.
@@ -93,6 +96,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // The picture's part inside the viewport (viewport coordinates) and the composite
+    // region that shows it; false when nothing of the picture is in view.
+    bool VisibleRegion(QRect& visible, ComposeParams& params);
     void UpdateScrollBars();
     void StoreScroll();
     void FitFrame();
@@ -116,8 +122,7 @@ private:
     int m_rangeHeight = 0;
     int m_hatch = 0;
     int m_cursorKind = 5;
-    std::vector<uint32_t> m_display;
-    CompositeCache m_cache;  // the last composite shown under an overlay
+    ViewComposite m_composite;  // everything in view, composed again only where it changed
     std::vector<uint32_t> m_screen;  // the composite with the selection outline over it
 };
 

@@ -12,6 +12,7 @@
 #include "LayerPanel.h"
 #include "MainFrame.h"
 #include "Messages.h"
+#include "OutlinePause.h"
 #include "TextInputDialog.h"
 #include "Tools.h"
 #include "Utf16.h"
@@ -66,6 +67,9 @@ void CMainFrame::TextCommand(COrinDoc* doc, int x, int y, bool edit) {
 void CMainFrame::CalendarCommand(COrinDoc* doc) {
     if (!doc || doc->IsEmpty() || m_ws.currentCommand == kCmdCalendar) return;
     m_ws.currentCommand = kCmdCalendar;
+    {
+    // The outline stays still while the dialog is open.
+    const OutlinePause pause(*doc);
     BeginCalendar(*doc);
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -90,7 +94,7 @@ void CMainFrame::CalendarCommand(COrinDoc* doc) {
     } else {
         CancelCalendar(*doc);
     }
-    RestartOutlineTimer(*doc);  // stopped while the dialog was open
+    }
     m_ws.currentCommand = -1;
     doc->Touch();
     RefreshDocument(doc);

@@ -1,11 +1,14 @@
 // Composing 25 visible layers of 6000 x 4000 at zoom 1 and 1/4 (a 1920 x 1080
-// window's worth at zoom 1, the whole picture at 1/4).
+// window's worth at zoom 1, the whole picture at 1/4): the full chain, and a view's
+// kept composite from nothing and after a brush dab.
 #include <benchmark/benchmark.h>
 
 #include "BenchDocument.h"
 #include "Compositor.h"
 #include "LayerModel.h"
 #include "LayerOps.h"
+#include "Parallel.h"
+#include "ViewComposite.h"
 
 namespace {
 
@@ -30,6 +33,7 @@ Stack& Shared() {
 
 void Compose(benchmark::State& state, float zoom, int width, int height) {
     Stack& s = Shared();
+    SetParallelThreadLimit(int(state.range(0)));
     std::vector<uint32_t> out;
     ComposeParams p;
     p.zoomX = p.zoomY = zoom;
@@ -39,10 +43,65 @@ void Compose(benchmark::State& state, float zoom, int width, int height) {
         ComposeLayers(s.doc, p, out);
         benchmark::DoNotOptimize(out.data());
     }
+    SetParallelThreadLimit(0);
+}
+
+// The view's kept composite of a 1920 x 1080 window at zoom 1 and of the whole picture
+// at zoom 1/4, with the middle layer current: composed from nothing, and again after a
+// brush dab of 40 x 40 pixels on that layer. /threads:1 composes on one thread.
+void ViewFromNothing(benchmark::State& state, float zoom, int width, int height) {
+    Stack& s = Shared();
+    SetParallelThreadLimit(int(state.range(0)));
+    s.doc.layers.current = s.doc.layers.Chain()[12];
+    ComposeParams p;
+    p.zoomX = p.zoomY = zoom;
+    p.width = width;
+    p.height = height;
+    ViewComposite view;
+    for (auto _ : state) {
+        view.Clear();
+        benchmark::DoNotOptimize(view.Compose(s.doc, p).data());
+    }
+    SetParallelThreadLimit(0);
+}
+
+void ViewAfterDab(benchmark::State& state, float zoom, int width, int height) {
+    Stack& s = Shared();
+    SetParallelThreadLimit(int(state.range(0)));
+    const int slot = s.doc.layers.Chain()[12];
+    s.doc.layers.current = slot;
+    LayerRecord& r = s.doc.layers[slot];
+    ComposeParams p;
+    p.zoomX = p.zoomY = zoom;
+    p.width = width;
+    p.height = height;
+    ViewComposite view;
+    view.Compose(s.doc, p);
+    int step = 0;
+    for (auto _ : state) {
+        // A dab inside the window, a little further along each time.
+        const int x0 = 200 + (step * 7) % 1200, y0 = 3000 + (step * 5) % 600;  // rows count from the bottom
+        ++step;
+        for (int y = y0; y < y0 + 40; ++y)
+            for (int x = x0; x < x0 + 40; ++x) {
+                r.pixels[size_t(y) * size_t(r.stride) + size_t(x) * 3] ^= 0x55;
+                r.alpha[size_t(y) * size_t(r.width) + size_t(x)] = 255;
+            }
+        s.doc.TouchLayer(slot, x0, y0, x0 + 40, y0 + 40);
+        benchmark::DoNotOptimize(view.Compose(s.doc, p).data());
+    }
+    SetParallelThreadLimit(0);
 }
 
 }  // namespace
 
-BENCHMARK_CAPTURE(Compose, Zoom1Window, 1.0f, 1920, 1080)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Compose, Zoom1Whole, 1.0f, 6000, 4000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Compose, ZoomQuarter, 0.25f, 1500, 1000)->Unit(benchmark::kMillisecond);
+// threads:1 composes on one thread, threads:0 on every core.
+#define VIEW_BENCH(fn, name, zoom, w, h) \
+    BENCHMARK_CAPTURE(fn, name, zoom, w, h)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime()
+VIEW_BENCH(ViewFromNothing, Zoom1Window, 1.0f, 1920, 1080);
+VIEW_BENCH(ViewAfterDab, Zoom1Window, 1.0f, 1920, 1080);
+VIEW_BENCH(ViewFromNothing, ZoomQuarter, 0.25f, 1500, 1000);
+VIEW_BENCH(ViewAfterDab, ZoomQuarter, 0.25f, 1500, 1000);
+VIEW_BENCH(Compose, Zoom1Window, 1.0f, 1920, 1080);
+VIEW_BENCH(Compose, Zoom1Whole, 1.0f, 6000, 4000);
+VIEW_BENCH(Compose, ZoomQuarter, 0.25f, 1500, 1000);

@@ -69,6 +69,7 @@ struct LayerPass {
     const std::vector<int>& colMap;
     const std::vector<int>& rowMap;
     int width;
+    int firstCol, lastCol;
     uint32_t* out;
 };
 
@@ -88,7 +89,7 @@ void ComposeRows(const LayerPass& pass, int firstRow, int lastRow) {
         const uint8_t* shade = shadow ? layer.aux.data() + size_t(row) * size_t(lw) : nullptr;
         const uint8_t* line = layer.pixels.data() + size_t(row) * size_t(layer.stride);
         uint32_t* dst = pass.out + size_t(oy) * size_t(pass.width);
-        for (int ox = 0; ox < pass.width; ++ox) {
+        for (int ox = pass.firstCol; ox < pass.lastCol; ++ox) {
             const int64_t at = int64_t(pass.colMap[size_t(ox)]) - layer.x;
             if (at < 0 || at >= lw) continue;
             const int col = int(at);
@@ -132,7 +133,7 @@ void ComposeRowsFor(const LayerPass& pass, int source, int firstRow, int lastRow
 // bottom-up canvas rows) with its blend mode, or as the bottom slot.
 void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, bool withOpacity,
                   const std::vector<int>& colMap, const std::vector<int>& rowMap, int width, int firstRow,
-                  int lastRow, uint32_t* out) {
+                  int lastRow, int firstCol, int lastCol, uint32_t* out) {
     // A layer whose buffers are too small for its size at the depth it is read with (a
     // layer some change left at another depth) is not drawn rather than read past its rows.
     const int bits = layer.kind == kLayerText ? 8 : doc.canvas.bpp;
@@ -141,7 +142,8 @@ void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, 
         layer.stride < (layer.kind == kLayerText ? layer.width : minStride) ||
         layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
         return;
-    const LayerPass pass{doc, layer, withOpacity ? 255 - layer.transparency : 255, colMap, rowMap, width, out};
+    const LayerPass pass{doc,   layer,    withOpacity ? 255 - layer.transparency : 255, colMap, rowMap, width,
+                         firstCol, lastCol, out};
     // Indexed canvases always go through the palette: a canvas without one (an 8-bit
     // project carries none) has black pixels, never pixels read three bytes wide from
     // rows of one byte per pixel.
@@ -161,6 +163,8 @@ void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, 
     }
 }
 
+}  // namespace
+
 void MapCoordinates(const COrinDoc& doc, const ComposeParams& p, std::vector<int>& colMap, std::vector<int>& rowMap) {
     const int cw = doc.canvas.width, ch = doc.canvas.height;
     colMap.resize(size_t(p.width));
@@ -175,7 +179,18 @@ void MapCoordinates(const COrinDoc& doc, const ComposeParams& p, std::vector<int
     }
 }
 
-}  // namespace
+void ComposeChain(const COrinDoc& doc, const int* slots, size_t count, const std::vector<int>& colMap,
+                  const std::vector<int>& rowMap, int firstRow, int lastRow, int firstCol, int lastCol,
+                  uint32_t* out) {
+    const int width = int(colMap.size());
+    for (size_t i = 0; i < count; ++i) {
+        const int slot = slots[i];
+        const LayerRecord& layer = doc.layers[slot];
+        if (layer.visible != 1 || !layer.inUse || layer.pixels.empty()) continue;
+        ComposeLayer(doc, layer, slot == doc.layers.bottom, true, colMap, rowMap, width, firstRow, lastRow, firstCol,
+                     lastCol, out);
+    }
+}
 
 void ComposeLayers(const COrinDoc& doc, const ComposeParams& p, std::vector<uint32_t>& out) {
     out.assign(size_t(std::max(0, p.width)) * size_t(std::max(0, p.height)), 0);
@@ -185,32 +200,8 @@ void ComposeLayers(const COrinDoc& doc, const ComposeParams& p, std::vector<uint
     std::vector<int> chain = doc.layers.Chain(p.startSlot);
     if (p.layerLimit > 0 && int(chain.size()) > p.layerLimit) chain.resize(size_t(p.layerLimit));
     ParallelRanges(p.height, 64, [&](int first, int last) {
-        for (int slot : chain) {
-            const LayerRecord& layer = doc.layers[slot];
-            if (layer.visible != 1 || !layer.inUse || layer.pixels.empty()) continue;
-            ComposeLayer(doc, layer, slot == doc.layers.bottom, true, colMap, rowMap, p.width, first, last, out.data());
-        }
+        ComposeChain(doc, chain.data(), chain.size(), colMap, rowMap, first, last, 0, p.width, out.data());
     });
-}
-
-const std::vector<uint32_t>& ComposeForView(const COrinDoc& doc, const ComposeParams& p, bool overlay,
-                                            CompositeCache& cache, std::vector<uint32_t>& scratch) {
-    // The region is part of the key: a scroll or a zoom shows other pixels.
-    const bool sameRegion = cache.width == p.width && cache.height == p.height && cache.viewX == p.viewX &&
-                            cache.viewY == p.viewY && cache.zoomX == p.zoomX && cache.zoomY == p.zoomY;
-    const bool changed = cache.revision != doc.revision;
-    if (overlay && !changed && sameRegion && !cache.image.empty()) return cache.image;
-    ComposeLayers(doc, p, scratch);
-    if (!overlay) return scratch;
-    cache.image = scratch;
-    cache.width = p.width;
-    cache.height = p.height;
-    cache.viewX = p.viewX;
-    cache.viewY = p.viewY;
-    cache.zoomX = p.zoomX;
-    cache.zoomY = p.zoomY;
-    cache.revision = doc.revision;
-    return cache.image;
 }
 
 namespace {
@@ -359,5 +350,5 @@ void DrawOneLayer(const COrinDoc& doc, int slot, int width, int height, std::vec
     p.zoomY = float(height) / float(doc.canvas.height);
     std::vector<int> colMap, rowMap;
     MapCoordinates(doc, p, colMap, rowMap);
-    ComposeLayer(doc, layer, true, false, colMap, rowMap, width, 0, height, out.data());
+    ComposeLayer(doc, layer, true, false, colMap, rowMap, width, 0, height, 0, width, out.data());
 }

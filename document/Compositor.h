@@ -24,22 +24,18 @@ struct ComposeParams {
 // Composes `params.width` x `params.height` pixels into `out`.
 void ComposeLayers(const COrinDoc& doc, const ComposeParams& params, std::vector<uint32_t>& out);
 
-// A view's last composite with the region it shows and the document revision it shows.
-struct CompositeCache {
-    std::vector<uint32_t> image;
-    int width = 0;
-    int height = 0;
-    int viewX = 0, viewY = 0;
-    float zoomX = 0.0f, zoomY = 0.0f;
-    uint64_t revision = ~uint64_t(0);
-};
+// The canvas column of every region column and the bottom-up canvas row of every
+// region row (nearest neighbour at the zoom, clamped to the canvas).
+void MapCoordinates(const COrinDoc& doc, const ComposeParams& params, std::vector<int>& colMap,
+                    std::vector<int>& rowMap);
 
-// The view's paint. While an overlay is shown (a selection outline, the free or
-// automatic selection tool, a save in progress) the view's last composite is used again
-// when the document has not changed since (its revision) and the region is the same; a
-// fresh composite made with an overlay becomes the cache.
-const std::vector<uint32_t>& ComposeForView(const COrinDoc& doc, const ComposeParams& params, bool overlay,
-                                            CompositeCache& cache, std::vector<uint32_t>& scratch);
+// Draws the visible layers of `slots` (in stack order) over `out`, a region of
+// colMap.size() pixels a row, in its rows [firstRow, lastRow) and columns
+// [firstCol, lastCol). Every pixel depends only on what is under it: a region composed
+// in parts, or over a composite of the layers below, equals one composed at once.
+void ComposeChain(const COrinDoc& doc, const int* slots, size_t count, const std::vector<int>& colMap,
+                  const std::vector<int>& rowMap, int firstRow, int lastRow, int firstCol, int lastCol,
+                  uint32_t* out);
 
 // The one visible layer of the stack from `startSlot` when it is the bottom slot, a
 // true-colour raster layer covering the canvas exactly at offsets 0, without layer

@@ -1,5 +1,6 @@
 #include "Document.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "LayerModel.h"
@@ -49,6 +50,34 @@ void DocumentHost::NewDocument(std::unique_ptr<COrinDoc>) {}
 
 void Workspace::NewDocument(std::unique_ptr<COrinDoc> doc) const {
     if (host) host->NewDocument(std::move(doc));
+}
+
+void COrinDoc::TouchLayer(int slot, int x0, int y0, int x1, int y1) {
+    if (!IsValidSlot(slot) || x0 >= x1 || y0 >= y1) {
+        if (x0 < x1 && y0 < y1) Touch();
+        return;
+    }
+    const LayerRecord& layer = layers[slot];
+    Damage d{++revision, slot, x0 + layer.x, y0 - layer.y, x1 + layer.x, y1 - layer.y};
+    if (!damage.empty() && damage.back().slot == slot) {
+        // A pixel or dab next to the last change of the same layer joins it while the two
+        // stay small (its revision becomes the newest, so a view that saw the older part
+        // composes the union again: the bound keeps that cheap).
+        Damage& last = damage.back();
+        const auto area = [](const Damage& a) { return int64_t(a.x1 - a.x0) * int64_t(a.y1 - a.y0); };
+        Damage joined{d.revision, slot, std::min(last.x0, d.x0), std::min(last.y0, d.y0), std::max(last.x1, d.x1),
+                      std::max(last.y1, d.y1)};
+        if (area(joined) <= 2 * (area(last) + area(d)) && area(joined) <= 128 * 128) {
+            last = joined;
+            return;
+        }
+    }
+    damage.push_back(d);
+    constexpr size_t kKeptDamage = 64;
+    if (damage.size() > kKeptDamage) {
+        damageFloor = damage.front().revision;
+        damage.erase(damage.begin());
+    }
 }
 
 int COrinDoc::CanvasStride() const { return RowStride(canvas.width, canvas.bpp); }

@@ -106,6 +106,14 @@ public:
     void Clear();
 };
 
+// A change that the views may not all have shown yet: canvas columns [x0, x1) and
+// bottom-up canvas rows [y0, y1) of the layer in `slot`.
+struct Damage {
+    uint64_t revision = 0;
+    int slot = -1;
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
 // The measurement objects of a document and their tool state; defined and made by the
 // measurement code (measure/MeasureState.h), opaque to the document.
 struct MeasureState;
@@ -137,6 +145,8 @@ public:
     bool busy = false;
     bool changed = false;             // unsaved changes (the exit question)
     uint64_t revision = 0;            // rises with every change that the display shows
+    uint64_t damageFloor = 0;         // changes up to this revision are known only as "everything"
+    std::vector<Damage> damage;       // the changes after damageFloor, oldest first
     bool flattenRequest = false;
     // The last colour reduction: its depth (4 or 8) and whether its palette was computed
     // from the picture (else the standard palette).
@@ -153,7 +163,13 @@ public:
     bool IsEmpty() const { return layers.bottom < 0; }
     // Something the display shows changed (pixels, layers, selection, zoom): views
     // compose the picture again instead of reusing their last composite.
-    void Touch() { ++revision; }
+    void Touch() {
+        damageFloor = ++revision;
+        damage.clear();
+    }
+    // Pixels of the layer in `slot` changed in its columns [x0, x1) and rows [y0, y1)
+    // (layer coordinates, rows bottom-up): views compose that part again.
+    void TouchLayer(int slot, int x0, int y0, int x1, int y1);
     LayerRecord* CurrentLayer() { return layers.Current(); }
     int CanvasStride() const;
     bool HasPalette() const { return canvas.paletteCount != 0 && !palette.empty(); }

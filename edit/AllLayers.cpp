@@ -4,6 +4,7 @@
 #include "EditSteps.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "OutlinePause.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void Commit(COrinDoc& doc, const AllLayerEdit& edit) {
 
 Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerChange& change) {
     if (doc.IsEmpty()) return Status::Ok();
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     BeginAllLayerChange(doc);
     const CanvasHeader canvas = doc.canvas;
     const std::vector<RgbQuad> palette = doc.palette;
@@ -60,13 +61,12 @@ Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerCha
         doc.canvas = canvas;
         doc.palette = palette;
     }
-    EndLayerStep(doc);
     return status;
 }
 
 Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerRebuild& rebuild) {
     if (doc.IsEmpty() || !doc.layers.IsCurrentValid()) return Status::Ok();
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     // The working copies are made again afterwards; freeing them first keeps the peak
     // at one new layer per old one.
     for (LayerStore::Entry& e : doc.working.entries) e = LayerStore::Entry{};
@@ -81,7 +81,6 @@ Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayer
     if (!status) {
         built.clear();
         RefreshWorkingCopy(doc);
-        EndLayerStep(doc);
         return status;
     }
     // The old layers become the step's "before"; every slot in use is kept there.
@@ -98,6 +97,5 @@ Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayer
     }
     doc.history.pendingBefore = std::move(before);
     Commit(doc, edit);
-    EndLayerStep(doc);
     return Status::Ok();
 }

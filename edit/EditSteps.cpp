@@ -67,6 +67,10 @@ void MarkLayerChanged(COrinDoc& doc) {
     doc.Touch();
 }
 
+void MarkLayerChanged(COrinDoc& doc, int x0, int y0, int x1, int y1) {
+    doc.TouchLayer(doc.layers.current, x0, y0, x1, y1);
+}
+
 Status RefuseTextLayer(const COrinDoc& doc) {
     const int slot = doc.layers.current;
     if (IsValidSlot(slot) && doc.layers[slot].inUse && doc.layers[slot].kind == kLayerText)

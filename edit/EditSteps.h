@@ -30,6 +30,8 @@ void RestoreWorkingCopy(COrinDoc& doc);
 
 // The layer's pixels changed: the display must be composited again.
 void MarkLayerChanged(COrinDoc& doc);
+// Only the current layer's columns [x0, x1) and rows [y0, y1) changed.
+void MarkLayerChanged(COrinDoc& doc, int x0, int y0, int x1, int y1);
 
 // The text-layer refusal of every raster tool; Ok for other layers.
 Status RefuseTextLayer(const COrinDoc& doc);

@@ -66,7 +66,7 @@ void PutPixel(COrinDoc& doc, int x, int y, uint32_t colour, int n, bool test, in
         if (mask.At(x, y) == 0) return;
         e = spread > 0 ? (weights ? weights->At(x, y) : EdgeSpreadWeight(mask, x, y, spread)) : LayerAlphaAt(*layer, x, y);
     }
-    MarkLayerChanged(doc);
+    MarkLayerChanged(doc, x, y, x + n, y + n);
     if (layer->kind == kLayerText) {
         layer->alpha[size_t(y) * size_t(layer->width) + size_t(x)] = 255;
         return;
@@ -121,7 +121,7 @@ void PutAlpha(COrinDoc& doc, int x, int y, uint8_t value, bool test) {
     const size_t i = size_t(y) * size_t(layer->width) + size_t(x);
     layer->alpha[i] = value;
     if (layer->kind == kLayerMeasure && i < layer->aux.size()) layer->aux[i] = value ? 1 : 0;
-    MarkLayerChanged(doc);
+    MarkLayerChanged(doc, x, y, x + 1, y + 1);
 }
 
 void Dab(COrinDoc& doc, int mode, int x, int y, uint32_t colour, int radius, bool soft) {
@@ -212,6 +212,6 @@ bool WaterDropPixels(COrinDoc& doc, LayerRecord& layer, int x, int y, int brush)
             }
             WriteLayerColour(doc, layer, px, py, out);
         }
-    MarkLayerChanged(doc);
+    MarkLayerChanged(doc, x - s, y - s, x + s, y + s);
     return true;
 }

@@ -9,6 +9,10 @@
 #include <thread>
 #include <vector>
 
+// At most this many threads when above 0 (benchmarks measure one thread with 1).
+inline int g_parallelThreadLimit = 0;
+inline void SetParallelThreadLimit(int threads) { g_parallelThreadLimit = std::max(0, threads); }
+
 // The blocks of [0, count) on `threads` threads, each made by start(task), which
 // returns a std::thread or throws std::system_error as std::thread's constructor does.
 template <class Fn, class Start>
@@ -35,7 +39,8 @@ void ParallelRangesWith(int count, int threads, Fn& fn, Start&& start) {
 
 template <class Fn>
 void ParallelRanges(int count, int minPerThread, Fn fn) {
-    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (g_parallelThreadLimit > 0) cores = std::min(cores, g_parallelThreadLimit);
     const int threads = std::min(cores, std::max(1, count / std::max(1, minPerThread)));
     if (threads <= 1) {
         fn(0, count);

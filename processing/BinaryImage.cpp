@@ -17,6 +17,7 @@
 #include "Effects.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "OutlinePause.h"
 
 namespace {
 
@@ -107,8 +108,8 @@ Operation BinaryOperation(int id, const char* key, int mode, Slider slider) {
     op.run = [mode](COrinDoc& doc, const OpValues& v) {
         if (!doc.layers.IsCurrentValid()) return Status::Ok();
         if (Status s = RefuseTextLayer(doc); !s) return s;
-        BeginLayerStep(doc);
-        BeginAllLayerChange(doc);
+        const OutlinePause pause(doc);
+            BeginAllLayerChange(doc);
         const Status s = BinaryLayers(doc, mode, v[0]);
         if (s) {
             RefreshWorkingCopy(doc);
@@ -116,7 +117,6 @@ Operation BinaryOperation(int id, const char* key, int mode, Slider slider) {
         } else {
             doc.history.pendingBefore.clear();
         }
-        EndLayerStep(doc);
         return s;
     };
     return op;

@@ -7,6 +7,7 @@
 #include "History.h"
 #include "LayerEdit.h"
 #include "Messages.h"
+#include "OutlinePause.h"
 
 namespace {
 
@@ -99,19 +100,17 @@ bool ChangesEveryLayer(const Operation& op) {
 
 void BeginEffect(COrinDoc& doc, const Operation& op) {
     if (!ChangesEveryLayer(op)) return;
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     BeginAllLayerChange(doc);
-    EndLayerStep(doc);
 }
 
 Status RestoreEffectStart(COrinDoc& doc, const Operation& op) {
     if (!ChangesEveryLayer(op)) return RestoreStartImage(doc);
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     bool restored = true;
     for (int slot : doc.layers.Chain()) restored = RestoreRecordedLayer(doc, slot) && restored;
     RefreshWorkingCopy(doc);
     MarkLayerChanged(doc);
-    EndLayerStep(doc);
     return restored ? Status::Ok() : Status::Fail(msg::kCannotRestore);
 }
 
@@ -132,7 +131,6 @@ void EndEffect(COrinDoc& doc, const Operation& op, bool keep) {
         RecordLayerStep(doc, op.label);
         return;
     }
-    BeginLayerStep(doc);
+    const OutlinePause pause(doc);
     RecordStep(doc, op.label, kStepAllLayers);
-    EndLayerStep(doc);
 }

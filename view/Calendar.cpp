@@ -135,7 +135,6 @@ Status InsertCalendar(COrinDoc& doc, const CalendarSettings& s) {
 void BeginCalendar(COrinDoc& doc) {
     RestoreWorkingCopy(doc);
     SaveToStore(doc, doc.working2, doc.layers.current);
-    if (doc.selection.shown) StopOutlineTimer(doc);
 }
 
 void CancelCalendar(COrinDoc& doc) {

@@ -10,6 +10,7 @@
 #include "History.h"
 #include "LayerCoordinates.h"
 #include "LayerModel.h"
+#include "OutlinePause.h"
 #include "PaintPrimitives.h"
 #include "ToolTexts.h"
 
@@ -290,14 +291,13 @@ namespace {
 // place: cut ("자르기") and paste ("붙이기") as the edit menu does them.
 Status LiftSelection(COrinDoc& doc) {
     SelectionMask& m = doc.selection;
-    StopOutlineTimer(doc);
+    const OutlinePause pause(doc);
     RefitMask(doc);
     if (Status s = CutToClipboard(doc); !s) return s;
     if (Status s = PasteFromClipboard(doc); !s) return s;
     RefitMask(doc);
     m.lifted = true;
-    m.shown = false;  // the outline is hidden while the lifted pixels move
-    StopOutlineTimer(doc);
+    m.shown = false;  // the outline is hidden (and still) while the lifted pixels move
     RefreshWorkingCopy(doc);
     return Status::Ok();
 }

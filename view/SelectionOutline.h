@@ -13,7 +13,7 @@
 bool SelectionOutlineVisible(const COrinDoc& doc);
 
 // Draws the outline into `image` (params.width x params.height pixels, rows top-down,
-// the region of the view that `params` describes, as ComposeForView makes it):
+// the region of the view that `params` describes, as ComposeLayers makes it):
 // - a shown, filled selection: its edge, one screen pixel wide, at any zoom;
 // - a boundary not yet filled (free and polygon selection): the boundary pixels;
 // - the rubber band: the rectangle's border.

@@ -10,6 +10,7 @@
 #include "Compositor.h"
 #include "DocTestSupport.h"
 #include "Random.h"
+#include "ViewComposite.h"
 
 using namespace doctest;
 
@@ -583,34 +584,78 @@ TEST(DrawOne, ScalesOneLayerWithoutOpacity) {
 
 }  // namespace
 
-// The view's cache: reused only with an overlay, an unchanged document and the same region.
-TEST(CompositeCache, ReusedOnlyWhileNothingChangedUnderAnOverlay) {
-    Bench bench;
-    auto doc = bench.Open(6, 4, [](int x, int y) { return uint32_t(x * 40) << 16 | uint32_t(y * 60); });
-    ComposeParams p;
-    p.width = 6;
-    p.height = 4;
-    std::vector<uint32_t> scratch, fresh;
-    CompositeCache cache;
-    auto pixelChanged = [&] {
-        doc->CurrentLayer()->pixels[0] ^= 0xFF;  // a change that tells nobody
-    };
-    const std::vector<uint32_t> first = ComposeForView(*doc, p, true, cache, scratch);
-    pixelChanged();
-    ComposeLayers(*doc, p, fresh);
-    ASSERT_NE(fresh, first);
-    EXPECT_EQ(ComposeForView(*doc, p, true, cache, scratch), first);  // the cached picture
-    EXPECT_EQ(ComposeForView(*doc, p, false, cache, scratch), fresh);  // no overlay: always fresh
-    doc->Touch();
-    EXPECT_EQ(ComposeForView(*doc, p, true, cache, scratch), fresh);
-    pixelChanged();
-    doc->Touch();  // a refresh request counts as a change too
-    ComposeLayers(*doc, p, fresh);
-    EXPECT_EQ(ComposeForView(*doc, p, true, cache, scratch), fresh);
-    pixelChanged();
-    ComposeParams scrolled = p;
-    scrolled.viewX = 1;
-    scrolled.width = 5;
-    ComposeLayers(*doc, scrolled, fresh);
-    EXPECT_EQ(ComposeForView(*doc, scrolled, true, cache, scratch), fresh);  // another region
+// The view's kept composite equals the full chain after every kind of change: pixels of
+// any layer changed over a rectangle (reported as such), the current layer moved,
+// layers hidden, the region scrolled or zoomed, and a change reported as a whole;
+// and whatever it leaves outside the part it said was pending is unchanged.
+TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
+    rng::Reset(23);
+    const float zooms[] = {0.25f, 0.5f, 1.0f, 2.0f, 0.3f, 3.0f};
+    for (int bpp : {24, 8, 4}) {
+        for (int round = 0; round < 12; ++round) {
+            Canvas c(20 + Rand(30), 16 + Rand(30), bpp);
+            BuildRandomStack(c, 2 + Rand(7));
+            for (int slot : c.doc.layers.Chain()) {
+                LayerRecord& r = c.doc.layers[slot];
+                if (Rand(4) == 0 && r.aux.size() == r.alpha.size()) {  // a drop shadow shows through
+                    r.effectOn = 1;
+                    for (uint8_t& b : r.aux) b = uint8_t(Rand(3) ? 0 : rng::Next());
+                }
+            }
+            ComposeParams p;
+            p.zoomX = p.zoomY = zooms[Rand(6)];
+            p.width = 1 + Rand(60);
+            p.height = 1 + Rand(60);
+            ViewComposite view;
+            std::vector<uint32_t> shown = view.Compose(c.doc, p), fresh;
+            for (int step = 0; step < 25; ++step) {
+                const std::vector<int> chain = c.doc.layers.Chain();
+                const int slot = chain[size_t(Rand(int(chain.size())))];
+                LayerRecord& r = c.doc.layers[slot];
+                switch (Rand(8)) {
+                case 0: c.doc.layers.current = slot; break;
+                case 1:
+                    r.visible = r.visible == 1 ? 0 : 1;
+                    c.doc.Touch();
+                    break;
+                case 2:
+                    p.viewX = std::max(0, p.viewX + Rand(21) - 10);
+                    p.viewY = std::max(0, p.viewY + Rand(21) - 10);
+                    break;
+                case 3: p.zoomX = p.zoomY = zooms[Rand(6)]; break;
+                default: {
+                    // A rectangle of one layer repainted, reported with its rectangle
+                    // (or, now and then, as a change of everything).
+                    const int x0 = Rand(r.width), y0 = Rand(r.height);
+                    const int x1 = std::min(r.width, x0 + 1 + Rand(8)), y1 = std::min(r.height, y0 + 1 + Rand(8));
+                    const int bytes = r.kind == kLayerText ? 1 : bpp / 8;
+                    for (int y = y0; y < y1; ++y) {
+                        for (int x = x0; x < x1; ++x) {
+                            r.alpha[size_t(y) * size_t(r.width) + size_t(x)] = uint8_t(Rand(2) ? 255 : rng::Next());
+                            uint8_t* row = r.pixels.data() + size_t(y) * size_t(r.stride);
+                            for (int k = 0; k < bytes; ++k) row[x * bytes + k] = uint8_t(rng::Next());
+                            if (bytes == 0)  // 4 bits: this pixel's half of the byte only
+                                row[x / 2] = uint8_t(x % 2 ? (row[x / 2] & 0xF0) | Rand(16) : (row[x / 2] & 0x0F) | Rand(16) << 4);
+                        }
+                    }
+                    if (Rand(6) == 0) c.doc.Touch();
+                    else c.doc.TouchLayer(slot, x0, y0, x1, y1);
+                }
+                }
+                const RegionRect pending = view.Pending(c.doc, p);
+                ComposeLayers(c.doc, p, fresh);
+                const bool sameRegion = shown.size() == fresh.size();
+                const std::vector<uint32_t>& kept = view.Compose(c.doc, p);
+                ASSERT_EQ(kept, fresh) << "bpp " << bpp << " round " << round << " step " << step;
+                if (sameRegion)
+                    for (int y = 0; y < p.height; ++y)
+                        for (int x = 0; x < p.width; ++x)
+                            if (x < pending.x0 || x >= pending.x1 || y < pending.y0 || y >= pending.y1)
+                                ASSERT_EQ(shown[size_t(y) * size_t(p.width) + size_t(x)],
+                                          fresh[size_t(y) * size_t(p.width) + size_t(x)])
+                                    << "outside the pending part, step " << step;
+                shown = kept;
+            }
+        }
+    }
 }
