@@ -42,6 +42,7 @@ bool Fail(CImageBuffer& picture, const char* text) {
 namespace codec {
 
 bool DecodeAvif(ByteStream& in, CImageBuffer& out) {
+    if (!HasTagAt(in, 4, "ftyp")) return Fail(out, msg::kAvifCorrupted);
     std::vector<uint8_t> data;
     if (!ReadRest(in, data, out, msg::kAvifCorrupted)) return false;
     std::unique_ptr<avifDecoder, DecoderFree> decoder(avifDecoderCreate());

@@ -9,6 +9,15 @@
 
 namespace codec {
 
+bool HasTagAt(ByteStream& in, size_t at, const char* tag) {
+    const size_t length = std::strlen(tag);
+    if (at + length > 16) return false;
+    uint8_t head[16];
+    const int64_t start = in.Tell();
+    const bool found = in.ReadExact(head, at + length) && std::memcmp(head + at, tag, length) == 0;
+    return in.Seek(start, SEEK_SET) && found;
+}
+
 bool ReadRest(ByteStream& in, std::vector<uint8_t>& out, CImageBuffer& picture, const char* error) {
     const int64_t size = in.Remaining();
     // The block is the file itself: no size claimed inside it is trusted here.

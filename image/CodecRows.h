@@ -16,6 +16,11 @@ namespace codec {
 // text) when the stream is empty or cannot be read.
 bool ReadRest(ByteStream& in, std::vector<uint8_t>& out, CImageBuffer& picture, const char* error);
 
+// True when `tag` stands at byte `at` of the stream from its position on; the position
+// is kept. Readers that take the whole file check their signature with it first, so
+// that trying them on another format's file reads only its first bytes.
+bool HasTagAt(ByteStream& in, size_t at, const char* tag);
+
 // True when the picture carries alpha and some pixel is not fully covered.
 bool HasTransparency(const CImageBuffer& image);
 

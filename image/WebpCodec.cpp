@@ -56,6 +56,7 @@ int WriteToStream(const uint8_t* data, size_t size, const WebPPicture* picture) 
 namespace codec {
 
 bool DecodeWebp(ByteStream& in, CImageBuffer& out) {
+    if (!HasTagAt(in, 8, "WEBP")) return Fail(out, msg::kWebpCorrupted);
     std::vector<uint8_t> data;
     if (!ReadRest(in, data, out, msg::kWebpCorrupted)) return false;
     WebPDecoderConfig config;
