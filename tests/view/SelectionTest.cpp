@@ -1,5 +1,6 @@
 #include "Selection.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -355,7 +356,11 @@ TEST(SelectionOutline, NoReaderOfTheLayersSeesIt) {
         const std::string path = t.folder.File("a.tsr");
         ASSERT_TRUE(SaveDocument(doc, path).ok);
         Workspace ws;
-        ws.stepFolder = t.folder.Path().string();
+        // The reopened project keeps its step files apart: removing them must not
+        // take the first document's.
+        const std::filesystem::path own = t.folder.Path() / "project-steps";
+        std::filesystem::create_directories(own);
+        ws.stepFolder = own.string();
         COrinDoc project(ws);
         ASSERT_TRUE(OpenDocument(project, path).ok);
         EXPECT_TRUE(layerPlain(project.layers[project.layers.bottom]));
