@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "TextControls.h"
+#include "DialogButtons.h"
 
 CDlg_Calendar::CDlg_Calendar(const CalendarSettings& start, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("달력 넣기"));
@@ -47,11 +48,7 @@ CDlg_Calendar::CDlg_Calendar(const CalendarSettings& start, QWidget* parent) : Q
     form->addRow(QString::fromUtf8("모양"), m_style);
     form->addRow(QString::fromUtf8("색상"), m_colour);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("확인"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("취소"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = OkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

@@ -12,6 +12,7 @@
 
 #include "Messages.h"
 #include "TextControls.h"
+#include "DialogButtons.h"
 
 namespace {
 
@@ -54,11 +55,7 @@ CDlg_PhotoFrame::CDlg_PhotoFrame(const FrameSettings& start, QWidget* parent) : 
     form->addRow(QString::fromUtf8("두께"), m_thickness);
     form->addRow(QString::fromUtf8("메인색상"), m_main);
     form->addRow(QString::fromUtf8("보조색상"), m_secondary);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("확인"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("취소"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &CDlg_PhotoFrame::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = OkCancelButtons(this);  // accept() is this dialog's own
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

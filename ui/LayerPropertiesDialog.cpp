@@ -11,6 +11,7 @@
 
 #include "Document.h"
 #include "Utf16.h"
+#include "DialogButtons.h"
 
 CDlg_LayerProperties::CDlg_LayerProperties(COrinDoc& doc, int slot, std::function<void()> preview, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_slot(slot), m_preview(std::move(preview)) {
@@ -43,11 +44,7 @@ CDlg_LayerProperties::CDlg_LayerProperties(COrinDoc& doc, int slot, std::functio
     form->addRow(QString(), m_visible);
     form->addRow(QString::fromUtf8("투명도"), transparencyRow);
     form->addRow(QString::fromUtf8("합성 방법"), m_blend);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("확인"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("취소"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = OkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

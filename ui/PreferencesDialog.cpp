@@ -1,4 +1,5 @@
 #include "PreferencesDialog.h"
+#include "DialogButtons.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -80,11 +81,7 @@ CDlg_Preferences::CDlg_Preferences(const PreferenceValues& values, QWidget* pare
     pictureForm->addRow(QString::fromUtf8("세로 해상도(DPI)"), m_dpiY);
     picture->setEnabled(values.hasPicture);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("확인"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("취소"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = OkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view);
     layout->addWidget(start);

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "TextControls.h"
+#include "DialogButtons.h"
 
 CDlg_TextInput::CDlg_TextInput(const TextSettings& start, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("글자입력"));
@@ -68,11 +69,7 @@ CDlg_TextInput::CDlg_TextInput(const TextSettings& start, QWidget* parent) : QDi
     hint->addWidget(new QLabel(QString::fromUtf8("]로 문장의 위치를 조정함"), this));
     hint->addStretch();
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("확인"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("취소"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = OkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);

@@ -14,19 +14,11 @@
 #include <cmath>
 
 #include "Resize.h"
+#include "DialogButtons.h"
 
 namespace {
 
 QString Text(const std::string& utf8) { return QString::fromUtf8(utf8.c_str()); }
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("확인"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("취소"));
-    return buttons;
-}
 
 QSpinBox* SizeBox(const OpParam& p, int value, QWidget* parent) {
     auto* box = new QSpinBox(parent);
@@ -53,7 +45,7 @@ CDlg_FreeRotate::CDlg_FreeRotate(const OpParam& angle, int hundredths, QWidget* 
     row->addWidget(new QLabel(QString::fromUtf8("양수는 시계방향, 음수는 반시계방향"), this), 1, 0, 1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
-    layout->addWidget(OkCancel(this));
+    layout->addWidget(OkCancelButtons(this));
 }
 
 int CDlg_FreeRotate::Angle() const { return int(std::lround(m_angle->value() * 100)); }
@@ -91,7 +83,7 @@ CDlg_ImageSize::CDlg_ImageSize(int width, int height, const OpParam& widthParam,
     grid->addWidget(m_lock, 3, 0, 1, 3);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addWidget(OkCancel(this));
+    layout->addWidget(OkCancelButtons(this));
 }
 
 int CDlg_ImageSize::NewWidth() const { return m_width->value(); }
@@ -173,7 +165,7 @@ CDlg_CanvasSize::CDlg_CanvasSize(int width, int height, const Operation& op, QWi
     layout->addWidget(present);
     layout->addLayout(size);
     layout->addWidget(direction);
-    layout->addWidget(OkCancel(this));
+    layout->addWidget(OkCancelButtons(this));
 }
 
 int CDlg_CanvasSize::NewWidth() const { return m_width->value(); }
