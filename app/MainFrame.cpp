@@ -1265,7 +1265,16 @@ void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
     }
     std::unique_ptr<QDialog> dialog;
     std::function<std::vector<int>()> values;
-    auto show = [this, &preview, &values] { ReportStatus(preview.Show(values())); };
+    auto show = [this, &preview, &values] {
+        Status s;
+        {
+            // A preview of a large layer shows its progress and stops with Esc (the
+            // start image then stays).
+            BusyScope busy(*m_host);
+            s = preview.Show(values());
+        }
+        ReportStatus(s);
+    };
     if (id == kCmdBrightness) {
         auto* d = new CDlg_BrightnessContrast(op, this);
         values = [d] { return d->Values(); };
