@@ -235,7 +235,7 @@ void COrinView::FitToWindow() {
 }
 
 void COrinView::SyncTimer() {
-    if (m_doc.view.timerRunning) {
+    if (OutlineRunning(m_doc)) {
         if (!m_outlineTimer.isActive()) m_outlineTimer.start();
     } else {
         m_outlineTimer.stop();
@@ -243,7 +243,7 @@ void COrinView::SyncTimer() {
 }
 
 void COrinView::OnOutlineTick() {
-    if (!m_doc.view.timerRunning) {
+    if (!OutlineRunning(m_doc)) {
         m_outlineTimer.stop();
         return;
     }
@@ -541,7 +541,7 @@ void COrinView::keyReleaseEvent(QKeyEvent* event) {
 void COrinView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     m_doc.Touch();
-    if (m_timerRanBeforeFocusLoss && m_doc.view.timerRunning) m_outlineTimer.start();
+    if (m_timerRanBeforeFocusLoss && OutlineRunning(m_doc)) m_outlineTimer.start();
     m_timerRanBeforeFocusLoss = false;
     Q_EMIT activated(this);
 }

@@ -63,6 +63,8 @@ struct SelectionMask {
     }
 };
 
+class OutlinePause;
+
 // View fields kept in the document so that document operations can read them.
 // Anchor points are in view coordinates; -1 means unset.
 struct ViewState {
@@ -72,8 +74,6 @@ struct ViewState {
     int32_t scrollH = 0;
     int32_t display[4] = {0, 0, 0, 0};  // left, top, right, bottom of the client area
     int32_t zoomAnchorX = -1, zoomAnchorY = -1;
-    bool timerSuspended = false;
-    bool timerRunning = false;
     bool addToSelection = false;
     bool keepFrameSize = false;
     int32_t strokeX = -1, strokeY = -1;      // stroke start / circle centre / gradient start
@@ -90,6 +90,10 @@ struct ViewState {
     int32_t warpSlot = -1;
     int32_t warpHeld = -1;
     double warpCorners[8] = {};
+    // The outline pauses a tool holds across mouse events (OutlinePause.h): from the
+    // press to the release of a stroke, and while the free transform's handles are shown.
+    std::shared_ptr<OutlinePause> strokePause;
+    std::shared_ptr<OutlinePause> warpPause;
 };
 
 // One of the two working-copy stores: per slot, a saved copy of a layer with the
@@ -134,6 +138,9 @@ public:
     LayerStore working;
     LayerStore working2;
     History history;
+    // Operations under way that keep the selection outline still (OutlinePause.h). Kept
+    // before `view`, whose tool pauses count here until the very end.
+    int outlinePauses = 0;
     ViewState view;
     std::shared_ptr<MeasureState> measure;  // made on first use
 

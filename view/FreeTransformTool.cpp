@@ -58,6 +58,7 @@ void CancelFreeTransform(COrinDoc& doc) {
     if (IsValidSlot(v.warpSlot) && doc.layers[v.warpSlot].inUse) RestoreFromStore(doc, doc.working, v.warpSlot);
     v.warpShown = false;
     v.warpSlot = v.warpHeld = -1;
+    v.warpPause.reset();
     MarkLayerChanged(doc);
 }
 
@@ -68,9 +69,9 @@ Status ChooseFreeTransform(COrinDoc* doc, Workspace& ws, int id) {
     if (!layer) return Status::Ok();
     if (Status s = RefuseTextLayer(*doc); !s) return s;
     if (LayerBits(*doc, *layer) != 24) return Status::Fail(msg::kRgbOnly);
-    BeginLayerStep(*doc);
-    RefreshWorkingCopy(*doc);  // every preview starts from the layer as it is now
     ViewState& v = doc->view;
+    v.warpPause = std::make_shared<OutlinePause>(*doc);
+    RefreshWorkingCopy(*doc);  // every preview starts from the layer as it is now
     v.warpShown = true;
     v.warpSlot = doc->layers.current;
     v.warpHeld = -1;
@@ -127,6 +128,7 @@ Status FreeTransformKey(COrinDoc& doc, int key) {
     const bool changed = !IsRectangle(doc);
     doc.view.warpShown = false;
     doc.view.warpSlot = doc.view.warpHeld = -1;
+    const std::shared_ptr<OutlinePause> pause = std::move(doc.view.warpPause);  // ends after the step
     if (changed) {
         RefreshWorkingCopy(doc);
         MarkLayerChanged(doc);

@@ -112,7 +112,7 @@ Status ApplyGradient(COrinDoc& doc) {
 Status GradientPress(COrinDoc& doc, int x, int y) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (Status s = RefuseTextLayer(doc); !s) return s;
-    BeginLayerStep(doc);
+    doc.view.strokePause = std::make_shared<OutlinePause>(doc);
     RefreshWorkingCopy(doc);
     doc.view.strokeX = x;
     doc.view.strokeY = y;
@@ -129,11 +129,10 @@ Status GradientDrag(COrinDoc& doc, int x, int y) {
 
 Status GradientRelease(COrinDoc& doc, int x, int y) {
     ViewState& v = doc.view;
+    const std::shared_ptr<OutlinePause> pause = std::move(v.strokePause);
     if (v.strokeX == -1 || !doc.layers.IsCurrentValid()) return Status::Ok();
     RestoreWorkingCopy(doc);
     v.gradEndX = x;
     v.gradEndY = y;
-    const Status s = ApplyGradient(doc);
-    EndLayerStep(doc);
-    return s;
+    return ApplyGradient(doc);
 }

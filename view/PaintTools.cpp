@@ -224,7 +224,7 @@ Status RubberPress(COrinDoc& doc, int x, int y) {
     if (Status s = RefuseTextLayer(doc); !s) return s;
     // The timer stays off until the release: the rubber shape is drawn into the
     // layer and taken back from the working copy on every drag.
-    BeginLayerStep(doc);
+    doc.view.strokePause = std::make_shared<OutlinePause>(doc);
     RefitMask(doc);
     RefreshWorkingCopy(doc);
     doc.view.strokeX = x;
@@ -242,6 +242,7 @@ Status RubberDrag(COrinDoc& doc, int x, int y, RubberShape shape) {
 
 Status RubberRelease(COrinDoc& doc, int x, int y, RubberShape shape, const char* label) {
     ViewState& v = doc.view;
+    const std::shared_ptr<OutlinePause> pause = std::move(v.strokePause);
     if (v.strokeX == -1) return Status::Ok();
     if (Painting(doc)) {
         Paint(doc, label, [&](LayerRecord&, RowSpan&) {
@@ -249,8 +250,6 @@ Status RubberRelease(COrinDoc& doc, int x, int y, RubberShape shape, const char*
             shape(doc, v.strokeX, v.strokeY, x, y);
             return Status::Ok();
         });
-    } else {
-        EndLayerStep(doc);
     }
     v.strokeX = v.strokeY = -1;
     return Status::Ok();

@@ -20,6 +20,7 @@ void ResetAnchors(ViewState& v) {
     v.polyFirstX = v.polyFirstY = v.polyPrevX = v.polyPrevY = -1;
     v.rectEndX = v.rectEndY = v.moveLastX = v.moveLastY = -1;
     v.gradEndX = v.gradEndY = -1;
+    v.strokePause.reset();  // a stroke without its start point never ends
 }
 
 void Invalidate(COrinDoc& doc) {
@@ -89,7 +90,6 @@ MaskBox SelectionBounds(const SelectionMask& m) {
 }
 
 void ReleaseSelection(COrinDoc& doc) {
-    StopOutlineTimer(doc);
     SelectionMask& m = doc.selection;
     m.shown = m.built = m.inverted = m.closed = false;
     m.edgeCount = 0;
@@ -264,7 +264,6 @@ void RectSelectRelease(COrinDoc& doc, int x, int y) {
     m.rubber = false;
     m.shown = true;
     if (!m.built) FillRectMask(doc);
-    RestartOutlineTimer(doc);
 }
 
 void FreeSelectPress(COrinDoc& doc, int x, int y) {
@@ -291,7 +290,6 @@ void FreeSelectRelease(COrinDoc& doc, int x, int y) {
     MarkBoundary(doc, v.lastX, v.lastY, v.polyFirstX, v.polyFirstY);
     doc.selection.closed = true;
     doc.selection.shown = true;
-    RestartOutlineTimer(doc);
     Invalidate(doc);
 }
 
@@ -325,7 +323,6 @@ void PolygonSelectClose(COrinDoc& doc, int x, int y) {
     MarkBoundary(doc, x, y, v.polyFirstX, v.polyFirstY);
     doc.selection.closed = true;
     doc.selection.shown = true;
-    RestartOutlineTimer(doc);
     Invalidate(doc);
 }
 

@@ -71,7 +71,6 @@ Status AutoSelectPress(COrinDoc& doc, int x, int y) {
     AutoSelectAt(doc, x, y);
     SelectionMask& m = doc.selection;
     m.built = m.closed = m.shown = true;
-    RestartOutlineTimer(doc);
     return Status::Ok();
 }
 

@@ -120,6 +120,6 @@ void AddToolOperations(OperationTable& table) {
 }
 
 void OutlineTimerTick(COrinDoc& doc) {
-    if (doc.view.timerSuspended || doc.busy || doc.IsEmpty()) return;
+    if (doc.outlinePauses > 0 || doc.busy || doc.IsEmpty()) return;
     RedrawSelectionOutline(doc);
 }

@@ -21,6 +21,7 @@ void ForgetStroke(COrinDoc& doc) {
     v.strokeX = v.strokeY = v.lastX = v.lastY = -1;
     v.polyPrevX = v.polyPrevY = -1;
     v.moveLastX = v.moveLastY = -1;
+    v.strokePause.reset();
 }
 
 Status ChooseAuto(COrinDoc* doc, Workspace& ws, int id) {

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "OutlinePause.h"
 #include "AppTestSupport.h"
 #include "Application.h"
 #include "CommandMap.h"
@@ -248,10 +249,15 @@ TEST_F(ViewFixture, PaintingShowsThePictureOverTheGreyBackground) {
 TEST_F(ViewFixture, TheOutlineTimerRunsWhileTheDocumentAsks) {
     Open(10, 10);
     EXPECT_FALSE(view->OutlineTimerActive());
-    doc->view.timerRunning = true;
+    doc->selection.shown = true;
     view->SyncTimer();
     EXPECT_TRUE(view->OutlineTimerActive());
-    doc->view.timerRunning = false;
+    {
+        const OutlinePause pause(*doc);
+        view->SyncTimer();
+        EXPECT_FALSE(view->OutlineTimerActive());
+    }
+    doc->selection.shown = false;
     view->SyncTimer();
     EXPECT_FALSE(view->OutlineTimerActive());
 }

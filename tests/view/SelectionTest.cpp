@@ -51,7 +51,7 @@ TEST(RectangleSelection, DragAndReleaseSelectTheRectangle) {
     const SelectionMask& m = doc.selection;
     EXPECT_TRUE(m.shown);
     EXPECT_TRUE(m.built);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
     EXPECT_EQ(m.rect[0], 2);
     EXPECT_EQ(m.rect[1], 1);
     EXPECT_EQ(m.rect[2], 6);
@@ -74,7 +74,7 @@ TEST(RectangleSelection, ClickWithoutDragReleases) {
     RectSelectPress(doc, 3, 3);
     RectSelectRelease(doc, 3, 3);
     EXPECT_FALSE(doc.selection.shown);
-    EXPECT_FALSE(doc.view.timerRunning);
+    EXPECT_FALSE(OutlineRunning(doc));
     EXPECT_EQ(CountMask(t, 1), 36);
     EXPECT_TRUE(doc.selection.polygonSkip);
 }
@@ -178,7 +178,7 @@ TEST(PolygonSelection, EdgesThenDoubleClickCloseAndTheTimerFillsIt) {
     ToolDoubleClick(doc, 1, t.ViewY(10));
     EXPECT_TRUE(doc.selection.closed);
     EXPECT_TRUE(doc.selection.shown);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
     EXPECT_EQ(t.Mask(5, 5), 1);  // boundary not filled yet: every byte was 1 before
     OutlineTimerTick(doc);
     EXPECT_TRUE(doc.selection.built);

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "CommandMap.h"
+#include "OutlinePause.h"
 #include "PaintTools.h"
 #include "Selection.h"
 #include "ToolEvents.h"
@@ -48,7 +49,7 @@ TEST(AutoSelect, LimitZeroSelectsOnlyTheClickedPixel) {
     EXPECT_EQ(t.Mask(2, 3), 1);
     EXPECT_TRUE(doc.selection.shown);
     EXPECT_TRUE(doc.selection.built);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
 }
 
 TEST(AutoSelect, UniformLayerIsSelectedWholeExceptATransparentHole) {
@@ -129,7 +130,7 @@ TEST(ColourRange, ToleranceZeroSelectsExactlyTheSearchColourAndReportsTheShare) 
     EXPECT_EQ(t.Mask(1, 1), 0);
     EXPECT_EQ(t.Mask(1, 2), 0);
     EXPECT_TRUE(doc.selection.shown);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
     // Tolerance 1 takes the neighbouring colour too; mode 0 starts again.
     doc.workspace.rangeTolerance = 1;
     EXPECT_EQ(ColourRangeSearch(doc), "픽셀수 4   (25.00)%           ");
