@@ -16,6 +16,7 @@
 #include "SelectionCommands.h"
 #include "SelectionOutline.h"
 #include "ToolRouter.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -193,9 +194,9 @@ TEST(PolygonSelection, EdgesThenDoubleClickCloseAndTheTimerFillsIt) {
     EXPECT_TRUE(doc.selection.polygonSkip);
     PolygonSelectPress(doc, 3, 3);
     EXPECT_FALSE(doc.selection.polygonSkip);
-    EXPECT_EQ(doc.view.polyFirstX, -1);
+    EXPECT_EQ(ViewOf(doc).polyFirstX, -1);
     PolygonSelectPress(doc, 3, 3);
-    EXPECT_EQ(doc.view.polyFirstX, 3);
+    EXPECT_EQ(ViewOf(doc).polyFirstX, 3);
 }
 
 // The outline over a screen image of the view: the border of the selection one screen
@@ -261,8 +262,8 @@ TEST(ReleaseCommand, ReleasesAndClearsTheTool) {
     EXPECT_EQ(doc.workspace.currentTool, -1);
     EXPECT_FALSE(doc.selection.shown);
     EXPECT_EQ(CountMask(t, 1), 36);
-    EXPECT_EQ(doc.view.strokeX, -1);
-    EXPECT_EQ(doc.view.rectEndX, -1);
+    EXPECT_EQ(ViewOf(doc).strokeX, -1);
+    EXPECT_EQ(ViewOf(doc).rectEndX, -1);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "PaintTools.h"
 #include "Selection.h"
 #include "ToolEvents.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -93,7 +94,7 @@ TEST(AutoSelect, AddingKeepsTheMaskAndTurnsBoundaryBytesIntoSelected) {
     EXPECT_EQ(Selected(t), 24);  // the black columns 0..5
     EXPECT_EQ(t.Mask(7, 0), 0);  // black too, but cut off by the white column
     doc.selection.bytes[7] = 2;  // a boundary byte left by a free selection at (7, 0)
-    doc.view.addToSelection = true;
+    ViewOf(doc).addToSelection = true;
     ToolPress(doc, 6, 0);
     EXPECT_EQ(t.Mask(6, 3), 1);
     EXPECT_EQ(t.Mask(0, 0), 1);
@@ -104,7 +105,7 @@ TEST(AutoSelect, AddingKeepsTheMaskAndTurnsBoundaryBytesIntoSelected) {
     doc.selection.shown = false;
     ToolDoubleClickAt(doc, 1, 1);
     EXPECT_EQ(Selected(t), 29);
-    doc.view.addToSelection = false;
+    ViewOf(doc).addToSelection = false;
     ToolDoubleClickAt(doc, 1, 1);
     EXPECT_EQ(Selected(t), 32);  // released: every byte 1
     EXPECT_FALSE(doc.selection.shown);

@@ -10,6 +10,7 @@
 #include "Selection.h"
 #include "SelectionCommands.h"
 #include "ToolEvents.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -20,14 +21,14 @@ TEST(ToolKeys, HeldShiftSetsTheAddFlagUntilASingleKeyUp) {
     TestDoc t(4, 4);
     COrinDoc& doc = t.Doc();
     ToolKeyDown(doc, 16, 0x402A);
-    EXPECT_TRUE(doc.view.addToSelection);
+    EXPECT_TRUE(ViewOf(doc).addToSelection);
     ToolKeyUp(doc, 16, 3);
-    EXPECT_TRUE(doc.view.addToSelection);
+    EXPECT_TRUE(ViewOf(doc).addToSelection);
     ToolKeyUp(doc, 16, 1);
-    EXPECT_FALSE(doc.view.addToSelection);
+    EXPECT_FALSE(ViewOf(doc).addToSelection);
     ToolKeyDown(doc, 16, 0x402A);
     ToolKeyDown(doc, 65, 0x001E);  // any other key flags clear it
-    EXPECT_FALSE(doc.view.addToSelection);
+    EXPECT_FALSE(ViewOf(doc).addToSelection);
 }
 
 // Shift is read at the click: an automatic selection with Shift held adds to the one
@@ -71,10 +72,10 @@ TEST(ChooseTool, SetsTheToolAndForgetsTheOldStroke) {
     Workspace& ws = doc.workspace;
     ChooseTool(&doc, ws, kCmdPolyline);
     ToolMouseDown(doc, 1, 1);
-    EXPECT_EQ(doc.view.polyPrevX, 1);
+    EXPECT_EQ(ViewOf(doc).polyPrevX, 1);
     ChooseTool(&doc, ws, kCmdBrush);
     EXPECT_EQ(ws.currentTool, kCmdBrush);
-    EXPECT_EQ(doc.view.polyPrevX, -1);
+    EXPECT_EQ(ViewOf(doc).polyPrevX, -1);
     ChooseTool(&doc, ws, kCmdFill);
     EXPECT_EQ(ws.inclusionLimit, 10);
     // Without a picture the tool is still chosen.
@@ -216,7 +217,7 @@ TEST(OutlineTimer, PausesNestAndToolsHoldThemFromPressToRelease) {
 
     // The free transform keeps the outline still while its handles are shown.
     ASSERT_TRUE(ChooseToolCommand(&doc, doc.workspace, kCmdFreeTransform));
-    ASSERT_TRUE(doc.view.warpShown);
+    ASSERT_TRUE(ViewOf(doc).warpShown);
     EXPECT_FALSE(OutlineRunning(doc));
     FreeTransformKey(doc, 27);  // Esc
     EXPECT_TRUE(OutlineRunning(doc));
