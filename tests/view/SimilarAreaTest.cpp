@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <ctime>
 
 #include "CommandMap.h"
 #include "OutlinePause.h"
@@ -165,54 +162,22 @@ TEST(ColourRange, AddModeKeepsTheSelectionAndCountsOnlyThisScan) {
     EXPECT_EQ(t.Mask(0, 0), 1);
 }
 
-bool Sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
-
-TEST(SimilarAreaSpeed, LargeLayerSearchesTakeWellUnderASecond) {
+TEST(SimilarArea, SearchesCoverAWholeLargeLayer) {
+    // 24 megapixels: every search reaches the far corners (their speed is in bench/SearchBench.cpp).
     TestDoc t(6000, 4000, 0x3366CC);
     COrinDoc& doc = t.Doc();
-    // Processor time of this thread: other work on a shared machine does not count.
-    using Clock = std::chrono::time_point<std::chrono::steady_clock, std::chrono::nanoseconds>;
-    struct ThreadClock {
-        static Clock now() {
-            timespec ts{};
-            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-            return Clock(std::chrono::nanoseconds(int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec));
-        }
-    };
-    auto seconds = [](Clock a) {
-        const double s = std::chrono::duration<double>(ThreadClock::now() - a).count();
-        std::printf("  %.3f s\n", s);
-        return s;
-    };
-    const double budget = Sanitized() ? 20.0 : 0.9;
-
     ChooseToolCommand(&doc, doc.workspace, kCmdAutoSelect);
-    auto start = ThreadClock::now();
     AutoSelectAt(doc, 3000, 2000);
-    EXPECT_LT(seconds(start), budget);
     EXPECT_EQ(Selected(t), 6000 * 4000);
 
     doc.workspace.searchColour = 0x3366CC;
     doc.workspace.rangeTolerance = 0;
-    start = ThreadClock::now();
     EXPECT_EQ(ColourRangeScan(doc, 0x3366CC, 0), 6000 * 4000);
-    EXPECT_LT(seconds(start), budget);
 
     SetMaskBytes(doc, 1);
     doc.workspace.foreground = 0x00FF00;
     doc.workspace.inclusionLimit = 10;
-    start = ThreadClock::now();
     FloodFill(doc, 10, 10);
-    EXPECT_LT(seconds(start), budget);
     EXPECT_EQ(t.Colour(5999, 3999), 0x00FF00u);
     EXPECT_EQ(t.Colour(0, 0), 0x00FF00u);
 }
