@@ -88,11 +88,6 @@ void FillEntry(COrinDoc& doc, HistoryEntry& e, int slot) {
     e.maskHeight = m.height;
     e.maskX = m.x;
     e.maskY = m.y;
-    e.displayState.fill(0);
-    std::memcpy(&e.displayState[0], &doc.view.zoom, sizeof(float));
-    e.displayState[1] = doc.view.stretch;
-    e.displayState[2] = doc.view.scrollV;
-    e.displayState[3] = doc.view.scrollH;
     e.bottom = doc.layers.bottom;
     for (int i = 0; i < kMaxLayers; ++i) {
         const LayerRecord& r = doc.layers[i];
