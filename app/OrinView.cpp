@@ -30,6 +30,7 @@
 #include "ToolRouter.h"
 #include "Tools.h"
 #include "Utf16.h"
+#include "ViewState.h"
 #include "Workspace.h"
 
 namespace {
@@ -94,10 +95,10 @@ COrinView::COrinView(COrinDoc& doc, Workspace& workspace, QWidget* parent)
     setAttribute(Qt::WA_KeyCompression, false);
     m_outlineTimer.setInterval(kOutlineMilliseconds);
     connect(&m_outlineTimer, &QTimer::timeout, this, &COrinView::OnOutlineTick);
-    m_rangeWidth = Zoomed(doc.canvas.width, doc.view.zoom);
-    m_rangeHeight = Zoomed(doc.canvas.height, doc.view.zoom);
-    horizontalScrollBar()->setValue(doc.view.scrollH);
-    verticalScrollBar()->setValue(doc.view.scrollV);
+    m_rangeWidth = Zoomed(doc.canvas.width, ViewOf(doc).zoom);
+    m_rangeHeight = Zoomed(doc.canvas.height, ViewOf(doc).zoom);
+    horizontalScrollBar()->setValue(ViewOf(doc).scrollH);
+    verticalScrollBar()->setValue(ViewOf(doc).scrollV);
     UpdateScrollBars();
     SetToolCursor(false);
 }
@@ -112,9 +113,9 @@ WindowRect COrinView::ClientRect() const {
 QString COrinView::TitleText() const {
     // After a redo the title lists the redo positions until the next layer change or
     // step; otherwise it names the current layer.
-    if (m_doc.redoTitle) return QString::fromStdString(m_doc.SetTitle(RedoTitleText(m_doc)));
+    if (m_doc.redoTitle) return QString::fromStdString(m_doc.SetTitle(RedoTitleText(m_doc), ViewOf(m_doc).zoom));
     const LayerRecord* layer = m_doc.CurrentLayer();
-    return QString::fromStdString(m_doc.SetTitle(layer ? Utf16ToUtf8(layer->name) : std::string()));
+    return QString::fromStdString(m_doc.SetTitle(layer ? Utf16ToUtf8(layer->name) : std::string(), ViewOf(m_doc).zoom));
 }
 
 void COrinView::ShowTitle() {
@@ -126,8 +127,8 @@ void COrinView::ShowTitle() {
 }
 
 void COrinView::StoreScroll() {
-    m_doc.view.scrollH = horizontalScrollBar()->value();
-    m_doc.view.scrollV = verticalScrollBar()->value();
+    ViewOf(m_doc).scrollH = horizontalScrollBar()->value();
+    ViewOf(m_doc).scrollV = verticalScrollBar()->value();
 }
 
 QPoint COrinView::ToView(const QPoint& window, bool* clamped) {
@@ -141,7 +142,7 @@ QPoint COrinView::ToView(const QPoint& window, bool* clamped) {
 void COrinView::UpdateScrollBars() {
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    if (m_doc.view.stretch) {
+    if (ViewOf(m_doc).stretch) {
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         h->setRange(0, 0);
@@ -150,8 +151,8 @@ void COrinView::UpdateScrollBars() {
     }
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_rangeWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
-    m_rangeHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
+    m_rangeWidth = Zoomed(m_doc.canvas.width, ViewOf(m_doc).zoom);
+    m_rangeHeight = Zoomed(m_doc.canvas.height, ViewOf(m_doc).zoom);
     // Decide the bars from the room without them, so that a picture that fits shows none.
     const QSize room = maximumViewportSize();
     const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
@@ -192,8 +193,8 @@ void COrinView::OnUpdate(int hint) {
 void COrinView::FitFrame() {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!frame || frame->isMinimized() || frame->isMaximized()) return;
-    if (m_doc.view.keepFrameSize) {
-        m_doc.view.keepFrameSize = false;
+    if (ViewOf(m_doc).keepFrameSize) {
+        ViewOf(m_doc).keepFrameSize = false;
         return;
     }
     QMdiArea* area = frame->mdiArea();
@@ -206,8 +207,8 @@ void COrinView::FitFrame() {
     const int borderWidth = frame->width() - viewWidth;
     const int borderHeight = frame->height() - viewHeight;
     // The whole child window stays inside the MDI area, 12 pixels short of its edge.
-    const int zoomedWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
-    const int zoomedHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
+    const int zoomedWidth = Zoomed(m_doc.canvas.width, ViewOf(m_doc).zoom);
+    const int zoomedHeight = Zoomed(m_doc.canvas.height, ViewOf(m_doc).zoom);
     const int roomWidth = room.right() - frame->x() - kFrameRoom - borderWidth - kFrameExtra;
     const int roomHeight = room.bottom() - frame->y() - kFrameRoom - borderHeight - kFrameExtra;
     const int clientWidth = std::max(1, std::min(zoomedWidth, roomWidth));
@@ -216,7 +217,7 @@ void COrinView::FitFrame() {
 }
 
 void COrinView::FitToWindow() {
-    if (m_doc.IsEmpty() || m_doc.view.stretch) return;
+    if (m_doc.IsEmpty() || ViewOf(m_doc).stretch) return;
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     QMdiArea* area = frame ? frame->mdiArea() : nullptr;
     if (!area) return;
@@ -228,14 +229,14 @@ void COrinView::FitToWindow() {
         const int borderHeight = frame->height() - viewport()->height();
         room = area->viewport()->size() - QSize(borderWidth + kFrameRoom + kFrameExtra, borderHeight + kFrameRoom + kFrameExtra);
     }
-    m_doc.view.zoom = FitZoom(m_doc.canvas.width, m_doc.canvas.height, room.width(), room.height());
-    m_doc.view.zoomAnchorX = m_doc.view.zoomAnchorY = -1;
+    ViewOf(m_doc).zoom = FitZoom(m_doc.canvas.width, m_doc.canvas.height, room.width(), room.height());
+    ViewOf(m_doc).zoomAnchorX = ViewOf(m_doc).zoomAnchorY = -1;
     m_doc.Touch();
     Q_EMIT zoomed(&m_doc);
 }
 
 void COrinView::SyncTimer() {
-    if (m_doc.view.timerRunning) {
+    if (OutlineRunning(m_doc)) {
         if (!m_outlineTimer.isActive()) m_outlineTimer.start();
     } else {
         m_outlineTimer.stop();
@@ -243,7 +244,7 @@ void COrinView::SyncTimer() {
 }
 
 void COrinView::OnOutlineTick() {
-    if (!m_doc.view.timerRunning) {
+    if (!OutlineRunning(m_doc)) {
         m_outlineTimer.stop();
         return;
     }
@@ -255,9 +256,9 @@ bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
     if (m_doc.IsEmpty() || m_doc.canvas.width <= 0 || m_doc.canvas.height <= 0) return false;
     const WindowRect client = ClientRect();
     WindowRect r = PictureRect(m_doc, client);
-    float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
-    int scrollX = m_doc.view.scrollH, scrollY = m_doc.view.scrollV;
-    if (m_doc.view.stretch) {
+    float zoomX = ViewOf(m_doc).zoom, zoomY = ViewOf(m_doc).zoom;
+    int scrollX = ViewOf(m_doc).scrollH, scrollY = ViewOf(m_doc).scrollV;
+    if (ViewOf(m_doc).stretch) {
         r = client;
         zoomX = float(client.right + 1) / float(m_doc.canvas.width);
         zoomY = float(client.bottom + 1) / float(m_doc.canvas.height);
@@ -324,8 +325,8 @@ void COrinView::paintEvent(QPaintEvent* event) {
     const WindowRect client = ClientRect();
     WindowRect r = PictureRect(m_doc, client);
     float zoomX = params.zoomX, zoomY = params.zoomY;
-    int scrollX = m_doc.view.scrollH, scrollY = m_doc.view.scrollV;
-    if (m_doc.view.stretch) {
+    int scrollX = ViewOf(m_doc).scrollH, scrollY = ViewOf(m_doc).scrollV;
+    if (ViewOf(m_doc).stretch) {
         r = client;
         scrollX = scrollY = 0;
     }
@@ -461,8 +462,8 @@ void COrinView::mouseMoveEvent(QMouseEvent* event) {
     m_lastMouse = window;
     bool outside = false;
     const QPoint at = ToView(window, &outside);
-    if (outside || m_doc.view.stretch) Q_EMIT pointerMoved(&m_doc, -1, -1);
-    else Q_EMIT pointerMoved(&m_doc, int(at.x() / m_doc.view.zoom), int(at.y() / m_doc.view.zoom));
+    if (outside || ViewOf(m_doc).stretch) Q_EMIT pointerMoved(&m_doc, -1, -1);
+    else Q_EMIT pointerMoved(&m_doc, int(at.x() / ViewOf(m_doc).zoom), int(at.y() / ViewOf(m_doc).zoom));
     const unsigned flags = MouseFlags(event->buttons(), event->modifiers());
     ToolMouseMove(m_doc, at.x(), at.y(), flags);
     if (flags & kMouseLeft) Q_EMIT repaintWanted(&m_doc);
@@ -541,7 +542,7 @@ void COrinView::keyReleaseEvent(QKeyEvent* event) {
 void COrinView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     m_doc.Touch();
-    if (m_timerRanBeforeFocusLoss && m_doc.view.timerRunning) m_outlineTimer.start();
+    if (m_timerRanBeforeFocusLoss && OutlineRunning(m_doc)) m_outlineTimer.start();
     m_timerRanBeforeFocusLoss = false;
     Q_EMIT activated(this);
 }
@@ -562,8 +563,8 @@ bool COrinView::Measuring() const {
 }
 
 MeasurePoint COrinView::PicturePoint(const QPoint& view) const {
-    float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
-    if (m_doc.view.stretch) {
+    float zoomX = ViewOf(m_doc).zoom, zoomY = ViewOf(m_doc).zoom;
+    if (ViewOf(m_doc).stretch) {
         const WindowRect client = ClientRect();
         zoomX = float(client.right + 1) / float(std::max(1, m_doc.canvas.width));
         zoomY = float(client.bottom + 1) / float(std::max(1, m_doc.canvas.height));
@@ -578,7 +579,7 @@ bool COrinView::MeasureMouse(QEvent::Type type, const QPoint& window) {
     const MeasurePoint p = PicturePoint(ToView(window));
     m_lastMouse = window;
     // Five screen pixels of reach, in picture pixels.
-    const int tolerance = std::max(1, int(std::lround(5.0 / std::max(0.0625f, m_doc.view.zoom))));
+    const int tolerance = std::max(1, int(std::lround(5.0 / std::max(0.0625f, ViewOf(m_doc).zoom))));
     ToolOutcome outcome;
     switch (type) {
     case QEvent::MouseButtonPress:
