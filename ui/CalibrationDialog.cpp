@@ -90,11 +90,11 @@ void Dlg_Calibration::OfferStandard(const MeasureStandard& standard, bool select
     const int shown = m_name->currentIndex();
     m_offered = standard;
     Fill(-1);
+    // Not picked, the name shown stays the one before (none for an empty table: OK then
+    // asks for a name rather than saving the fields under the picture's).
     const int index = select ? int(m_table.standards.size()) : shown;
-    if (index >= 0) {
-        m_name->setCurrentIndex(index);
-        if (select) ShowStandard(index);
-    }
+    m_name->setCurrentIndex(index);
+    if (select) ShowStandard(index);
 }
 
 void Dlg_Calibration::ShowStandard(int index) {

@@ -119,13 +119,24 @@ TEST_F(StandardsDialog, NewStandardFormAndTheThirtyFirst) {
 // A picture's own scale is listed after the table's standards; picked, OK makes it
 // current and writes it to the file; listed only, the current standard stays shown.
 TEST_F(StandardsDialog, PicturesOwnScaleIsOffered) {
-    const std::string text = "\r\n 1 0\r\n a mm 10 10 1.00";
-    testing_support::WriteFileBytes(dir.File(kCalibrationFile), std::vector<uint8_t>(text.begin(), text.end()));
     MeasureStandard offered;
     offered.name = "cells.tif";
     offered.unit = "meter";
     offered.xPixels = offered.yPixels = 39370;
     offered.length = 1.0f;
+    {
+        // An empty table: listed only, nothing is named, and OK asks for a name.
+        auto d = Open();
+        d->OfferStandard(offered, false);
+        EXPECT_EQ(d->NameBox()->count(), 1);
+        EXPECT_TRUE(d->NameBox()->currentText().isEmpty());
+        d->OkButton()->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], QString::fromUtf8(msg::kStandardName));
+        messages.clear();
+    }
+    const std::string text = "\r\n 1 0\r\n a mm 10 10 1.00";
+    testing_support::WriteFileBytes(dir.File(kCalibrationFile), std::vector<uint8_t>(text.begin(), text.end()));
     {
         auto d = Open();
         d->OfferStandard(offered, false);
