@@ -35,58 +35,59 @@
 #include <cstdio>
 
 #include "AppIcon.h"
-#include "ClipboardOps.h"
-#include "BuiltinOperations.h"
-#include "ColourRangeWindow.h"
-#include "CommandMap.h"
-#include "Codecs.h"
-#include "Compositor.h"
-#include "GradientWindow.h"
-#include "History.h"
-#include "DocumentOperations.h"
 #include "BrightnessContrastDialog.h"
+#include "BuiltinOperations.h"
 #include "ChannelSplit.h"
 #include "ChannelViewerDialog.h"
-#include "EditSteps.h"
+#include "ClipboardOps.h"
+#include "Codecs.h"
 #include "ColourAdjustDialog.h"
+#include "ColourRangeWindow.h"
+#include "CommandMap.h"
+#include "Compositor.h"
+#include "DocumentOperations.h"
+#include "EditSteps.h"
+#include "EditSteps.h"
+#include "EffectBar.h"
+#include "EffectCatalogue.h"
+#include "GradientWindow.h"
 #include "HistogramDialog.h"
+#include "History.h"
 #include "LayerEffectDialog.h"
-#include "LivePreview.h"
 #include "LayerNameDialog.h"
-#include "Preferences.h"
-#include "PreferencesDialog.h"
-#include "LayerPropertiesDialog.h"
-#include "Selection.h"
-#include "SelectionCommands.h"
 #include "LayerOps.h"
 #include "LayerPanel.h"
+#include "LayerPropertiesDialog.h"
+#include "LivePreview.h"
+#include "MeasureFile.h"
+#include "MeasureFrame.h"
+#include "MeasureState.h"
 #include "Messages.h"
 #include "NewPicture.h"
 #include "NewPictureDialog.h"
 #include "OpenPictureDialog.h"
 #include "OpenSave.h"
-#include "MeasureFile.h"
-#include "MeasureFrame.h"
-#include "MeasureState.h"
 #include "OrinView.h"
+#include "Preferences.h"
+#include "PreferencesDialog.h"
 #include "QtHost.h"
 #include "Recovery.h"
-#include "EffectBar.h"
-#include "EffectCatalogue.h"
-#include "EditSteps.h"
-#include "Utf16.h"
+#include "Resize.h"
 #include "ScreenCapture.h"
+#include "Selection.h"
+#include "SelectionCommands.h"
 #include "StartupWindows.h"
 #include "StepSpace.h"
 #include "StepStorage.h"
 #include "ToolRouter.h"
-#include "Tools.h"
 #include "ToolValuesBar.h"
-#include "Resize.h"
+#include "Tools.h"
 #include "TransformDialogs.h"
 #include "UpdateCheck.h"
 #include "Utf16.h"
+#include "Utf16.h"
 #include "ViewGeometry.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -455,9 +456,9 @@ void CMainFrame::BuildStatusBar() {
     m_zoomBox->setEnabled(false);
     connect(m_zoomBox, &QComboBox::activated, this, [this](int index) {
         COrinDoc* doc = ActiveDocument();
-        if (!doc || doc->IsEmpty() || doc->view.stretch) return;
-        doc->view.zoom = float(std::ldexp(1.0, m_zoomBox->itemData(index).toInt()));
-        doc->view.zoomAnchorX = doc->view.zoomAnchorY = -1;
+        if (!doc || doc->IsEmpty() || ViewOf(*doc).stretch) return;
+        ViewOf(*doc).zoom = float(std::ldexp(1.0, m_zoomBox->itemData(index).toInt()));
+        ViewOf(*doc).zoomAnchorX = ViewOf(*doc).zoomAnchorY = -1;
         doc->Touch();
         UpdateViews(doc, COrinView::kHintZoom);
     });
@@ -596,7 +597,7 @@ void CMainFrame::UpdateCommandStates() {
         const FrameCommand* command = FindFrameCommand(id);
         switch (command ? command->check : CheckRule::kNone) {
         case CheckRule::kGrid: action->setChecked(m_ws.gridGap > 0); break;
-        case CheckRule::kStretch: action->setChecked(doc && doc->view.stretch); break;
+        case CheckRule::kStretch: action->setChecked(doc && ViewOf(*doc).stretch); break;
         case CheckRule::kLayerPanel: action->setChecked(m_panelDock && m_panelDock->isVisible()); break;
         case CheckRule::kNone:
             // A tool is checked while it is the current tool; the colour range chooses its pick.
@@ -618,16 +619,16 @@ void CMainFrame::UpdateStatusInfo() {
         m_zoomBox->setEnabled(false);
         return;
     }
-    QString text = QStringLiteral("%1 x %2   %3%").arg(doc->canvas.width).arg(doc->canvas.height).arg(int(doc->view.zoom * 100));
+    QString text = QStringLiteral("%1 x %2   %3%").arg(doc->canvas.width).arg(doc->canvas.height).arg(int(ViewOf(*doc).zoom * 100));
     if (doc->selection.shown) {
         const MaskBox box = SelectionBounds(doc->selection);
         if (!box.Empty())
             text += QString::fromUtf8("   선택 %1 x %2").arg(box.right - box.left + 1).arg(box.top - box.bottom + 1);
     }
     m_pictureInfo->setText(text);
-    m_zoomBox->setEnabled(!doc->view.stretch);
+    m_zoomBox->setEnabled(!ViewOf(*doc).stretch);
     int step = 0;
-    std::frexp(double(doc->view.zoom), &step);
+    std::frexp(double(ViewOf(*doc).zoom), &step);
     m_zoomBox->setCurrentIndex(m_zoomBox->findData(step - 1));
 }
 
@@ -889,7 +890,7 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
          E::kActualSize},
         {kCmdStretch,
          [](F& f, COrinDoc* d) {
-             d->view.stretch = !d->view.stretch;
+             ViewOf(*d).stretch = !ViewOf(*d).stretch;
              f.UpdateViews(d, 0);
          },
          E::kPicture, CheckRule::kStretch},
@@ -909,13 +910,13 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         // Window
         {kCmdDuplicateWindow,
          [](F& f, COrinDoc* d) {
-             d->view.keepFrameSize = false;
+             ViewOf(*d).keepFrameSize = false;
              f.AddView(d);
          },
          E::kPicture},
         {kCmdNewWindow,
          [](F& f, COrinDoc* d) {
-             d->view.keepFrameSize = false;
+             ViewOf(*d).keepFrameSize = false;
              f.AddView(d);
          },
          E::kPicture},
@@ -1265,7 +1266,16 @@ void CMainFrame::AdjustmentCommand(COrinDoc* doc, int id) {
     }
     std::unique_ptr<QDialog> dialog;
     std::function<std::vector<int>()> values;
-    auto show = [this, &preview, &values] { ReportStatus(preview.Show(values())); };
+    auto show = [this, &preview, &values] {
+        Status s;
+        {
+            // A preview of a large layer shows its progress and stops with Esc (the
+            // start image then stays).
+            BusyScope busy(*m_host);
+            s = preview.Show(values());
+        }
+        ReportStatus(s);
+    };
     if (id == kCmdBrightness) {
         auto* d = new CDlg_BrightnessContrast(op, this);
         values = [d] { return d->Values(); };

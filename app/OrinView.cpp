@@ -30,6 +30,7 @@
 #include "ToolRouter.h"
 #include "Tools.h"
 #include "Utf16.h"
+#include "ViewState.h"
 #include "Workspace.h"
 
 namespace {
@@ -94,10 +95,10 @@ COrinView::COrinView(COrinDoc& doc, Workspace& workspace, QWidget* parent)
     setAttribute(Qt::WA_KeyCompression, false);
     m_outlineTimer.setInterval(kOutlineMilliseconds);
     connect(&m_outlineTimer, &QTimer::timeout, this, &COrinView::OnOutlineTick);
-    m_rangeWidth = Zoomed(doc.canvas.width, doc.view.zoom);
-    m_rangeHeight = Zoomed(doc.canvas.height, doc.view.zoom);
-    horizontalScrollBar()->setValue(doc.view.scrollH);
-    verticalScrollBar()->setValue(doc.view.scrollV);
+    m_rangeWidth = Zoomed(doc.canvas.width, ViewOf(doc).zoom);
+    m_rangeHeight = Zoomed(doc.canvas.height, ViewOf(doc).zoom);
+    horizontalScrollBar()->setValue(ViewOf(doc).scrollH);
+    verticalScrollBar()->setValue(ViewOf(doc).scrollV);
     UpdateScrollBars();
     SetToolCursor(false);
 }
@@ -129,9 +130,9 @@ WindowRect COrinView::ClientRect() const {
 QString COrinView::TitleText() const {
     // After a redo the title lists the redo positions until the next layer change or
     // step; otherwise it names the current layer.
-    if (m_doc.redoTitle) return QString::fromStdString(m_doc.SetTitle(RedoTitleText(m_doc)));
+    if (m_doc.redoTitle) return QString::fromStdString(m_doc.SetTitle(RedoTitleText(m_doc), ViewOf(m_doc).zoom));
     const LayerRecord* layer = m_doc.CurrentLayer();
-    return QString::fromStdString(m_doc.SetTitle(layer ? Utf16ToUtf8(layer->name) : std::string()));
+    return QString::fromStdString(m_doc.SetTitle(layer ? Utf16ToUtf8(layer->name) : std::string(), ViewOf(m_doc).zoom));
 }
 
 void COrinView::ShowTitle() {
@@ -143,8 +144,8 @@ void COrinView::ShowTitle() {
 }
 
 void COrinView::StoreScroll() {
-    m_doc.view.scrollH = horizontalScrollBar()->value();
-    m_doc.view.scrollV = verticalScrollBar()->value();
+    ViewOf(m_doc).scrollH = horizontalScrollBar()->value();
+    ViewOf(m_doc).scrollV = verticalScrollBar()->value();
 }
 
 QPoint COrinView::ToView(const QPoint& window, bool* clamped) {
@@ -158,7 +159,7 @@ QPoint COrinView::ToView(const QPoint& window, bool* clamped) {
 void COrinView::UpdateScrollBars() {
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    if (m_doc.view.stretch) {
+    if (ViewOf(m_doc).stretch) {
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         h->setRange(0, 0);
@@ -167,8 +168,8 @@ void COrinView::UpdateScrollBars() {
     }
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_rangeWidth = Zoomed(m_doc.canvas.width, m_doc.view.zoom);
-    m_rangeHeight = Zoomed(m_doc.canvas.height, m_doc.view.zoom);
+    m_rangeWidth = Zoomed(m_doc.canvas.width, ViewOf(m_doc).zoom);
+    m_rangeHeight = Zoomed(m_doc.canvas.height, ViewOf(m_doc).zoom);
     // Decide the bars from the room without them, so that a picture that fits shows none.
     // In device pixels, as the view's coordinates are.
     const QSize room = DeviceSize(maximumViewportSize());
@@ -210,8 +211,8 @@ void COrinView::OnUpdate(int hint) {
 void COrinView::FitFrame() {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!frame || frame->isMinimized() || frame->isMaximized()) return;
-    if (m_doc.view.keepFrameSize) {
-        m_doc.view.keepFrameSize = false;
+    if (ViewOf(m_doc).keepFrameSize) {
+        ViewOf(m_doc).keepFrameSize = false;
         return;
     }
     QMdiArea* area = frame->mdiArea();
@@ -224,8 +225,8 @@ void COrinView::FitFrame() {
     const int borderWidth = frame->width() - viewWidth;
     const int borderHeight = frame->height() - viewHeight;
     // The whole child window stays inside the MDI area, 12 pixels short of its edge.
-    const int zoomedWidth = int(std::ceil(Zoomed(m_doc.canvas.width, m_doc.view.zoom) / Scale()));
-    const int zoomedHeight = int(std::ceil(Zoomed(m_doc.canvas.height, m_doc.view.zoom) / Scale()));
+    const int zoomedWidth = int(std::ceil(Zoomed(m_doc.canvas.width, ViewOf(m_doc).zoom) / Scale()));
+    const int zoomedHeight = int(std::ceil(Zoomed(m_doc.canvas.height, ViewOf(m_doc).zoom) / Scale()));
     const int roomWidth = room.right() - frame->x() - kFrameRoom - borderWidth - kFrameExtra;
     const int roomHeight = room.bottom() - frame->y() - kFrameRoom - borderHeight - kFrameExtra;
     const int clientWidth = std::max(1, std::min(zoomedWidth, roomWidth));
@@ -234,7 +235,7 @@ void COrinView::FitFrame() {
 }
 
 void COrinView::FitToWindow() {
-    if (m_doc.IsEmpty() || m_doc.view.stretch) return;
+    if (m_doc.IsEmpty() || ViewOf(m_doc).stretch) return;
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     QMdiArea* area = frame ? frame->mdiArea() : nullptr;
     if (!area) return;
@@ -247,14 +248,14 @@ void COrinView::FitToWindow() {
         room = area->viewport()->size() - QSize(borderWidth + kFrameRoom + kFrameExtra, borderHeight + kFrameRoom + kFrameExtra);
     }
     room = DeviceSize(room);
-    m_doc.view.zoom = FitZoom(m_doc.canvas.width, m_doc.canvas.height, room.width(), room.height());
-    m_doc.view.zoomAnchorX = m_doc.view.zoomAnchorY = -1;
+    ViewOf(m_doc).zoom = FitZoom(m_doc.canvas.width, m_doc.canvas.height, room.width(), room.height());
+    ViewOf(m_doc).zoomAnchorX = ViewOf(m_doc).zoomAnchorY = -1;
     m_doc.Touch();
     Q_EMIT zoomed(&m_doc);
 }
 
 void COrinView::SyncTimer() {
-    if (m_doc.view.timerRunning) {
+    if (OutlineRunning(m_doc)) {
         if (!m_outlineTimer.isActive()) m_outlineTimer.start();
     } else {
         m_outlineTimer.stop();
@@ -262,7 +263,7 @@ void COrinView::SyncTimer() {
 }
 
 void COrinView::OnOutlineTick() {
-    if (!m_doc.view.timerRunning) {
+    if (!OutlineRunning(m_doc)) {
         m_outlineTimer.stop();
         return;
     }
@@ -274,9 +275,9 @@ bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
     if (m_doc.IsEmpty() || m_doc.canvas.width <= 0 || m_doc.canvas.height <= 0) return false;
     const WindowRect client = ClientRect();
     WindowRect r = PictureRect(m_doc, client);
-    float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
-    int scrollX = m_doc.view.scrollH, scrollY = m_doc.view.scrollV;
-    if (m_doc.view.stretch) {
+    float zoomX = ViewOf(m_doc).zoom, zoomY = ViewOf(m_doc).zoom;
+    int scrollX = ViewOf(m_doc).scrollH, scrollY = ViewOf(m_doc).scrollV;
+    if (ViewOf(m_doc).stretch) {
         r = client;
         zoomX = float(client.right + 1) / float(m_doc.canvas.width);
         zoomY = float(client.bottom + 1) / float(m_doc.canvas.height);
@@ -350,8 +351,8 @@ void COrinView::paintEvent(QPaintEvent* event) {
     const WindowRect client = ClientRect();
     WindowRect r = PictureRect(m_doc, client);
     float zoomX = params.zoomX, zoomY = params.zoomY;
-    int scrollX = m_doc.view.scrollH, scrollY = m_doc.view.scrollV;
-    if (m_doc.view.stretch) {
+    int scrollX = ViewOf(m_doc).scrollH, scrollY = ViewOf(m_doc).scrollV;
+    if (ViewOf(m_doc).stretch) {
         r = client;
         scrollX = scrollY = 0;
     }
@@ -489,8 +490,8 @@ void COrinView::mouseMoveEvent(QMouseEvent* event) {
     m_lastMouse = window;
     bool outside = false;
     const QPoint at = ToView(window, &outside);
-    if (outside || m_doc.view.stretch) Q_EMIT pointerMoved(&m_doc, -1, -1);
-    else Q_EMIT pointerMoved(&m_doc, int(at.x() / m_doc.view.zoom), int(at.y() / m_doc.view.zoom));
+    if (outside || ViewOf(m_doc).stretch) Q_EMIT pointerMoved(&m_doc, -1, -1);
+    else Q_EMIT pointerMoved(&m_doc, int(at.x() / ViewOf(m_doc).zoom), int(at.y() / ViewOf(m_doc).zoom));
     const unsigned flags = MouseFlags(event->buttons(), event->modifiers());
     ToolMouseMove(m_doc, at.x(), at.y(), flags);
     if (flags & kMouseLeft) Q_EMIT repaintWanted(&m_doc);
@@ -569,7 +570,7 @@ void COrinView::keyReleaseEvent(QKeyEvent* event) {
 void COrinView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     m_doc.Touch();
-    if (m_timerRanBeforeFocusLoss && m_doc.view.timerRunning) m_outlineTimer.start();
+    if (m_timerRanBeforeFocusLoss && OutlineRunning(m_doc)) m_outlineTimer.start();
     m_timerRanBeforeFocusLoss = false;
     Q_EMIT activated(this);
 }
@@ -590,8 +591,8 @@ bool COrinView::Measuring() const {
 }
 
 MeasurePoint COrinView::PicturePoint(const QPoint& view) const {
-    float zoomX = m_doc.view.zoom, zoomY = m_doc.view.zoom;
-    if (m_doc.view.stretch) {
+    float zoomX = ViewOf(m_doc).zoom, zoomY = ViewOf(m_doc).zoom;
+    if (ViewOf(m_doc).stretch) {
         const WindowRect client = ClientRect();
         zoomX = float(client.right + 1) / float(std::max(1, m_doc.canvas.width));
         zoomY = float(client.bottom + 1) / float(std::max(1, m_doc.canvas.height));
@@ -606,7 +607,7 @@ bool COrinView::MeasureMouse(QEvent::Type type, const QPoint& window) {
     const MeasurePoint p = PicturePoint(ToView(window));
     m_lastMouse = window;
     // Five screen pixels of reach, in picture pixels.
-    const int tolerance = std::max(1, int(std::lround(5.0 / std::max(0.0625f, m_doc.view.zoom))));
+    const int tolerance = std::max(1, int(std::lround(5.0 / std::max(0.0625f, ViewOf(m_doc).zoom))));
     ToolOutcome outcome;
     switch (type) {
     case QEvent::MouseButtonPress:

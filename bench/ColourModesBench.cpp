@@ -1,6 +1,7 @@
 // Colour modes of a 6000 x 4000 photograph-like picture: grey over the layer, the
 // optimal 8-bit palette with its mapping, and the HSL channel planes. Each run is undone
-// (outside the timing) so that the history holds one step.
+// (outside the timing) so that the history holds one step. /threads:1 caps the row loop
+// at one thread (compare with ImageMagick's `-limit thread 1`), /threads:0 uses every core.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,6 +11,7 @@
 #include "Greyscale.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "RowLoop.h"
 
 namespace {
 
@@ -41,22 +43,26 @@ Picture& Shared() {
 
 void Grey(benchmark::State& state) {
     COrinDoc& doc = Shared().doc;
+    SetRowLoopThreadLimit(int(state.range(0)));
     for (auto _ : state) {
         GreyAllLayers(doc);
         state.PauseTiming();
         Undo(doc);
         state.ResumeTiming();
     }
+    SetRowLoopThreadLimit(0);
 }
 
 void EightBitOptimal(benchmark::State& state) {
     COrinDoc& doc = Shared().doc;
+    SetRowLoopThreadLimit(int(state.range(0)));
     for (auto _ : state) {
         ConvertDocumentDepth(doc, 8, DocumentOptimalPalette(doc, 256), "8 비트 컬러 표현");
         state.PauseTiming();
         Undo(doc);
         state.ResumeTiming();
     }
+    SetRowLoopThreadLimit(0);
 }
 
 void HslPlanes(benchmark::State& state) {
@@ -70,6 +76,6 @@ void HslPlanes(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Grey)->Unit(benchmark::kMillisecond);
-BENCHMARK(EightBitOptimal)->Unit(benchmark::kMillisecond);
+BENCHMARK(Grey)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(EightBitOptimal)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(HslPlanes)->Unit(benchmark::kMillisecond);

@@ -21,6 +21,7 @@
 #include "SimilarArea.h"
 #include "ToolEvents.h"
 #include "ToolRouter.h"
+#include "ViewState.h"
 
 namespace batch {
 namespace {
@@ -35,8 +36,8 @@ Status ViewPoint(Context& c, const CommandArgs& a, int& x, int& y) {
     y = ArgInt(a, "y", INT32_MIN);
     if (x == INT32_MIN || y == INT32_MIN) return Status::Fail("x and y must be integers");
     const COrinDoc& doc = *c.doc;
-    const int width = int(std::trunc(double(doc.view.zoom) * doc.canvas.width));
-    const int height = int(std::trunc(double(doc.view.zoom) * doc.canvas.height));
+    const int width = int(std::trunc(double(ViewOf(doc).zoom) * doc.canvas.width));
+    const int height = int(std::trunc(double(ViewOf(doc).zoom) * doc.canvas.height));
     x = std::clamp(x, 0, std::max(0, width - 1));
     y = std::clamp(y, 0, std::max(0, height - 1));
     return Status::Ok();
@@ -92,7 +93,7 @@ Status SetZoom(Context& c, const CommandArgs& a) {
     int exponent = 0;
     const bool power = *end == '\0' && f > 0 && std::frexp(f, &exponent) == 0.5;
     if (!power || f < 1.0 / 16 || f > 16) return Status::Fail("zoom factor must be a power of two from 1/16 to 16");
-    c.doc->view.zoom = float(f);
+    ViewOf(*c.doc).zoom = float(f);
     return Status::Ok();
 }
 
@@ -107,7 +108,7 @@ void RegisterToolOps(std::map<std::string, NamedOp>& ops) {
         int x = 0, y = 0;
         if (Status s = ViewPoint(c, a, x, y); !s) return s;
         // shift=1: Shift held at the click (adds to the automatic selection).
-        if (ArgInt(a, "shift", 0) != 0) c.doc->view.addToSelection = true;
+        if (ArgInt(a, "shift", 0) != 0) ViewOf(*c.doc).addToSelection = true;
         return ToolPress(*c.doc, x, y);
     };
     ops["move"] = MouseOp([](COrinDoc& d, int x, int y) { return ToolDrag(d, x, y, kMouseLeft); });

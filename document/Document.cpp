@@ -82,9 +82,14 @@ void COrinDoc::TouchLayer(int slot, int x0, int y0, int x1, int y1) {
 
 int COrinDoc::CanvasStride() const { return RowStride(canvas.width, canvas.bpp); }
 
+const std::string& COrinDoc::SetTitle(const std::string& text, float zoom) {
+    titlePercent = int(zoom * 100);
+    return SetTitle(text);
+}
+
 const std::string& COrinDoc::SetTitle(const std::string& text) {
     char head[64];
-    std::snprintf(head, sizeof head, " %d %s ", int(view.zoom * 100), "%");
+    std::snprintf(head, sizeof head, " %d %s ", titlePercent, "%");
     titleText = fileName + head + text;
     return titleText;
 }

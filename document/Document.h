@@ -1,6 +1,7 @@
 // COrinDoc: one open picture. It owns the canvas header, up to 25 layer slots linked
 // into a stack, the palette, the selection mask, the two working copies, the history
-// and the view state that tools read; the views keep their composites themselves. The operations on it live in their own files
+// and the measurements; the view state that tools read (zoom, scroll, anchor points)
+// belongs to the view code, and the views keep their composites themselves. The operations on it live in their own files
 // (LayerModel, Compositor, History, ProjectFile, LayerOps, OpenSave, ClipboardOps).
 #pragma once
 
@@ -63,35 +64,6 @@ struct SelectionMask {
     }
 };
 
-// View fields kept in the document so that document operations can read them.
-// Anchor points are in view coordinates; -1 means unset.
-struct ViewState {
-    float zoom = 1.0f;
-    bool stretch = false;
-    int32_t scrollV = 0;
-    int32_t scrollH = 0;
-    int32_t display[4] = {0, 0, 0, 0};  // left, top, right, bottom of the client area
-    int32_t zoomAnchorX = -1, zoomAnchorY = -1;
-    bool timerSuspended = false;
-    bool timerRunning = false;
-    bool addToSelection = false;
-    bool keepFrameSize = false;
-    int32_t strokeX = -1, strokeY = -1;      // stroke start / circle centre / gradient start
-    int32_t lastX = -1, lastY = -1;          // last point
-    int32_t polyFirstX = -1, polyFirstY = -1;
-    int32_t polyPrevX = -1, polyPrevY = -1;
-    int32_t rectEndX = -1, rectEndY = -1;
-    int32_t moveLastX = -1, moveLastY = -1;
-    int32_t gradEndX = -1, gradEndY = -1;
-    // The free transform under way: the layer in `warpSlot` shown with its corners at
-    // `warpCorners` (layer points, rows up: where its bottom-left, bottom-right,
-    // top-right and top-left corners go, x and y in turn) and the corner held.
-    bool warpShown = false;
-    int32_t warpSlot = -1;
-    int32_t warpHeld = -1;
-    double warpCorners[8] = {};
-};
-
 // One of the two working-copy stores: per slot, a saved copy of a layer with the
 // canvas values and palette at the time it was saved.
 class LayerStore {
@@ -118,6 +90,10 @@ struct Damage {
 // measurement code (measure/MeasureState.h), opaque to the document.
 struct MeasureState;
 
+// Zoom, scroll position and tool anchor points of the windows on a document; defined
+// and made by the view code (view/ViewState.h), opaque to the document.
+struct ViewState;
+
 class COrinDoc {
 public:
     explicit COrinDoc(Workspace& workspace);
@@ -134,7 +110,10 @@ public:
     LayerStore working;
     LayerStore working2;
     History history;
-    ViewState view;
+    // Operations under way that keep the selection outline still (OutlinePause.h). Kept
+    // before `view`, whose tool pauses count here until the very end.
+    int outlinePauses = 0;
+    std::shared_ptr<ViewState> viewState;  // read through ViewOf (view/ViewState.h)
     std::shared_ptr<MeasureState> measure;  // made on first use
 
     int32_t number = 0;             // 101..999, names the step files
@@ -175,5 +154,8 @@ public:
     bool HasPalette() const { return canvas.paletteCount != 0 && !palette.empty(); }
 
     // Window title: "%s %d %s " with the file name, zoom x 100 and "%", then `text`.
+    // Without a zoom the title keeps the zoom of the last title the views set.
     const std::string& SetTitle(const std::string& text);
+    const std::string& SetTitle(const std::string& text, float zoom);
+    int titlePercent = 100;
 };

@@ -63,10 +63,11 @@ void RestoreAllLayers(COrinDoc& doc, const std::vector<LayerCopy>& copies) {
     }
 }
 
-std::vector<LayerCopy> CopyAllLayers(const COrinDoc& doc) {
+// Copies of the layers in use, all but `skip`.
+std::vector<LayerCopy> CopyAllLayers(const COrinDoc& doc, int skip = -1) {
     std::vector<LayerCopy> copies;
     for (int i = 0; i < kMaxLayers; ++i)
-        if (doc.layers[i].inUse) copies.push_back({i, doc.layers[i]});
+        if (doc.layers[i].inUse && i != skip) copies.push_back({i, doc.layers[i]});
     return copies;
 }
 
@@ -87,11 +88,6 @@ void FillEntry(COrinDoc& doc, HistoryEntry& e, int slot) {
     e.maskHeight = m.height;
     e.maskX = m.x;
     e.maskY = m.y;
-    e.displayState.fill(0);
-    std::memcpy(&e.displayState[0], &doc.view.zoom, sizeof(float));
-    e.displayState[1] = doc.view.stretch;
-    e.displayState[2] = doc.view.scrollV;
-    e.displayState[3] = doc.view.scrollH;
     e.bottom = doc.layers.bottom;
     for (int i = 0; i < kMaxLayers; ++i) {
         const LayerRecord& r = doc.layers[i];
@@ -121,9 +117,10 @@ bool ShiftHistory(COrinDoc& doc) {
             ok = steps.Write(DroppedFilePath(doc, c.slot), pieces) && ok;
             h.dropped[c.slot] = History::Stored{LayerRecord(static_cast<const LayerFields&>(c.record)), 0, 0, 0};
         }
-        steps.Remove(StepFilePath(doc, 2));
-    } else if (oldest.used && IsValidSlot(oldest.slot)) {
-        // A step whose file was never written leaves no older file in its place.
+    }
+    if (oldest.used && IsValidSlot(oldest.slot)) {
+        // The concerned layer's state is in the step's own file (for an all-layer step
+        // too). A step whose file was never written leaves no older file in its place.
         if (!steps.Rename(StepFilePath(doc, 2), DroppedFilePath(doc, oldest.slot)))
             steps.Remove(DroppedFilePath(doc, oldest.slot));
         h.dropped[oldest.slot] = History::Stored{oldest.layer, 0, oldest.maskWidth, oldest.maskHeight};
@@ -245,7 +242,10 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
     e.slot = slot;
     e.code = code;
     if (code == kStepAllLayers) {
-        e.after = CopyAllLayers(doc);
+        // The concerned layer's state goes to the step file as for any step; only the
+        // other layers are copied into `after` (a one-layer picture holds no second copy
+        // of its layer in memory).
+        e.after = CopyAllLayers(doc, slot);
         e.before = std::move(h.pendingBefore);
         e.valueA = doc.workspace.newWidth;
         e.valueB = doc.workspace.newHeight;
@@ -327,7 +327,7 @@ UndoResult Undo(COrinDoc& doc, bool confirmed) {
     const std::vector<Restore> plan = UndoPlan(doc, left, present);
     if (!doc.workspace.steps->KeepsNothing()) {
         const bool targetReadable = !IsValidSlot(target.slot) || !present[size_t(target.slot)] ||
-                                    target.code == kStepAllLayers || Readable(doc, StepSnapshot(doc, now));
+                                    Readable(doc, StepSnapshot(doc, now));
         if (!targetReadable || !AllReadable(doc, plan)) {
             h.unreadable = true;
             return {};
@@ -417,7 +417,7 @@ bool Redo(COrinDoc& doc) {
                 FindSnapshot(doc, i, old + 1, s))
                 plan.push_back({i, s});
         }
-        if (e.code != kStepDelete && e.code != kStepAllLayers && IsValidSlot(e.slot))
+        if (e.code != kStepDelete && IsValidSlot(e.slot))
             plan.push_back({e.slot, StepSnapshot(doc, old + 1)});
         if (!AllReadable(doc, plan)) {
             h.unreadable = true;

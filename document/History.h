@@ -70,7 +70,6 @@ struct HistoryEntry {
     int32_t selectionRect[4] = {0, 0, 0, 0};
     int32_t selectionState = 0;
     int32_t maskWidth = 0, maskHeight = 0, maskX = 0, maskY = 0;
-    std::array<int32_t, 26> displayState{};
     int bottom = -1;
     std::array<int16_t, 25> below{}, above{};
     std::array<int32_t, 25> inUse{};

@@ -1,5 +1,6 @@
 #include "HistoryTexts.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "Document.h"
@@ -26,6 +27,17 @@ std::vector<std::string> HistoryRows(const COrinDoc& doc) {
         if (e.canvas.paletteCount != 0) colours = Utf8ToUtf16(std::to_string(e.canvas.paletteCount) + " 칼라");
         const std::u16string shown = Utf16ToUtf8(e.label) == label::kOpening ? Utf8ToUtf16("(처음영상)") : e.label;
         rows.push_back(number + Utf16ToUtf8(PadLeft(colours, 4) + u" " + PadLeft(shown, 13)));
+    }
+    return rows;
+}
+
+std::vector<std::string> RedoRows(const COrinDoc& doc) {
+    const History& h = doc.history;
+    std::vector<std::string> rows;
+    for (int k = std::min(h.top, History::kPositions - 1); k > h.position && h.position >= 0; --k) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%3d ", k);
+        rows.push_back(number + Utf16ToUtf8(h.entries[size_t(k)].label));
     }
     return rows;
 }

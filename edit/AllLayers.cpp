@@ -1,5 +1,7 @@
 #include "AllLayers.h"
 
+#include <array>
+
 #include "ClipboardOps.h"
 #include "EditSteps.h"
 #include "History.h"
@@ -67,12 +69,26 @@ Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerCha
 Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerRebuild& rebuild) {
     if (doc.IsEmpty() || !doc.layers.IsCurrentValid()) return Status::Ok();
     const OutlinePause pause(doc);
-    // The working copies are made again afterwards; freeing them first keeps the peak
-    // at one new layer per old one.
-    for (LayerStore::Entry& e : doc.working.entries) e = LayerStore::Entry{};
+    // The working copies are made again afterwards: a layer's old copy lends its memory
+    // to the layer's new buffers (AllocateLayer keeps what is big enough), the others
+    // are freed first. The peak stays at one new layer per old one, and a new layer of
+    // the old size costs no fresh memory.
+    std::array<LayerRecord, kMaxLayers> spare;
+    for (size_t slot = 0; slot < spare.size(); ++slot) {
+        LayerStore::Entry& e = doc.working.entries[slot];
+        if (e.valid) spare[slot] = std::move(e.record);
+        e = LayerStore::Entry{};
+    }
+    for (int slot = 0; slot < kMaxLayers; ++slot)
+        if (!doc.layers[slot].inUse || (edit.skipText && doc.layers[slot].kind == kLayerText)) spare[size_t(slot)] = {};
     std::vector<std::pair<int, LayerRecord>> built;
     Status status = Walk(doc, edit, [&](LayerRecord& layer, int slot, size_t i, size_t count) {
         LayerRecord& out = built.emplace_back(slot, LayerRecord(static_cast<const LayerFields&>(layer))).second;
+        LayerRecord& lent = spare[size_t(slot)];
+        out.pixels = std::move(lent.pixels);
+        out.alpha = std::move(lent.alpha);
+        out.aux = std::move(lent.aux);
+        lent = {};
         out.text = layer.text;
         const int first = int(i * 100 / count), next = int((i + 1) * 100 / count);
         return rebuild(layer, out, ProgressShare{first, next - first});

@@ -31,8 +31,9 @@ using EachLayerChange = std::function<Status(LayerRecord& layer, int slot)>;
 Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerChange& change);
 
 // Builds the new form of `layer` into `out`, which holds a copy of the layer's record
-// fields and no buffers (AllocateLayer gives it some); `share` is the layer's part of
-// the progress bar (pass it to RunRowBlocks).
+// fields; it must call AllocateLayer on `out` first (its buffers may hold the memory of
+// the layer's old working copy, which AllocateLayer sizes and fills). `share` is the
+// layer's part of the progress bar (pass it to RunRowBlocks).
 using EachLayerRebuild = std::function<Status(const LayerRecord& layer, LayerRecord& out, ProgressShare share)>;
 
 // The walk for changes of geometry: every layer is built anew aside from the layer as

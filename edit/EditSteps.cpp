@@ -21,20 +21,12 @@ bool InSync(const COrinDoc& doc, int slot) {
 
 }  // namespace
 
-void StopOutlineTimer(COrinDoc& doc) { doc.view.timerRunning = false; }
-
-void RestartOutlineTimer(COrinDoc& doc) { doc.view.timerRunning = doc.selection.shown; }
-
 int TopVisibleLayer(const COrinDoc& doc) {
     int top = -1;
     for (int slot : doc.layers.Chain())
         if (doc.layers[slot].visible == 1 && doc.layers[slot].inUse) top = slot;
     return top;
 }
-
-void BeginLayerStep(COrinDoc& doc) { StopOutlineTimer(doc); }
-
-void EndLayerStep(COrinDoc& doc) { RestartOutlineTimer(doc); }
 
 void RefreshWorkingCopy(COrinDoc& doc, int rowLo, int rowHi) {
     const int slot = doc.layers.current;

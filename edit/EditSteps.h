@@ -1,5 +1,5 @@
-// The steps around every interactive change of a layer: the outline timer pauses while
-// pixels change, and after a change the working copy is refreshed, so that a later
+// The steps around every interactive change of a layer: the outline pauses while pixels
+// change (OutlinePause.h), and after a change the working copy is refreshed, so that a later
 // restore (a preview, Cancel) never takes a change back. The selection outline itself
 // is drawn by the views over their screen image only; no layer ever holds it.
 #pragma once
@@ -10,17 +10,8 @@
 #include "OutlinePause.h"
 #include "Status.h"
 
-// The 400 ms outline timer of the view: it runs while the outline is shown.
-void StopOutlineTimer(COrinDoc& doc);
-void RestartOutlineTimer(COrinDoc& doc);
-
 // The topmost visible layer, -1 when none is visible (no outline is shown then).
 int TopVisibleLayer(const COrinDoc& doc);
-
-// Before a painting step: stop the timer.
-void BeginLayerStep(COrinDoc& doc);
-// After it: restart the timer while a selection is shown.
-void EndLayerStep(COrinDoc& doc);
 
 // Working copy of the current layer: the whole layer, or only layer rows lo..hi when
 // the stored copy has the live layer's geometry (a stroke touches a few rows).

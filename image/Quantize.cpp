@@ -353,7 +353,14 @@ uint8_t PaletteMapper::Nearest(const std::vector<RgbQuad>& list, int blue, int g
 // search of the short list gives the same entry as the search of all of them.
 int PaletteMapper::Fill(uint32_t cell, uint32_t colour) {
     if (m_entries.empty()) return 0;
-    if (!m_table) return Nearest(m_entries, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    const auto whole = [&] { return Nearest(m_entries, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); };
+    if (!m_table) return whole();
+    std::atomic_ref<uint8_t> state(m_built[cell]);
+    uint8_t expected = kEmpty;
+    if (!state.compare_exchange_strong(expected, kFilling, std::memory_order_acquire)) {
+        // Another thread fills the cell, or has just filled it.
+        return expected == kBuilt ? m_table[TableIndex(cell, colour)] : whole();
+    }
     const int lo[3] = {int(cell & 0x1F) << 3, int(cell >> 5 & 0x1F) << 3, int(cell >> 10) << 3};
     std::vector<int> nearest(m_entries.size());
     int bound = std::numeric_limits<int>::max();
@@ -377,8 +384,8 @@ int PaletteMapper::Fill(uint32_t cell, uint32_t colour) {
     for (int r = lo[2]; r < lo[2] + 8; ++r)
         for (int g = lo[1]; g < lo[1] + 8; ++g)
             for (int b = lo[0]; b < lo[0] + 8; ++b) *out++ = Nearest(candidates, b, g, r);
-    m_built[cell] = 1;
-    return Map(colour);
+    state.store(kBuilt, std::memory_order_release);
+    return m_table[TableIndex(cell, colour)];
 }
 
 bool ReduceTo8Bit(CImageBuffer& image) {

@@ -5,6 +5,7 @@
 // index per byte and back.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -43,6 +44,8 @@ std::vector<RgbQuad> OptimalPalette(const std::vector<ColourRows>& sources, int 
 // cells; when a colour of a cell is first asked for, the short list of entries that
 // can be nearest to any colour of the cell is found and all 512 colours of the cell
 // are mapped at once into a 2^24-entry table (16 MB, touched only where used).
+// Several threads may map through one mapper at once: one thread fills a cell while
+// the others find their colour in the whole list meanwhile (the same entry).
 class PaletteMapper {
 public:
     explicit PaletteMapper(const CImageBuffer& paletted);
@@ -51,12 +54,16 @@ public:
     int Map(uint32_t colour) {
         colour &= 0xFFFFFF;
         const uint32_t cell = (colour >> 3 & 0x1F) | (colour >> 6 & 0x3E0) | (colour >> 9 & 0x7C00);
-        if (!m_built[cell]) return Fill(cell, colour);
-        return m_table[cell << 9 | (colour & 7) | (colour >> 5 & 0x38) | (colour >> 10 & 0x1C0)];
+        if (std::atomic_ref<uint8_t>(m_built[cell]).load(std::memory_order_acquire) != kBuilt) return Fill(cell, colour);
+        return m_table[TableIndex(cell, colour)];
     }
     int MapBgr(const uint8_t* pixel) { return Map(pixel[0] | (pixel[1] << 8) | (uint32_t(pixel[2]) << 16)); }
 
 private:
+    enum : uint8_t { kEmpty = 0, kFilling = 1, kBuilt = 2 };
+    static uint32_t TableIndex(uint32_t cell, uint32_t colour) {
+        return cell << 9 | (colour & 7) | (colour >> 5 & 0x38) | (colour >> 10 & 0x1C0);
+    }
     int Fill(uint32_t cell, uint32_t colour);
     static uint8_t Nearest(const std::vector<RgbQuad>& list, int blue, int green, int red);
 

@@ -10,10 +10,9 @@
 #include "LayerModel.h"
 #include "Messages.h"
 #include "Quantize.h"
+#include "RowLoop.h"
 
 namespace {
-
-constexpr int kProgressRows = 64;
 
 ColourRows RowsOfLayer(const COrinDoc& doc, const LayerRecord& layer) {
     ColourRows rows;
@@ -34,51 +33,57 @@ bool Convertible(const LayerRecord& layer) {
 }
 
 // Rewrites one layer from the depth and palette it had (`from`) to `toBits`; palette
-// depths take the nearest entry of `mapper`.
+// depths take the nearest entry of `mapper`. Every row depends only on its own source
+// row, so the rows go to every core; the mapper is shared (it may be used by several
+// threads at once).
 Status ConvertLayer(COrinDoc& doc, LayerRecord& layer, int fromBits, const std::vector<RgbQuad>& fromPalette, int toBits,
                     PaletteMapper* mapper) {
     if (!Convertible(layer)) return Status::Ok();
     const int w = layer.width, h = layer.height;
     const int32_t stride = RowStride(w, toBits);
     if (stride < 0 || int64_t(stride) * h > INT32_MAX) return Status::Fail(msg::kAllocMemory);
-    std::vector<uint8_t> out, indices;
+    // Each worker's row of indices and of colours (blue, green, red per pixel).
+    struct Scratch {
+        std::vector<uint8_t> indices, colours;
+    };
+    std::vector<uint8_t> out;
+    std::vector<Scratch> scratch(size_t(RowWorkers(h, 0)));
     try {
         out.assign(size_t(stride) * size_t(h), 0);
-        indices.resize(size_t(w));
+        for (Scratch& s : scratch) {
+            s.indices.resize(size_t(w));
+            s.colours.resize(size_t(w) * 3);
+        }
     } catch (const std::bad_alloc&) {
         return Status::Fail(msg::kAllocMemory);
     }
-    std::vector<uint8_t> colours(size_t(w) * 3);  // blue, green, red per pixel
-    for (int y = 0; y < h; ++y) {
-        if (y % kProgressRows == 0) {
-            if (doc.workspace.Cancelled()) {
-                doc.workspace.Progress(0);
-                return Status::Stopped();
+    const bool finished = RunRowBlocks(doc.workspace, h, 0, [&](int first, int last, int worker) {
+        Scratch& s = scratch[size_t(worker)];
+        for (int y = first; y < last; ++y) {
+            const uint8_t* src = layer.pixels.data() + size_t(y) * size_t(layer.stride);
+            uint8_t* dst = out.data() + size_t(y) * size_t(stride);
+            const uint8_t* bgr = src;
+            if (fromBits < 24) {
+                UnpackIndexRow(src, w, fromBits, s.indices.data());
+                for (int x = 0; x < w; ++x) {
+                    const size_t i = s.indices[size_t(x)];
+                    const RgbQuad c = i < fromPalette.size() ? fromPalette[i] : RgbQuad{};
+                    s.colours[3 * size_t(x)] = c.blue;
+                    s.colours[3 * size_t(x) + 1] = c.green;
+                    s.colours[3 * size_t(x) + 2] = c.red;
+                }
+                bgr = s.colours.data();
             }
-            doc.workspace.Progress(int(int64_t(y) * 100 / h));
-        }
-        const uint8_t* src = layer.pixels.data() + size_t(y) * size_t(layer.stride);
-        uint8_t* dst = out.data() + size_t(y) * size_t(stride);
-        const uint8_t* bgr = src;
-        if (fromBits < 24) {
-            UnpackIndexRow(src, w, fromBits, indices.data());
-            for (int x = 0; x < w; ++x) {
-                const size_t i = indices[size_t(x)];
-                const RgbQuad c = i < fromPalette.size() ? fromPalette[i] : RgbQuad{};
-                colours[3 * size_t(x)] = c.blue;
-                colours[3 * size_t(x) + 1] = c.green;
-                colours[3 * size_t(x) + 2] = c.red;
+            if (toBits == 24) {
+                std::copy_n(bgr, size_t(w) * 3, dst);
+            } else {
+                for (int x = 0; x < w; ++x) s.indices[size_t(x)] = uint8_t(mapper->MapBgr(bgr + 3 * size_t(x)));
+                PackIndexRow(s.indices.data(), w, toBits, dst);
             }
-            bgr = colours.data();
         }
-        if (toBits == 24) {
-            std::copy_n(bgr, size_t(w) * 3, dst);
-        } else {
-            for (int x = 0; x < w; ++x) indices[size_t(x)] = uint8_t(mapper->MapBgr(bgr + 3 * size_t(x)));
-            PackIndexRow(indices.data(), w, toBits, dst);
-        }
-    }
+    });
     doc.workspace.Progress(0);
+    if (!finished) return Status::Stopped();
     layer.pixels = std::move(out);
     layer.stride = stride;
     layer.pixelSize = stride * h;

@@ -182,9 +182,10 @@ void CLayerPanel::Refresh() {
         }
         // Steps that redo would bring back are listed greyed above the present one.
         const History& h = m_doc->history;
-        for (int k = std::min(h.top, History::kPositions - 1); k > h.position && h.position >= 0; --k) {
-            auto* item = new QListWidgetItem(QString::asprintf("%3d ", k) + Utf16ToQString(h.entries[size_t(k)].label));
-            item->setData(kStepRole, k);
+        int redone = std::min(h.top, History::kPositions - 1);
+        for (const std::string& text : RedoRows(*m_doc)) {
+            auto* item = new QListWidgetItem(QString::fromStdString(text));
+            item->setData(kStepRole, redone--);
             item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
             m_history->addItem(item);
         }

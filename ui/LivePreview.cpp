@@ -28,11 +28,16 @@ Status LivePreview::Show(const std::vector<int>& numbers) {
     const Status s = EditCurrentLayer(m_doc, {""}, [&](LayerRecord& layer, RowSpan&) {
         return m_op.change(m_doc, layer, values);
     });
+    m_stopped = !s && s.message.empty();
     if (m_refresh) m_refresh();
     return s;
 }
 
 void LivePreview::Accept() {
+    if (m_stopped) {
+        Cancel();
+        return;
+    }
     m_done = true;
     RecordLayerStep(m_doc, m_op.label);
     if (m_refresh) m_refresh();

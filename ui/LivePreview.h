@@ -1,7 +1,8 @@
 // The frame around the adjustment dialogs: before the dialog opens the current layer
 // comes back as last recorded (the start image); every preview restores it and applies
 // the operation's change anew (no step); OK records the operation's step, Cancel
-// restores the start image. The workspace's current command is the dialog's while it
+// restores the start image. A preview that the user stopped leaves the start image, and
+// OK after it records nothing. The workspace's current command is the dialog's while it
 // is open.
 #pragma once
 
@@ -33,4 +34,5 @@ private:
     const Operation& m_op;
     std::function<void()> m_refresh;
     bool m_done = false;
+    bool m_stopped = false;  // the last preview was stopped: the layer is the start image
 };

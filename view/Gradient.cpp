@@ -8,13 +8,14 @@
 #include "CommandMap.h"
 #include "EditSteps.h"
 #include "History.h"
-#include "LayerEdit.h"
 #include "LayerCoordinates.h"
+#include "LayerEdit.h"
 #include "Messages.h"
 #include "PaintPrimitives.h"
 #include "PaintTools.h"
 #include "Selection.h"
 #include "ToolTexts.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -55,15 +56,15 @@ Status ChooseGradient(COrinDoc& doc) {
     Workspace& ws = doc.workspace;
     if (ws.currentTool == kCmdGradient) return Status::Ok();
     ws.currentTool = kCmdGradient;
-    doc.view.strokeX = doc.view.strokeY = -1;
-    doc.view.gradEndX = doc.view.gradEndY = -1;
+    ViewOf(doc).strokeX = ViewOf(doc).strokeY = -1;
+    ViewOf(doc).gradEndX = ViewOf(doc).gradEndY = -1;
     return Status::Ok();
 }
 
 Status ApplyGradient(COrinDoc& doc) {
     if (Status s = RefuseTextLayer(doc); !s) return s;
     if (!doc.CurrentLayer()) return Status::Ok();
-    const ViewState& v = doc.view;
+    const ViewState& v = ViewOf(doc);
     if (v.strokeX == v.gradEndX && v.strokeY == v.gradEndY) return Status::Fail(msg::kGradientDrag);
     return EditCurrentLayer(doc, {label::kGradient}, [&](LayerRecord& layer, RowSpan&) {
         const Workspace& ws = doc.workspace;
@@ -112,15 +113,15 @@ Status ApplyGradient(COrinDoc& doc) {
 Status GradientPress(COrinDoc& doc, int x, int y) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     if (Status s = RefuseTextLayer(doc); !s) return s;
-    BeginLayerStep(doc);
+    ViewOf(doc).strokePause = std::make_shared<OutlinePause>(doc);
     RefreshWorkingCopy(doc);
-    doc.view.strokeX = x;
-    doc.view.strokeY = y;
+    ViewOf(doc).strokeX = x;
+    ViewOf(doc).strokeY = y;
     return Status::Ok();
 }
 
 Status GradientDrag(COrinDoc& doc, int x, int y) {
-    const ViewState& v = doc.view;
+    const ViewState& v = ViewOf(doc);
     if (v.strokeX == -1 || !doc.layers.IsCurrentValid() || !RefuseTextLayer(doc)) return Status::Ok();
     RestoreWorkingCopy(doc);
     StrokeSegment(doc, kDabPaint, v.strokeX, v.strokeY, x, y);
@@ -128,12 +129,11 @@ Status GradientDrag(COrinDoc& doc, int x, int y) {
 }
 
 Status GradientRelease(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
+    const std::shared_ptr<OutlinePause> pause = std::move(v.strokePause);
     if (v.strokeX == -1 || !doc.layers.IsCurrentValid()) return Status::Ok();
     RestoreWorkingCopy(doc);
     v.gradEndX = x;
     v.gradEndY = y;
-    const Status s = ApplyGradient(doc);
-    EndLayerStep(doc);
-    return s;
+    return ApplyGradient(doc);
 }

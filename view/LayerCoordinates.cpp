@@ -6,11 +6,12 @@
 
 #include "ClipboardOps.h"
 #include "LayerModel.h"
+#include "ViewState.h"
 
 namespace {
 
 LayerPoint Convert(const COrinDoc& doc, const LayerRecord& layer, int viewX, int viewY) {
-    const double s = 1.0 / double(doc.view.zoom);
+    const double s = 1.0 / double(ViewOf(doc).zoom);
     LayerPoint p;
     p.x = int(std::trunc(double(viewX) * s)) - layer.x;
     p.y = layer.y + doc.canvas.height - int(std::trunc(double(viewY) * s)) - 1;

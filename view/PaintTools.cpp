@@ -13,6 +13,7 @@
 #include "OutlinePause.h"
 #include "PaintPrimitives.h"
 #include "ToolTexts.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -58,14 +59,14 @@ Status StrokePress(COrinDoc& doc, int mode, int x, int y) {
         // The working copy is the layer as the stroke found it.
         RefreshWorkingCopy(doc);
         rows = StrokeSegment(doc, mode, x, y, x, y);
-        doc.view.lastX = x;
-        doc.view.lastY = y;
+        ViewOf(doc).lastX = x;
+        ViewOf(doc).lastY = y;
         return Status::Ok();
     });
 }
 
 Status StrokeDrag(COrinDoc& doc, int mode, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.lastX == -1 || !Painting(doc)) return Status::Ok();
     return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
         rows = StrokeSegment(doc, mode, v.lastX, v.lastY, x, y);
@@ -76,7 +77,7 @@ Status StrokeDrag(COrinDoc& doc, int mode, int x, int y) {
 }
 
 Status StrokeRelease(COrinDoc& doc, int mode) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.lastX == -1) return Status::Ok();
     v.lastX = v.lastY = -1;
     if (Painting(doc)) RecordLayerStep(doc, StrokeLabel(mode));
@@ -84,21 +85,21 @@ Status StrokeRelease(COrinDoc& doc, int mode) {
 }
 
 Status SprayAt(COrinDoc& doc, int x, int y, bool press) {
-    if (!press && (doc.view.lastX == -1 || !Painting(doc))) return Status::Ok();
+    if (!press && (ViewOf(doc).lastX == -1 || !Painting(doc))) return Status::Ok();
     return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
         if (press) RefreshWorkingCopy(doc);
         const LayerPoint p = ViewToLayer(doc, x, y, true);
         Dab(doc, kDabPaint, p.x, p.y, doc.workspace.foreground, kSprayRadius, true);
         rows = {p.y - kSprayRadius, p.y + kSprayRadius};
-        doc.view.lastX = x;
-        doc.view.lastY = y;
+        ViewOf(doc).lastX = x;
+        ViewOf(doc).lastY = y;
         return Status::Ok();
     });
 }
 
 Status SprayRelease(COrinDoc& doc) {
-    if (doc.view.lastX == -1) return Status::Ok();
-    doc.view.lastX = doc.view.lastY = -1;
+    if (ViewOf(doc).lastX == -1) return Status::Ok();
+    ViewOf(doc).lastX = ViewOf(doc).lastY = -1;
     if (Painting(doc)) RecordLayerStep(doc, label::kSpray);
     return Status::Ok();
 }
@@ -117,21 +118,21 @@ bool WaterDrop(COrinDoc& doc, int x, int y) {
 }
 
 Status WaterDropAt(COrinDoc& doc, int x, int y, bool press) {
-    if (!press && (doc.view.lastX == -1 || !Painting(doc))) return Status::Ok();
+    if (!press && (ViewOf(doc).lastX == -1 || !Painting(doc))) return Status::Ok();
     return Paint(doc, "", [&](LayerRecord&, RowSpan& rows) {
         if (press) RefreshWorkingCopy(doc);
         const LayerPoint p = ViewToLayer(doc, x, y, false);
         const int s = doc.workspace.brushSize > 25 ? 100 : 2 * doc.workspace.brushSize;
         rows = WaterDrop(doc, p.x, p.y) ? RowSpan{p.y - s, p.y + s} : RowSpan{0, -1};
-        doc.view.lastX = x;
-        doc.view.lastY = y;
+        ViewOf(doc).lastX = x;
+        ViewOf(doc).lastY = y;
         return Status::Ok();
     });
 }
 
 Status WaterDropRelease(COrinDoc& doc) {
-    if (doc.view.lastX == -1) return Status::Ok();
-    doc.view.lastX = doc.view.lastY = -1;
+    if (ViewOf(doc).lastX == -1) return Status::Ok();
+    ViewOf(doc).lastX = ViewOf(doc).lastY = -1;
     if (Painting(doc)) RecordLayerStep(doc, label::kWaterDrop);
     return Status::Ok();
 }
@@ -186,7 +187,7 @@ Status FillAt(COrinDoc& doc, int x, int y) {
 }
 
 Status PolylinePress(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     const bool segment = v.polyPrevX != -1;
     return Paint(doc, segment ? label::kPolyline : "", [&](LayerRecord&, RowSpan& rows) {
         rows = segment ? StrokeSegment(doc, kDabPaint, v.polyPrevX, v.polyPrevY, x, y) : RowSpan{0, -1};
@@ -224,16 +225,16 @@ Status RubberPress(COrinDoc& doc, int x, int y) {
     if (Status s = RefuseTextLayer(doc); !s) return s;
     // The timer stays off until the release: the rubber shape is drawn into the
     // layer and taken back from the working copy on every drag.
-    BeginLayerStep(doc);
+    ViewOf(doc).strokePause = std::make_shared<OutlinePause>(doc);
     RefitMask(doc);
     RefreshWorkingCopy(doc);
-    doc.view.strokeX = x;
-    doc.view.strokeY = y;
+    ViewOf(doc).strokeX = x;
+    ViewOf(doc).strokeY = y;
     return Status::Ok();
 }
 
 Status RubberDrag(COrinDoc& doc, int x, int y, RubberShape shape) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.strokeX == -1 || !Painting(doc)) return Status::Ok();
     RestoreWorkingCopy(doc);
     shape(doc, v.strokeX, v.strokeY, x, y);
@@ -241,7 +242,8 @@ Status RubberDrag(COrinDoc& doc, int x, int y, RubberShape shape) {
 }
 
 Status RubberRelease(COrinDoc& doc, int x, int y, RubberShape shape, const char* label) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
+    const std::shared_ptr<OutlinePause> pause = std::move(v.strokePause);
     if (v.strokeX == -1) return Status::Ok();
     if (Painting(doc)) {
         Paint(doc, label, [&](LayerRecord&, RowSpan&) {
@@ -249,8 +251,6 @@ Status RubberRelease(COrinDoc& doc, int x, int y, RubberShape shape, const char*
             shape(doc, v.strokeX, v.strokeY, x, y);
             return Status::Ok();
         });
-    } else {
-        EndLayerStep(doc);
     }
     v.strokeX = v.strokeY = -1;
     return Status::Ok();
@@ -334,13 +334,13 @@ Status MovePress(COrinDoc& doc, int x, int y) {
     // A selection on a text layer cannot be lifted: refused once here, not at every step.
     if (doc.selection.shown && !doc.selection.lifted)
         if (Status s = RefuseTextLayer(doc); !s) return s;
-    doc.view.moveLastX = x;
-    doc.view.moveLastY = y;
+    ViewOf(doc).moveLastX = x;
+    ViewOf(doc).moveLastY = y;
     return Status::Ok();
 }
 
 Status MoveDrag(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.moveLastX == -1 || !doc.layers.IsCurrentValid()) return Status::Ok();
     // The mouse moves over the zoomed picture: the layer follows in canvas pixels.
     const double s = 1.0 / double(v.zoom);
@@ -353,7 +353,7 @@ Status MoveDrag(COrinDoc& doc, int x, int y) {
 }
 
 Status MoveRelease(COrinDoc& doc) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.moveLastX == -1) return Status::Ok();
     v.moveLastX = v.moveLastY = -1;
     if (!doc.layers.IsCurrentValid()) return Status::Ok();

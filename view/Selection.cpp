@@ -12,6 +12,7 @@
 #include "LayerOps.h"
 #include "PaintPrimitives.h"
 #include "ToolTexts.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ void ResetAnchors(ViewState& v) {
     v.polyFirstX = v.polyFirstY = v.polyPrevX = v.polyPrevY = -1;
     v.rectEndX = v.rectEndY = v.moveLastX = v.moveLastY = -1;
     v.gradEndX = v.gradEndY = -1;
+    v.strokePause.reset();  // a stroke without its start point never ends
 }
 
 void Invalidate(COrinDoc& doc) {
@@ -44,7 +46,7 @@ void MergeFloatingLayer(COrinDoc& doc) {
 // The selection rectangle from the rectangle tool's start and end, in layer
 // coordinates of the current layer, normalised and clipped to it.
 void ComputeSelectionRect(COrinDoc& doc) {
-    const ViewState& v = doc.view;
+    const ViewState& v = ViewOf(doc);
     ViewToLayer(doc, v.strokeX, v.strokeY, true);
     ViewToLayer(doc, v.rectEndX, v.rectEndY, true);
     // Converted again: growing for the second point moves the first.
@@ -89,14 +91,13 @@ MaskBox SelectionBounds(const SelectionMask& m) {
 }
 
 void ReleaseSelection(COrinDoc& doc) {
-    StopOutlineTimer(doc);
     SelectionMask& m = doc.selection;
     m.shown = m.built = m.inverted = m.closed = false;
     m.edgeCount = 0;
-    ResetAnchors(doc.view);
+    ResetAnchors(ViewOf(doc));
     m.polygonSkip = true;
     m.rubber = false;
-    if (!(doc.workspace.currentTool == kCmdAutoSelect && doc.view.addToSelection)) SetMaskBytes(doc, 1);
+    if (!(doc.workspace.currentTool == kCmdAutoSelect && ViewOf(doc).addToSelection)) SetMaskBytes(doc, 1);
     MergeFloatingLayer(doc);
     m.shown = false;
     m.lifted = false;
@@ -228,14 +229,14 @@ Status RectSelectPress(COrinDoc& doc, int x, int y) {
     if (Status s = RefuseTextLayer(doc); !s) return s;
     ReleaseSelection(doc);
     RefitMask(doc);
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     v.strokeX = v.rectEndX = x;
     v.strokeY = v.rectEndY = y;
     return Status::Ok();
 }
 
 void RectSelectDrag(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     SelectionMask& m = doc.selection;
     if (v.strokeX == -1 || !doc.layers.IsCurrentValid()) return;  // no press started a rectangle
     v.rectEndX = x;
@@ -252,7 +253,7 @@ void RectSelectDrag(COrinDoc& doc, int x, int y) {
 }
 
 void RectSelectRelease(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     SelectionMask& m = doc.selection;
     if (v.strokeX == -1 || !doc.layers.IsCurrentValid()) return;
     if (x == v.strokeX && y == v.strokeY) {
@@ -264,19 +265,18 @@ void RectSelectRelease(COrinDoc& doc, int x, int y) {
     m.rubber = false;
     m.shown = true;
     if (!m.built) FillRectMask(doc);
-    RestartOutlineTimer(doc);
 }
 
 void FreeSelectPress(COrinDoc& doc, int x, int y) {
     ReleaseSelection(doc);
     RefitMask(doc);
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     v.polyFirstX = v.lastX = v.strokeX = x;
     v.polyFirstY = v.lastY = v.strokeY = y;
 }
 
 void FreeSelectDrag(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.lastX == -1) return;
     MarkBoundary(doc, v.lastX, v.lastY, x, y);
     v.lastX = x;
@@ -285,19 +285,18 @@ void FreeSelectDrag(COrinDoc& doc, int x, int y) {
 }
 
 void FreeSelectRelease(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.lastX == -1 || v.polyFirstX == -1) return;
     if (x != v.lastX || y != v.lastY) FreeSelectDrag(doc, x, y);
     MarkBoundary(doc, v.lastX, v.lastY, v.polyFirstX, v.polyFirstY);
     doc.selection.closed = true;
     doc.selection.shown = true;
-    RestartOutlineTimer(doc);
     Invalidate(doc);
 }
 
 void PolygonSelectPress(COrinDoc& doc, int x, int y) {
     SelectionMask& m = doc.selection;
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (m.closed) {
         ReleaseSelection(doc);
         m.polygonSkip = false;
@@ -320,12 +319,11 @@ void PolygonSelectPress(COrinDoc& doc, int x, int y) {
 }
 
 void PolygonSelectClose(COrinDoc& doc, int x, int y) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.polyFirstX == -1) return;
     MarkBoundary(doc, x, y, v.polyFirstX, v.polyFirstY);
     doc.selection.closed = true;
     doc.selection.shown = true;
-    RestartOutlineTimer(doc);
     Invalidate(doc);
 }
 
@@ -341,7 +339,7 @@ void SelectionDoubleClick(COrinDoc& doc, int tool, int x, int y) {
         else PolygonSelectClose(doc, x, y);
         break;
     case kCmdAutoSelect:
-        if (!shown && !doc.view.addToSelection) ReleaseSelection(doc);
+        if (!shown && !ViewOf(doc).addToSelection) ReleaseSelection(doc);
         break;
     default:
         break;

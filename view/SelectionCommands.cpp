@@ -19,7 +19,6 @@ Status SelectWholeLayer(COrinDoc& doc) {
     m.rect[3] = layer.height - 1;
     FillRectMask(doc);
     m.shown = true;
-    RestartOutlineTimer(doc);
     return Status::Ok();
 }
 

@@ -5,6 +5,7 @@
 
 #include "CommandMap.h"
 #include "EditSteps.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void DrawRegion(const COrinDoc& doc, const ComposeParams& p, uint32_t* image, bo
 bool SelectionOutlineVisible(const COrinDoc& doc) {
     const SelectionMask& m = doc.selection;
     if (!m.outlineEnabled || doc.IsEmpty() || !doc.layers.IsCurrentValid() || TopVisibleLayer(doc) < 0) return false;
-    const ViewState& v = doc.view;
+    const ViewState& v = ViewOf(doc);
     const int tool = doc.workspace.currentTool;
     const bool tracing = !m.built && (tool == kCmdFreeSelect || tool == kCmdPolygonSelect) &&
                          (v.lastX != -1 || v.polyPrevX != -1);

@@ -10,6 +10,7 @@
 #include "PaintPrimitives.h"
 #include "Selection.h"
 #include "ToolTexts.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ void AutoSelectAt(COrinDoc& doc, int x, int y) {
     if (!doc.layers.IsCurrentValid()) return;
     const LayerPoint p = ViewToLayer(doc, x, y, true);
     RefitMask(doc);
-    if (doc.view.addToSelection) BoundaryToSelected(doc);
+    if (ViewOf(doc).addToSelection) BoundaryToSelected(doc);
     else SetMaskBytes(doc, 0);
     GrowRegion(doc, p.x, p.y, doc.workspace.inclusionLimit);
     doc.Touch();
@@ -71,7 +72,6 @@ Status AutoSelectPress(COrinDoc& doc, int x, int y) {
     AutoSelectAt(doc, x, y);
     SelectionMask& m = doc.selection;
     m.built = m.closed = m.shown = true;
-    RestartOutlineTimer(doc);
     return Status::Ok();
 }
 

@@ -9,6 +9,7 @@
 #include "Selection.h"
 #include "ToolEvents.h"
 #include "Tools.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ Status ToolDoubleClickAt(COrinDoc& doc, int x, int y) {
 }
 
 Status ToolKey(COrinDoc& doc, int key, unsigned flags) {
-    doc.view.addToSelection = flags == kShiftRepeatFlags;
+    ViewOf(doc).addToSelection = flags == kShiftRepeatFlags;
     if (doc.IsEmpty()) return Status::Ok();
     if (const Tool* tool = FindTool(doc.workspace.currentTool); tool && tool->onKey) return tool->onKey(doc, key);
     if (doc.workspace.currentTool != kCmdMove) return Status::Ok();
@@ -76,7 +77,7 @@ void ToolMouseDown(COrinDoc& doc, int x, int y, unsigned flags) {
     }
     // Shift held at the click adds to the automatic selection. Modifier keys do not
     // repeat on X11 or Wayland, so the key-repeat path alone never sees it.
-    doc.view.addToSelection = (flags & kMouseShift) != 0;
+    ViewOf(doc).addToSelection = (flags & kMouseShift) != 0;
     Report(doc, ToolPress(doc, x, y));
 }
 
@@ -98,7 +99,7 @@ void ToolDoubleClick(COrinDoc& doc, int x, int y) { Report(doc, ToolDoubleClickA
 void ToolKeyDown(COrinDoc& doc, int key, unsigned flags) { Report(doc, ToolKey(doc, key, flags)); }
 
 void ToolKeyUp(COrinDoc& doc, int key, int repeatCount) {
-    if (repeatCount == 1) doc.view.addToSelection = false;
+    if (repeatCount == 1) ViewOf(doc).addToSelection = false;
 }
 
 void ChooseTool(COrinDoc* doc, Workspace& workspace, int toolId) {
@@ -120,6 +121,6 @@ void AddToolOperations(OperationTable& table) {
 }
 
 void OutlineTimerTick(COrinDoc& doc) {
-    if (doc.view.timerSuspended || doc.busy || doc.IsEmpty()) return;
+    if (doc.outlinePauses > 0 || doc.busy || doc.IsEmpty()) return;
     RedrawSelectionOutline(doc);
 }

@@ -34,5 +34,5 @@ void ChooseTool(COrinDoc* doc, Workspace& workspace, int toolId);
 // "brush", "rect-select").
 void AddToolOperations(OperationTable& table);
 
-// One tick of the 400 ms selection outline timer (call only while doc.view.timerRunning).
+// One tick of the 400 ms selection outline timer (call only while OutlineRunning(doc)).
 void OutlineTimerTick(COrinDoc& doc);

@@ -7,9 +7,10 @@
 #include "PaintPrimitives.h"
 #include "PaintTools.h"
 #include "Selection.h"
-#include "TextLayer.h"
 #include "SimilarArea.h"
+#include "TextLayer.h"
 #include "ViewGeometry.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -17,10 +18,11 @@ Status Done() { return Status::Ok(); }
 
 // A new tool starts without the previous tool's stroke.
 void ForgetStroke(COrinDoc& doc) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     v.strokeX = v.strokeY = v.lastX = v.lastY = -1;
     v.polyPrevX = v.polyPrevY = -1;
     v.moveLastX = v.moveLastY = -1;
+    v.strokePause.reset();
 }
 
 Status ChooseAuto(COrinDoc* doc, Workspace& ws, int id) {

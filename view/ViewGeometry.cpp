@@ -1,4 +1,5 @@
 #include "ViewGeometry.h"
+#include "ViewState.h"
 
 #include <algorithm>
 
@@ -37,7 +38,7 @@ int RescrollAxis(int oldPos, int oldRange, int newRange, int anchor, int client)
 }  // namespace
 
 WindowRect PictureRect(COrinDoc& doc, const WindowRect& client) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     const int zoomedWidth = Zoomed(doc.canvas.width, v.zoom);
     const int zoomedHeight = Zoomed(doc.canvas.height, v.zoom);
     const int clientWidth = client.right - client.left + 1;
@@ -75,17 +76,17 @@ bool WindowToView(COrinDoc& doc, const WindowRect& client, int& x, int& y) {
         y = std::clamp(y, r.top, std::max(r.top, r.bottom));
         clamped = true;
     }
-    x += doc.view.scrollH - r.left;
-    y += doc.view.scrollV - r.top;
+    x += ViewOf(doc).scrollH - r.left;
+    y += ViewOf(doc).scrollV - r.top;
     return clamped;
 }
 
-bool CanZoomIn(const COrinDoc& doc) { return !doc.view.stretch && doc.view.zoom < kMaxZoom; }
-bool CanZoomOut(const COrinDoc& doc) { return !doc.view.stretch && doc.view.zoom > kMinMenuZoom; }
-bool CanZoomActualSize(const COrinDoc& doc) { return !doc.view.stretch && doc.view.zoom != 1.0f; }
+bool CanZoomIn(const COrinDoc& doc) { return !ViewOf(doc).stretch && ViewOf(doc).zoom < kMaxZoom; }
+bool CanZoomOut(const COrinDoc& doc) { return !ViewOf(doc).stretch && ViewOf(doc).zoom > kMinMenuZoom; }
+bool CanZoomActualSize(const COrinDoc& doc) { return !ViewOf(doc).stretch && ViewOf(doc).zoom != 1.0f; }
 
 bool ZoomIn(COrinDoc& doc, int anchorX, int anchorY) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.stretch || v.zoom >= kMaxZoom) return false;
     v.zoom *= 2.0f;
     doc.Touch();
@@ -96,7 +97,7 @@ bool ZoomIn(COrinDoc& doc, int anchorX, int anchorY) {
 }
 
 bool ZoomOut(COrinDoc& doc) {
-    ViewState& v = doc.view;
+    ViewState& v = ViewOf(doc);
     if (v.stretch || v.zoom <= kMinZoom) return false;
     v.zoom *= 0.5f;
     doc.Touch();
@@ -113,13 +114,13 @@ float FitZoom(int width, int height, int roomWidth, int roomHeight) {
 
 bool ZoomActualSize(COrinDoc& doc) {
     if (!CanZoomActualSize(doc)) return false;
-    doc.view.zoom = 1.0f;
+    ViewOf(doc).zoom = 1.0f;
     doc.Touch();
     return true;
 }
 
 ScrollState RescrollAfterZoom(const COrinDoc& doc, const ScrollState& old, int clientWidth, int clientHeight) {
-    const ViewState& v = doc.view;
+    const ViewState& v = ViewOf(doc);
     ScrollState next;
     next.rangeWidth = Zoomed(doc.canvas.width, v.zoom);
     next.rangeHeight = Zoomed(doc.canvas.height, v.zoom);

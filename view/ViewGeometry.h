@@ -1,10 +1,11 @@
 // Window and view coordinates of a document window, and zooming. Window coordinates
 // are client-area pixels (origin top-left); view coordinates are pixels of the
 // zoomed picture (origin at its top-left corner, y down). The zoom factor, scroll
-// positions and anchor points live in the document's ViewState.
+// positions and anchor points live in the view state (ViewState.h).
 #pragma once
 
 #include "Document.h"
+#include "ViewState.h"
 
 struct WindowRect {
     int left = 0, top = 0, right = -1, bottom = -1;  // inclusive

@@ -18,8 +18,10 @@
 #include "LayerCoordinates.h"
 #include "MainFrame.h"
 #include "OrinView.h"
+#include "OutlinePause.h"
 #include "Preferences.h"
 #include "ToolRouter.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -107,21 +109,21 @@ TEST_F(FrameFixture, ZoomCommandsStopAtTheirLimits) {
     COrinDoc* doc = frame->NewPicture(64, 48, QStringLiteral("z"));
     ASSERT_NE(doc, nullptr);
     for (int i = 0; i < 6; ++i) frame->RunCommand(kCmdZoomOut);
-    EXPECT_EQ(doc->view.zoom, 0.125f);
+    EXPECT_EQ(ViewOf(*doc).zoom, 0.125f);
     EXPECT_FALSE(frame->CommandAction(kCmdZoomOut)->isEnabled());
     frame->RunCommand(kCmdActualSize);
-    EXPECT_EQ(doc->view.zoom, 1.0f);
+    EXPECT_EQ(ViewOf(*doc).zoom, 1.0f);
     // Zoom in chooses the zoom tool; each click then zooms at the clicked point.
     frame->RunCommand(kCmdZoomIn);
     EXPECT_EQ(frame->GetWorkspace().currentTool, kCmdZoomIn);
-    EXPECT_EQ(doc->view.zoom, 1.0f);
+    EXPECT_EQ(ViewOf(*doc).zoom, 1.0f);
     // With the free selection tool the zoom happens at once.
     frame->GetWorkspace().currentTool = kCmdFreeSelect;
     frame->RunCommand(kCmdZoomIn);
-    EXPECT_EQ(doc->view.zoom, 2.0f);
+    EXPECT_EQ(ViewOf(*doc).zoom, 2.0f);
     // Stretch mode turns every zoom off.
     frame->RunCommand(kCmdStretch);
-    EXPECT_TRUE(doc->view.stretch);
+    EXPECT_TRUE(ViewOf(*doc).stretch);
     EXPECT_FALSE(frame->CommandAction(kCmdZoomIn)->isEnabled());
     EXPECT_FALSE(frame->CommandAction(kCmdZoomOut)->isEnabled());
     EXPECT_FALSE(frame->CommandAction(kCmdActualSize)->isEnabled());
@@ -211,13 +213,13 @@ TEST_F(ViewFixture, TheZoomToolCentresTheClickedPoint) {
     const QSize client = view->viewport()->size();  // scroll bars take room
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
     EXPECT_EQ(zoomedTimes, 1);
-    EXPECT_EQ(doc->view.zoom, 2.0f);
-    EXPECT_EQ(doc->view.zoomAnchorX, 200);
-    EXPECT_EQ(doc->view.zoomAnchorY, 150);
+    EXPECT_EQ(ViewOf(*doc).zoom, 2.0f);
+    EXPECT_EQ(ViewOf(*doc).zoomAnchorX, 200);
+    EXPECT_EQ(ViewOf(*doc).zoomAnchorY, 150);
     // fraction 200 / 1000 of 2000, less half the client width
     EXPECT_EQ(view->horizontalScrollBar()->value(), 400 - client.width() / 2);
     EXPECT_EQ(view->verticalScrollBar()->value(), 300 - client.height() / 2);
-    EXPECT_EQ(doc->view.scrollH, view->horizontalScrollBar()->value());
+    EXPECT_EQ(ViewOf(*doc).scrollH, view->horizontalScrollBar()->value());
     // The clicked point is in the middle of the window now.
     EXPECT_NEAR(view->ToView(QPoint(client.width() / 2, client.height() / 2)).x(), 400, 1);
 }
@@ -248,10 +250,15 @@ TEST_F(ViewFixture, PaintingShowsThePictureOverTheGreyBackground) {
 TEST_F(ViewFixture, TheOutlineTimerRunsWhileTheDocumentAsks) {
     Open(10, 10);
     EXPECT_FALSE(view->OutlineTimerActive());
-    doc->view.timerRunning = true;
+    doc->selection.shown = true;
     view->SyncTimer();
     EXPECT_TRUE(view->OutlineTimerActive());
-    doc->view.timerRunning = false;
+    {
+        const OutlinePause pause(*doc);
+        view->SyncTimer();
+        EXPECT_FALSE(view->OutlineTimerActive());
+    }
+    doc->selection.shown = false;
     view->SyncTimer();
     EXPECT_FALSE(view->OutlineTimerActive());
 }

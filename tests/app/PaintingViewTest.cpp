@@ -22,6 +22,7 @@
 #include "SelectionCommands.h"
 #include "ToolCursors.h"
 #include "ViewGeometry.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ TEST_F(PaintFrame, SelectAllDeleteMarkWheelAndStatusBar) {
     QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(view->viewport(), &wheel);
-    EXPECT_EQ(doc->view.zoom, 2.0f);
+    EXPECT_EQ(ViewOf(*doc).zoom, 2.0f);
     EXPECT_EQ(frame->CommandAction(kCmdExit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "OutlinePause.h"
 #include "AppTestSupport.h"
 #include "Application.h"
 #include "BrushSizeDialog.h"
@@ -351,7 +352,7 @@ TEST_F(ToolFrame, ResetClearsTheSelectionAndTheOutlineNeverEntersTheLayer) {
     ASSERT_NE(window, nullptr);
     Ws().searchColour = kRed;
     window->Search();
-    ASSERT_TRUE(doc->view.timerRunning);
+    ASSERT_TRUE(OutlineRunning(*doc));
     // The outline is drawn on screen only: a tick leaves the layer's pixels alone.
     OutlineTimerTick(*doc);
     EXPECT_EQ(doc->layers[0].pixels, original);

@@ -14,16 +14,17 @@
 
 #include "AppTestSupport.h"
 #include "Application.h"
+#include "CanvasSize.h"
 #include "CommandMap.h"
 #include "History.h"
 #include "LayerPanel.h"
 #include "MainFrame.h"
 #include "OrinView.h"
-#include "CanvasSize.h"
 #include "Resize.h"
 #include "Rotate.h"
 #include "ToolRouter.h"
 #include "TransformDialogs.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -150,14 +151,14 @@ TEST_F(TransformFrame, EachDialogCommandRunsAndRecordsItsStep) {
 
 TEST_F(TransformFrame, AnotherCommandTakesTheFreeTransformPreviewBack) {
     frame->RunCommand(kCmdFreeTransform);
-    ASSERT_TRUE(doc->view.warpShown);
+    ASSERT_TRUE(ViewOf(*doc).warpShown);
     const std::vector<uint8_t> before = doc->layers[0].alpha;
     ToolMouseDown(*doc, 12, 0);  // the top-right handle halfway in
     ToolMouseMove(*doc, 6, 0);
     ToolMouseUp(*doc, 6, 0);
     ASSERT_NE(doc->layers[0].alpha, before);
     frame->RunCommand(kCmdRotate90Cw);
-    EXPECT_FALSE(doc->view.warpShown);
+    EXPECT_FALSE(ViewOf(*doc).warpShown);
     EXPECT_EQ(LastLabel(), u"90 우회전");
     EXPECT_EQ(doc->canvas.width, 10);
     frame->RunCommand(kCmdRotate90Ccw);
@@ -169,7 +170,7 @@ TEST_F(TransformFrame, AnotherCommandTakesTheFreeTransformPreviewBack) {
     ToolMouseDown(*doc, 12, 0);
     ToolMouseUp(*doc, 6, 0);
     frame->LayerPanel()->UndoButton()->click();
-    EXPECT_FALSE(doc->view.warpShown);
+    EXPECT_FALSE(ViewOf(*doc).warpShown);
     EXPECT_EQ(doc->canvas.width, 10);
     EXPECT_EQ(LastLabel(), u"90 우회전");
 }

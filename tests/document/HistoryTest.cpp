@@ -676,6 +676,19 @@ TEST(HistoryText, RedoTitleListsEveryPositionUpToTheCurrentOne) {
     EXPECT_EQ(doc->titleText, "test.bmp 100 % REDO : 언두리스트(Top 1) (0) Opening.... (1) 레이어추가");
 }
 
+TEST(HistoryText, RedoRowsListTheUndoneStepsNewestFirst) {
+    Bench bench;
+    auto doc = bench.Open(3, 2, Gradient);
+    EXPECT_TRUE(RedoRows(*doc).empty());
+    ASSERT_TRUE(AddLayer(*doc).ok);
+    PaintStep(*doc, 1, 1, "채우기");
+    ASSERT_TRUE(Undo(*doc));
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_EQ(RedoRows(*doc), (std::vector<std::string>{"  2 채우기", "  1 레이어추가"}));
+    ASSERT_TRUE(Redo(*doc));
+    EXPECT_EQ(RedoRows(*doc), (std::vector<std::string>{"  2 채우기"}));
+}
+
 TEST(HistoryFiles, SweepRemovesEveryDocumentsFiles) {
     testing_support::TempDir dir;
     for (const char* name : {"WrIniLrList_Head_100.tmp", "100ud0.tmp", "998ud11.tmp", "555ud3.tmp", "999ud0.tmp", "keep.tmp"})

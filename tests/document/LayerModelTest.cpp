@@ -433,8 +433,8 @@ TEST(DocumentTitle, FileNameZoomPercentAndText) {
     Bench bench;
     COrinDoc doc(bench.workspace);
     doc.fileName = "a.bmp";
-    doc.view.zoom = 0.25f;
-    EXPECT_EQ(doc.SetTitle("레이어 2"), "a.bmp 25 % 레이어 2");
+    EXPECT_EQ(doc.SetTitle("레이어 2", 0.25f), "a.bmp 25 % 레이어 2");
+    EXPECT_EQ(doc.SetTitle("레이어 1"), "a.bmp 25 % 레이어 1");
 }
 
 TEST(LayerStackWalk, StopsAtBadSlotsAndNeverLoops) {

@@ -8,6 +8,8 @@
 #include "CanvasSize.h"
 #include "CommandMap.h"
 #include "Compositor.h"
+#include "History.h"
+#include "LayerModel.h"
 #include "Messages.h"
 #include "ProcessingOperations.h"
 #include "Resample.h"
@@ -49,7 +51,10 @@ TEST(Flip, TheCompositeTurnsOverWithMovedAndLargerLayersAndTwiceRestoresAll) {
         const DocState before = Capture(*doc);
         const std::vector<uint32_t> was = Composite(*doc);
         const int W = doc->canvas.width, H = doc->canvas.height;
+        // Working copies lend their memory to the new layers and are made again.
+        for (int slot : {0, 2}) SaveToStore(*doc, doc->working, slot);
         ASSERT_TRUE(RunOp(*doc, key).ok);
+        EXPECT_EQ(doc->working.entries[size_t(doc->layers.current)].record.pixels, doc->CurrentLayer()->pixels);
         EXPECT_EQ(LastLabel(*doc), std::string(key) == "flip-horizontal" ? "수평제비회전" : "수직제비회전");
         EXPECT_EQ(doc->history.entries[size_t(doc->history.position)].code, kStepAllLayers);
         const std::vector<uint32_t> now = Composite(*doc);
@@ -63,10 +68,20 @@ TEST(Flip, TheCompositeTurnsOverWithMovedAndLargerLayersAndTwiceRestoresAll) {
         EXPECT_EQ(doc->layers[2].x, std::string(key) == "flip-horizontal" ? 6 - (-2) - 9 : -2);
         EXPECT_EQ(doc->layers[2].y, std::string(key) == "flip-horizontal" ? 1 : 7 - 4 - 1);
         const DocState flipped = Capture(*doc);
+        // A step painted after the flip undoes to the flipped layers (the current one
+        // from the flip's step file), the flip to the start, and both redo.
+        SetPixel(*doc->CurrentLayer(), 0, 0, 0x123456);
+        RecordStep(*doc, "붓 그리기", kStepPixels);
+        const DocState painted = Capture(*doc);
+        ASSERT_TRUE(Undo(*doc));
+        EXPECT_SAME_STATE(Capture(*doc), flipped);
         ASSERT_TRUE(Undo(*doc));
         EXPECT_SAME_STATE(Capture(*doc), before);
         ASSERT_TRUE(Redo(*doc));
         EXPECT_SAME_STATE(Capture(*doc), flipped);
+        ASSERT_TRUE(Redo(*doc));
+        EXPECT_SAME_STATE(Capture(*doc), painted);
+        ASSERT_TRUE(Undo(*doc));
         ASSERT_TRUE(RunOp(*doc, key).ok);
         EXPECT_EQ(Difference(Capture(*doc), before).find("pixels"), std::string::npos);
         EXPECT_EQ(Capture(*doc).slots[2].alpha, before.slots[2].alpha);

@@ -4,6 +4,7 @@
 
 #include "CommandMap.h"
 #include "ToolEvents.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -140,10 +141,10 @@ TEST_F(GradientFixture, RefusedOnATextLayer) {
     t.Layer().kind = kLayerText;
     const std::vector<uint8_t> before = t.Snapshot();
     COrinDoc& doc = t.Doc();
-    doc.view.strokeX = 1;
-    doc.view.strokeY = 1;
-    doc.view.gradEndX = 9;
-    doc.view.gradEndY = 4;
+    ViewOf(doc).strokeX = 1;
+    ViewOf(doc).strokeY = 1;
+    ViewOf(doc).gradEndX = 9;
+    ViewOf(doc).gradEndY = 4;
     EXPECT_EQ(ApplyGradient(doc).message, msg::kTextLayer);
     EXPECT_EQ(t.Snapshot(), before);
 }
@@ -152,9 +153,9 @@ TEST(GradientTool, ChoosingItAgainChangesNothing) {
     TestDoc t(4, 4);
     COrinDoc& doc = t.Doc();
     ChooseToolCommand(&doc, doc.workspace, kCmdGradient);
-    doc.view.strokeX = 2;
+    ViewOf(doc).strokeX = 2;
     ChooseToolCommand(&doc, doc.workspace, kCmdGradient);
-    EXPECT_EQ(doc.view.strokeX, 2);
+    EXPECT_EQ(ViewOf(doc).strokeX, 2);
     EXPECT_EQ(doc.workspace.currentTool, kCmdGradient);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -14,15 +15,15 @@ TEST(ViewToLayer, FlipsRowsAndAppliesZoomAndOffsets) {
     LayerPoint p = ViewToLayer(doc, 3, 1, false);
     EXPECT_EQ(p.x, 3);
     EXPECT_EQ(p.y, 4);  // 0 + 6 - 1 - 1
-    doc.view.zoom = 2.0f;
+    ViewOf(doc).zoom = 2.0f;
     p = ViewToLayer(doc, 7, 11, false);  // canvas (3, 5)
     EXPECT_EQ(p.x, 3);
     EXPECT_EQ(p.y, 0);
-    doc.view.zoom = 0.5f;
+    ViewOf(doc).zoom = 0.5f;
     p = ViewToLayer(doc, 2, 1, false);  // canvas (4, 2)
     EXPECT_EQ(p.x, 4);
     EXPECT_EQ(p.y, 3);
-    doc.view.zoom = 1.0f;
+    ViewOf(doc).zoom = 1.0f;
     t.Layer().x = -2;
     t.Layer().y = 3;
     p = ViewToLayer(doc, 0, 0, false);

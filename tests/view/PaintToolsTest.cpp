@@ -15,6 +15,7 @@
 #include "Selection.h"
 #include "ToolEvents.h"
 #include "ToolRouter.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -58,7 +59,7 @@ TEST(Brush, SizeOneWritesTheBresenhamPixelsOpaqueInsideTheSelectionOnly) {
         }
     EXPECT_EQ(t.Colour(7, 4), 0x010101u);  // on the line, outside the selection
     EXPECT_EQ(LastLabel(doc), u"붓그리기");
-    EXPECT_EQ(doc.view.lastX, -1);
+    EXPECT_EQ(ViewOf(doc).lastX, -1);
     EXPECT_TRUE(Undo(doc));
     EXPECT_EQ(t.Snapshot(), before);
 }
@@ -450,7 +451,7 @@ TEST(Move, DragMovesTheLayerAndTheMaskAndIsRefusedBeyondTheLimits) {
     EXPECT_EQ(t.Layer().x, 9);
     EXPECT_EQ(t.Layer().y, 1);
     // At zoom 2 the layer follows the mouse in canvas pixels.
-    doc.view.zoom = 2.0f;
+    ViewOf(doc).zoom = 2.0f;
     ToolPress(doc, 10, 0);
     ToolDrag(doc, 5, 0, kMouseLeft);  // canvas columns 5 -> 2
     EXPECT_EQ(t.Layer().x, 6);

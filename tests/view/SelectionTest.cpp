@@ -16,6 +16,7 @@
 #include "SelectionCommands.h"
 #include "SelectionOutline.h"
 #include "ToolRouter.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -51,7 +52,7 @@ TEST(RectangleSelection, DragAndReleaseSelectTheRectangle) {
     const SelectionMask& m = doc.selection;
     EXPECT_TRUE(m.shown);
     EXPECT_TRUE(m.built);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
     EXPECT_EQ(m.rect[0], 2);
     EXPECT_EQ(m.rect[1], 1);
     EXPECT_EQ(m.rect[2], 6);
@@ -74,7 +75,7 @@ TEST(RectangleSelection, ClickWithoutDragReleases) {
     RectSelectPress(doc, 3, 3);
     RectSelectRelease(doc, 3, 3);
     EXPECT_FALSE(doc.selection.shown);
-    EXPECT_FALSE(doc.view.timerRunning);
+    EXPECT_FALSE(OutlineRunning(doc));
     EXPECT_EQ(CountMask(t, 1), 36);
     EXPECT_TRUE(doc.selection.polygonSkip);
 }
@@ -178,7 +179,7 @@ TEST(PolygonSelection, EdgesThenDoubleClickCloseAndTheTimerFillsIt) {
     ToolDoubleClick(doc, 1, t.ViewY(10));
     EXPECT_TRUE(doc.selection.closed);
     EXPECT_TRUE(doc.selection.shown);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
     EXPECT_EQ(t.Mask(5, 5), 1);  // boundary not filled yet: every byte was 1 before
     OutlineTimerTick(doc);
     EXPECT_TRUE(doc.selection.built);
@@ -193,9 +194,9 @@ TEST(PolygonSelection, EdgesThenDoubleClickCloseAndTheTimerFillsIt) {
     EXPECT_TRUE(doc.selection.polygonSkip);
     PolygonSelectPress(doc, 3, 3);
     EXPECT_FALSE(doc.selection.polygonSkip);
-    EXPECT_EQ(doc.view.polyFirstX, -1);
+    EXPECT_EQ(ViewOf(doc).polyFirstX, -1);
     PolygonSelectPress(doc, 3, 3);
-    EXPECT_EQ(doc.view.polyFirstX, 3);
+    EXPECT_EQ(ViewOf(doc).polyFirstX, 3);
 }
 
 // The outline over a screen image of the view: the border of the selection one screen
@@ -261,8 +262,8 @@ TEST(ReleaseCommand, ReleasesAndClearsTheTool) {
     EXPECT_EQ(doc.workspace.currentTool, -1);
     EXPECT_FALSE(doc.selection.shown);
     EXPECT_EQ(CountMask(t, 1), 36);
-    EXPECT_EQ(doc.view.strokeX, -1);
-    EXPECT_EQ(doc.view.rectEndX, -1);
+    EXPECT_EQ(ViewOf(doc).strokeX, -1);
+    EXPECT_EQ(ViewOf(doc).rectEndX, -1);
 }
 
 }  // namespace

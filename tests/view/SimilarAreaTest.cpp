@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <ctime>
 
 #include "CommandMap.h"
+#include "OutlinePause.h"
 #include "PaintTools.h"
 #include "Selection.h"
 #include "ToolEvents.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -48,7 +47,7 @@ TEST(AutoSelect, LimitZeroSelectsOnlyTheClickedPixel) {
     EXPECT_EQ(t.Mask(2, 3), 1);
     EXPECT_TRUE(doc.selection.shown);
     EXPECT_TRUE(doc.selection.built);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
 }
 
 TEST(AutoSelect, UniformLayerIsSelectedWholeExceptATransparentHole) {
@@ -92,7 +91,7 @@ TEST(AutoSelect, AddingKeepsTheMaskAndTurnsBoundaryBytesIntoSelected) {
     EXPECT_EQ(Selected(t), 24);  // the black columns 0..5
     EXPECT_EQ(t.Mask(7, 0), 0);  // black too, but cut off by the white column
     doc.selection.bytes[7] = 2;  // a boundary byte left by a free selection at (7, 0)
-    doc.view.addToSelection = true;
+    ViewOf(doc).addToSelection = true;
     ToolPress(doc, 6, 0);
     EXPECT_EQ(t.Mask(6, 3), 1);
     EXPECT_EQ(t.Mask(0, 0), 1);
@@ -103,7 +102,7 @@ TEST(AutoSelect, AddingKeepsTheMaskAndTurnsBoundaryBytesIntoSelected) {
     doc.selection.shown = false;
     ToolDoubleClickAt(doc, 1, 1);
     EXPECT_EQ(Selected(t), 29);
-    doc.view.addToSelection = false;
+    ViewOf(doc).addToSelection = false;
     ToolDoubleClickAt(doc, 1, 1);
     EXPECT_EQ(Selected(t), 32);  // released: every byte 1
     EXPECT_FALSE(doc.selection.shown);
@@ -129,7 +128,7 @@ TEST(ColourRange, ToleranceZeroSelectsExactlyTheSearchColourAndReportsTheShare) 
     EXPECT_EQ(t.Mask(1, 1), 0);
     EXPECT_EQ(t.Mask(1, 2), 0);
     EXPECT_TRUE(doc.selection.shown);
-    EXPECT_TRUE(doc.view.timerRunning);
+    EXPECT_TRUE(OutlineRunning(doc));
     // Tolerance 1 takes the neighbouring colour too; mode 0 starts again.
     doc.workspace.rangeTolerance = 1;
     EXPECT_EQ(ColourRangeSearch(doc), "픽셀수 4   (25.00)%           ");
@@ -163,54 +162,22 @@ TEST(ColourRange, AddModeKeepsTheSelectionAndCountsOnlyThisScan) {
     EXPECT_EQ(t.Mask(0, 0), 1);
 }
 
-bool Sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
-
-TEST(SimilarAreaSpeed, LargeLayerSearchesTakeWellUnderASecond) {
+TEST(SimilarArea, SearchesCoverAWholeLargeLayer) {
+    // 24 megapixels: every search reaches the far corners (their speed is in bench/SearchBench.cpp).
     TestDoc t(6000, 4000, 0x3366CC);
     COrinDoc& doc = t.Doc();
-    // Processor time of this thread: other work on a shared machine does not count.
-    using Clock = std::chrono::time_point<std::chrono::steady_clock, std::chrono::nanoseconds>;
-    struct ThreadClock {
-        static Clock now() {
-            timespec ts{};
-            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-            return Clock(std::chrono::nanoseconds(int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec));
-        }
-    };
-    auto seconds = [](Clock a) {
-        const double s = std::chrono::duration<double>(ThreadClock::now() - a).count();
-        std::printf("  %.3f s\n", s);
-        return s;
-    };
-    const double budget = Sanitized() ? 20.0 : 0.9;
-
     ChooseToolCommand(&doc, doc.workspace, kCmdAutoSelect);
-    auto start = ThreadClock::now();
     AutoSelectAt(doc, 3000, 2000);
-    EXPECT_LT(seconds(start), budget);
     EXPECT_EQ(Selected(t), 6000 * 4000);
 
     doc.workspace.searchColour = 0x3366CC;
     doc.workspace.rangeTolerance = 0;
-    start = ThreadClock::now();
     EXPECT_EQ(ColourRangeScan(doc, 0x3366CC, 0), 6000 * 4000);
-    EXPECT_LT(seconds(start), budget);
 
     SetMaskBytes(doc, 1);
     doc.workspace.foreground = 0x00FF00;
     doc.workspace.inclusionLimit = 10;
-    start = ThreadClock::now();
     FloodFill(doc, 10, 10);
-    EXPECT_LT(seconds(start), budget);
     EXPECT_EQ(t.Colour(5999, 3999), 0x00FF00u);
     EXPECT_EQ(t.Colour(0, 0), 0x00FF00u);
 }

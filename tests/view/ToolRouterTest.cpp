@@ -5,8 +5,12 @@
 #include <algorithm>
 
 #include "CommandMap.h"
+#include "FreeTransformTool.h"
+#include "OutlinePause.h"
 #include "Selection.h"
+#include "SelectionCommands.h"
 #include "ToolEvents.h"
+#include "ViewState.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -17,14 +21,14 @@ TEST(ToolKeys, HeldShiftSetsTheAddFlagUntilASingleKeyUp) {
     TestDoc t(4, 4);
     COrinDoc& doc = t.Doc();
     ToolKeyDown(doc, 16, 0x402A);
-    EXPECT_TRUE(doc.view.addToSelection);
+    EXPECT_TRUE(ViewOf(doc).addToSelection);
     ToolKeyUp(doc, 16, 3);
-    EXPECT_TRUE(doc.view.addToSelection);
+    EXPECT_TRUE(ViewOf(doc).addToSelection);
     ToolKeyUp(doc, 16, 1);
-    EXPECT_FALSE(doc.view.addToSelection);
+    EXPECT_FALSE(ViewOf(doc).addToSelection);
     ToolKeyDown(doc, 16, 0x402A);
     ToolKeyDown(doc, 65, 0x001E);  // any other key flags clear it
-    EXPECT_FALSE(doc.view.addToSelection);
+    EXPECT_FALSE(ViewOf(doc).addToSelection);
 }
 
 // Shift is read at the click: an automatic selection with Shift held adds to the one
@@ -68,10 +72,10 @@ TEST(ChooseTool, SetsTheToolAndForgetsTheOldStroke) {
     Workspace& ws = doc.workspace;
     ChooseTool(&doc, ws, kCmdPolyline);
     ToolMouseDown(doc, 1, 1);
-    EXPECT_EQ(doc.view.polyPrevX, 1);
+    EXPECT_EQ(ViewOf(doc).polyPrevX, 1);
     ChooseTool(&doc, ws, kCmdBrush);
     EXPECT_EQ(ws.currentTool, kCmdBrush);
-    EXPECT_EQ(doc.view.polyPrevX, -1);
+    EXPECT_EQ(ViewOf(doc).polyPrevX, -1);
     ChooseTool(&doc, ws, kCmdFill);
     EXPECT_EQ(ws.inclusionLimit, 10);
     // Without a picture the tool is still chosen.
@@ -140,11 +144,12 @@ TEST(OutlineTimer, SuspendedTimerDoesNothingAndKindZeroCompletesTheBoundary) {
     ToolMouseMove(doc, 9, 9);
     ToolMouseMove(doc, 2, 9);
     ToolMouseUp(doc, 2, 9);
-    ASSERT_TRUE(doc.view.timerRunning);
-    doc.view.timerSuspended = true;
-    OutlineTimerTick(doc);
-    EXPECT_FALSE(doc.selection.built);
-    doc.view.timerSuspended = false;
+    ASSERT_TRUE(OutlineRunning(doc));
+    {
+        const OutlinePause pause(doc);
+        OutlineTimerTick(doc);
+        EXPECT_FALSE(doc.selection.built);
+    }
     doc.selection.outlineEnabled = false;
     OutlineTimerTick(doc);  // kind 0 turns outline drawing back on
     EXPECT_TRUE(doc.selection.outlineEnabled);
@@ -173,6 +178,50 @@ TEST(SetTransparency, TheNextClickPicksTheColourWhateverTheTool) {
     ToolMouseDown(doc, 0, t.ViewY(0), 1);  // the brush again
     ToolMouseUp(doc, 0, t.ViewY(0));
     EXPECT_EQ(doc.history.position, position + 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The outline stays still while any pause is held, nested ones included, and runs again
+// when the last one ends; a tool's pause spans its press and release, and a stroke that
+// is forgotten (another tool chosen before the release) does not keep the outline still.
+TEST(OutlineTimer, PausesNestAndToolsHoldThemFromPressToRelease) {
+    TestDoc t(12, 12);
+    COrinDoc& doc = t.Doc();
+    ASSERT_TRUE(SelectWholeLayer(doc));
+    ASSERT_TRUE(OutlineRunning(doc));
+    {
+        const OutlinePause outer(doc);
+        { const OutlinePause inner(doc); }
+        EXPECT_FALSE(OutlineRunning(doc));
+    }
+    EXPECT_TRUE(OutlineRunning(doc));
+
+    for (int tool : {kCmdLine, kCmdGradient}) {
+        SCOPED_TRACE(tool);
+        ChooseToolCommand(&doc, doc.workspace, tool);
+        ASSERT_TRUE(SelectWholeLayer(doc));
+        ToolMouseDown(doc, 2, 2, kMouseLeft);
+        EXPECT_FALSE(OutlineRunning(doc));
+        ToolMouseMove(doc, 8, 8);
+        EXPECT_FALSE(OutlineRunning(doc));
+        ToolMouseUp(doc, 8, 8);
+        EXPECT_TRUE(OutlineRunning(doc));
+        ToolMouseDown(doc, 2, 2, kMouseLeft);
+        ChooseToolCommand(&doc, doc.workspace, kCmdBrush);
+        EXPECT_TRUE(OutlineRunning(doc));
+        EXPECT_EQ(doc.outlinePauses, 0);
+    }
+
+    // The free transform keeps the outline still while its handles are shown.
+    ASSERT_TRUE(ChooseToolCommand(&doc, doc.workspace, kCmdFreeTransform));
+    ASSERT_TRUE(ViewOf(doc).warpShown);
+    EXPECT_FALSE(OutlineRunning(doc));
+    FreeTransformKey(doc, 27);  // Esc
+    EXPECT_TRUE(OutlineRunning(doc));
+    EXPECT_EQ(doc.outlinePauses, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "Document.h"
 #include "ViewGeometry.h"
+#include "ViewState.h"
 
 namespace {
 
@@ -21,32 +22,32 @@ WindowRect Client(int width, int height) { return {0, 0, width - 1, height - 1};
 
 TEST(PictureRectTest, SmallPictureIsCentredAndResetsScrolling) {
     Fixture f(100, 50);
-    f.doc.view.scrollH = 17;
-    f.doc.view.scrollV = 9;
+    ViewOf(f.doc).scrollH = 17;
+    ViewOf(f.doc).scrollV = 9;
     const WindowRect r = PictureRect(f.doc, Client(400, 300));
     EXPECT_EQ(r.left, 150);   // (400 - 100) / 2
     EXPECT_EQ(r.top, 125);    // (300 - 50) / 2
     EXPECT_EQ(r.right, 249);
     EXPECT_EQ(r.bottom, 174);
-    EXPECT_EQ(f.doc.view.scrollH, 0);
-    EXPECT_EQ(f.doc.view.scrollV, 0);
-    EXPECT_EQ(f.doc.view.display[2], 399);
-    EXPECT_EQ(f.doc.view.display[3], 299);
+    EXPECT_EQ(ViewOf(f.doc).scrollH, 0);
+    EXPECT_EQ(ViewOf(f.doc).scrollV, 0);
+    EXPECT_EQ(ViewOf(f.doc).display[2], 399);
+    EXPECT_EQ(ViewOf(f.doc).display[3], 299);
 }
 
 TEST(PictureRectTest, LargePictureFillsTheClientAndKeepsItsScrollPosition) {
     Fixture f(1000, 50);
-    f.doc.view.scrollH = 17;
+    ViewOf(f.doc).scrollH = 17;
     const WindowRect r = PictureRect(f.doc, Client(400, 300));
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.right, 399);
     EXPECT_EQ(r.top, 125);
-    EXPECT_EQ(f.doc.view.scrollH, 17);
+    EXPECT_EQ(ViewOf(f.doc).scrollH, 17);
 }
 
 TEST(PictureRectTest, ZoomedSizeIsTruncated) {
     Fixture f(101, 51);
-    f.doc.view.zoom = 0.5f;  // 50.5 x 25.5 -> 50 x 25
+    ViewOf(f.doc).zoom = 0.5f;  // 50.5 x 25.5 -> 50 x 25
     const WindowRect r = PictureRect(f.doc, Client(100, 100));
     EXPECT_EQ(r.left, 25);
     EXPECT_EQ(r.right, 74);
@@ -64,7 +65,7 @@ TEST(PictureRectTest, OnePixelTooWideStillCountsAsCentred) {
 
 TEST(WindowToViewTest, PointsInsideASmallPictureLoseTheMargin) {
     Fixture f(100, 50);
-    f.doc.view.zoom = 2.0f;  // 200 x 100 in a 400 x 300 client: left 100, top 100
+    ViewOf(f.doc).zoom = 2.0f;  // 200 x 100 in a 400 x 300 client: left 100, top 100
     int x = 130, y = 199;
     EXPECT_FALSE(WindowToView(f.doc, Client(400, 300), x, y));
     EXPECT_EQ(x, 30);
@@ -86,8 +87,8 @@ TEST(WindowToViewTest, PointsOutsideActAtTheNearestEdge) {
 
 TEST(WindowToViewTest, ScrollPositionsAreAdded) {
     Fixture f(1000, 1000);
-    f.doc.view.scrollH = 250;
-    f.doc.view.scrollV = 40;
+    ViewOf(f.doc).scrollH = 250;
+    ViewOf(f.doc).scrollV = 40;
     int x = 5, y = 7;
     EXPECT_FALSE(WindowToView(f.doc, Client(400, 300), x, y));
     EXPECT_EQ(x, 255);
@@ -97,19 +98,19 @@ TEST(WindowToViewTest, ScrollPositionsAreAdded) {
 TEST(ZoomTest, LimitsOfTheCommandsAndOfTheStep) {
     Fixture f(10, 10);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(ZoomIn(f.doc));
-    EXPECT_EQ(f.doc.view.zoom, 16.0f);
+    EXPECT_EQ(ViewOf(f.doc).zoom, 16.0f);
     EXPECT_FALSE(CanZoomIn(f.doc));
     EXPECT_FALSE(ZoomIn(f.doc));
-    EXPECT_EQ(f.doc.view.zoom, 16.0f);
+    EXPECT_EQ(ViewOf(f.doc).zoom, 16.0f);
 
     for (int i = 0; i < 7; ++i) EXPECT_TRUE(ZoomOut(f.doc));
-    EXPECT_EQ(f.doc.view.zoom, 0.125f);
+    EXPECT_EQ(ViewOf(f.doc).zoom, 0.125f);
     // The menu stops at 1/8; the step itself reaches 1/16 and refuses below it.
     EXPECT_FALSE(CanZoomOut(f.doc));
     EXPECT_TRUE(ZoomOut(f.doc));
-    EXPECT_EQ(f.doc.view.zoom, 0.0625f);
+    EXPECT_EQ(ViewOf(f.doc).zoom, 0.0625f);
     EXPECT_FALSE(ZoomOut(f.doc));
-    EXPECT_EQ(f.doc.view.zoom, 0.0625f);
+    EXPECT_EQ(ViewOf(f.doc).zoom, 0.0625f);
 }
 
 TEST(ZoomTest, ActualSize) {
@@ -120,26 +121,26 @@ TEST(ZoomTest, ActualSize) {
     EXPECT_TRUE(CanZoomActualSize(f.doc));
     const uint64_t revision = f.doc.revision;
     EXPECT_TRUE(ZoomActualSize(f.doc));
-    EXPECT_EQ(f.doc.view.zoom, 1.0f);
+    EXPECT_EQ(ViewOf(f.doc).zoom, 1.0f);
     EXPECT_NE(f.doc.revision, revision);
 }
 
 TEST(ZoomTest, StretchModeDisablesEveryZoom) {
     Fixture f(10, 10);
-    f.doc.view.zoom = 2.0f;
-    f.doc.view.stretch = true;
+    ViewOf(f.doc).zoom = 2.0f;
+    ViewOf(f.doc).stretch = true;
     EXPECT_FALSE(CanZoomIn(f.doc));
     EXPECT_FALSE(CanZoomOut(f.doc));
     EXPECT_FALSE(CanZoomActualSize(f.doc));
     EXPECT_FALSE(ZoomIn(f.doc));
     EXPECT_FALSE(ZoomOut(f.doc));
     EXPECT_FALSE(ZoomActualSize(f.doc));
-    EXPECT_EQ(f.doc.view.zoom, 2.0f);
+    EXPECT_EQ(ViewOf(f.doc).zoom, 2.0f);
 }
 
 TEST(ZoomTest, AnchorPointsScaleWithTheZoomAndUnsetOnesStayUnset) {
     Fixture f(10, 10);
-    ViewState& v = f.doc.view;
+    ViewState& v = ViewOf(f.doc);
     v.strokeX = 7;
     v.strokeY = 0;
     v.lastX = 12;
@@ -182,7 +183,7 @@ TEST(ZoomTest, AnchorPointsScaleWithTheZoomAndUnsetOnesStayUnset) {
 
 TEST(RescrollTest, PositionsKeepTheirFractionOfTheRange) {
     Fixture f(1000, 800);
-    f.doc.view.zoom = 2.0f;
+    ViewOf(f.doc).zoom = 2.0f;
     const ScrollState s = RescrollAfterZoom(f.doc, {1000, 800, 100, 200}, 400, 300);
     EXPECT_EQ(s.rangeWidth, 2000);
     EXPECT_EQ(s.rangeHeight, 1600);
@@ -192,9 +193,9 @@ TEST(RescrollTest, PositionsKeepTheirFractionOfTheRange) {
 
 TEST(RescrollTest, TheAnchorIsCentred) {
     Fixture f(1000, 800);
-    f.doc.view.zoom = 2.0f;
-    f.doc.view.zoomAnchorX = 500;
-    f.doc.view.zoomAnchorY = 400;
+    ViewOf(f.doc).zoom = 2.0f;
+    ViewOf(f.doc).zoomAnchorX = 500;
+    ViewOf(f.doc).zoomAnchorY = 400;
     const ScrollState s = RescrollAfterZoom(f.doc, {1000, 800, 0, 0}, 400, 300);
     EXPECT_EQ(s.posX, 800);  // 1000 - 400 / 2
     EXPECT_EQ(s.posY, 650);  // 800 - 300 / 2
@@ -202,9 +203,9 @@ TEST(RescrollTest, TheAnchorIsCentred) {
 
 TEST(RescrollTest, AnAnchorAtTheEndKeepsTheViewAtItsEnd) {
     Fixture f(1000, 800);
-    f.doc.view.zoom = 2.0f;
-    f.doc.view.zoomAnchorX = 990;
-    f.doc.view.zoomAnchorY = 790;
+    ViewOf(f.doc).zoom = 2.0f;
+    ViewOf(f.doc).zoomAnchorX = 990;
+    ViewOf(f.doc).zoomAnchorY = 790;
     const ScrollState s = RescrollAfterZoom(f.doc, {1000, 800, 600, 500}, 400, 300);
     EXPECT_EQ(s.posX, 1600);  // limit 2000 - 400
     EXPECT_EQ(s.posY, 1300);  // limit 1600 - 300
@@ -215,9 +216,9 @@ TEST(RescrollTest, AnAnchorAtTheEndKeepsTheViewAtItsEnd) {
 
 TEST(RescrollTest, NeverBelowZero) {
     Fixture f(1000, 800);
-    f.doc.view.zoom = 2.0f;
-    f.doc.view.zoomAnchorX = 10;
-    f.doc.view.zoomAnchorY = 10;
+    ViewOf(f.doc).zoom = 2.0f;
+    ViewOf(f.doc).zoomAnchorX = 10;
+    ViewOf(f.doc).zoomAnchorY = 10;
     const ScrollState s = RescrollAfterZoom(f.doc, {1000, 800, 0, 0}, 400, 300);
     EXPECT_EQ(s.posX, 0);
     EXPECT_EQ(s.posY, 0);
@@ -225,7 +226,7 @@ TEST(RescrollTest, NeverBelowZero) {
 
 TEST(RescrollTest, ZoomingOutBelowTheClientSizeScrollsToZero) {
     Fixture f(1000, 800);
-    f.doc.view.zoom = 0.25f;  // 250 x 200 fits the client
+    ViewOf(f.doc).zoom = 0.25f;  // 250 x 200 fits the client
     const ScrollState s = RescrollAfterZoom(f.doc, {500, 400, 300, 200}, 400, 300);
     EXPECT_EQ(s.rangeWidth, 250);
     EXPECT_EQ(s.rangeHeight, 200);
