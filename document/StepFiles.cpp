@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "ByteStream.h"
 #include "Document.h"
@@ -18,6 +20,29 @@ std::string FormatName(const char* pattern, int a, int b = 0) {
 
 std::string InFolder(const std::string& folder, const std::string& name) {
     return (std::filesystem::path(folder.empty() ? "." : folder) / name).string();
+}
+
+// A number as "%d" writes it, within [low, high]: digits only, no sign, no leading zero.
+bool IsNumberIn(std::string_view text, int low, int high) {
+    if (text.empty() || text.size() > 9 || (text.size() > 1 && text[0] == '0')) return false;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return value >= low && value <= high;
+}
+
+// The head and step file names of document numbers 100 to 998: "WrIniLrList_Head_%d.tmp"
+// and "%dud%d.tmp" with positions 0 to 12 + 24.
+bool IsStepFileName(std::string_view name) {
+    constexpr std::string_view head = "WrIniLrList_Head_", suffix = ".tmp";
+    if (!name.ends_with(suffix)) return false;
+    name.remove_suffix(suffix.size());
+    if (name.starts_with(head)) return IsNumberIn(name.substr(head.size()), 100, 998);
+    const size_t ud = name.find("ud");
+    return ud != std::string_view::npos && IsNumberIn(name.substr(0, ud), 100, 998) &&
+           IsNumberIn(name.substr(ud + 2), 0, History::kPositions + kMaxLayers - 1);
 }
 
 const LayerRecord* AllLayerCopy(const std::vector<LayerCopy>& copies, int slot) {
@@ -267,12 +292,14 @@ bool BringBack(COrinDoc& doc, int slot, const Snapshot& s, bool whole) {
 }
 
 void SweepStepFiles(const std::string& folder) {
+    // The folder is listed once and only names of step files go: trying every possible
+    // name took tens of thousands of calls per folder, which slowed the start after a crash.
     std::error_code ec;
-    for (int d = 100; d <= 998; ++d) {
-        std::filesystem::remove(InFolder(folder, FormatName("WrIniLrList_Head_%d.tmp", d)), ec);
-        for (int e = 0; e < History::kPositions + kMaxLayers; ++e)
-            std::filesystem::remove(InFolder(folder, FormatName("%dud%d.tmp", d, e)), ec);
-    }
+    std::vector<std::filesystem::path> found;
+    std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        if (IsStepFileName(it->path().filename().string())) found.push_back(it->path());
+    for (const auto& path : found) std::filesystem::remove(path, ec);
 }
 
 void RemoveStepFiles(const COrinDoc& doc) {

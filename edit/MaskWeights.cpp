@@ -3,6 +3,7 @@
 #include <algorithm>
 
 int EdgeSpreadWeight(const SelectionMask& mask, int x, int y, int s) {
+    if (s <= 0) return 0;  // no spread, no window
     const int64_t half = 2 * int64_t(s) * s;
     int64_t count = 0;
     const int x0 = std::max(1, x - s), x1 = std::min(mask.width - 1, x + s - 1);

@@ -10,7 +10,7 @@
 
 // The edge-spread weight at mask pixel (x, y) for spread s > 0: the ones in the
 // 2s x 2s window x-s..x+s-1, y-s..y+s-1 (cells with column and row >= 1 only),
-// l = max(0, count - 2s^2), weight = min(255, l * 256 / (2s^2)).
+// l = max(0, count - 2s^2), weight = min(255, l * 256 / (2s^2)); 0 when s <= 0.
 int EdgeSpreadWeight(const SelectionMask& mask, int x, int y, int s);
 
 // The same weight for every pixel of a mask in constant time (a summed-area table of

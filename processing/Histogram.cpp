@@ -4,7 +4,11 @@
 
 HistogramSet LayerHistogram(const COrinDoc& doc, const LayerRecord& layer) {
     HistogramSet set;
-    auto& [lum, red, green, blue] = set.tables;
+    // Plain references: clang 14 cannot capture structured bindings in a lambda.
+    auto& lum = set.tables[0];
+    auto& red = set.tables[1];
+    auto& green = set.tables[2];
+    auto& blue = set.tables[3];
     ScanLayerRows(doc, layer, [&](int, std::span<const Bgr> row, std::span<const uint8_t>) {
         for (const Bgr c : row) {
             ++lum[(11 * c.b + 59 * c.g + 30 * c.r) / 100];

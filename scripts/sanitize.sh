@@ -22,10 +22,12 @@ if [[ " $* " == *" --unit-only "* ]]; then
   select=(-L unit)
 fi
 cmake --build build-sanitize -j "$jobs" "${build[@]}"
+echo "sanitize: built in ${SECONDS} s"
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest "${select[@]}" --output-on-failure -j "$jobs")
+echo "sanitize: tests passed at ${SECONDS} s"
 
 [[ " $* " == *" --no-fuzz "* ]] && exit 0
 for target in "${targets[@]}"; do
@@ -34,3 +36,4 @@ for target in "${targets[@]}"; do
     { tail -n 60 build-sanitize/fuzz/$target.log; exit 1; }
   grep -E '^(stat::number_of_executed_units|#[0-9]+ +DONE)' build-sanitize/fuzz/$target.log | tail -n 2 || true
 done
+echo "sanitize: fuzz runs ended at ${SECONDS} s"

@@ -689,17 +689,17 @@ TEST(HistoryText, RedoRowsListTheUndoneStepsNewestFirst) {
     EXPECT_EQ(RedoRows(*doc), (std::vector<std::string>{"  2 채우기"}));
 }
 
-TEST(HistoryFiles, SweepRemovesEveryDocumentsFiles) {
+TEST(HistoryFiles, SweepRemovesEveryDocumentsFilesAndNothingElse) {
     testing_support::TempDir dir;
-    for (const char* name : {"WrIniLrList_Head_100.tmp", "100ud0.tmp", "998ud11.tmp", "555ud3.tmp", "999ud0.tmp", "keep.tmp"})
-        testing_support::WriteFileBytes(dir.File(name), {1});
+    const char* removed[] = {"WrIniLrList_Head_100.tmp", "WrIniLrList_Head_998.tmp", "100ud0.tmp", "998ud11.tmp",
+                             "555ud3.tmp", "101ud36.tmp"};  // 36: the last dropped-layer slot
+    const char* kept[] = {"999ud0.tmp",  "99ud0.tmp",   "0100ud0.tmp", "100ud37.tmp", "100ud01.tmp",
+                          "100ud-1.tmp", "100ud0.tmpx", "100ud.tmp",   "WrIniLrList_Head_99.tmp", "keep.tmp"};
+    for (const char* name : removed) testing_support::WriteFileBytes(dir.File(name), {1});
+    for (const char* name : kept) testing_support::WriteFileBytes(dir.File(name), {1});
     SweepStepFiles(dir.Path().string());
-    EXPECT_FALSE(std::filesystem::exists(dir.File("WrIniLrList_Head_100.tmp")));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("100ud0.tmp")));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("998ud11.tmp")));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("555ud3.tmp")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("999ud0.tmp")));  // 100 to 998 only
-    EXPECT_TRUE(std::filesystem::exists(dir.File("keep.tmp")));
+    for (const char* name : removed) EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
+    for (const char* name : kept) EXPECT_TRUE(std::filesystem::exists(dir.File(name))) << name;
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ TEST(PictureLimits, PixelsAndMemoryAreBothChecked) {
         PictureLimits limits;
         limits.maxPixels = c.maxPixels;
         limits.availableBytes = c.available;
-        EXPECT_EQ(limits.Refusal(c.width, c.height), c.expected) << c.width << " x " << c.height;
+        EXPECT_STREQ(limits.Refusal(c.width, c.height), c.expected) << c.width << " x " << c.height;
     }
 }
 

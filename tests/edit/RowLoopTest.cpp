@@ -137,8 +137,9 @@ TEST(RowLoop, MatchesThePerPixelReferenceOnEveryDepthAndRuleWithAnyThreadCount) 
                                                            want.b | (uint32_t(want.g) << 8) | (uint32_t(want.r) << 16));
                         EXPECT_EQ(IndexAt(layer, c.bits, x, y), expected) << x << "," << y;
                     }
-                    const int spreadAlpha = std::max<int>(a, EdgeSpreadWeight(m, x, y, c.spread));
-                    EXPECT_EQ(layer.alpha[size_t(y) * kW + size_t(x)], changes && c.selection && c.spread > 0 ? spreadAlpha : a);
+                    const bool spreads = changes && c.selection && c.spread > 0;
+                    const int spreadAlpha = spreads ? std::max<int>(a, EdgeSpreadWeight(m, x, y, c.spread)) : a;
+                    EXPECT_EQ(layer.alpha[size_t(y) * kW + size_t(x)], spreadAlpha);
                 }
             // Bytes past the pixels of each row are kept.
             for (int y = 0; y < kH; ++y) {

@@ -127,8 +127,9 @@ TEST(Effects, KernelsSmoothingAndMorphologyByHand) {
 }
 
 TEST(Effects, WatercolourTakesTheFullestLevelAndTheDarkerOnATie) {
-    for (const auto& [row, expected] : std::vector<std::pair<std::vector<uint32_t>, uint32_t>>{
+    for (const auto& [given, expected] : std::vector<std::pair<std::vector<uint32_t>, uint32_t>>{
              {{0x000000, 0xFFFFFF}, 0x000000}, {{0x000000, 0xFFFFFF, 0xFFFFFF}, 0xFFFFFF}, {{0x030303, 0x080808}, 0x050505}}) {
+        const std::vector<uint32_t>& row = given;  // a lambda may not capture a binding in clang 14
         Bench bench;
         auto doc = bench.Open(int(row.size()), 1, [&](int x, int) { return row[size_t(x)]; });
         ASSERT_TRUE(Apply(*doc, "watercolour").ok);
