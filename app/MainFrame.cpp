@@ -1092,7 +1092,7 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         }
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status status = SaveWithMeasurements(*doc, Measures(*doc).sheet, path);
+    const Status status = SaveWithMeasurements(*doc, Measures(*doc).sheet, path, &Measurement(m_ws).calibration);
     QApplication::restoreOverrideCursor();
     if (!status) {
         m_host->Message(status.message.empty() ? msg::kSaveFailed : status.message);

@@ -7,10 +7,12 @@
 #include <QPushButton>
 
 #include "CalibrationDialog.h"
+#include "CalibrationScale.h"
 #include "MainFrame.h"
 #include "MeasureExport.h"
 #include "MeasureState.h"
 #include "MeasureToolsDialog.h"
+#include "ImageBuffer.h"
 #include "Messages.h"
 #include "QtHost.h"
 #include "Workbook.h"
@@ -209,7 +211,15 @@ void CMeasureFrame::RunStandardsDialog(const MeasurePoint* measured) {
     settings.calibration.option = settings.showLabels;
     Dlg_Calibration dialog(settings.folder, settings.calibration, &m_frame);
     dialog.showMessage = [this](const QString& text) { Report(text.toStdString()); };
-    if (measured) dialog.ShowNewStandard(measured->x, measured->y);
+    if (measured) {
+        dialog.ShowNewStandard(measured->x, measured->y);
+    } else if (COrinDoc* doc = m_frame.ActiveDocument(); doc && doc->mainImage) {
+        // A picture that came with a scale of its own offers it; a common screen or print
+        // resolution is listed without being picked.
+        if (const auto resolution = FileResolution(*doc->mainImage))
+            if (const auto standard = StandardFromResolution(doc->fileName, *resolution))
+                dialog.OfferStandard(*standard, !IsPrintResolution(*resolution));
+    }
     const int result = dialog.exec();
     settings.standards = dialog.Table();
     if (dialog.MeasureRequested()) {

@@ -105,8 +105,25 @@ COrinView::COrinView(COrinDoc& doc, Workspace& workspace, QWidget* parent)
 
 COrinView::~COrinView() { m_outlineTimer.stop(); }
 
+qreal COrinView::Scale() const { return viewport()->devicePixelRatioF(); }
+
+QPoint COrinView::DevicePoint(const QPointF& logical) const {
+    const qreal s = Scale();
+    return {int(std::floor(logical.x() * s)), int(std::floor(logical.y() * s))};
+}
+
+QSize COrinView::DeviceSize(const QSize& logical) const {
+    const qreal s = Scale();
+    return {int(std::lround(logical.width() * s)), int(std::lround(logical.height() * s))};
+}
+
+QRect COrinView::LogicalRect(const QRect& device) const {
+    const qreal s = Scale();
+    return QRectF(device.x() / s, device.y() / s, device.width() / s, device.height() / s).toAlignedRect();
+}
+
 WindowRect COrinView::ClientRect() const {
-    const QSize size = viewport()->size();
+    const QSize size = DeviceSize(viewport()->size());
     return {0, 0, size.width() - 1, size.height() - 1};
 }
 
@@ -154,8 +171,9 @@ void COrinView::UpdateScrollBars() {
     m_rangeWidth = Zoomed(m_doc.canvas.width, ViewOf(m_doc).zoom);
     m_rangeHeight = Zoomed(m_doc.canvas.height, ViewOf(m_doc).zoom);
     // Decide the bars from the room without them, so that a picture that fits shows none.
-    const QSize room = maximumViewportSize();
-    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    // In device pixels, as the view's coordinates are.
+    const QSize room = DeviceSize(maximumViewportSize());
+    const int barWidth = int(std::lround(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) * Scale()));
     bool needH = m_rangeWidth > room.width();
     const bool needV = m_rangeHeight > room.height() - (needH ? barWidth : 0);
     needH = m_rangeWidth > room.width() - (needV ? barWidth : 0);
@@ -171,7 +189,7 @@ void COrinView::UpdateScrollBars() {
 void COrinView::OnUpdate(int hint) {
     if (hint == kHintZoom) {
         const ScrollState old{m_rangeWidth, m_rangeHeight, horizontalScrollBar()->value(), verticalScrollBar()->value()};
-        const QSize client = viewport()->size();
+        const QSize client = DeviceSize(viewport()->size());
         const ScrollState next = RescrollAfterZoom(m_doc, old, client.width(), client.height());
         FitFrame();
         UpdateScrollBars();
@@ -207,8 +225,8 @@ void COrinView::FitFrame() {
     const int borderWidth = frame->width() - viewWidth;
     const int borderHeight = frame->height() - viewHeight;
     // The whole child window stays inside the MDI area, 12 pixels short of its edge.
-    const int zoomedWidth = Zoomed(m_doc.canvas.width, ViewOf(m_doc).zoom);
-    const int zoomedHeight = Zoomed(m_doc.canvas.height, ViewOf(m_doc).zoom);
+    const int zoomedWidth = int(std::ceil(Zoomed(m_doc.canvas.width, ViewOf(m_doc).zoom) / Scale()));
+    const int zoomedHeight = int(std::ceil(Zoomed(m_doc.canvas.height, ViewOf(m_doc).zoom) / Scale()));
     const int roomWidth = room.right() - frame->x() - kFrameRoom - borderWidth - kFrameExtra;
     const int roomHeight = room.bottom() - frame->y() - kFrameRoom - borderHeight - kFrameExtra;
     const int clientWidth = std::max(1, std::min(zoomedWidth, roomWidth));
@@ -229,6 +247,7 @@ void COrinView::FitToWindow() {
         const int borderHeight = frame->height() - viewport()->height();
         room = area->viewport()->size() - QSize(borderWidth + kFrameRoom + kFrameExtra, borderHeight + kFrameRoom + kFrameExtra);
     }
+    room = DeviceSize(room);
     ViewOf(m_doc).zoom = FitZoom(m_doc.canvas.width, m_doc.canvas.height, room.width(), room.height());
     ViewOf(m_doc).zoomAnchorX = ViewOf(m_doc).zoomAnchorY = -1;
     m_doc.Touch();
@@ -265,7 +284,7 @@ bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
         scrollX = scrollY = 0;
     }
     const QRect picture(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
-    visible = picture & viewport()->rect();
+    visible = picture & QRect(QPoint(0, 0), DeviceSize(viewport()->size()));
     params = ComposeParams{};
     params.zoomX = zoomX;
     params.zoomY = zoomY;
@@ -289,20 +308,27 @@ void COrinView::RepaintChanged() {
     const RegionRect pending = m_composite.Pending(m_doc, params);
     const bool whole = pending.x0 == 0 && pending.y0 == 0 && pending.x1 == params.width && pending.y1 == params.height;
     if (pending.Empty() || whole) viewport()->update();
-    else viewport()->update(QRect(visible.left() + pending.x0, visible.top() + pending.y0, pending.x1 - pending.x0,
-                                  pending.y1 - pending.y0));
+    else viewport()->update(LogicalRect(QRect(visible.left() + pending.x0, visible.top() + pending.y0,
+                                              pending.x1 - pending.x0, pending.y1 - pending.y0)));
 }
 
 void COrinView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    const QRect dirty = event->rect();
-    painter.fillRect(dirty, QColor(kBackground));
+    painter.fillRect(event->rect(), QColor(kBackground));
     StoreScroll();
     QRect visible;
     ComposeParams params;
     if (!VisibleRegion(visible, params)) return;
+    // The view's coordinates are device pixels: at zoom 1 one picture pixel covers one
+    // pixel of the screen whatever its scale. The picture, the hatch and the grid are
+    // drawn in them; the overlays with text and handles in the widget's own units.
+    const qreal scale = Scale();
+    const QRect dirty = QRectF(event->rect().x() * scale, event->rect().y() * scale, event->rect().width() * scale,
+                               event->rect().height() * scale).toAlignedRect();
     const QRect area = visible & dirty;
     if (area.isEmpty()) return;
+    painter.save();
+    painter.scale(1.0 / scale, 1.0 / scale);
 
     // Transparent areas show the hatch: lines in 0xBFBFBF on white, aligned to 8 pixels.
     painter.fillRect(area, Qt::white);
@@ -331,24 +357,26 @@ void COrinView::paintEvent(QPaintEvent* event) {
         scrollX = scrollY = 0;
     }
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
-    DrawFreeTransform(painter, QPointF(r.left - scrollX, r.top - scrollY));
+    painter.restore();
+    const QPointF origin(r.left - scrollX, r.top - scrollY);
+    DrawFreeTransform(painter, origin / scale, scale);
     if (m_doc.measure) {
         // The measurement objects over the picture, in the current unit.
         MeasureOverlayView overlay;
-        overlay.origin = QPointF(r.left - scrollX, r.top - scrollY);
-        overlay.zoom = zoomX;
+        overlay.origin = origin / scale;
+        overlay.zoom = zoomX / scale;
         overlay.pictureHeight = m_doc.canvas.height;
         overlay.showLabels = Measurement(m_ws).showLabels;
-        painter.setClipRect(area);
+        painter.setClipRect(LogicalRect(area));
         PaintMeasurements(painter, m_doc.measure->sheet, m_doc.measure->tool, Measurement(m_ws).calibration, overlay);
     }
 }
 
-void COrinView::DrawFreeTransform(QPainter& painter, const QPointF& origin) {
+void COrinView::DrawFreeTransform(QPainter& painter, const QPointF& origin, qreal scale) {
     std::array<ViewCorner, 4> corners;
     if (!FreeTransformOutline(m_doc, corners)) return;
     QPolygonF outline;
-    for (const ViewCorner& c : corners) outline << origin + QPointF(c.x, c.y);
+    for (const ViewCorner& c : corners) outline << origin + QPointF(c.x, c.y) / scale;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -425,9 +453,9 @@ void COrinView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     if (event->button() != Qt::LeftButton || m_doc.IsEmpty()) return;
     m_leftDown = true;
-    if (MeasureMouse(QEvent::MouseButtonPress, event->position().toPoint())) return;
-    const QPoint at = ToView(event->position().toPoint());
-    m_lastMouse = event->position().toPoint();
+    if (MeasureMouse(QEvent::MouseButtonPress, DevicePoint(event->position()))) return;
+    const QPoint at = ToView(DevicePoint(event->position()));
+    m_lastMouse = DevicePoint(event->position());
     SetToolCursor(true);
     if (m_ws.currentTool == kCmdZoomIn) {
         if (ZoomIn(m_doc, at.x(), at.y())) Q_EMIT zoomed(&m_doc);
@@ -456,7 +484,7 @@ void COrinView::mousePressEvent(QMouseEvent* event) {
 
 void COrinView::mouseMoveEvent(QMouseEvent* event) {
     SetToolCursor(m_leftDown);
-    const QPoint window = event->position().toPoint();
+    const QPoint window = DevicePoint(event->position());
     if (window == m_lastMouse || m_doc.IsEmpty()) return;
     if (m_leftDown && MeasureMouse(QEvent::MouseMove, window)) return;
     m_lastMouse = window;
@@ -473,9 +501,9 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_leftDown) return;
     m_leftDown = false;
     SetToolCursor(false);
-    if (MeasureMouse(QEvent::MouseButtonRelease, event->position().toPoint())) return;
+    if (MeasureMouse(QEvent::MouseButtonRelease, DevicePoint(event->position()))) return;
     if (m_doc.IsEmpty() || m_ws.currentTool == kCmdZoomIn) return;
-    const QPoint at = ToView(event->position().toPoint());
+    const QPoint at = ToView(DevicePoint(event->position()));
     // A whole-layer fill (the gradient) runs under the wait cursor; a refusal is shown after it.
     const Tool* tool = FindTool(m_ws.currentTool);
     const bool wait = tool && tool->waitOnRelease;
@@ -490,8 +518,8 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
 void COrinView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (m_doc.IsEmpty() || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)) return;
     if (event->button() == Qt::LeftButton && Measuring()) m_leftDown = true;
-    if (MeasureMouse(QEvent::MouseButtonDblClick, event->position().toPoint())) return;
-    const QPoint at = ToView(event->position().toPoint());
+    if (MeasureMouse(QEvent::MouseButtonDblClick, DevicePoint(event->position()))) return;
+    const QPoint at = ToView(DevicePoint(event->position()));
     ToolDoubleClick(m_doc, at.x(), at.y());
     SyncTimer();
     Q_EMIT documentTouched(&m_doc);
@@ -505,7 +533,7 @@ void COrinView::wheelEvent(QWheelEvent* event) {
     event->accept();
     const int delta = event->angleDelta().y();
     if (delta == 0) return;
-    const QPoint at = ToView(event->position().toPoint());
+    const QPoint at = ToView(DevicePoint(event->position()));
     if (delta > 0 ? ZoomIn(m_doc, at.x(), at.y()) : ZoomOut(m_doc)) Q_EMIT zoomed(&m_doc);
 }
 

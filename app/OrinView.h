@@ -36,9 +36,15 @@ public:
     // Starts or stops the outline timer as the document asks.
     void SyncTimer();
     bool OutlineTimerActive() const { return m_outlineTimer.isActive(); }
-    // The client area in window coordinates.
+    // The client area in window coordinates: device pixels, so that zoom 1 shows one
+    // picture pixel on one pixel of a scaled (HiDPI) screen.
     WindowRect ClientRect() const;
-    // Window point to view point, as every mouse message is converted.
+    // Widget units (Qt's logical pixels) to device pixels and back.
+    qreal Scale() const;
+    QPoint DevicePoint(const QPointF& logical) const;
+    QSize DeviceSize(const QSize& logical) const;
+    QRect LogicalRect(const QRect& device) const;
+    // Window point (device pixels) to view point, as every mouse message is converted.
     QPoint ToView(const QPoint& window, bool* clamped = nullptr);
     // The hatch style of the picture rectangle (the options' choice 0..5, 0 the diagonal cross).
     void SetHatchStyle(int style) { m_hatch = style; }
@@ -104,7 +110,8 @@ private:
     void FitFrame();
     void OnOutlineTick();
     void SetToolCursor(bool dragging);
-    void DrawFreeTransform(QPainter& painter, const QPointF& origin);
+    // `origin` in widget units; the frame's corners come in device pixels.
+    void DrawFreeTransform(QPainter& painter, const QPointF& origin, qreal scale);
     void DrawGrid(QPainter& painter, const QRect& picture, const QRect& area, float zoomX, float zoomY);
     // The measurement tools: input in picture pixels; true when one is armed and took it.
     bool Measuring() const;

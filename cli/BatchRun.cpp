@@ -236,7 +236,7 @@ Status OpenInput(Context& c, const std::string& path) {
 }
 
 Status SaveOutput(Context& c, const std::string& path) {
-    Status s = SaveWithMeasurements(*c.doc, Measures(*c.doc).sheet, path);
+    Status s = SaveWithMeasurements(*c.doc, Measures(*c.doc).sheet, path, &Measurement(c.workspace).calibration);
     if (!s && s.message.empty()) s.message = msg::kSaveFailed;
     return s;
 }

@@ -128,8 +128,6 @@ const char* CheckLayout(const BmpLayout& l) {
     }
 }
 
-int DpiFromPelsPerMeter(int32_t value) { return int(std::floor(value * 0.0254 + 0.5)); }
-
 // Expands one row of 16-bit pixels, read into the start of `row`, in place to blue,
 // green, red bytes, from the last pixel backwards so no pixel is overwritten unread.
 void Expand16(uint8_t* row, int width, const Channel& r, const Channel& g, const Channel& b) {
@@ -363,8 +361,8 @@ const char* DecodeBmpInto(ByteStream& in, CImageBuffer& out) {
     if (const char* error = rle ? DecodeRle(in, out, l) : ReadPlainRows(in, out, l)) return error;
 
     // Files without a resolution keep the default rather than a resolution of 0.
-    if (l.xPelsPerMeter > 0) out.SetHorizontalDpi(DpiFromPelsPerMeter(l.xPelsPerMeter));
-    if (l.yPelsPerMeter > 0) out.SetVerticalDpi(DpiFromPelsPerMeter(l.yPelsPerMeter));
+    if (l.xPelsPerMeter > 0) out.SetHorizontalResolution(l.xPelsPerMeter);
+    if (l.yPelsPerMeter > 0) out.SetVerticalResolution(l.yPelsPerMeter);
     return nullptr;
 }
 

@@ -237,23 +237,58 @@ namespace {
 
 // Pixels per metre of a resolution, held to the stored field's range: a file may give
 // a resolution whose conversion does not fit it.
-int32_t PelsPerMeter(int dpi) {
-    const double v = std::floor(dpi * 39.37007874015748 + 0.5);
+int32_t StoredPelsPerMeter(double pixelsPerMetre) {
+    const double v = std::floor(pixelsPerMetre + 0.5);
     return int32_t(std::clamp(v, double(std::numeric_limits<int32_t>::min()), double(std::numeric_limits<int32_t>::max())));
+}
+
+constexpr double kMetresPerInch = 0.0254;
+
+// The whole DPI of an exact resolution. The small allowance keeps a value that is a
+// half by its decimal digits (2500 per metre is 63.5 DPI) rounding up although the
+// product in binary floating point falls just below it.
+int DpiOf(double pixelsPerMetre) {
+    const double v = std::floor(pixelsPerMetre * kMetresPerInch + 0.5 + 1e-9);
+    return int(std::clamp(v, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+}
+
+// The DPI `dpi` on one axis: the exact value stays only while it rounds to that DPI.
+void SetAxis(int dpi, int32_t& infoDpi, double& exact, int32_t& headerPels) {
+    infoDpi = dpi;
+    if (exact > 0 && DpiOf(exact) != dpi) exact = 0;
+    headerPels = StoredPelsPerMeter(exact > 0 ? exact : dpi * 39.37007874015748);
 }
 
 }  // namespace
 
 void CImageBuffer::SetHorizontalDpi(int dpi) {
-    m_info.dpiX = dpi;
-    m_header.biXPelsPerMeter = PelsPerMeter(dpi);
+    SetAxis(dpi, m_info.dpiX, m_info.pixelsPerMetreX, m_header.biXPelsPerMeter);
     if (m_block) m_header.WriteTo(m_block.get());
 }
 
 void CImageBuffer::SetVerticalDpi(int dpi) {
-    m_info.dpiY = dpi;
-    m_header.biYPelsPerMeter = PelsPerMeter(dpi);
+    SetAxis(dpi, m_info.dpiY, m_info.pixelsPerMetreY, m_header.biYPelsPerMeter);
     if (m_block) m_header.WriteTo(m_block.get());
+}
+
+void CImageBuffer::SetHorizontalResolution(double pixelsPerMetre) {
+    if (!(pixelsPerMetre > 0) || !std::isfinite(pixelsPerMetre)) return;
+    m_info.pixelsPerMetreX = pixelsPerMetre;
+    SetHorizontalDpi(DpiOf(pixelsPerMetre));
+}
+
+void CImageBuffer::SetVerticalResolution(double pixelsPerMetre) {
+    if (!(pixelsPerMetre > 0) || !std::isfinite(pixelsPerMetre)) return;
+    m_info.pixelsPerMetreY = pixelsPerMetre;
+    SetVerticalDpi(DpiOf(pixelsPerMetre));
+}
+
+double CImageBuffer::PixelsPerMetreX() const {
+    return m_info.pixelsPerMetreX > 0 ? m_info.pixelsPerMetreX : m_info.dpiX > 0 ? m_info.dpiX / kMetresPerInch : 0;
+}
+
+double CImageBuffer::PixelsPerMetreY() const {
+    return m_info.pixelsPerMetreY > 0 ? m_info.pixelsPerMetreY : m_info.dpiY > 0 ? m_info.dpiY / kMetresPerInch : 0;
 }
 
 uint32_t CImageBuffer::PaletteEntry(int index) const {

@@ -92,6 +92,11 @@ struct ImageInfo {
     int32_t pageCount = 0;
     int32_t dpiX = 72;
     int32_t dpiY = 72;
+    // The resolution as exactly as the file (or a calibration) gave it, in pixels per
+    // metre; 0 when only the whole-number DPI above is known. Kept only while it rounds
+    // to that DPI: setting another DPI drops it.
+    double pixelsPerMetreX = 0;
+    double pixelsPerMetreY = 0;
     uint8_t maxOpacity = 255;        // the alpha maximum
     bool alphaPalette = false;       // the palette's fourth bytes are opacities
     uint8_t enabled = 1;
@@ -157,6 +162,12 @@ public:
     // Resolution; keeps the pixels-per-metre pair in step.
     void SetHorizontalDpi(int dpi);
     void SetVerticalDpi(int dpi);
+    // An exact resolution in pixels per metre (above 0): the DPI becomes its rounding.
+    void SetHorizontalResolution(double pixelsPerMetre);
+    void SetVerticalResolution(double pixelsPerMetre);
+    // Pixels per metre: the exact value when known, else the DPI's (0 without a DPI).
+    double PixelsPerMetreX() const;
+    double PixelsPerMetreY() const;
 
     // Palette.
     uint32_t PaletteEntry(int index) const;

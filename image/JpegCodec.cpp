@@ -13,6 +13,7 @@
 #include <jerror.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <cstdint>
@@ -255,16 +256,43 @@ void WatchScans(j_common_ptr cinfo) {
     if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) FailWith(cinfo, msg::kJpegLimits);
 }
 
+// The JFIF density holds whole dots per inch or per centimetre (16 bits each): the
+// unit that keeps the resolution closer is taken, so 1000 DPI (25.4 um a pixel) stays
+// exact in inches and 20000 per metre (50 um) in centimetres. Nothing is written
+// without a resolution (the density then stays the library's 1:1 aspect).
+void WriteDensity(const CImageBuffer& image, jpeg_compress_struct& cinfo) {
+    const double x = image.PixelsPerMetreX(), y = image.PixelsPerMetreY();
+    if (!(x > 0) || !(y > 0)) return;
+    struct Choice {
+        uint8_t unit;
+        double perMetre;  // units of the density in a metre
+    };
+    double best = 1e300;
+    for (const Choice c : {Choice{1, 0.0254}, Choice{2, 0.01}}) {
+        const double dx = std::round(x * c.perMetre), dy = std::round(y * c.perMetre);
+        if (dx < 1 || dy < 1 || dx > 65535 || dy > 65535) continue;
+        const double error = std::max(std::fabs(dx - x * c.perMetre) / (x * c.perMetre),
+                                      std::fabs(dy - y * c.perMetre) / (y * c.perMetre));
+        // Inches are kept on a tie: what every reader knows best.
+        if (error < best - 1e-12) {
+            best = error;
+            cinfo.density_unit = c.unit;
+            cinfo.X_density = uint16_t(dx);
+            cinfo.Y_density = uint16_t(dy);
+        }
+    }
+}
+
 // Resolution from the JFIF density: unit 1 is dots per inch, unit 2 dots per
 // centimetre; unit 0 gives only the aspect ratio and leaves the DPI alone.
 void ReadDensity(const jpeg_decompress_struct& cinfo, CImageBuffer& out) {
     if (!cinfo.saw_JFIF_marker || cinfo.X_density == 0 || cinfo.Y_density == 0) return;
     if (cinfo.density_unit == 1) {
-        out.SetHorizontalDpi(cinfo.X_density);
-        out.SetVerticalDpi(cinfo.Y_density);
+        out.SetHorizontalResolution(cinfo.X_density / 0.0254);
+        out.SetVerticalResolution(cinfo.Y_density / 0.0254);
     } else if (cinfo.density_unit == 2) {
-        out.SetHorizontalDpi(int(cinfo.X_density * 254 + 50) / 100);
-        out.SetVerticalDpi(int(cinfo.Y_density * 254 + 50) / 100);
+        out.SetHorizontalResolution(cinfo.X_density * 100.0);
+        out.SetVerticalResolution(cinfo.Y_density * 100.0);
     }
 }
 
@@ -393,6 +421,7 @@ void EncodeBody(EncodeState& s, ByteStream& file, CImageBuffer& image, const uin
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : bpp == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, std::min<int>(image.Info().quality, 100), TRUE);
+    WriteDensity(image, cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     if (!s.exif.empty()) jpeg_write_marker(&cinfo, JPEG_APP0 + 1, s.exif.data(), unsigned(s.exif.size()));
 

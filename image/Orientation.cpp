@@ -69,6 +69,8 @@ bool Transpose(CImageBuffer& image) {
     ImageInfo info = image.Info();
     info.stride = turned.Info().stride;
     turned.Info() = info;
+    turned.Info().pixelsPerMetreX = image.Info().pixelsPerMetreY;
+    turned.Info().pixelsPerMetreY = image.Info().pixelsPerMetreX;
     turned.SetHorizontalDpi(image.Info().dpiY);
     turned.SetVerticalDpi(image.Info().dpiX);
     image.TakeOver(turned);

@@ -119,8 +119,8 @@ bool DecodePng(ByteStream& in, CImageBuffer& out) {
     }
     spng_phys phys{};
     if (spng_get_phys(ctx.get(), &phys) == 0 && phys.unit_specifier == 1 && phys.ppu_x && phys.ppu_y) {
-        out.SetHorizontalDpi(int(std::lround(phys.ppu_x * 0.0254)));
-        out.SetVerticalDpi(int(std::lround(phys.ppu_y * 0.0254)));
+        out.SetHorizontalResolution(phys.ppu_x);
+        out.SetVerticalResolution(phys.ppu_y);
     }
     return true;
 }
@@ -152,10 +152,12 @@ bool EncodePng(ByteStream& file, CImageBuffer& image) {
         }
         rc = spng_set_plte(ctx.get(), &plte);
     }
-    if (rc == 0 && image.Info().dpiX > 0 && image.Info().dpiY > 0) {
+    // pHYs holds whole pixels per metre: a calibrated scale keeps about six digits.
+    const double ppmX = image.PixelsPerMetreX(), ppmY = image.PixelsPerMetreY();
+    if (rc == 0 && ppmX >= 0.5 && ppmY >= 0.5 && ppmX < 2147483647.0 && ppmY < 2147483647.0) {
         spng_phys phys{};
-        phys.ppu_x = uint32_t(std::lround(image.Info().dpiX / 0.0254));
-        phys.ppu_y = uint32_t(std::lround(image.Info().dpiY / 0.0254));
+        phys.ppu_x = uint32_t(std::lround(ppmX));
+        phys.ppu_y = uint32_t(std::lround(ppmY));
         phys.unit_specifier = 1;
         rc = spng_set_phys(ctx.get(), &phys);
     }

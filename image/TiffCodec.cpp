@@ -122,18 +122,24 @@ Layout ReadLayout(TIFF* tif) {
     return l;
 }
 
-// Resolution in dots per inch (converted from dots per centimetre) and the picture
-// position, which the file gives in resolution units, as a pixel offset.
+// Resolution (exact, from dots per inch or per centimetre; a file without a unit is
+// read as inches, to a whole DPI only) and the picture position, which the file gives
+// in resolution units, as a pixel offset.
 void ReadPlacement(TIFF* tif, CImageBuffer& out) {
     uint16_t unit = RESUNIT_INCH;
     TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
     const double toInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
     auto usable = [](double v) { return std::isfinite(v) && v > 0 && v < 1e7; };
+    const bool exact = unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER;
     float xres = 0, yres = 0, xpos = 0, ypos = 0;
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) && usable(xres * toInch))
-        out.SetHorizontalDpi(int(std::floor(xres * toInch + 0.5)));
-    if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) && usable(yres * toInch))
-        out.SetVerticalDpi(int(std::floor(yres * toInch + 0.5)));
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) && usable(xres * toInch)) {
+        if (exact) out.SetHorizontalResolution(xres * toInch / 0.0254);
+        else out.SetHorizontalDpi(int(std::floor(xres * toInch + 0.5)));
+    }
+    if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) && usable(yres * toInch)) {
+        if (exact) out.SetVerticalResolution(yres * toInch / 0.0254);
+        else out.SetVerticalDpi(int(std::floor(yres * toInch + 0.5)));
+    }
     auto offset = [](float pos, float res) {
         const double pixels = double(pos) * (res > 0 ? res : 1.0f);
         return std::isfinite(pixels) && std::fabs(pixels) < 1e9 ? int(std::floor(pixels + 0.5)) : 0;
@@ -366,9 +372,11 @@ bool WriteDirectory(TIFF* tif, CImageBuffer& image) {
                                  : bpp == 8 ? COMPRESSION_PACKBITS
                                  : bpp >= 24 ? COMPRESSION_LZW
                                              : COMPRESSION_NONE;
-    // TIFF needs a positive resolution; a picture without one is written at 72 DPI.
-    const float dpiX = float(image.Info().dpiX > 0 ? image.Info().dpiX : 72);
-    const float dpiY = float(image.Info().dpiY > 0 ? image.Info().dpiY : 72);
+    // TIFF needs a positive resolution; a picture without one is written at 72 DPI. The
+    // field is a fraction: an exact resolution (a calibrated scale) keeps its digits.
+    const double ppmX = image.PixelsPerMetreX(), ppmY = image.PixelsPerMetreY();
+    const float dpiX = ppmX > 0 ? float(ppmX * 0.0254) : 72.0f;
+    const float dpiY = ppmY > 0 ? float(ppmY * 0.0254) : 72.0f;
 
     bool ok = TIFFSetField(tif, TIFFTAG_SUBFILETYPE, 0) && TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width)) &&
               TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height)) &&

@@ -1,5 +1,7 @@
 #include "MeasureFile.h"
 
+#include "CalibrationScale.h"
+
 #include <algorithm>
 
 #include "ByteStream.h"
@@ -195,8 +197,12 @@ Status OpenWithMeasurements(COrinDoc& doc, MeasureSheet& sheet, const std::strin
     return OpenDocument(doc, path);
 }
 
-Status SaveWithMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::string& path) {
-    if (FormatFromPath(path) != kFormatMeasure) return SaveDocument(doc, path);
+Status SaveWithMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::string& path,
+                            const Calibration* calibration) {
+    if (FormatFromPath(path) != kFormatMeasure) {
+        if (calibration && !sheet.Objects().empty()) StampCalibration(doc, *calibration);
+        return SaveDocument(doc, path);
+    }
     Status s = SaveMeasurements(doc, sheet, path);
     if (s) {
         doc.path = path;

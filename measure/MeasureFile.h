@@ -29,6 +29,8 @@ Status OpenMeasurements(COrinDoc& doc, MeasureSheet& sheet, const std::string& p
 
 // Opening and saving as the editor and the batch tool do it: measurement files through
 // the two calls above (their objects go to `sheet`), every other format through the
-// document's own open and save.
+// document's own open and save. A picture measured on (its sheet holds objects) is saved
+// with the `calibration`'s scale as its resolution when the unit is a length.
 Status OpenWithMeasurements(COrinDoc& doc, MeasureSheet& sheet, const std::string& path, const Calibration& calibration);
-Status SaveWithMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::string& path);
+Status SaveWithMeasurements(COrinDoc& doc, const MeasureSheet& sheet, const std::string& path,
+                            const Calibration* calibration = nullptr);

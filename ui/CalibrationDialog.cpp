@@ -79,15 +79,28 @@ Dlg_Calibration::Dlg_Calibration(const std::string& folder, Calibration& current
 void Dlg_Calibration::Fill(int select) {
     m_name->clear();
     for (const MeasureStandard& s : m_table.standards) m_name->addItem(U(s.name));
+    if (m_offered) m_name->addItem(U(m_offered->name));
     if (select >= 0 && select < int(m_table.standards.size())) {
         m_name->setCurrentIndex(select);
         ShowStandard(select);
     }
 }
 
+void Dlg_Calibration::OfferStandard(const MeasureStandard& standard, bool select) {
+    const int shown = m_name->currentIndex();
+    m_offered = standard;
+    Fill(-1);
+    // Not picked, the name shown stays the one before (none for an empty table: OK then
+    // asks for a name rather than saving the fields under the picture's).
+    const int index = select ? int(m_table.standards.size()) : shown;
+    m_name->setCurrentIndex(index);
+    if (select) ShowStandard(index);
+}
+
 void Dlg_Calibration::ShowStandard(int index) {
-    if (index < 0 || index >= int(m_table.standards.size())) return;
-    const MeasureStandard& s = m_table.standards[size_t(index)];
+    const bool offered = m_offered && index == int(m_table.standards.size());
+    if (index < 0 || (index >= int(m_table.standards.size()) && !offered)) return;
+    const MeasureStandard& s = offered ? *m_offered : m_table.standards[size_t(index)];
     m_name->setEditText(U(s.name));
     m_x->setText(QString::number(s.xPixels));
     m_y->setText(QString::number(s.yPixels));

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "Calibration.h"
@@ -24,6 +25,10 @@ public:
 
     // The new-standard form: "새기준", the measured pixels, "um" and "1.0".
     void ShowNewStandard(int xPixels, int yPixels);
+    // Lists `standard` (a picture's own scale) after the table's standards, and with
+    // `select` shows it, so that OK makes it current; it joins the table only when the
+    // user saves it or presses OK on it.
+    void OfferStandard(const MeasureStandard& standard, bool select);
     // True after "기준설정" closed the dialog.
     bool MeasureRequested() const { return m_measureRequested; }
 
@@ -54,6 +59,7 @@ private:
     std::string m_folder;
     Calibration& m_current;
     StandardsTable m_table;
+    std::optional<MeasureStandard> m_offered;
     bool m_measureRequested = false;
     QComboBox* m_name = nullptr;
     QLineEdit* m_x = nullptr;

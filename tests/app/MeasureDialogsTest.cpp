@@ -116,6 +116,51 @@ TEST_F(StandardsDialog, NewStandardFormAndTheThirtyFirst) {
     EXPECT_EQ(table.standards.size(), size_t(kMaxStandards));
 }
 
+// A picture's own scale is listed after the table's standards; picked, OK makes it
+// current and writes it to the file; listed only, the current standard stays shown.
+TEST_F(StandardsDialog, PicturesOwnScaleIsOffered) {
+    MeasureStandard offered;
+    offered.name = "cells.tif";
+    offered.unit = "meter";
+    offered.xPixels = offered.yPixels = 39370;
+    offered.length = 1.0f;
+    {
+        // An empty table: listed only, nothing is named, and OK asks for a name.
+        auto d = Open();
+        d->OfferStandard(offered, false);
+        EXPECT_EQ(d->NameBox()->count(), 1);
+        EXPECT_TRUE(d->NameBox()->currentText().isEmpty());
+        d->OkButton()->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], QString::fromUtf8(msg::kStandardName));
+        messages.clear();
+    }
+    const std::string text = "\r\n 1 0\r\n a mm 10 10 1.00";
+    testing_support::WriteFileBytes(dir.File(kCalibrationFile), std::vector<uint8_t>(text.begin(), text.end()));
+    {
+        auto d = Open();
+        d->OfferStandard(offered, false);
+        ASSERT_EQ(d->NameBox()->count(), 2);
+        EXPECT_EQ(d->NameBox()->currentText(), "a");
+        EXPECT_EQ(d->UnitBox()->currentText(), "mm");
+    }
+    auto d = Open();
+    d->OfferStandard(offered, true);
+    EXPECT_EQ(d->NameBox()->currentText(), "cells.tif");
+    EXPECT_EQ(d->XField()->text(), "39370");
+    EXPECT_EQ(d->UnitBox()->currentText(), "meter");
+    EXPECT_EQ(d->LengthField()->text(), "1.00");
+    // Showing the table's standard and coming back to the offered one.
+    Q_EMIT d->NameBox()->activated(0);
+    EXPECT_EQ(d->XField()->text(), "10");
+    Q_EMIT d->NameBox()->activated(1);
+    EXPECT_EQ(d->YField()->text(), "39370");
+    d->OkButton()->click();
+    EXPECT_EQ(current.name, "cells.tif");
+    EXPECT_EQ(current.xPixels, 39370);
+    EXPECT_EQ(FileText(dir), "\r\n 2 1\r\n a mm 10 10 1.00\r\n cells.tif meter 39370 39370 1.00");
+}
+
 TEST(MeasureToolsDialog, EightToolsAndTheStandard) {
     CMeasureToolsDialog d;
     const char* eight[] = {"선분표시", "평행선표시", "사각영역표시", "선분사이거리", "원영역표시", "사이각표시", "점", "선택과수정"};

@@ -16,7 +16,17 @@
 #include <QTextLayout>
 #include <gtest/gtest.h>
 
+#include <QAbstractSpinBox>
+#include <QLineEdit>
+#include <memory>
+
+#include "BrushSizeDialog.h"
 #include "CalendarDialog.h"
+#include "CalibrationDialog.h"
+#include "LayerNameDialog.h"
+#include "NewPictureDialog.h"
+#include "PreferencesDialog.h"
+#include "TestSupport.h"
 #include "FaceTransformWindow.h"
 #include "FrameDialog.h"
 #include "TextControls.h"
@@ -159,6 +169,46 @@ TEST(TextDialogsTest, FaceWindowValues) {
     EXPECT_EQ(v.mode, 1);
     EXPECT_DOUBLE_EQ(v.strength, 10.0);
     EXPECT_EQ(window.StrengthBox()->text(), QStringLiteral("10.0"));
+}
+
+// Every field that takes free text takes it from an input method (ibus, fcitx5): the
+// preedit shows in place and the committed syllable lands in the field. Number boxes
+// are left out: their validators refuse letters, whatever types them.
+TEST(TextDialogsTest, EveryTextFieldTakesHangulFromAnInputMethod) {
+    testing_support::TempDir dir;
+    Calibration calibration;
+    std::vector<std::unique_ptr<QDialog>> dialogs;
+    dialogs.push_back(std::make_unique<CDlg_TextInput>(TextSettings{}));
+    dialogs.push_back(std::make_unique<CDlg_Change_LayerName>());
+    dialogs.push_back(std::make_unique<CDlg_NewPicture>());
+    dialogs.push_back(std::make_unique<CDlg_Preferences>(PreferenceValues{}));
+    dialogs.push_back(std::make_unique<CDlg_Calendar>(CalendarSettings{}));
+    dialogs.push_back(std::make_unique<CDlg_PhotoFrame>(FrameSettings{}));
+    dialogs.push_back(std::make_unique<CDlg_BrushSize>());
+    dialogs.push_back(std::make_unique<Dlg_Calibration>(dir.Path().string(), calibration));
+    int fields = 0;
+    for (const auto& dialog : dialogs) {
+        const QString name = QString::fromUtf8(dialog->metaObject()->className());
+        for (QPlainTextEdit* edit : dialog->findChildren<QPlainTextEdit*>()) {
+            EXPECT_TRUE(edit->testAttribute(Qt::WA_InputMethodEnabled)) << name.toStdString();
+            ++fields;
+        }
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+            if (qobject_cast<QAbstractSpinBox*>(edit->parentWidget()) || edit->validator() || edit->isReadOnly())
+                continue;
+            ++fields;
+            EXPECT_TRUE(edit->testAttribute(Qt::WA_InputMethodEnabled)) << name.toStdString();
+            edit->clear();
+            QInputMethodEvent preedit(QString::fromUtf8("하"), {});
+            QCoreApplication::sendEvent(edit, &preedit);
+            EXPECT_TRUE(edit->text().isEmpty()) << name.toStdString();
+            QInputMethodEvent commit;
+            commit.setCommitString(QString::fromUtf8("한"));
+            QCoreApplication::sendEvent(edit, &commit);
+            EXPECT_EQ(edit->text(), QString::fromUtf8("한")) << name.toStdString();
+        }
+    }
+    EXPECT_GE(fields, 4);  // the text, a layer name, a standard's name and unit at least
 }
 
 }  // namespace
