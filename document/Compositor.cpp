@@ -208,13 +208,14 @@ namespace {
 
 // A single opaque true-colour bottom layer covering the canvas composes to itself:
 // the flattened slot then keeps its pixels and alpha (fully covered) as they are.
-bool FlattensToItself(const COrinDoc& doc, int slot, int startSlot, int layerLimit) {
-    if (PlainSingleLayer(doc, startSlot, layerLimit) != slot) return false;
-    const LayerRecord& r = doc.layers[slot];
-    return std::all_of(r.alpha.begin(), r.alpha.end(), [](uint8_t a) { return a == 255; });
-}
-
 }  // namespace
+
+int OpaqueSingleLayer(const COrinDoc& doc, int startSlot, int layerLimit) {
+    const int slot = PlainSingleLayer(doc, startSlot, layerLimit);
+    if (slot < 0) return -1;
+    const LayerRecord& r = doc.layers[slot];
+    return std::all_of(r.alpha.begin(), r.alpha.end(), [](uint8_t a) { return a == 255; }) ? slot : -1;
+}
 
 int PlainSingleLayer(const COrinDoc& doc, int startSlot, int layerLimit) {
     std::vector<int> chain = doc.layers.Chain(startSlot);
@@ -238,7 +239,7 @@ int PlainSingleLayer(const COrinDoc& doc, int startSlot, int layerLimit) {
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
     if (!IsValidSlot(slot) || doc.canvas.width <= 0 || doc.canvas.height <= 0) return false;
     const int w = doc.canvas.width, h = doc.canvas.height;
-    if (FlattensToItself(doc, slot, startSlot, layerLimit)) {
+    if (OpaqueSingleLayer(doc, startSlot, layerLimit) == slot) {
         LayerRecord& layer = doc.layers[slot];
         const size_t used = size_t(w) * 3;
         for (int y = 0; y < h && size_t(layer.stride) > used; ++y)
@@ -298,7 +299,7 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
     return true;
 }
 
-bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
+bool ExportLayerToMainImage(COrinDoc& doc, int slot, bool clearPadding) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return false;
     const LayerRecord& layer = doc.layers[slot];
     if (layer.stride < 0 || layer.height < 0 || layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
@@ -324,6 +325,7 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
     const int bits = doc.canvas.bpp;
     const int64_t shift = -int64_t(layer.x) * bits / 8;  // byte of the layer row at canvas column 0
     const size_t rowBytes = image->Stride();
+    const size_t used = (size_t(doc.canvas.width) * size_t(bits) + 7) / 8;
     for (int y = 0; y < doc.canvas.height; ++y) {
         const int64_t row = int64_t(y) + layer.y;
         if (row < 0 || row >= layer.height) continue;
@@ -333,6 +335,7 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
         const int64_t first = std::max<int64_t>(0, -shift);
         const int64_t last = std::min<int64_t>(int64_t(rowBytes), int64_t(layer.stride) - shift);
         if (first < last) std::memcpy(dst + first, src + shift + first, size_t(last - first));
+        if (clearPadding && rowBytes > used) std::memset(dst + used, 0, rowBytes - used);
     }
     doc.mainImage = std::move(image);
     return true;

@@ -105,7 +105,11 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
     // A single plain layer is written with its own colour and alpha; anything else is
     // flattened first (and the flatten undone afterwards).
     const int plain = KeepsAlpha(code) ? PlainSingleLayer(doc) : -1;
-    const bool flatten = plain < 0;
+    // An opaque single layer is its own flattened picture: it is written as it is,
+    // without a flatten step to undo and read back (which would cost a second copy of
+    // the layer at the save's peak).
+    const int opaque = plain < 0 ? OpaqueSingleLayer(doc) : -1;
+    const bool flatten = plain < 0 && opaque < 0;
     // The layers come back after writing through an undo of the flatten: a layer whose
     // step file cannot be read back (disk full) would stay flattened, so nothing is done.
     if (flatten && !CanRestoreLayers(doc)) return Status::Fail(msg::kSaveNeedsSteps);
@@ -116,9 +120,9 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
             doc.history.reportFailures = true;
             return s;
         }
-    const int slot = flatten ? doc.layers.bottom : plain;
+    const int slot = flatten ? doc.layers.bottom : opaque >= 0 ? opaque : plain;
     Status result = Status::Fail(msg::kSaveFailed);
-    if (ExportLayerToMainImage(doc, slot)) {
+    if (ExportLayerToMainImage(doc, slot, opaque >= 0)) {
         CImageBuffer& image = *doc.mainImage;
         bool ready = true;
         if (code == kFormatGif && image.Bpp() > 8) ready = ReduceTo8Bit(image);
