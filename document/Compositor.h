@@ -49,6 +49,12 @@ int OpaqueSingleLayer(const COrinDoc& doc, int startSlot = -1, int layerLimit = 
 // result at canvas size with offsets 0. False when memory runs out (nothing changes).
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot = -1, int layerLimit = 0);
 
+// Replaces the main image by the flattened picture (what FlattenIntoSlot of the bottom
+// slot would give, exported) without changing any layer: composed band by band, so
+// that no whole-canvas composite is held. `alpha`, when given, receives the cover of
+// every pixel (bottom-up rows, width bytes each). False when memory runs out.
+bool ExportCompositeToMainImage(COrinDoc& doc, std::vector<uint8_t>* alpha);
+
 // Replaces the main image by a canvas-size picture at the canvas depth with the
 // document's palette, filled from the layer's canvas-visible rows. `clearPadding`: the
 // bytes after each row's last pixel are written as 0 (as a flatten leaves them).
