@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "BlendRow.h"
 #include "LayerModel.h"
 #include "Messages.h"
 #include "Parallel.h"
@@ -24,47 +25,25 @@ void SetShadowColour(LayerRecord& layer, uint32_t colour) {
 
 namespace {
 
-constexpr int kFull = 255 * 255;  // weight denominator: coverage x opacity
-constexpr int kBottom = 100;       // the bottom slot: N s, no blending
-
-// One channel of a blend mode (d below, s the layer's colour, weight = N x 65025).
-template <int Mode>
-inline int BlendChannel(int d, int s, int weight) {
-    if constexpr (Mode == kBottom) return weight * s / kFull;
-    else if constexpr (Mode == kBlendMultiply) return (d * s) >> 8;
-    else if constexpr (Mode == kBlendScreen) return 255 - (((255 - d) * (255 - s)) >> 8);
-    else if constexpr (Mode == kBlendDarken) return std::min(d, s);
-    else if constexpr (Mode == kBlendLighten) return std::max(d, s);
-    else if constexpr (Mode == kBlendDifference) return std::abs(d - s);
-    else if constexpr (Mode == kBlendNegation) return 255 - std::abs(255 - d - s);
-    else if constexpr (Mode == kBlendExclusion) return d + s - (d * s) / 128;
-    else if constexpr (Mode == kBlendHardLight) return s >= 128 ? 255 - (((255 - d) * (255 - s)) >> 7) : (d * s) >> 7;
-    else return (weight * s + (kFull - weight) * d) / kFull;  // normal: N s + (1 - N) d, exactly
-}
-
 enum SourceKind { kSourceTrueColour, kSourcePalette, kSourceVector };
 
-// Reads a layer pixel's colour as blue | green << 8 | red << 16.
-template <int Source>
-inline uint32_t SampleColour(const LayerRecord& layer, const std::vector<RgbQuad>& palette, int bits, int col,
-                             const uint8_t* line) {
-    if constexpr (Source == kSourceVector) {
-        return layer.colour & 0xFFFFFF;
-    } else if constexpr (Source == kSourceTrueColour) {
-        const uint8_t* p = line + size_t(col) * size_t(bits / 8);
-        return p[0] | (p[1] << 8) | (p[2] << 16);
-    } else {
-        int index = 0;
-        if (bits == 8) index = line[col];
-        else if (bits == 4) index = (col & 1) ? line[col >> 1] & 0x0F : line[col >> 1] >> 4;
-        else if (bits == 1) index = (line[col >> 3] >> (7 - (col & 7))) & 1;
-        return size_t(index) < palette.size() ? palette[size_t(index)].Value() & 0xFFFFFF : 0;
+// True when any of n bytes is not 0.
+inline bool AnyNonZero(const uint8_t* p, int n) {
+    uint64_t any = 0;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t v;
+        std::memcpy(&v, p + i, 8);
+        any |= v;
     }
+    for (; i < n; ++i) any |= p[i];
+    return any != 0;
 }
 
 struct LayerPass {
     const COrinDoc& doc;
     const LayerRecord& layer;
+    int mode;
     int opacity;
     const std::vector<int>& colMap;
     const std::vector<int>& rowMap;
@@ -73,59 +52,87 @@ struct LayerPass {
     uint32_t* out;
 };
 
-// Draws one layer over `out` for output rows [firstRow, lastRow).
-template <int Mode, int Source>
+// Draws one layer over `out` for output rows [firstRow, lastRow): each row's layer
+// pixels are packed (colour | coverage << 24) a run at a time and blended by BlendRow.
+template <int Source>
 void ComposeRows(const LayerPass& pass, int firstRow, int lastRow) {
     const LayerRecord& layer = pass.layer;
     const int bits = Source == kSourceVector ? 8 : pass.doc.canvas.bpp;
     const bool shadow = layer.effectOn && layer.aux.size() == layer.alpha.size();
     const uint32_t shadowColour = ShadowColour(layer);
     const int lw = layer.width, lh = layer.height;
+    // The region columns whose canvas column falls on the layer (the map never falls);
+    // positions are compared in 64 bits.
+    const int* map = pass.colMap.data();
+    const int* lo = std::lower_bound(map + pass.firstCol, map + pass.lastCol, int64_t(layer.x),
+                                     [](int v, int64_t x) { return int64_t(v) < x; });
+    const int* hi = std::lower_bound(lo, map + pass.lastCol, int64_t(layer.x) + lw,
+                                     [](int v, int64_t x) { return int64_t(v) < x; });
+    const int first = int(lo - map), last = int(hi - map);
+    if (first >= last) return;
+    // At zoom 1 and above a run of columns reads consecutive layer columns.
+    bool unit = true;
+    for (int x = first + 1; x < last && unit; ++x) unit = map[x] == map[x - 1] + 1;
+    uint32_t lut[256] = {};
+    if constexpr (Source == kSourcePalette)
+        for (size_t i = 0; i < 256 && i < pass.doc.palette.size(); ++i) lut[i] = pass.doc.palette[i].Value() & 0xFFFFFF;
+    const uint32_t vectorColour = layer.colour & 0xFFFFFF;
+    const auto colour = [&](const uint8_t* line, int col) -> uint32_t {
+        if constexpr (Source == kSourceVector) {
+            return vectorColour;
+        } else if constexpr (Source == kSourceTrueColour) {
+            const uint8_t* p = line + size_t(col) * size_t(bits / 8);
+            return p[0] | (p[1] << 8) | (p[2] << 16);
+        } else {
+            if (bits == 8) return lut[line[col]];
+            if (bits == 4) return lut[(col & 1) ? line[col >> 1] & 0x0F : line[col >> 1] >> 4];
+            if (bits == 1) return lut[(line[col >> 3] >> (7 - (col & 7))) & 1];
+            return lut[0];
+        }
+    };
+    constexpr int kRun = 256;
+    uint32_t packed[kRun];
     for (int oy = firstRow; oy < lastRow; ++oy) {
-        // Offsets are bounded when read, but positions are summed in 64 bits anyway.
         const int64_t row = int64_t(pass.rowMap[size_t(oy)]) + layer.y;
         if (row < 0 || row >= lh) continue;
         const uint8_t* coverage = layer.alpha.data() + size_t(row) * size_t(lw);
         const uint8_t* shade = shadow ? layer.aux.data() + size_t(row) * size_t(lw) : nullptr;
         const uint8_t* line = layer.pixels.data() + size_t(row) * size_t(layer.stride);
         uint32_t* dst = pass.out + size_t(oy) * size_t(pass.width);
-        for (int ox = pass.firstCol; ox < pass.lastCol; ++ox) {
-            const int64_t at = int64_t(pass.colMap[size_t(ox)]) - layer.x;
-            if (at < 0 || at >= lw) continue;
-            const int col = int(at);
-            int c = coverage[col];
-            uint32_t s;
-            if (c > 0) {
-                s = SampleColour<Source>(layer, pass.doc.palette, bits, col, line);
-            } else if (shade && shade[col] > 0) {
-                c = shade[col];
-                s = shadowColour;
-            } else {
-                continue;
-            }
-            const uint32_t d = dst[ox];
-            const int a = int(d >> 24);
-            const int weight = c * pass.opacity;
-            uint32_t rgb;
-            if ((Mode == kBottom || Mode == kBlendNormal) && weight == kFull) {
-                rgb = s;  // N = 1: the layer's own colour
-            } else {
-                rgb = uint32_t(BlendChannel<Mode>(int(d & 0xFF), int(s & 0xFF), weight) & 0xFF) |
-                      uint32_t(BlendChannel<Mode>(int((d >> 8) & 0xFF), int((s >> 8) & 0xFF), weight) & 0xFF) << 8 |
-                      uint32_t(BlendChannel<Mode>(int((d >> 16) & 0xFF), int((s >> 16) & 0xFF), weight) & 0xFF) << 16;
-            }
-            const int alpha = a != 0 ? std::min(255, a * (c + 1)) : c;
-            dst[ox] = rgb | (uint32_t(alpha) << 24);
+        if (Source == kSourceTrueColour && unit && !shade) {
+            // The common case: consecutive true-colour pixels read straight from the row.
+            const int col0 = map[first] - layer.x;
+            BlendBgrRow(pass.mode, pass.opacity, dst + first, line + size_t(col0) * size_t(bits / 8), bits / 8,
+                        coverage + col0, size_t(last - first));
+            continue;
         }
-    }
-}
-
-template <int Mode>
-void ComposeRowsFor(const LayerPass& pass, int source, int firstRow, int lastRow) {
-    switch (source) {
-    case kSourceVector: ComposeRows<Mode, kSourceVector>(pass, firstRow, lastRow); break;
-    case kSourcePalette: ComposeRows<Mode, kSourcePalette>(pass, firstRow, lastRow); break;
-    default: ComposeRows<Mode, kSourceTrueColour>(pass, firstRow, lastRow); break;
+        for (int x0 = first; x0 < last; x0 += kRun) {
+            const int n = std::min(kRun, last - x0);
+            if (unit) {
+                const int col0 = map[x0] - layer.x;
+                if (!AnyNonZero(coverage + col0, n) && !(shade && AnyNonZero(shade + col0, n))) continue;
+                if (!shade) {
+                    // Coverage 0 draws nothing whatever the colour beside it.
+                    for (int i = 0; i < n; ++i) packed[i] = colour(line, col0 + i) | uint32_t(coverage[col0 + i]) << 24;
+                } else {
+                    for (int i = 0; i < n; ++i) {
+                        const int col = col0 + i;
+                        packed[i] = coverage[col] ? colour(line, col) | uint32_t(coverage[col]) << 24
+                                                  : shadowColour | uint32_t(shade[col]) << 24;
+                    }
+                }
+            } else {
+                uint32_t any = 0;
+                for (int i = 0; i < n; ++i) {
+                    const int col = map[x0 + i] - layer.x;
+                    const uint32_t c = coverage[col];
+                    packed[i] = c ? colour(line, col) | c << 24 : shade ? shadowColour | uint32_t(shade[col]) << 24 : 0;
+                    any |= packed[i];
+                }
+                if ((any >> 24) == 0) continue;
+            }
+            BlendRow(pass.mode, pass.opacity, dst + x0, packed, size_t(n));
+        }
     }
 }
 
@@ -142,25 +149,15 @@ void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, 
         layer.stride < (layer.kind == kLayerText ? layer.width : minStride) ||
         layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
         return;
-    const LayerPass pass{doc,   layer,    withOpacity ? 255 - layer.transparency : 255, colMap, rowMap, width,
-                         firstCol, lastCol, out};
+    const int mode = isBottom ? kBlendBottom : layer.blend <= 9 ? layer.blend : int(kBlendNormal);
+    const LayerPass pass{doc,    layer,   mode,     withOpacity ? 255 - layer.transparency : 255, colMap, rowMap,
+                         width, firstCol, lastCol, out};
     // Indexed canvases always go through the palette: a canvas without one (an 8-bit
     // project carries none) has black pixels, never pixels read three bytes wide from
     // rows of one byte per pixel.
-    const int source = layer.kind == kLayerText ? kSourceVector : doc.canvas.bpp <= 8 ? kSourcePalette : kSourceTrueColour;
-    const int mode = isBottom ? kBottom : layer.blend <= 9 ? layer.blend : kBlendNormal;
-    switch (mode) {
-    case kBottom: ComposeRowsFor<kBottom>(pass, source, firstRow, lastRow); break;
-    case kBlendMultiply: ComposeRowsFor<kBlendMultiply>(pass, source, firstRow, lastRow); break;
-    case kBlendScreen: ComposeRowsFor<kBlendScreen>(pass, source, firstRow, lastRow); break;
-    case kBlendDarken: ComposeRowsFor<kBlendDarken>(pass, source, firstRow, lastRow); break;
-    case kBlendLighten: ComposeRowsFor<kBlendLighten>(pass, source, firstRow, lastRow); break;
-    case kBlendDifference: ComposeRowsFor<kBlendDifference>(pass, source, firstRow, lastRow); break;
-    case kBlendNegation: ComposeRowsFor<kBlendNegation>(pass, source, firstRow, lastRow); break;
-    case kBlendExclusion: ComposeRowsFor<kBlendExclusion>(pass, source, firstRow, lastRow); break;
-    case kBlendHardLight: ComposeRowsFor<kBlendHardLight>(pass, source, firstRow, lastRow); break;
-    default: ComposeRowsFor<kBlendNormal>(pass, source, firstRow, lastRow); break;
-    }
+    if (layer.kind == kLayerText) ComposeRows<kSourceVector>(pass, firstRow, lastRow);
+    else if (doc.canvas.bpp <= 8) ComposeRows<kSourcePalette>(pass, firstRow, lastRow);
+    else ComposeRows<kSourceTrueColour>(pass, firstRow, lastRow);
 }
 
 }  // namespace
@@ -183,12 +180,18 @@ void ComposeChain(const COrinDoc& doc, const int* slots, size_t count, const std
                   const std::vector<int>& rowMap, int firstRow, int lastRow, int firstCol, int lastCol,
                   uint32_t* out) {
     const int width = int(colMap.size());
-    for (size_t i = 0; i < count; ++i) {
-        const int slot = slots[i];
-        const LayerRecord& layer = doc.layers[slot];
-        if (layer.visible != 1 || !layer.inUse || layer.pixels.empty()) continue;
-        ComposeLayer(doc, layer, slot == doc.layers.bottom, true, colMap, rowMap, width, firstRow, lastRow, firstCol,
-                     lastCol, out);
+    // A band of rows at a time through every layer, so that the band's composite stays
+    // in the processor's cache from the first layer to the last.
+    const int band = std::max(4, (64 * 1024) / std::max(1, lastCol - firstCol));
+    for (int top = firstRow; top < lastRow; top += band) {
+        const int bottom = std::min(lastRow, top + band);
+        for (size_t i = 0; i < count; ++i) {
+            const int slot = slots[i];
+            const LayerRecord& layer = doc.layers[slot];
+            if (layer.visible != 1 || !layer.inUse || layer.pixels.empty()) continue;
+            ComposeLayer(doc, layer, slot == doc.layers.bottom, true, colMap, rowMap, width, top, bottom, firstCol,
+                         lastCol, out);
+        }
     }
 }
 

@@ -58,8 +58,6 @@ bool SameView(const ComposeParams& a, const ComposeParams& b) {
 
 void ViewComposite::Clear() {
     m_valid = false;
-    m_below.clear();
-    m_image.clear();
     m_layout.clear();
 }
 
@@ -139,6 +137,7 @@ const std::vector<uint32_t>& ViewComposite::Compose(const COrinDoc& doc, const C
     const size_t size = size_t(std::max(0, region.width)) * size_t(std::max(0, region.height));
     if (size == 0 || doc.canvas.width <= 0 || doc.canvas.height <= 0) {
         Clear();
+        m_below.clear();
         m_image.assign(size, 0);
         return m_image;
     }
@@ -151,8 +150,9 @@ const std::vector<uint32_t>& ViewComposite::Compose(const COrinDoc& doc, const C
         m_split = 0;
         for (size_t i = 0; i < m_chain.size(); ++i)
             if (m_chain[i] == doc.layers.current) m_split = i;
-        m_below.assign(size, 0);
-        m_image.assign(size, 0);
+        // Every pixel is composed again: the planes keep their memory and are not cleared first.
+        m_below.resize(size);
+        m_image.resize(size);
         Recompose(doc, whole, whole);
     } else {
         if (m_region.viewX != region.viewX || m_region.viewY != region.viewY) {

@@ -26,7 +26,7 @@ public:
     // The part of `region` that the next Compose will change: empty when the document
     // has not changed since, the whole region when the change is not known in detail.
     RegionRect Pending(const COrinDoc& doc, const ComposeParams& region) const;
-    // Forgets everything (the next Compose starts from nothing).
+    // Forgets every pixel (the next Compose starts from nothing); the planes keep their memory.
     void Clear();
 
 private:

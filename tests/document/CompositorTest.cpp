@@ -232,15 +232,17 @@ TEST(ComposeOracle, AgreesWithTheFormulasOnRandomStacks) {
     rng::Reset(11);
     const float zooms[] = {1.0f / 16, 0.25f, 0.5f, 1.0f, 2.0f, 4.0f, 16.0f, 0.3f, 3.0f};
     for (int bpp : {24, 8, 4, 1}) {
-        for (int round = 0; round < 40; ++round) {
-            Canvas c(3 + Rand(14), 2 + Rand(11), bpp);
+        for (int round = 0; round < 48; ++round) {
+            // Every sixth picture is wide: rows long enough for whole vectors and runs.
+            const bool wide = round % 6 == 0;
+            Canvas c(wide ? 100 + Rand(400) : 3 + Rand(14), 2 + Rand(11), bpp);
             BuildRandomStack(c, 1 + Rand(6));
             ComposeParams p;
-            p.zoomX = p.zoomY = zooms[Rand(9)];
+            p.zoomX = p.zoomY = wide && Rand(2) ? 1.0f : zooms[Rand(9)];
             if (Rand(4) == 0) p.zoomY = zooms[Rand(9)];
             p.viewX = Rand(3) == 0 ? 0 : Rand(40);
             p.viewY = Rand(3) == 0 ? 0 : Rand(40);
-            p.width = 1 + Rand(40);
+            p.width = 1 + Rand(wide ? 600 : 40);
             p.height = 1 + Rand(30);
             if (Rand(5) == 0) p.startSlot = c.doc.layers.Chain()[size_t(Rand(int(c.doc.layers.Chain().size())))];
             if (Rand(5) == 0) p.layerLimit = 1 + Rand(3);
@@ -651,10 +653,11 @@ TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
                 if (sameRegion)
                     for (int y = 0; y < p.height; ++y)
                         for (int x = 0; x < p.width; ++x)
-                            if (x < pending.x0 || x >= pending.x1 || y < pending.y0 || y >= pending.y1)
+                            if (x < pending.x0 || x >= pending.x1 || y < pending.y0 || y >= pending.y1) {
                                 ASSERT_EQ(shown[size_t(y) * size_t(p.width) + size_t(x)],
                                           fresh[size_t(y) * size_t(p.width) + size_t(x)])
                                     << "outside the pending part, step " << step;
+                            }
                 shown = kept;
             }
         }
