@@ -495,6 +495,12 @@ void CMainFrame::BuildLayerPanel() {
     connect(m_panel, &CLayerPanel::textEditRequested, this, [this](COrinDoc* doc) {
         QTimer::singleShot(0, this, [this, doc] { TextCommand(doc, 0, 0, true); });
     });
+    connect(m_panel, &CLayerPanel::scaleBarEditRequested, this, [this](COrinDoc* doc) {
+        QTimer::singleShot(0, this, [this, doc] {
+            if (std::any_of(m_documents.begin(), m_documents.end(), [doc](const auto& d) { return d.get() == doc; }))
+                m_measure->Run(kCmdScaleBar, doc);
+        });
+    });
     connect(m_panel, &CLayerPanel::propertiesRequested, this, [this](COrinDoc* doc) {
         QTimer::singleShot(0, this, [this, doc] { LayerPropertiesCommand(doc); });
     });

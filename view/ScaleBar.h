@@ -7,8 +7,8 @@
 //   276 int32    "SBAR" (bytes 'S' 'B' 'A' 'R'): the marker
 //   280 float32  length, in the unit below
 //   284 int32    label size: pixel height of a line, as for text layers
-//   288 32 bytes font face, UTF-8, NUL-terminated
-//   320 12 bytes unit, UTF-8, NUL-terminated
+//   288 28 bytes font face, UTF-8, NUL-terminated
+//   316 16 bytes unit, UTF-8, NUL-terminated (a longer unit of the standard is kept cut)
 //   332 uint32   CRC-32 of the layer's pixels, then its opacity plane, as drawn
 //   336 int16    corner (ScaleBarCorner)
 //   228 uint32   colour of bar and label, blue in the low byte (as text layers)
@@ -28,8 +28,8 @@ enum ScaleBarCorner : int { kBarBottomRight = 0, kBarBottomLeft = 1, kBarTopRigh
 // Batch names of the corners in ScaleBarCorner order, and the dialog's labels.
 inline constexpr const char* kBarCornerKeys[4] = {"bottom-right", "bottom-left", "top-right", "top-left"};
 inline constexpr const char* kBarCornerLabels[4] = {"오른쪽 아래", "왼쪽 아래", "오른쪽 위", "왼쪽 위"};
-inline constexpr int kMaxBarFaceBytes = 31;
-inline constexpr int kMaxBarUnitBytes = 11;
+inline constexpr int kMaxBarFaceBytes = 27;
+inline constexpr int kMaxBarUnitBytes = 15;
 inline constexpr int kMaxBarTextSize = 1000;
 
 namespace label {

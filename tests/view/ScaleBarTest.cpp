@@ -171,6 +171,15 @@ TEST(ScaleBarTest, DrawEditUndoRedo) {
     SelectLayer(t.Doc(), slot);
     t.Set(0, 0, 0x123456);
     EXPECT_FALSE(ReadScaleBar(t.Doc().layers[slot]));
+
+    // A standard's unit longer than the record holds is kept cut and taken back whole.
+    const Calibration korean = Standard("마이크로미터", 500, 100);
+    ASSERT_TRUE(PlaceScaleBar(t.Doc(), Bar(20, "마이크로미터"), korean, false).ok);
+    const std::optional<ScaleBarSettings> cut = ReadScaleBar(*t.Doc().CurrentLayer());
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->unit, "마이크로미");
+    ASSERT_TRUE(PlaceScaleBar(t.Doc(), *cut, korean, true).ok);
+    EXPECT_EQ(t.Doc().CurrentLayer()->name, u"[축척]20 마이크로미터");
 }
 
 TEST(ScaleBarTest, ProjectRoundTripAndTamperedMarkers) {
@@ -214,8 +223,8 @@ TEST(ScaleBarTest, ProjectRoundTripAndTamperedMarkers) {
         {4, {0, 0, 0, 0}},                            // length 0
         {4, std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(&nan), reinterpret_cast<const uint8_t*>(&nan) + 4)},
         {8, {0xFF, 0xFF, 0xFF, 0x7F}},                // label size
-        {12, std::vector<uint8_t>(32, 'A')},          // face without its terminator
-        {44, {0}},                                    // empty unit
+        {12, std::vector<uint8_t>(28, 'A')},          // face without its terminator
+        {40, {0}},                                    // empty unit
         {56, {uint8_t(~file[at + 56])}},              // checksum
     };
     for (const auto& d : damage) {
