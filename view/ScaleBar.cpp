@@ -132,7 +132,7 @@ std::optional<ScaleBarSettings> DefaultScaleBar(int width, int height, const Cal
         }
     }
     s.length = float(RoundLength(value));
-    s.size = std::clamp(std::min(width, height) / 25, 12, 300);
+    s.size = std::clamp(std::min(width, height) / 16, 16, 300);
     return s;
 }
 

@@ -54,8 +54,8 @@ bool HasCalibration(const Calibration& calibration);
 std::vector<std::string> ScaleBarUnits(const Calibration& calibration);
 // The dialog's first values on a canvas `width` x `height`: a round length (1, 2 or 5
 // times a power of ten) nearest to a fifth of the width, in the metric unit that keeps
-// it between 1 and 999 when the calibration converts; label size min(width, height) / 25
-// (12 to 300). Nothing without a calibration.
+// it between 1 and 999 when the calibration converts; label size min(width, height) / 16
+// (16 to 300). Nothing without a calibration.
 std::optional<ScaleBarSettings> DefaultScaleBar(int width, int height, const Calibration& calibration);
 // The bar's length in canvas pixels across (rounded); a refusal for a unit that does not
 // convert to the calibration's, or a length not above 0.

@@ -99,7 +99,7 @@ TEST(ScaleBarTest, LengthsDefaultsAndLabels) {
         ASSERT_TRUE(s) << d.width;
         EXPECT_FLOAT_EQ(s->length, d.length) << d.width;
         EXPECT_EQ(s->unit, d.unit) << d.width;
-        EXPECT_EQ(s->size, 19);
+        EXPECT_EQ(s->size, 30);
     }
     EXPECT_FALSE(DefaultScaleBar(640, 480, Calibration{}));
 
