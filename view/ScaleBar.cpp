@@ -159,9 +159,8 @@ Status ScaleBarPixels(const ScaleBarSettings& s, const Calibration& c, int& pixe
 std::u16string ScaleBarLabel(const ScaleBarSettings& s) {
     char number[32];
     std::snprintf(number, sizeof number, "%.6g", double(s.length));
-    const std::string lower = Lower(s.unit);
-    const bool micro = lower == "um" || lower == "ums" || lower == "micron" || lower == "microns";
-    return Utf8ToUtf16(std::string(number) + " " + (micro ? std::string("\xC2\xB5m") : s.unit));
+    // The unit as the standard spells it: the Korean faces have no micro sign.
+    return Utf8ToUtf16(std::string(number) + " " + s.unit);
 }
 
 std::optional<ScaleBarSettings> ReadScaleBar(const LayerRecord& r) {

@@ -1,5 +1,5 @@
 // Scale bars: a layer whose pixels are a horizontal bar of a calibrated length with its
-// label ("100 µm") centred above it, at a corner of the canvas, drawn from the current
+// label ("100 um") centred above it, at a corner of the canvas, drawn from the current
 // calibration. The layer is an ordinary raster layer, so every reader, flatten, save and
 // export sees it as it looks. What it was drawn with is kept in the layer record's
 // text-style fields (bytes 276..337), which only text layers use, and in its colour
@@ -60,8 +60,8 @@ std::optional<ScaleBarSettings> DefaultScaleBar(int width, int height, const Cal
 // The bar's length in canvas pixels across (rounded); a refusal for a unit that does not
 // convert to the calibration's, or a length not above 0.
 Status ScaleBarPixels(const ScaleBarSettings& settings, const Calibration& calibration, int& pixels);
-// "100 µm": the length in at most six significant digits and the unit (um, ums and
-// micron(s) shown as µm).
+// "100 um": the length in at most six significant digits and the unit as written (the
+// Korean faces have no micro sign).
 std::u16string ScaleBarLabel(const ScaleBarSettings& settings);
 
 // The values a scale-bar layer was drawn with; nothing for any other layer.
