@@ -102,6 +102,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void PaintPicture(QPaintEvent* event);
     // The picture's part inside the viewport (viewport coordinates) and the composite
     // region that shows it; false when nothing of the picture is in view.
     bool VisibleRegion(QRect& visible, ComposeParams& params);
