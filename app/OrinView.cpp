@@ -297,13 +297,20 @@ bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
     return !visible.isEmpty();
 }
 
+bool COrinView::MeasureOverlayShown() const {
+    // Every opened file has its measurement state; only objects or points drawn count.
+    if (!m_doc.measure) return false;
+    const MeasureState& m = *m_doc.measure;
+    return !m.sheet.Objects().empty() || !m.tool.Pending().empty() || m.tool.Moving();
+}
+
 void COrinView::RepaintChanged() {
     QRect visible;
     ComposeParams params;
     // The measurement objects and the free transform's frame are drawn over the picture
     // and follow the mouse.
     std::array<ViewCorner, 4> corners;
-    if (m_doc.measure || FreeTransformOutline(m_doc, corners) || !VisibleRegion(visible, params)) {
+    if (MeasureOverlayShown() || FreeTransformOutline(m_doc, corners) || !VisibleRegion(visible, params)) {
         viewport()->update();
         return;
     }
@@ -453,7 +460,7 @@ void COrinView::scrollContentsBy(int dx, int dy) {
     // picture, its hatch and its grid move together.
     StoreScroll();
     std::array<ViewCorner, 4> corners;
-    if (Scale() == 1.0 && !m_doc.measure && !ViewOf(m_doc).stretch && !FreeTransformOutline(m_doc, corners))
+    if (Scale() == 1.0 && !MeasureOverlayShown() && !ViewOf(m_doc).stretch && !FreeTransformOutline(m_doc, corners))
         viewport()->scroll(dx, dy);
     else
         viewport()->update();
