@@ -51,7 +51,7 @@ void Compose(benchmark::State& state, float zoom, int width, int height) {
 // brush dab of 40 x 40 pixels on that layer. /threads:1 composes on one thread. From
 // nothing means without the view's composite; the copies of the layers that a zoom-out
 // reads are made only when a layer changes and are kept (ViewFirstPaint makes them too).
-void ViewFromNothing(benchmark::State& state, float zoom, int width, int height) {
+void ViewFromNothing(benchmark::State& state, float zoom, int width, int height, bool firstPaint) {
     Stack& s = Shared();
     SetParallelThreadLimit(int(state.range(0)));
     s.doc.layers.current = s.doc.layers.Chain()[12];
@@ -62,7 +62,8 @@ void ViewFromNothing(benchmark::State& state, float zoom, int width, int height)
     ViewComposite view;
     view.Compose(s.doc, p);  // the layers' sampled copies are made once
     for (auto _ : state) {
-        view.Clear();
+        if (firstPaint) view = ViewComposite{};
+        else view.Clear();
         benchmark::DoNotOptimize(view.Compose(s.doc, p).data());
     }
     SetParallelThreadLimit(0);
@@ -71,18 +72,11 @@ void ViewFromNothing(benchmark::State& state, float zoom, int width, int height)
 // A view's very first paint: besides its composite, the copies of the layers sampled
 // at a zoom-out are made (ViewFromNothing keeps them: they change only with the layers).
 void ViewFirstPaint(benchmark::State& state, float zoom, int width, int height) {
-    Stack& s = Shared();
-    SetParallelThreadLimit(int(state.range(0)));
-    s.doc.layers.current = s.doc.layers.Chain()[12];
-    ComposeParams p;
-    p.zoomX = p.zoomY = zoom;
-    p.width = width;
-    p.height = height;
-    for (auto _ : state) {
-        ViewComposite view;
-        benchmark::DoNotOptimize(view.Compose(s.doc, p).data());
-    }
-    SetParallelThreadLimit(0);
+    ViewFromNothing(state, zoom, width, height, true);
+}
+
+void ViewFromNothing(benchmark::State& state, float zoom, int width, int height) {
+    ViewFromNothing(state, zoom, width, height, false);
 }
 
 void ViewAfterDab(benchmark::State& state, float zoom, int width, int height) {
