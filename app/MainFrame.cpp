@@ -23,6 +23,8 @@
 #include <cmath>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QInputDialog>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -33,6 +35,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "AppIcon.h"
 #include "BrightnessContrastDialog.h"
@@ -80,6 +83,10 @@
 #include "StepSpace.h"
 #include "StepStorage.h"
 #include "ToolRouter.h"
+#include "Scanner.h"
+#include "ShellTexts.h"
+#include "StartPage.h"
+#include "ToolButtons.h"
 #include "ToolValuesBar.h"
 #include "Tools.h"
 #include "TransformDialogs.h"
@@ -155,7 +162,9 @@ CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, 
     m_mdi->setBackground(QColor(0x80, 0x80, 0x80));
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setCentralWidget(m_mdi);
+    m_central = new QStackedWidget(this);
+    m_central->addWidget(m_mdi);
+    setCentralWidget(m_central);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         auto it = m_frameViews.find(sub);
         if (it != m_frameViews.end()) OnViewActivated(it->second);
@@ -174,7 +183,10 @@ CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, 
     BuildEffectList();
     BuildStatusBar();
     BuildLayerPanel();
-    UpdateCommandStates();
+    BuildStartPage();
+    // The tool the user last worked with, as the settings file names it.
+    ChooseTool(nullptr, m_ws, ToolAtPlace(m_settings.toolNumber, m_settings.toolGroup));
+    ToolChanged();
     resize(1280, 860);
     // The tool bars and panels as the user left them.
     const QSettings layout(LayoutFilePath(), QSettings::IniFormat);
@@ -186,6 +198,8 @@ QString CMainFrame::LayoutFilePath() const {
 }
 
 CMainFrame::~CMainFrame() {
+    // A frame destroyed while shown hides its panel from ~QWidget, after the menus are gone.
+    if (m_panelDock) disconnect(m_panelDock, nullptr, this, nullptr);
     // Views borrow the documents: close them first.
     m_closingQuietly = true;
     for (QMdiSubWindow* sub : m_mdi->subWindowList()) delete sub;
@@ -218,6 +232,10 @@ Settings CMainFrame::CurrentSettings() const {
     s.fontUnderLine = m_ws.textUnderline ? 1 : 0;
     s.gridGap = m_ws.gridGap;
     s.gridColour = int32_t(m_ws.gridColour);
+    if (const ToolPlace place = ToolBarPlace(m_ws.currentTool); place.number > 0) {
+        s.toolNumber = place.number;
+        s.toolGroup = place.group;
+    }
     return s;
 }
 
@@ -244,6 +262,7 @@ QString CommandPrompt(const CommandEntry& entry) {
         {kCmdInvertAlpha, "Invert Alpha Channel"},
         {kCmdToggleAlphaPalette, "Toggle Alpha Palette "},
         {kCmdStripAlpha, "Strip Alpha"},
+        {kCmdEllipseTransform, "Ellipse transform"},
     };
     for (const auto& [id, text] : prompts)
         if (id == entry.id) return QString::fromUtf8(text);
@@ -370,22 +389,27 @@ void CMainFrame::BuildToolBars() {
     addToolBarBreak();
     QToolBar* tools = addToolBar(QString::fromUtf8("도구"));
     tools->setObjectName(QStringLiteral("ToolBar"));
-    tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    tools->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tools->setIconSize(QSize(24, 24));
     ToolBarGroup group = ToolBarGroup::kSelection;
     for (const Tool& t : Tools()) {
         if (t.bar == ToolBarGroup::kNone) continue;
         if (t.bar != group) tools->addSeparator();
         group = t.bar;
-        if (QAction* menuAction = CommandAction(t.id)) {
-            tools->addAction(menuAction);
-            continue;
+        QAction* a = CommandAction(t.id);
+        if (!a) {
+            // A tool without a menu entry has a button of its own.
+            a = new QAction(QString::fromUtf8(t.label), this);
+            a->setData(t.id);
+            a->setCheckable(true);
+            a->setStatusTip(QString::fromUtf8(t.label));
+            connect(a, &QAction::triggered, this, [this, id = t.id] { RunCommand(id); });
+            m_actions[t.id] = a;
         }
-        // A tool without a menu entry has a button of its own.
-        QAction* a = tools->addAction(QString::fromUtf8(t.label));
-        a->setData(t.id);
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, id = t.id] { RunCommand(id); });
-        m_actions[t.id] = a;
+        a->setIcon(ToolIcon(t));
+        a->setShortcut(ToolShortcut(t.id));
+        a->setToolTip(ToolTipText(ButtonText(a->text()), a->shortcut()));
+        tools->addAction(a);
     }
 
     addToolBarBreak();
@@ -504,6 +528,23 @@ void CMainFrame::BuildLayerPanel() {
     });
 }
 
+void CMainFrame::BuildStartPage() {
+    m_startPage = new CStartPage(m_actions[kCmdNew], m_actions[kCmdOpen], m_central);
+    connect(m_startPage, &CStartPage::fileChosen, this, [this](const QString& path) {
+        // After the click has ended: the page goes away under the pointer.
+        QTimer::singleShot(0, this, [this, path] { OpenFile(path); });
+    });
+    m_central->addWidget(m_startPage);
+    ShowStartPage(true);
+}
+
+void CMainFrame::ShowStartPage(bool show) {
+    if (show) m_startPage->SetRecentFiles(m_recent.Files());
+    m_central->setCurrentWidget(show ? static_cast<QWidget*>(m_startPage) : m_mdi);
+}
+
+bool CMainFrame::StartPageShown() const { return m_central->currentWidget() == m_startPage; }
+
 void CMainFrame::FillRecentFiles() {
     for (QAction* a : m_recentActions) {
         m_fileMenu->removeAction(a);
@@ -514,6 +555,7 @@ void CMainFrame::FillRecentFiles() {
     for (int i = 0; i < files.size(); ++i) {
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()), m_fileMenu);
         a->setToolTip(files[i]);
+        a->setStatusTip(QString::fromUtf8("최근에 사용한 파일 열기: ") + files[i]);
         connect(a, &QAction::triggered, this, [this, path = files[i]] { OpenFile(path); });
         m_fileMenu->insertAction(m_exitAction, a);
         m_recentActions << a;
@@ -527,6 +569,7 @@ void CMainFrame::AddExifOrientationAction() {
     auto* action = new QAction(QString::fromUtf8("JPEG 사진 방향(EXIF) 따르기"), this);
     action->setObjectName(QStringLiteral("exifOrientation"));
     action->setCheckable(true);
+    action->setStatusTip(QString::fromUtf8("JPEG 사진을 파일에 기록된 방향으로 돌려서 열기"));
     action->setChecked(m_ws.exifOrientation);
     connect(action, &QAction::toggled, this, [this](bool on) {
         m_ws.exifOrientation = on;
@@ -551,6 +594,7 @@ void CMainFrame::FillWindowMenu() {
     for (int i = 0; i < subs.size(); ++i) {
         QAction* a = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(subs[i]->windowTitle().replace(QStringLiteral("[*]"), subs[i]->isWindowModified() ? QStringLiteral("*") : QString())));
         a->setCheckable(true);
+        a->setStatusTip(QString::fromUtf8("이 창으로 전환"));
         a->setChecked(subs[i] == m_mdi->currentSubWindow());
         connect(a, &QAction::triggered, this, [this, sub = subs[i]] { m_mdi->setActiveSubWindow(sub); });
         m_windowActions << a;
@@ -703,6 +747,7 @@ COrinDoc* CMainFrame::AdoptDocument(std::unique_ptr<COrinDoc> doc) {
 }
 
 COrinView* CMainFrame::AddView(COrinDoc* doc) {
+    ShowStartPage(false);
     auto* view = new COrinView(*doc, m_ws);
     view->SetHatchStyle(m_settings.transpRep);
     view->SetCursorKind(m_settings.cursorKind);
@@ -772,6 +817,7 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
     if (ViewsOf(doc).empty()) {
         if (m_panel && m_panel->Document() == doc) m_panel->SetDocument(nullptr);
         if (m_recovery) m_recovery->Drop(*doc);
+        m_layerKeeping.Forget(*doc);
         if (m_faceDoc == doc) {
             m_faceSession.reset();  // its picture goes: nothing to keep or to take back
             EndFaceTransform(false);
@@ -785,22 +831,31 @@ void CMainFrame::ForgetView(COrinView* view, COrinDoc* doc) {
         // Nothing is left that a status text could be about.
         m_statusText->clear();
         statusBar()->clearMessage();
+        ShowStartPage(true);
     }
     UpdateCommandStates();
     UpdateStatusInfo();
 }
 
 bool CMainFrame::ConfirmClose(COrinDoc* doc) {
-    if (!doc->changed && !(doc->measure && doc->measure->changed)) return true;
+    if (!doc->changed && !(doc->measure && doc->measure->changed)) return ConfirmLayersKept(doc);
     char text[512];
     std::snprintf(text, sizeof text, msg::kSaveQuestion, doc->fileName.c_str());
-    const QString question = QString::fromUtf8(text);
+    const QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    const QMessageBox::StandardButton answer = Ask(QString::fromUtf8(text), buttons);
+    if (answer == QMessageBox::No) return true;
+    if (answer != QMessageBox::Yes || !SaveCommand(doc, false)) return false;
+    return ConfirmLayersKept(doc);
+}
+
+bool CMainFrame::ConfirmLayersKept(COrinDoc* doc) {
+    // The layers are in no file: the last chance to keep them in a project.
+    if (!m_layerKeeping.OnlyInDocument(*doc)) return true;
+    char text[512];
+    std::snprintf(text, sizeof text, shell_text::kSaveLayersQuestion, doc->fileName.c_str());
     const QMessageBox::StandardButton answer =
-        saveQuestion ? saveQuestion(question)
-                     : QMessageBox::question(this, QStringLiteral("Tessaro"), question,
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                             QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) return SaveCommand(doc, false);
+        Ask(QString::fromUtf8(text), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) return SaveCommand(doc, true, true);
     return answer == QMessageBox::No;
 }
 
@@ -855,6 +910,8 @@ const std::vector<CMainFrame::FrameCommand>& CMainFrame::FrameCommands() {
         {kCmdExit, [](F& f, COrinDoc*) { f.close(); }, E::kAlways},
         {kCmdPreferences, [](F& f, COrinDoc* d) { f.PreferencesCommand(d); }, E::kAlways},
         {kCmdCapture, [](F& f, COrinDoc*) { f.CaptureCommand(); }, E::kAlways},
+        {kCmdScanSource, [](F& f, COrinDoc*) { f.ScanSourceCommand(); }, E::kAlways},
+        {kCmdScanAcquire, [](F& f, COrinDoc*) { f.ScanCommand(); }, E::kAlways},
         // Edit: undo and redo are operations of the table with their own rules
         {kCmdUndo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdUndo), d); }, E::kUndo},
         {kCmdRedo, [](F& f, COrinDoc* d) { f.RunOperation(*f.m_operations.Find(kCmdRedo), d); }, E::kRedo},
@@ -1059,14 +1116,29 @@ void CMainFrame::OpenCommand() {
     for (const QString& file : files) OpenFile(file);
 }
 
-bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
+QMessageBox::StandardButton CMainFrame::Ask(const QString& text, QMessageBox::StandardButtons buttons) {
+    if (saveQuestion) return saveQuestion(text);
+    const QMessageBox::StandardButton first = buttons & QMessageBox::Yes ? QMessageBox::Yes : QMessageBox::Ok;
+    return buttons & QMessageBox::Yes
+               ? QMessageBox::question(this, QStringLiteral("Tessaro"), text, buttons, first)
+               : QMessageBox::information(this, QStringLiteral("Tessaro"), text, buttons, first);
+}
+
+bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs, bool asProject) {
     if (!doc || doc->IsEmpty()) return false;
-    const int imageFormat = doc->mainImage ? doc->mainImage->Type() : kFormatJpeg;
+    const int imageFormat = asProject ? kFormatProject : doc->mainImage ? doc->mainImage->Type() : kFormatJpeg;
     bool mayOpen = false, maySave = false;
     const int pathFormat = FormatFromPath(doc->path);
     const bool pathSaveable = FilterFlags(pathFormat, mayOpen, maySave) && maySave;
     std::string path = doc->path;
-    if (saveAs || path.empty() || !pathSaveable) {
+    if (asProject) {
+        std::string name = SuggestedSaveName(*doc, true);
+        path = std::filesystem::path(name).replace_extension(FormatExtension(kFormatProject)).string();
+    }
+    if ((saveAs || path.empty() || !pathSaveable) && savePath) {
+        path = savePath(QString::fromStdString(asProject ? path : SuggestedSaveName(*doc, saveAs))).toStdString();
+        if (path.empty()) return false;
+    } else if (saveAs || path.empty() || !pathSaveable) {
         QFileDialog dialog(this, QString::fromUtf8(saveAs ? "새이름으로" : "저장하기"));
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -1075,7 +1147,7 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         QString preselected = PictureFilterFor(imageFormat, true);
         if (preselected.isEmpty()) preselected = PictureFilterFor(kFormatJpeg, true);
         dialog.selectNameFilter(preselected);
-        dialog.selectFile(QString::fromStdString(SuggestedSaveName(*doc, saveAs)));
+        dialog.selectFile(QString::fromStdString(asProject ? path : SuggestedSaveName(*doc, saveAs)));
         for (;;) {
             if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
             int chosen = FormatOfFilter(dialog.selectedNameFilter());
@@ -1091,6 +1163,10 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
             dialog.selectFile(QString());
         }
     }
+    // Told once per document: a picture format keeps only the merged layers.
+    if (m_layerKeeping.TakeNotice(*doc, path) &&
+        Ask(QString::fromUtf8(shell_text::kFlatSaveNotice), QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Cancel)
+        return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Status status = SaveWithMeasurements(*doc, Measures(*doc).sheet, path, &Measurement(m_ws).calibration);
     QApplication::restoreOverrideCursor();
@@ -1100,6 +1176,7 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs) {
         return false;
     }
     if (FormatFromPath(path) == kFormatMeasure) Measures(*doc).changed = false;
+    m_layerKeeping.Saved(*doc, path);
     m_recent.Add(QString::fromStdString(path));
     if (m_recovery && !doc->changed) m_recovery->Drop(*doc);
     RefreshDocument(doc);
@@ -1150,6 +1227,70 @@ void CMainFrame::CaptureCommand() {
     auto doc = std::make_unique<COrinDoc>(m_ws);
     // A capture that cannot become a document is dropped without a word.
     if (!BitmapDocument(*doc, bitmap, title)) return;
+    COrinDoc* raw = AdoptDocument(std::move(doc));
+    UpdateViews(raw, COrinView::kHintZoom);
+}
+
+bool CMainFrame::ScanSourceCommand() {
+    std::vector<ScanDevice> devices;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status listed = ListScanDevices(devices);
+    QApplication::restoreOverrideCursor();
+    if (!listed || devices.empty()) {
+        m_host->Message(listed ? shell_text::kNoScanner : listed.message);
+        return false;
+    }
+    QSettings layout(LayoutFilePath(), QSettings::IniFormat);
+    const QString stored = layout.value(QStringLiteral("scanner/device")).toString();
+    QStringList labels;
+    int current = 0;
+    for (size_t i = 0; i < devices.size(); ++i) {
+        labels << QString::fromStdString(devices[i].label + "  [" + devices[i].name + "]");
+        if (QString::fromStdString(devices[i].name) == stored) current = int(i);
+    }
+    int chosen = -1;
+    if (scanDeviceChoice) {
+        chosen = scanDeviceChoice(labels, current);
+    } else {
+        bool ok = false;
+        const QString label = QInputDialog::getItem(this, QString::fromUtf8("외부장치 선택"), QString::fromUtf8("스캐너:"),
+                                                    labels, current, false, &ok);
+        if (ok) chosen = int(labels.indexOf(label));
+    }
+    if (chosen < 0 || chosen >= int(devices.size())) return false;
+    layout.setValue(QStringLiteral("scanner/device"), QString::fromStdString(devices[size_t(chosen)].name));
+    return true;
+}
+
+void CMainFrame::ScanCommand() {
+    // Without a chosen device the choice comes first, as with no default source.
+    QString device = QSettings(LayoutFilePath(), QSettings::IniFormat).value(QStringLiteral("scanner/device")).toString();
+    if (device.isEmpty()) {
+        if (!ScanSourceCommand()) return;
+        device = QSettings(LayoutFilePath(), QSettings::IniFormat).value(QStringLiteral("scanner/device")).toString();
+    }
+    PlainBitmap bitmap;
+    Status status;
+    {
+        const BusyScope busy(*m_host);  // Esc stops the scan
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        status = ScanPicture(device.toStdString(), bitmap, [this](int percent) {
+            m_host->Progress(percent);
+            return !m_host->Cancelled();
+        });
+        QApplication::restoreOverrideCursor();
+    }
+    if (!status) {
+        if (!status.message.empty()) m_host->Message(status.message);
+        return;
+    }
+    char title[64];
+    std::snprintf(title, sizeof title, shell_text::kScanTitle, m_ws.pictureCounter++);
+    auto doc = std::make_unique<COrinDoc>(m_ws);
+    if (Status made = BitmapDocument(*doc, bitmap, title); !made) {
+        ReportStatus(made);
+        return;
+    }
     COrinDoc* raw = AdoptDocument(std::move(doc));
     UpdateViews(raw, COrinView::kHintZoom);
 }

@@ -19,6 +19,7 @@
 #include "EffectCatalogue.h"
 #include "FaceTransform.h"
 #include "FaceTransformWindow.h"
+#include "LayerKeeping.h"
 #include "Operations.h"
 #include "PhotoFrame.h"
 #include "ProgramFolders.h"
@@ -34,6 +35,7 @@ class CDlg_Gradient;
 class CLayerPanel;
 class CMeasureFrame;
 class COrinView;
+class CStartPage;
 class CToolValuesBar;
 class QDockWidget;
 class QLabel;
@@ -43,6 +45,7 @@ class QMenu;
 class QMimeData;
 class QPrinter;
 class QProgressBar;
+class QStackedWidget;
 class QtDocumentHost;
 class QTimer;
 class RecoverySession;
@@ -82,6 +85,9 @@ public:
     CLayerPanel* LayerPanel() const { return m_panel; }
     QDockWidget* LayerPanelWindow() const { return m_panelDock; }
     QMdiArea* MdiArea() const { return m_mdi; }
+    // What an empty editor shows: new picture, open, the recent files.
+    CStartPage* StartPage() const { return m_startPage; }
+    bool StartPageShown() const;
     CToolValuesBar* ToolValues() const { return m_toolValues; }
     // The gradient window (shown when the gradient becomes the tool) and the colour-range
     // window (made on first use and kept); null before they are first shown.
@@ -110,6 +116,8 @@ public:
     QtDocumentHost& Host() const { return *m_host; }
     const OperationTable& Operations() const { return m_operations; }
     RecentFileList& Recent() { return m_recent; }
+    // Which documents' layers only the open document holds.
+    const LayerKeeping& Keeping() const { return m_layerKeeping; }
     // Where the user's workbook and measurement exports live.
     const std::string& ProgramFolder() const { return m_programFolder; }
     // Where the settings file is read and written.
@@ -121,7 +129,15 @@ public:
 
     // The exit and close question "[%s] 파일을 저장하시겠습니까?" (Yes, No, Cancel);
     // the box unless replaced (tests).
+    // Also the once-told notice that a picture format drops layers (OK, Cancel) and the
+    // close question "...프로젝트(.tsr)로 저장하시겠습니까?" (Yes, No, Cancel).
     std::function<QMessageBox::StandardButton(const QString&)> saveQuestion;
+    // Replaces the save dialog (tests): the suggested name in, the chosen path out
+    // (empty for Cancel).
+    std::function<QString(const QString&)> savePath;
+    // Replaces the scanner choice (tests): the devices' labels and the current one in,
+    // the chosen index out (-1 for Cancel).
+    std::function<int(const QStringList&, int)> scanDeviceChoice;
 
     void ShowMaximised();
 
@@ -160,6 +176,8 @@ private:
     void BuildEffectList();
     void BuildStatusBar();
     void BuildLayerPanel();
+    void BuildStartPage();
+    void ShowStartPage(bool show);
     void FillRecentFiles();
     void FillWindowMenu();
     void ShowPictureMenu(COrinView* view, const QPoint& globalPos);
@@ -172,11 +190,21 @@ private:
     // Command handlers of the main frame.
     void NewPictureCommand();
     void OpenCommand();
-    bool SaveCommand(COrinDoc* doc, bool saveAs);
+    // Saves to the document's path or through the dialog; `asProject` offers a project
+    // beside the picture.
+    bool SaveCommand(COrinDoc* doc, bool saveAs, bool asProject = false);
     bool ConfirmClose(COrinDoc* doc);
+    // A document whose layers only a flat picture holds asks to be saved as a project;
+    // false for Cancel or a save that did not happen.
+    bool ConfirmLayersKept(COrinDoc* doc);
+    QMessageBox::StandardButton Ask(const QString& text, QMessageBox::StandardButtons buttons);
     void PrintCommand();
     void PrintSetupCommand();
     void CaptureCommand();
+    // The scanner entries: choose a device (false when none was chosen), and read a
+    // picture from it into a new document.
+    bool ScanSourceCommand();
+    void ScanCommand();
     void CutToNewCommand(COrinDoc* doc);
     void LayerEffectCommand(COrinDoc* doc);
     // 1571: the preferences dialog.
@@ -232,6 +260,9 @@ private:
     bool m_closingQuietly = false;
 
     QMdiArea* m_mdi;
+    LayerKeeping m_layerKeeping;
+    QStackedWidget* m_central = nullptr;  // the start page while no window is open, else the windows
+    CStartPage* m_startPage = nullptr;
     CLayerPanel* m_panel = nullptr;
     QDockWidget* m_panelDock = nullptr;
     CToolValuesBar* m_toolValues = nullptr;

@@ -23,6 +23,7 @@
 #include "History.h"
 #include "MeasureOverlay.h"
 #include "MeasureState.h"
+#include "BrushOutline.h"
 #include "QtHost.h"
 #include "SelectionCommands.h"
 #include "SelectionOutline.h"
@@ -484,6 +485,21 @@ void COrinView::SetToolCursor(bool dragging) {
     case ToolCursor::kColourPick: viewport()->setCursor(ColourPickCursor()); return;
     case ToolCursor::kText: viewport()->setCursor(Qt::IBeamCursor); return;
     case ToolCursor::kDefault: break;
+    }
+    // Where the cross-hair would be, the brush tools show the ring their dab covers at
+    // the current zoom (too small a ring keeps the cross-hair).
+    const int radius = BrushOutlineRadius(m_ws);
+    const qreal onScreen = ViewOf(m_doc).stretch ? 0 : radius * ViewOf(m_doc).zoom / Scale();
+    if (m_cursorKind >= 5 || m_cursorKind <= 0) {
+        if (onScreen >= 3) {
+            const std::pair<qreal, qreal> key{onScreen, Scale()};
+            if (key != m_outlineCursorKey) {
+                m_outlineCursor = BrushOutlineCursor(onScreen, Scale());
+                m_outlineCursorKey = key;
+            }
+            viewport()->setCursor(m_outlineCursor);
+            return;
+        }
     }
     switch (m_cursorKind) {
     case 1: viewport()->setCursor(Qt::ArrowCursor); break;

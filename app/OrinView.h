@@ -6,8 +6,10 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <QEvent>
 #include <QTimer>
+#include <utility>
 #include <vector>
 
 #include "ViewComposite.h"
@@ -132,6 +134,8 @@ private:
     int m_rangeHeight = 0;
     int m_hatch = 0;
     int m_cursorKind = 5;
+    QCursor m_outlineCursor;  // the brush ring last made, for the size and scale in the key
+    std::pair<qreal, qreal> m_outlineCursorKey{-1, -1};
     ViewComposite m_composite;  // everything in view, composed again only where it changed
     std::vector<uint32_t> m_screen;  // the composite with the selection outline over it
 };

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -154,4 +156,30 @@ const QCursor& DotCursor() {
 const QCursor& ColourPickCursor() {
     static const QCursor cursor = MakeColourPickCursor();
     return cursor;
+}
+
+QCursor BrushOutlineCursor(qreal radius, qreal scale) {
+    // Large brushes are drawn at most 256 device pixels wide: some servers refuse more.
+    const qreal deviceRadius = std::min(radius * scale, 127.0);
+    const int side = int(std::ceil(deviceRadius)) * 2 + 5;
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    const QPointF c(side / 2.0, side / 2.0);
+    {
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(Qt::NoBrush);
+        // Black inside white: the ring shows on dark and on light pictures.
+        p.setPen(QPen(Qt::white, 3));
+        p.drawEllipse(c, deviceRadius, deviceRadius);
+        p.setPen(QPen(Qt::black, 1));
+        p.drawEllipse(c, deviceRadius, deviceRadius);
+        // The point that paints: a small cross at the centre.
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(c - QPointF(3, 0), c + QPointF(3, 0));
+        p.drawLine(c - QPointF(0, 3), c + QPointF(0, 3));
+    }
+    pixmap.setDevicePixelRatio(scale);
+    const int hot = int(std::floor(side / 2.0 / scale));
+    return QCursor(pixmap, hot, hot);
 }

@@ -12,3 +12,6 @@ const QCursor& DotCursor();
 // Cursor kind 3: the program's own pointer.
 const QCursor& ProgramCursor();
 const QCursor& ColourPickCursor();
+// The brush outline: a ring of `radius` logical pixels with a small cross at its centre,
+// drawn at `scale` device pixels per logical pixel.
+QCursor BrushOutlineCursor(qreal radius, qreal scale);

@@ -25,6 +25,7 @@
 #include "Messages.h"
 #include "OpenSave.h"
 #include "SafeFile.h"
+#include "ScaleBar.h"
 #include "StepSpace.h"
 #include "Utf16.h"
 
@@ -344,6 +345,14 @@ const std::map<std::string, std::vector<OpParam>>& NamedOpArgs() {
         {"calibrate", {{"name", "", 0, 0, 0, ParamKind::kText}, {"unit", "", 0, 0, 0, ParamKind::kText},
                        {"x", "", 0, 0, 0, ParamKind::kText}, {"y", "", 0, 0, 0, ParamKind::kText},
                        {"length", "", 0, 0, 0, ParamKind::kText}}},
+        {"scale-bar",
+         {{"length", "", 1, 1000000000, 0, ParamKind::kInteger, {}, 3},
+          {"unit", "", 0, 0, 0, ParamKind::kText},
+          {"corner", "", 0, 3, 0, ParamKind::kInteger, {std::begin(kBarCornerKeys), std::end(kBarCornerKeys)}},
+          {"colour", "", 0, 0, 0xFFFFFF, ParamKind::kColour},
+          {"face", "", 0, 0, 0, ParamKind::kText},
+          {"size", "", 1, kMaxBarTextSize, 0},
+          {"edit", "", 0, 1, 0}}},
         {"export-text", {}},
         {"export-csv", {}},
         {"export-sheet", {{"sheet", "", 1, 255, 1}}},

@@ -98,6 +98,13 @@ inline constexpr const char* kExcelVersion = "Excel 버전을 확인하십시요
 inline constexpr const char* kSheetNumber = "시트 번호가 올바르지 않습니다: %d";
 inline constexpr const char* kWorkbookNotSaved = "파일(Micro.xlsx)을 저장할 수 없습니다.";
 inline constexpr const char* kWorkbookSaved = "파일(Micro.xlsx)에 측정값을 넣었습니다.";
+// Scale bars.
+inline constexpr const char* kNoCalibration = "측정 기준이 없습니다. [측정 기준...]에서 기준을 먼저 정하십시요.";
+inline constexpr const char* kBarTooLarge = "축척 막대가 그림 안에 들어가지 않습니다. 길이나 글자 크기를 줄이십시요.";
+inline constexpr const char* kNotScaleBar = "현재 레이어는 축척 막대가 아닙니다.";
+inline constexpr const char* kBarTooShort = "축척 막대가 1픽셀보다 짧습니다. 길이를 늘리십시요.";
+// A unit the calibration's unit does not convert to: the unit asked for, the calibration's.
+inline constexpr const char* kBarUnit = "단위 '%s'은(는) 측정 기준의 단위 '%s'(으)로 바꿀 수 없습니다.";
 
 // Text, calendar, frame and face transform.
 inline constexpr const char* kNoFont = "글꼴을 찾을 수 없습니다.";

@@ -36,7 +36,8 @@ std::optional<MeasureStandard> StandardFromResolution(const std::string& name, P
 // axes), or nothing.
 std::optional<PixelsPerMetre> FileResolution(const CImageBuffer& image);
 // True for a resolution that is a screen or print setting rather than a measured scale:
-// the same whole number of dots per inch on both axes, up to 600. Such a picture's
+// the same whole number of dots per inch on both axes up to 600, or of dots per
+// centimetre up to 236. Such a picture's
 // standard is listed but not picked for the user.
 bool IsPrintResolution(PixelsPerMetre resolution);
 

@@ -8,9 +8,10 @@ packages=(
   libjpeg62-turbo-dev libtiff-dev zlib1g-dev libfreetype-dev libfontconfig-dev
   libspng-dev libwebp-dev libavif-dev libexif-dev libhwy-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-svg-dev
   fonts-nanum
   libzip-dev libpugixml-dev
+  libsane-dev libxcb1-dev
   python3-openpyxl python3-pil
   clang libclang-rt-14-dev
   desktop-file-utils appstream

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "BrushOutline.h"
 #include "ClipboardOps.h"
 #include "CommandMap.h"
 #include "EditSteps.h"
@@ -48,6 +49,15 @@ bool Painting(const COrinDoc& doc) { return doc.layers.IsCurrentValid() && Refus
 const char* StrokeLabel(int mode) { return mode == kDabErase ? label::kErase : label::kBrush; }
 
 }  // namespace
+
+int BrushOutlineRadius(const Workspace& ws) {
+    switch (ws.currentTool) {
+        case kCmdBrush:
+        case kCmdEraser: return ws.brushSize > 1 ? std::min(ws.brushSize, 25) : 0;
+        case kCmdSpray: return kSprayRadius;
+        default: return 0;
+    }
+}
 
 RowSpan StrokeSegment(COrinDoc& doc, int mode, int x0, int y0, int x1, int y1) {
     const int radius = doc.workspace.currentTool == kCmdGradient ? 1 : doc.workspace.brushSize;

@@ -12,7 +12,11 @@ int main(int argc, char** argv) {
     // Recovery copies of the editors these tests start go to a folder of the test run's
     // own, never among the user's.
     char data[] = "/tmp/tessaro-app-tests-XXXXXX";
-    if (mkdtemp(data)) setenv("XDG_DATA_HOME", data, 1);
+    // The per-user settings (recent files, window layout) likewise.
+    if (mkdtemp(data)) {
+        setenv("XDG_DATA_HOME", data, 1);
+        setenv("XDG_CONFIG_HOME", data, 1);
+    }
     QApplication app(argc, argv);
     const int result = RUN_ALL_TESTS();
     std::system(("rm -rf '" + std::string(data) + "'").c_str());

@@ -8,7 +8,11 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QListWidget>
 #include <QTest>
+#include <QToolButton>
+#include <functional>
+#include <map>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -20,7 +24,10 @@
 #include "OrinView.h"
 #include "OutlinePause.h"
 #include "Preferences.h"
+#include "StartPage.h"
+#include "ToolButtons.h"
 #include "ToolRouter.h"
+#include "Tools.h"
 #include "ViewState.h"
 
 namespace {
@@ -55,6 +62,104 @@ TEST_F(FrameFixture, EveryEntryOfTheCommandMapIsInItsMenuWithItsLabel) {
     EXPECT_EQ(frame->CommandAction(kCmdUndo)->statusTip(), QString::fromStdString(MenuText(*FindCommand(kCmdUndo))));
 }
 
+TEST_F(FrameFixture, EveryMenuEntryPromptsInTheStatusBar) {
+    // The lists the menus fill as they open too: recent files and open windows.
+    const std::string picture = app_test::WritePicture(folder, "p.bmp", 4, 3, [](int, int) { return 0x808080u; });
+    ASSERT_NE(frame->OpenFile(QString::fromStdString(picture)), nullptr);
+    int entries = 0;
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        Q_EMIT menu->aboutToShow();
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            if (a->menu()) walk(a->menu());
+            else EXPECT_FALSE(a->statusTip().isEmpty()) << menu->title().toStdString() << ": " << a->text().toStdString();
+            ++entries;
+        }
+    };
+    for (QAction* top : frame->menuBar()->actions())
+        if (top->menu()) walk(top->menu());
+    EXPECT_GT(entries, int(MenuCommands().size()));
+    EXPECT_EQ(frame->CommandAction(kCmdEllipseTransform)->statusTip(), QStringLiteral("Ellipse transform"));
+}
+
+TEST_F(FrameFixture, AnEmptyEditorShowsTheStartPageWhoseRecentFilesOpenWithOneClick) {
+    EXPECT_TRUE(frame->StartPageShown());
+    const auto buttons = frame->StartPage()->findChildren<QToolButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    EXPECT_EQ(buttons[0]->defaultAction(), frame->CommandAction(kCmdNew));
+    EXPECT_EQ(buttons[1]->defaultAction(), frame->CommandAction(kCmdOpen));
+    const std::string picture = app_test::WritePicture(folder, "recent.bmp", 5, 4, [](int, int) { return 0x336699u; });
+    ASSERT_NE(frame->OpenFile(QString::fromStdString(picture)), nullptr);
+    EXPECT_FALSE(frame->StartPageShown());
+    frame->RunCommand(kCmdCloseAll);
+    ASSERT_EQ(frame->DocumentCount(), 0);
+    EXPECT_TRUE(frame->StartPageShown());
+    QListWidget* list = frame->StartPage()->RecentList();
+    ASSERT_GE(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("recent.bmp")));
+    frame->resize(900, 700);
+    frame->show();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(frame->DocumentCount(), 1);
+    EXPECT_EQ(frame->DocumentAt(0)->fileName, "recent.bmp");
+    EXPECT_FALSE(frame->StartPageShown());
+}
+
+TEST(ToolPlaces, TheSettingsFilesNumberAndGroupNameEveryButtonOnce) {
+    const struct {
+        int id;
+        ToolPlace place;
+    } cases[] = {{kCmdMove, {1, 0}},  {kCmdAutoSelect, {5, 0}}, {kCmdBrush, {1, 1}},
+                 {kCmdColourPick, {12, 1}}, {kCmdZoomIn, {0, 0}}, {kCmdColourRangePick, {0, 0}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ToolBarPlace(c.id), c.place) << c.id;
+        if (c.place.number) EXPECT_EQ(ToolAtPlace(c.place.number, c.place.group), c.id) << c.id;
+    }
+    // Every button round-trips; places past a group's end, 0 and unknown groups fall back.
+    for (const Tool& t : Tools())
+        if (t.bar != ToolBarGroup::kNone) EXPECT_EQ(ToolAtPlace(ToolBarPlace(t.id).number, ToolBarPlace(t.id).group), t.id);
+    EXPECT_EQ(ToolAtPlace(6, 0), kCmdMove);
+    EXPECT_EQ(ToolAtPlace(99, 1), kCmdBrush);
+    EXPECT_EQ(ToolAtPlace(2, 7), kCmdRectSelect);
+}
+
+TEST_F(FrameFixture, ToolButtonsHaveIconsAndOneKeyShortcutsThatClashWithNothing) {
+    int buttons = 0;
+    for (const Tool& t : Tools()) {
+        if (t.bar == ToolBarGroup::kNone) continue;
+        ++buttons;
+        QAction* a = frame->CommandAction(t.id);
+        ASSERT_NE(a, nullptr) << t.key;
+        // One key without modifiers, named in the tooltip after the tool.
+        ASSERT_EQ(a->shortcut().count(), 1) << t.key;
+        const QKeyCombination key = a->shortcut()[0];
+        EXPECT_EQ(key.keyboardModifiers(), Qt::NoModifier) << t.key;
+        EXPECT_TRUE(a->toolTip().endsWith(QStringLiteral(" (%1)").arg(a->shortcut().toString()))) << t.key;
+        EXPECT_FALSE(a->toolTip().contains(QLatin1Char('&'))) << t.key;
+        // Drawn from its SVG at the size and scale asked: a 2x screen gets 48 device pixels.
+        ASSERT_FALSE(a->icon().isNull()) << t.key;
+        const QPixmap sharp = a->icon().pixmap(QSize(24, 24), 2.0);
+        EXPECT_EQ(sharp.size(), QSize(48, 48)) << t.key;
+        const QImage image = sharp.toImage();
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) inked += qAlpha(image.pixel(x, y)) > 128;
+        EXPECT_GT(inked, 20) << t.key;
+    }
+    EXPECT_EQ(buttons, 17);
+    // No key sequence triggers two actions of the window.
+    std::map<QString, QString> owner;
+    for (QAction* a : frame->findChildren<QAction*>()) {
+        for (const QKeySequence& k : a->shortcuts()) {
+            const QString name = k.toString();
+            const auto [at, fresh] = owner.emplace(name, a->text());
+            EXPECT_TRUE(fresh) << name.toStdString() << ": " << at->second.toStdString() << " / " << a->text().toStdString();
+        }
+    }
+    EXPECT_GT(owner.size(), 30u);
+}
+
 TEST_F(FrameFixture, ShortcutsComeFromTheTextAfterTheTab) {
     const std::pair<int, const char*> expected[] = {
         {kCmdNew, "Ctrl+N"},   {kCmdOpen, "Ctrl+O"},     {kCmdSave, "Ctrl+S"}, {kCmdSaveAs, "Ctrl+Shift+S"},
@@ -73,9 +178,11 @@ TEST_F(FrameFixture, EnabledStatesFollowTheCore) {
     EXPECT_FALSE(frame->CommandAction(kCmdUndo)->isEnabled());
     EXPECT_FALSE(frame->CommandAction(kCmdZoomIn)->isEnabled());
     // Entries whose commands are not built stay visible and disabled.
-    for (int id : {1450, 1503, 1431, 3379, 1474, 1475, 1511})
+    for (int id : {1450, 1503, 1431, 3379, 1511})
         EXPECT_FALSE(frame->CommandAction(id)->isEnabled()) << id;
     EXPECT_TRUE(frame->CommandAction(kCmdGradient)->isEnabled());
+    EXPECT_TRUE(frame->CommandAction(kCmdScanSource)->isEnabled());  // says so when there is no scanner
+    EXPECT_TRUE(frame->CommandAction(kCmdScanAcquire)->isEnabled());
 
     COrinDoc* doc = frame->NewPicture(20, 10, QString());
     ASSERT_NE(doc, nullptr);

@@ -286,6 +286,29 @@ TEST_F(PaintFrame, CursorsFollowTheTool) {
         EXPECT_EQ(view->viewport()->cursor().shape(), Qt::BitmapCursor) << tool;
         EXPECT_EQ(view->viewport()->cursor().pixmap().cacheKey(), cursor->pixmap().cacheKey()) << tool;
     }
+
+    // With the cross-hair kind the brush shows the ring its dab covers, at the zoom.
+    frame->RunCommand(kCmdBrush);
+    const struct {
+        int size;
+        float zoom;
+        int side;  // 0: the plain cross-hair
+    } rings[] = {{10, 1, 25}, {10, 2, 45}, {2, 1, 0}, {1, 4, 0}, {40, 1, 55}};
+    for (const auto& r : rings) {
+        Ws().brushSize = r.size;
+        ViewOf(*doc).zoom = r.zoom;
+        view->SetCursorKind(5);
+        const QCursor shown = view->viewport()->cursor();
+        if (r.side == 0) {
+            EXPECT_EQ(shown.shape(), Qt::CrossCursor) << r.size;
+        } else {
+            ASSERT_EQ(shown.shape(), Qt::BitmapCursor) << r.size;
+            EXPECT_EQ(shown.pixmap().width(), r.side) << r.size << " " << r.zoom;
+            EXPECT_EQ(shown.hotSpot(), QPoint(r.side / 2, r.side / 2));
+        }
+    }
+    view->SetCursorKind(1);  // a pointer the user chose stays
+    EXPECT_EQ(view->viewport()->cursor().shape(), Qt::ArrowCursor);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -91,6 +93,50 @@ TEST(ScreenCapture, PickerTurnsADragIntoAnArea) {
         EXPECT_EQ(picker.result(), QDialog::Rejected) << "a click is no area";
         EXPECT_TRUE(picker.SelectedArea().isEmpty());
     }
+}
+
+TEST(ScreenCapture, AClickTakesTheTopmostWindowUnderItClippedToTheScreen) {
+    const std::vector<QRect> windows = {{10, 10, 20, 15}, {-5, 20, 20, 20}, {0, 0, 40, 30}};
+    EXPECT_EQ(WindowAt(windows, {12, 12}), QRect(10, 10, 20, 15));
+    EXPECT_EQ(WindowAt(windows, {50, 50}), QRect());
+    const QImage snapshot = Snapshot(40, 30);
+    const struct {
+        QSize shown;  // the picker's size: half size on a high-density screen
+        QPoint click;
+        QRect area;
+    } clicks[] = {
+        {{40, 30}, {12, 12}, {10, 10, 20, 15}},  // the topmost of two windows there
+        {{40, 30}, {2, 2}, {0, 0, 40, 30}},      // the window below
+        {{40, 30}, {1, 25}, {0, 20, 15, 10}},    // hangs over the left and bottom edges
+        {{20, 15}, {6, 6}, {10, 10, 20, 15}},
+    };
+    for (const auto& c : clicks) {
+        ScreenAreaPicker picker(snapshot, nullptr, windows);
+        picker.resize(c.shown);
+        picker.show();
+        Drag(&picker, c.click, c.click);
+        EXPECT_EQ(picker.result(), QDialog::Accepted) << c.click.x();
+        EXPECT_EQ(picker.SelectedArea(), c.area) << c.click.x() << "," << c.click.y();
+    }
+    // Off every window a click is still nothing; a drag over a window is still an area.
+    ScreenAreaPicker picker(snapshot, nullptr, {{10, 10, 5, 5}});
+    picker.resize(40, 30);
+    picker.show();
+    Drag(&picker, {30, 25}, {30, 25});
+    EXPECT_EQ(picker.result(), QDialog::Rejected);
+    ScreenAreaPicker dragged(snapshot, nullptr, {{10, 10, 5, 5}});
+    dragged.resize(40, 30);
+    dragged.show();
+    Drag(&dragged, {11, 11}, {21, 16});
+    EXPECT_EQ(dragged.SelectedArea(), QRect(11, 11, 10, 5));
+}
+
+TEST(ScreenCapture, WithoutADesktopPortalTheWaylandCaptureIsACleanNo) {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.portal.Desktop")))
+        GTEST_SKIP() << "a real portal would ask the user";
+    EXPECT_TRUE(PortalScreenshot(2000).isNull());
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) EXPECT_TRUE(X11TopLevelWindows().empty());
 }
 
 TEST(ScreenCapture, CapturesTheDraggedScreenAreaOrFailsCleanly) {

@@ -14,8 +14,11 @@
 #include "Application.h"
 #include "CommandMap.h"
 #include "History.h"
+#include "LayerKeeping.h"
+#include "LayerOps.h"
 #include "MainFrame.h"
 #include "Messages.h"
+#include "ShellTexts.h"
 #include "QtHost.h"
 #include "SettingsFile.h"
 
@@ -60,6 +63,26 @@ TEST(StartupTest, WithoutACommandLineNoDocumentOpens) {
     const std::filesystem::path steps(s.frame->GetWorkspace().stepFolder);
     EXPECT_EQ(steps.parent_path(), s.folder.Path());
     EXPECT_TRUE(std::filesystem::is_directory(steps));
+}
+
+TEST(StartupTest, TheLastToolComesBackAndTheExitKeepsTheNewOne) {
+    Started s;
+    app_test::InstallSettings(s.folder);
+    const std::string folder = s.folder.Path().string();
+    Settings stored;
+    ASSERT_TRUE(ReadSettingsFile(folder, stored));
+    stored.toolNumber = 3;  // the third painting tool
+    stored.toolGroup = 1;
+    ASSERT_TRUE(WriteSettingsFile(folder, stored));
+    s.Start();
+    ASSERT_NE(s.frame, nullptr);
+    EXPECT_EQ(s.frame->GetWorkspace().currentTool, kCmdCircle);
+    EXPECT_TRUE(s.frame->CommandAction(kCmdCircle)->isChecked());
+    s.frame->RunCommand(kCmdRectSelect);
+    ASSERT_TRUE(s.frame->close());
+    Settings written;
+    ASSERT_TRUE(ReadSettingsFile(folder, written));
+    EXPECT_EQ(std::pair(written.toolNumber, written.toolGroup), std::pair(2, 0));
 }
 
 TEST(StartupTest, TheCommandLineFileOpensInAWindow) {
@@ -179,14 +202,88 @@ TEST_F(ExitFixture, YesSavesThroughTheDocumentsPathAndCloses) {
     Change();
     std::filesystem::remove(picture);
     answer = QMessageBox::Yes;
+    const std::string project = (s.folder.Path() / "stripes.tsr").string();
+    s.frame->savePath = [](const QString& suggested) { return suggested; };
     EXPECT_TRUE(s.frame->close());
     EXPECT_EQ(s.frame->DocumentCount(), 0);
+    // The picture keeps only the merged layers: told so, then offered a project, kept.
+    ASSERT_EQ(questions.size(), 3);
+    EXPECT_EQ(questions[1], QString::fromUtf8(shell_text::kFlatSaveNotice));
+    EXPECT_EQ(questions[2], QString::fromUtf8("[stripes.bmp]의 레이어는 합쳐진 그림으로만 저장되어 있습니다.\n"
+                                              "레이어를 프로젝트(.tsr)로 저장하시겠습니까?"));
+    EXPECT_TRUE(std::filesystem::exists(project));
     ASSERT_TRUE(std::filesystem::exists(picture));
     CImageBuffer saved(kFormatBmp);
     ASSERT_TRUE(saved.Load(picture, kFormatBmp));
     EXPECT_EQ(saved.Width(), 7);
     EXPECT_EQ(saved.ColourAt(1, 0).red, 0xFF);  // (1 + 0) odd: red
     EXPECT_EQ(saved.ColourAt(0, 0).blue, 0xFF);
+}
+
+TEST(LayerKeepingTest, FlatSavesOfSeveralLayersAreToldOnceAndRememberedUntilAProjectHoldsThem) {
+    Workspace ws;
+    auto doc = app_test::PlainDocument(ws, 4, 3, 0x808080);
+    LayerKeeping keeping;
+    EXPECT_FALSE(keeping.TakeNotice(*doc, "one.jpg"));  // one layer: the picture is everything
+    ASSERT_TRUE(AddLayer(*doc).ok);
+    EXPECT_FALSE(SaveDropsLayers(*doc, "a.tsr"));
+    EXPECT_FALSE(SaveDropsLayers(*doc, "a.sco"));  // measurements only
+    EXPECT_TRUE(SaveDropsLayers(*doc, "a.JPG"));
+    EXPECT_FALSE(keeping.TakeNotice(*doc, "a.tsr"));
+    EXPECT_TRUE(keeping.TakeNotice(*doc, "a.bmp"));
+    EXPECT_FALSE(keeping.TakeNotice(*doc, "b.gif"));
+    EXPECT_FALSE(keeping.OnlyInDocument(*doc));  // nothing saved yet: the save question covers it
+    const std::pair<const char*, bool> saves[] = {{"a.bmp", true}, {"a.tsr", false}, {"b.tif", true},
+                                                  {"m.sco", true}, {"c.tsr", false}, {"d.png", true}};
+    for (const auto& [path, onlyHere] : saves) {
+        keeping.Saved(*doc, path);
+        EXPECT_EQ(keeping.OnlyInDocument(*doc), onlyHere) << path;
+    }
+    // Merged into one layer, the flat picture holds everything; a forgotten document is new.
+    ASSERT_TRUE(FlattenLayers(*doc).ok);
+    EXPECT_FALSE(keeping.OnlyInDocument(*doc));
+    ASSERT_TRUE(AddLayer(*doc).ok);
+    keeping.Forget(*doc);
+    EXPECT_FALSE(keeping.OnlyInDocument(*doc));
+    EXPECT_TRUE(keeping.TakeNotice(*doc, "e.jpg"));
+}
+
+TEST_F(ExitFixture, LayersSavedAsAFlatPictureAreToldOnceAndNeverLostAtClose) {
+    Change();
+    QStringList suggested;
+    QString chosen;
+    s.frame->savePath = [&](const QString& name) {
+        suggested << name;
+        return chosen;
+    };
+    COrinDoc* doc = s.frame->DocumentAt(0);
+    answer = QMessageBox::Cancel;  // told, then not saved
+    s.frame->RunCommand(kCmdSave);
+    EXPECT_EQ(questions, QStringList{QString::fromUtf8(shell_text::kFlatSaveNotice)});
+    EXPECT_TRUE(doc->changed);
+    answer = QMessageBox::Ok;  // told once only: the second save just writes
+    s.frame->RunCommand(kCmdSave);
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_FALSE(doc->changed);
+    EXPECT_TRUE(s.frame->Keeping().OnlyInDocument(*doc));
+    // Closing asks for a project; Cancel, or a cancelled save dialog, keeps the document.
+    for (QMessageBox::StandardButton a : {QMessageBox::Cancel, QMessageBox::Yes}) {
+        answer = a;
+        EXPECT_FALSE(s.frame->close());
+        EXPECT_EQ(s.frame->DocumentCount(), 1);
+    }
+    ASSERT_EQ(questions.size(), 3);
+    EXPECT_TRUE(questions[2].contains(QString::fromUtf8("프로젝트(.tsr)로 저장하시겠습니까?")));
+    ASSERT_EQ(suggested.size(), 1);
+    EXPECT_TRUE(suggested[0].endsWith(QStringLiteral("stripes.tsr"))) << suggested[0].toStdString();
+    // Yes and a name: the project holds both layers and the document closes.
+    chosen = QString::fromStdString((s.folder.Path() / "kept.tsr").string());
+    EXPECT_TRUE(s.frame->close());
+    EXPECT_EQ(s.frame->DocumentCount(), 0);
+    COrinDoc* reopened = s.frame->OpenFile(chosen);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->layers.Count(), 2);
+    EXPECT_FALSE(s.frame->Keeping().OnlyInDocument(*reopened));
 }
 
 TEST_F(ExitFixture, TheSettingsFileIsWrittenEvenWhenTheExitIsCancelled) {

@@ -4,6 +4,8 @@
 
 #include "CliSupport.h"
 #include "MeasureExport.h"
+#include "OpenSave.h"
+#include "ScaleBar.h"
 #include "Workbook.h"
 
 namespace {
@@ -91,5 +93,50 @@ TEST_F(MeasureCli, RefusalsChangeNothing) {
             const auto info = RunCli({"info", "out.sco"}, folder.Path(), tmp.Path());
             EXPECT_NE(info.out.find("objects 0\n"), std::string::npos) << c.ops[0];
         }
+    }
+}
+
+TEST_F(MeasureCli, ScaleBarAddedAndEdited) {
+    // 10 pixels make 2 um. The default: a fifth of the 60-pixel width is 2.4 um, so 2 um.
+    const auto r = Apply("bar.tsr", {"scale-bar", "calibrate:name=lens,unit=um,x=10,y=10,length=2",
+                                     "scale-bar:corner=top-left,colour=#FF0000", "scale-bar:edit=1,length=4,unit=um"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "측정 기준이 없습니다. [측정 기준...]에서 기준을 먼저 정하십시요.\n");
+    Workspace ws;
+    COrinDoc opened(ws);
+    ASSERT_TRUE(OpenDocument(opened, folder.File("bar.tsr")).ok);
+    ASSERT_EQ(opened.layers.Count(), 2);
+    const std::optional<ScaleBarSettings> bar = ReadScaleBar(*opened.CurrentLayer());
+    ASSERT_TRUE(bar);
+    EXPECT_FLOAT_EQ(bar->length, 4);
+    EXPECT_EQ(bar->unit, "um");
+    EXPECT_EQ(bar->corner, kBarTopLeft);
+    EXPECT_EQ(bar->colour, 0x0000FFu);
+    EXPECT_EQ(bar->size, 12);
+    // 4 um = 20 pixels in the bar's lowest row, 4 pixels from the left.
+    const LayerRecord& layer = *opened.CurrentLayer();
+    int lowest = -1;
+    for (int row = 0; row < layer.height && lowest < 0; ++row)
+        if (layer.alpha[size_t(row) * size_t(layer.width) + 4] == 255) lowest = row;
+    ASSERT_GE(lowest, 0);
+    int count = 0;
+    for (int x = 0; x < layer.width; ++x) count += layer.alpha[size_t(lowest) * size_t(layer.width) + size_t(x)] == 255;
+    EXPECT_EQ(count, 20);
+
+    struct Case {
+        std::string op;
+        int status;
+        std::string err;
+    } cases[] = {
+        {"scale-bar:corner=middle", 2, "bad value: corner=middle (bottom-right|bottom-left|top-right|top-left)\n"},
+        {"scale-bar:length=-1", 2, "bad value: length=-1 (0.001..1000000.000)\n"},
+        {"scale-bar:length=100", 1, "축척 막대가 그림 안에 들어가지 않습니다. 길이나 글자 크기를 줄이십시요.\n"},
+        {"scale-bar:unit=minch", 1, "단위 'minch'은(는) 측정 기준의 단위 'um'(으)로 바꿀 수 없습니다.\n"},
+        {"scale-bar:edit=1", 1, "현재 레이어는 축척 막대가 아닙니다.\n"},
+    };
+    for (const Case& c : cases) {
+        const auto run = Apply("-", {"calibrate:name=lens,unit=um,x=10,y=10,length=2", c.op});
+        EXPECT_EQ(run.status, c.status) << c.op;
+        EXPECT_EQ(run.err, c.err) << c.op;
     }
 }

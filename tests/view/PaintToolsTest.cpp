@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "BrushOutline.h"
 #include "CommandMap.h"
 #include "EditSteps.h"
 #include "Gradient.h"
@@ -33,6 +34,19 @@ void SelectRect(COrinDoc& doc, int x0, int y0, int x1, int y1) {
 }
 
 std::u16string LastLabel(COrinDoc& doc) { return doc.history.entries[size_t(doc.history.position)].label; }
+
+TEST(Brush, TheOutlineRadiusIsWhatADabReaches) {
+    const struct {
+        int tool, size, radius;
+    } cases[] = {{kCmdBrush, 1, 0},  {kCmdBrush, 2, 2},   {kCmdBrush, 24, 24}, {kCmdBrush, 26, 25}, {kCmdEraser, 7, 7},
+                 {kCmdSpray, 3, 20}, {kCmdLine, 9, 0},    {kCmdFill, 9, 0},    {-1, 9, 0}};
+    for (const auto& c : cases) {
+        Workspace ws;
+        ws.currentTool = c.tool;
+        ws.brushSize = c.size;
+        EXPECT_EQ(BrushOutlineRadius(ws), c.radius) << c.tool << " " << c.size;
+    }
+}
 
 TEST(Brush, SizeOneWritesTheBresenhamPixelsOpaqueInsideTheSelectionOnly) {
     TestDoc t(10, 6, 0x000000, 0);
