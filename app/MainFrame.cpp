@@ -519,6 +519,12 @@ void CMainFrame::BuildLayerPanel() {
     connect(m_panel, &CLayerPanel::textEditRequested, this, [this](COrinDoc* doc) {
         QTimer::singleShot(0, this, [this, doc] { TextCommand(doc, 0, 0, true); });
     });
+    connect(m_panel, &CLayerPanel::scaleBarEditRequested, this, [this](COrinDoc* doc) {
+        QTimer::singleShot(0, this, [this, doc] {
+            if (std::any_of(m_documents.begin(), m_documents.end(), [doc](const auto& d) { return d.get() == doc; }))
+                m_measure->Run(kCmdScaleBar, doc);
+        });
+    });
     connect(m_panel, &CLayerPanel::propertiesRequested, this, [this](COrinDoc* doc) {
         QTimer::singleShot(0, this, [this, doc] { LayerPropertiesCommand(doc); });
     });
@@ -1147,7 +1153,11 @@ bool CMainFrame::SaveCommand(COrinDoc* doc, bool saveAs, bool asProject) {
         QString preselected = PictureFilterFor(imageFormat, true);
         if (preselected.isEmpty()) preselected = PictureFilterFor(kFormatJpeg, true);
         dialog.selectNameFilter(preselected);
-        dialog.selectFile(QString::fromStdString(asProject ? path : SuggestedSaveName(*doc, saveAs)));
+        const QString suggested = QString::fromStdString(asProject ? path : SuggestedSaveName(*doc, saveAs));
+        // A bare name starts beside the document's file, not in the current folder.
+        if (!doc->path.empty() && QFileInfo(suggested).isRelative())
+            dialog.setDirectory(QFileInfo(QString::fromStdString(doc->path)).absolutePath());
+        dialog.selectFile(suggested);
         for (;;) {
             if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
             int chosen = FormatOfFilter(dialog.selectedNameFilter());

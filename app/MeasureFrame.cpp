@@ -15,6 +15,7 @@
 #include "ImageBuffer.h"
 #include "Messages.h"
 #include "QtHost.h"
+#include "ScaleBarDialog.h"
 #include "Workbook.h"
 
 CMeasureFrame::CMeasureFrame(CMainFrame& frame, Workspace& ws) : QObject(&frame), m_frame(frame), m_ws(ws) {
@@ -140,6 +141,9 @@ void CMeasureFrame::Run(int id, COrinDoc* doc) {
     case kCmdStandards:
         RunStandardsDialog(nullptr);
         break;
+    case kCmdScaleBar:
+        ScaleBarCommand(doc);
+        break;
     case kCmdExportText:
         Report(ExportText(Measurement(m_ws).folder, Measures(*doc).sheet.Objects()).message);
         break;
@@ -231,6 +235,33 @@ void CMeasureFrame::RunStandardsDialog(const MeasurePoint* measured) {
         settings.showLabels = settings.calibration.option;
         Redraw();
     }
+}
+
+void CMeasureFrame::ScaleBarCommand(COrinDoc* doc) {
+    const Calibration& calibration = Measurement(m_ws).calibration;
+    if (!HasCalibration(calibration)) return Report(msg::kNoCalibration);
+    const LayerRecord* layer = doc->CurrentLayer();
+    const std::optional<ScaleBarSettings> existing = layer ? ReadScaleBar(*layer) : std::nullopt;
+    ScaleBarSettings start;
+    if (existing) {
+        start = *existing;
+    } else if (const auto defaults = DefaultScaleBar(doc->canvas.width, doc->canvas.height, calibration)) {
+        start = *defaults;
+        start.face = m_ws.textFace;
+        start.colour = m_barColour;
+        start.corner = m_barCorner;
+    }
+    CDlg_ScaleBar dialog(start, ScaleBarUnits(calibration), calibration, &m_frame);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const ScaleBarSettings values = dialog.Values();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status status = PlaceScaleBar(*doc, values, calibration, existing.has_value());
+    QApplication::restoreOverrideCursor();
+    if (!status) return Report(status.message);
+    m_barColour = values.colour;
+    m_barCorner = values.corner;
+    doc->Touch();
+    Q_EMIT documentChanged(doc);
 }
 
 void CMeasureFrame::Redraw() {

@@ -60,6 +60,8 @@ Q_SIGNALS:
 private:
     void ChooseTool(const MeasureToolInfo& tool, COrinDoc* doc);
     void RunStandardsDialog(const MeasurePoint* measured);
+    // "축척 막대...": a new scale bar, or the current scale-bar layer's values again.
+    void ScaleBarCommand(COrinDoc* doc);
     void ExportSheet(COrinDoc* doc);
     void Redraw();
     void Report(const std::string& text);
@@ -68,4 +70,7 @@ private:
     Workspace& m_ws;
     QMenu* m_menu = nullptr;
     CMeasureToolsDialog* m_panel = nullptr;
+    // What the last new bar used, offered for the next one.
+    uint32_t m_barColour = 0xFFFFFF;
+    int m_barCorner = 0;
 };

@@ -11,6 +11,7 @@
 #include "Greyscale.h"
 #include "History.h"
 #include "LayerModel.h"
+#include "Parallel.h"
 #include "RowLoop.h"
 
 namespace {
@@ -44,6 +45,7 @@ Picture& Shared() {
 void Grey(benchmark::State& state) {
     COrinDoc& doc = Shared().doc;
     SetRowLoopThreadLimit(int(state.range(0)));
+    SetParallelThreadLimit(int(state.range(0)));  // the palette's histogram
     for (auto _ : state) {
         GreyAllLayers(doc);
         state.PauseTiming();
@@ -51,11 +53,13 @@ void Grey(benchmark::State& state) {
         state.ResumeTiming();
     }
     SetRowLoopThreadLimit(0);
+    SetParallelThreadLimit(0);
 }
 
 void EightBitOptimal(benchmark::State& state) {
     COrinDoc& doc = Shared().doc;
     SetRowLoopThreadLimit(int(state.range(0)));
+    SetParallelThreadLimit(int(state.range(0)));  // the palette's histogram
     for (auto _ : state) {
         ConvertDocumentDepth(doc, 8, DocumentOptimalPalette(doc, 256), "8 비트 컬러 표현");
         state.PauseTiming();
@@ -63,6 +67,7 @@ void EightBitOptimal(benchmark::State& state) {
         state.ResumeTiming();
     }
     SetRowLoopThreadLimit(0);
+    SetParallelThreadLimit(0);
 }
 
 void HslPlanes(benchmark::State& state) {

@@ -306,13 +306,14 @@ namespace {
 
 // A single opaque true-colour bottom layer covering the canvas composes to itself:
 // the flattened slot then keeps its pixels and alpha (fully covered) as they are.
-bool FlattensToItself(const COrinDoc& doc, int slot, int startSlot, int layerLimit) {
-    if (PlainSingleLayer(doc, startSlot, layerLimit) != slot) return false;
-    const LayerRecord& r = doc.layers[slot];
-    return std::all_of(r.alpha.begin(), r.alpha.end(), [](uint8_t a) { return a == 255; });
-}
-
 }  // namespace
+
+int OpaqueSingleLayer(const COrinDoc& doc, int startSlot, int layerLimit) {
+    const int slot = PlainSingleLayer(doc, startSlot, layerLimit);
+    if (slot < 0) return -1;
+    const LayerRecord& r = doc.layers[slot];
+    return std::all_of(r.alpha.begin(), r.alpha.end(), [](uint8_t a) { return a == 255; }) ? slot : -1;
+}
 
 int PlainSingleLayer(const COrinDoc& doc, int startSlot, int layerLimit) {
     std::vector<int> chain = doc.layers.Chain(startSlot);
@@ -333,10 +334,64 @@ int PlainSingleLayer(const COrinDoc& doc, int startSlot, int layerLimit) {
     return visible;
 }
 
+namespace {
+
+// The palette lookup of a 4- or 8-bit canvas: the nearest entry is looked for among the
+// canvas's own entries only (16 at 4 bits), since an index beyond them would not fit
+// the pixel. Null at other depths.
+std::unique_ptr<PaletteMapper> CanvasLookup(const COrinDoc& doc) {
+    if (doc.canvas.bpp != 4 && doc.canvas.bpp != 8) return nullptr;
+    const int entries = std::min(int(doc.palette.size()), 1 << doc.canvas.bpp);
+    return std::make_unique<PaletteMapper>(doc.palette.data(), entries);
+}
+
+// One composite row at the canvas depth into `dst` (zeroed beforehand) and its cover
+// into `cover` when given.
+void StoreCompositeRow(const COrinDoc& doc, const uint32_t* src, int w, uint8_t* dst, uint8_t* cover,
+                       PaletteMapper* lookup) {
+    const int bits = doc.canvas.bpp;
+    for (int x = 0; x < w; ++x) {
+        const uint32_t v = src[x];
+        if (cover) cover[x] = uint8_t(v >> 24);
+        if (bits == 24) {
+            dst[3 * x] = uint8_t(v);
+            dst[3 * x + 1] = uint8_t(v >> 8);
+            dst[3 * x + 2] = uint8_t(v >> 16);
+        } else if (bits == 1) {
+            CImageBuffer::PutIndex(dst, 1, 0, x, 0, uint8_t(v));
+        } else {
+            const int index = lookup ? lookup->Map(v) : 0;
+            CImageBuffer::PutIndex(dst, bits, 0, x, 0, uint8_t(index));
+        }
+    }
+}
+
+// A canvas-size picture at the canvas depth with the document's palette, made in the
+// main image's block (reused when the size is the same) and keeping its resolution,
+// quality and the rest of its information. Null when it cannot be allocated.
+std::unique_ptr<CImageBuffer> CanvasImage(COrinDoc& doc, bool fill) {
+    auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
+    if (doc.mainImage) image->TakeOver(*doc.mainImage);
+    if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format, fill)) return nullptr;
+    if (doc.mainImage) {
+        ImageInfo info = doc.mainImage->Info();
+        info.stride = image->Stride();
+        info.typeCode = uint8_t(doc.canvas.format);
+        image->Info() = info;
+        image->SetHorizontalDpi(info.dpiX);
+        image->SetVerticalDpi(info.dpiY);
+    }
+    for (size_t i = 0; i < doc.palette.size() && int(i) < image->PaletteCount(); ++i)
+        image->SetPaletteEntry(int(i), doc.palette[i].Value());
+    return image;
+}
+
+}  // namespace
+
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
     if (!IsValidSlot(slot) || doc.canvas.width <= 0 || doc.canvas.height <= 0) return false;
     const int w = doc.canvas.width, h = doc.canvas.height;
-    if (FlattensToItself(doc, slot, startSlot, layerLimit)) {
+    if (OpaqueSingleLayer(doc, startSlot, layerLimit) == slot) {
         LayerRecord& layer = doc.layers[slot];
         const size_t used = size_t(w) * 3;
         for (int y = 0; y < h && size_t(layer.stride) > used; ++y)
@@ -361,31 +416,11 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
         doc.workspace.Message(msg::kCopyLayerImage);
         return false;
     }
-    // Back to the canvas depth; composite rows are top-down, layer rows bottom-up. The
-    // nearest entry is looked for among the canvas's own entries only (16 at 4 bits):
-    // an index beyond them would not fit the pixel.
-    const int entries = doc.canvas.bpp <= 8 ? std::min(int(doc.palette.size()), 1 << doc.canvas.bpp) : 0;
-    std::unique_ptr<PaletteMapper> lookup;
-    if (doc.canvas.bpp == 4 || doc.canvas.bpp == 8) lookup = std::make_unique<PaletteMapper>(doc.palette.data(), entries);
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* src = composite.data() + size_t(h - 1 - y) * size_t(w);
-        uint8_t* dst = pixels.data() + size_t(y) * size_t(stride);
-        uint8_t* cover = alpha.data() + size_t(y) * size_t(w);
-        for (int x = 0; x < w; ++x) {
-            const uint32_t v = src[x];
-            cover[x] = uint8_t(v >> 24);
-            if (doc.canvas.bpp == 24) {
-                dst[3 * x] = uint8_t(v);
-                dst[3 * x + 1] = uint8_t(v >> 8);
-                dst[3 * x + 2] = uint8_t(v >> 16);
-            } else if (doc.canvas.bpp == 1) {
-                CImageBuffer::PutIndex(pixels.data(), 1, uint32_t(stride), x, y, uint8_t(v));
-            } else {
-                const int index = lookup ? lookup->Map(v) : 0;
-                CImageBuffer::PutIndex(pixels.data(), doc.canvas.bpp, uint32_t(stride), x, y, uint8_t(index));
-            }
-        }
-    }
+    // Back to the canvas depth; composite rows are top-down, layer rows bottom-up.
+    const std::unique_ptr<PaletteMapper> lookup = CanvasLookup(doc);
+    for (int y = 0; y < h; ++y)
+        StoreCompositeRow(doc, composite.data() + size_t(h - 1 - y) * size_t(w), w,
+                          pixels.data() + size_t(y) * size_t(stride), alpha.data() + size_t(y) * size_t(w), lookup.get());
     LayerRecord& layer = doc.layers[slot];
     if (layer.kind == kLayerText) layer.kind = kLayerRaster;
     SetLayerGeometry(doc, layer, w, h);
@@ -396,32 +431,20 @@ bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot, int layerLimit) {
     return true;
 }
 
-bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
+bool ExportLayerToMainImage(COrinDoc& doc, int slot, bool clearPadding) {
     if (!IsValidSlot(slot) || !doc.layers[slot].inUse) return false;
     const LayerRecord& layer = doc.layers[slot];
     if (layer.stride < 0 || layer.height < 0 || layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
         return false;
-    // The main image is rebuilt in place (its block is reused when the size is the same).
-    auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
-    if (doc.mainImage) image->TakeOver(*doc.mainImage);
     // Rows that the layer covers completely need no filling first.
     const bool covers = layer.x <= 0 && layer.y >= 0 && int64_t(layer.y) + doc.canvas.height <= layer.height &&
                         int64_t(layer.width) + layer.x >= doc.canvas.width && layer.kind != kLayerText;
-    if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format, !covers)) return false;
-    if (doc.mainImage) {
-        // Keep resolution, quality and the rest of the picture's information.
-        ImageInfo info = doc.mainImage->Info();
-        info.stride = image->Stride();
-        info.typeCode = uint8_t(doc.canvas.format);
-        image->Info() = info;
-        image->SetHorizontalDpi(info.dpiX);
-        image->SetVerticalDpi(info.dpiY);
-    }
-    for (size_t i = 0; i < doc.palette.size() && int(i) < image->PaletteCount(); ++i)
-        image->SetPaletteEntry(int(i), doc.palette[i].Value());
+    std::unique_ptr<CImageBuffer> image = CanvasImage(doc, !covers);
+    if (!image) return false;
     const int bits = doc.canvas.bpp;
     const int64_t shift = -int64_t(layer.x) * bits / 8;  // byte of the layer row at canvas column 0
     const size_t rowBytes = image->Stride();
+    const size_t used = (size_t(doc.canvas.width) * size_t(bits) + 7) / 8;
     for (int y = 0; y < doc.canvas.height; ++y) {
         const int64_t row = int64_t(y) + layer.y;
         if (row < 0 || row >= layer.height) continue;
@@ -431,6 +454,46 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot) {
         const int64_t first = std::max<int64_t>(0, -shift);
         const int64_t last = std::min<int64_t>(int64_t(rowBytes), int64_t(layer.stride) - shift);
         if (first < last) std::memcpy(dst + first, src + shift + first, size_t(last - first));
+        if (clearPadding && rowBytes > used) std::memset(dst + used, 0, rowBytes - used);
+    }
+    doc.mainImage = std::move(image);
+    return true;
+}
+
+bool ExportCompositeToMainImage(COrinDoc& doc, std::vector<uint8_t>* alpha) {
+    const int w = doc.canvas.width, h = doc.canvas.height;
+    if (w <= 0 || h <= 0 || !IsValidSlot(doc.layers.bottom)) return false;
+    std::unique_ptr<CImageBuffer> image;
+    std::vector<uint32_t> band;
+    try {
+        if (alpha) alpha->assign(size_t(w) * size_t(h), 0);
+        image = CanvasImage(doc, false);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!image) return false;
+    const std::unique_ptr<PaletteMapper> lookup = CanvasLookup(doc);
+    // Bands of rows, each composed apart (a region composed in parts equals one composed
+    // at once); band rows are top-down, picture rows bottom-up.
+    constexpr int kBand = 512;
+    ComposeParams p;
+    p.width = w;
+    p.startSlot = doc.layers.bottom;
+    for (int top = 0; top < h; top += kBand) {
+        p.viewY = top;
+        p.height = std::min(kBand, h - top);
+        try {
+            ComposeLayers(doc, p, band);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        for (int r = 0; r < p.height; ++r) {
+            const int y = h - 1 - (top + r);
+            uint8_t* dst = image->Row(y);
+            std::memset(dst, 0, image->Stride());
+            StoreCompositeRow(doc, band.data() + size_t(r) * size_t(w), w, dst,
+                              alpha ? alpha->data() + size_t(y) * size_t(w) : nullptr, lookup.get());
+        }
     }
     doc.mainImage = std::move(image);
     return true;

@@ -66,14 +66,24 @@ void ComposeChain(const COrinDoc& doc, const int* slots, size_t count, const std
 // true-colour raster layer covering the canvas exactly at offsets 0, without layer
 // transparency or effect: the composite is then its colour times its alpha. -1 otherwise.
 int PlainSingleLayer(const COrinDoc& doc, int startSlot = -1, int layerLimit = 0);
+// That layer when every pixel of it is opaque: the stack flattens to the layer itself
+// (with its row padding cleared). -1 otherwise.
+int OpaqueSingleLayer(const COrinDoc& doc, int startSlot = -1, int layerLimit = 0);
 
 // Composes the visible layers from `startSlot` at 1:1 and rebuilds `slot` from the
 // result at canvas size with offsets 0. False when memory runs out (nothing changes).
 bool FlattenIntoSlot(COrinDoc& doc, int slot, int startSlot = -1, int layerLimit = 0);
 
+// Replaces the main image by the flattened picture (what FlattenIntoSlot of the bottom
+// slot would give, exported) without changing any layer: composed band by band, so
+// that no whole-canvas composite is held. `alpha`, when given, receives the cover of
+// every pixel (bottom-up rows, width bytes each). False when memory runs out.
+bool ExportCompositeToMainImage(COrinDoc& doc, std::vector<uint8_t>* alpha);
+
 // Replaces the main image by a canvas-size picture at the canvas depth with the
-// document's palette, filled from the layer's canvas-visible rows.
-bool ExportLayerToMainImage(COrinDoc& doc, int slot);
+// document's palette, filled from the layer's canvas-visible rows. `clearPadding`: the
+// bytes after each row's last pixel are written as 0 (as a flatten leaves them).
+bool ExportLayerToMainImage(COrinDoc& doc, int slot, bool clearPadding = false);
 
 // One layer alone scaled to width x height (the layer panel's preview), no opacity.
 void DrawOneLayer(const COrinDoc& doc, int slot, int width, int height, std::vector<uint32_t>& out);

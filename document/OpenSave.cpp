@@ -98,48 +98,29 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
     // A target that cannot be written is refused before anything is flattened.
     SafeFile file;
     if (!file.Open(path)) return Status::Fail(file.ErrorOr(msg::kSaveFailed));
-    const int current = doc.layers.current;
-    // Undoing the flatten would bring back the selection of the step before it; the
-    // selection shown now stays.
-    const SelectionMask selection = doc.selection;
-    // A single plain layer is written with its own colour and alpha; anything else is
-    // flattened first (and the flatten undone afterwards).
+    // A single plain layer is written with its own colour and alpha, an opaque single
+    // layer as it is (it is its own flattened picture); any other stack is flattened
+    // straight into the picture, band by band. The layers and the history never change.
     const int plain = KeepsAlpha(code) ? PlainSingleLayer(doc) : -1;
-    const bool flatten = plain < 0;
-    // The layers come back after writing through an undo of the flatten: a layer whose
-    // step file cannot be read back (disk full) would stay flattened, so nothing is done.
-    if (flatten && !CanRestoreLayers(doc)) return Status::Fail(msg::kSaveNeedsSteps);
-    // The flatten's own step is never undone by the user: a failure to write it is no news.
-    doc.history.reportFailures = false;
-    if (flatten)
-        if (Status s = FlattenLayers(doc); !s) {
-            doc.history.reportFailures = true;
-            return s;
-        }
-    const int slot = flatten ? doc.layers.bottom : plain;
+    const int opaque = plain < 0 ? OpaqueSingleLayer(doc) : -1;
+    const bool flatten = plain < 0 && opaque < 0;
+    std::vector<uint8_t> cover;
+    const bool exported = flatten ? ExportCompositeToMainImage(doc, KeepsAlpha(code) ? &cover : nullptr)
+                                  : ExportLayerToMainImage(doc, opaque >= 0 ? opaque : plain, opaque >= 0);
     Status result = Status::Fail(msg::kSaveFailed);
-    if (ExportLayerToMainImage(doc, slot)) {
+    if (exported) {
         CImageBuffer& image = *doc.mainImage;
         bool ready = true;
         if (code == kFormatGif && image.Bpp() > 8) ready = ReduceTo8Bit(image);
         CImageBuffer withAlpha(code);
-        const bool alpha = KeepsAlpha(code) && WithAlphaPlane(image, doc.layers[slot].alpha, flatten, withAlpha);
+        const std::vector<uint8_t>& alphaPlane = plain < 0 ? cover : doc.layers[plain].alpha;
+        const bool alpha = KeepsAlpha(code) && WithAlphaPlane(image, alphaPlane, flatten, withAlpha);
         CImageBuffer& picture = alpha ? withAlpha : image;
         if (ready) {
             if (picture.Encode(file.Stream(), code) && file.Commit(doc.workspace.durableSaves)) result = Status::Ok();
             else if (!picture.LastError().empty()) result = Status::Fail(picture.LastError());
         }
     }
-    if (flatten) {
-        // The flatten was made only for writing: once undone it is not offered for redo,
-        // where it would flatten the picture the user never asked to flatten.
-        if (Undo(doc)) doc.history.top = doc.history.position;
-        else if (doc.history.unreadable) result = Status::Fail(msg::kCannotRestore);
-        // Undo makes the layer of the step before current; the user's layer stays current.
-        SelectLayer(doc, current);
-        doc.selection = selection;
-    }
-    doc.history.reportFailures = true;
     return result;
 }
 

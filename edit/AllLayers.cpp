@@ -35,13 +35,17 @@ Status Walk(COrinDoc& doc, const AllLayerEdit& edit, const LayerVisit& visit) {
     return status;
 }
 
+// Working copies are given up rather than made again after a change of every layer:
+// a kept copy would be one more copy of each layer at the change's peak. A restore
+// from a slot without a copy leaves the layer as it is, which is what a copy of the
+// changed layer would give, and whoever needs a copy makes it first.
+void DropWorkingCopies(COrinDoc& doc) {
+    for (LayerStore::Entry& e : doc.working.entries) e = LayerStore::Entry{};
+}
+
 void Commit(COrinDoc& doc, const AllLayerEdit& edit) {
     if (edit.finish) edit.finish();
-    // Kept working copies must hold the changed layers, or a later restore from them
-    // (a preview, Cancel) would bring old pixels back.
-    for (int slot = 0; slot < kMaxLayers; ++slot)
-        if (doc.working.entries[size_t(slot)].valid && doc.layers[slot].inUse) SaveToStore(doc, doc.working, slot);
-    RefreshWorkingCopy(doc);
+    DropWorkingCopies(doc);
     MarkLayerChanged(doc);
     RecordStep(doc, edit.label, kStepAllLayers);
 }
@@ -51,6 +55,7 @@ void Commit(COrinDoc& doc, const AllLayerEdit& edit) {
 Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerChange& change) {
     if (doc.IsEmpty()) return Status::Ok();
     const OutlinePause pause(doc);
+    DropWorkingCopies(doc);
     BeginAllLayerChange(doc);
     const CanvasHeader canvas = doc.canvas;
     const std::vector<RgbQuad> palette = doc.palette;
@@ -69,10 +74,10 @@ Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerCha
 Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerRebuild& rebuild) {
     if (doc.IsEmpty() || !doc.layers.IsCurrentValid()) return Status::Ok();
     const OutlinePause pause(doc);
-    // The working copies are made again afterwards: a layer's old copy lends its memory
-    // to the layer's new buffers (AllocateLayer keeps what is big enough), the others
-    // are freed first. The peak stays at one new layer per old one, and a new layer of
-    // the old size costs no fresh memory.
+    // A layer's old working copy lends its memory to the layer's new buffers
+    // (AllocateLayer keeps what is big enough), the others are freed first; none is made
+    // again. The peak stays at one new layer per old one, and a new layer of the old
+    // size costs no fresh memory.
     std::array<LayerRecord, kMaxLayers> spare;
     for (size_t slot = 0; slot < spare.size(); ++slot) {
         LayerStore::Entry& e = doc.working.entries[slot];
@@ -96,7 +101,6 @@ Status RebuildAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayer
     doc.workspace.Progress(0);
     if (!status) {
         built.clear();
-        RefreshWorkingCopy(doc);
         return status;
     }
     // The old layers become the step's "before"; every slot in use is kept there.

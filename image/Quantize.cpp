@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
+
+#include "Parallel.h"
 
 void UnpackIndexRow(const uint8_t* row, int width, int bits, uint8_t* indices) {
     switch (bits) {
@@ -49,33 +52,39 @@ void PackIndexRow(const uint8_t* indices, int width, int bits, uint8_t* row) {
 
 namespace {
 
-// Calls f(blue, green, red) for every counted pixel of the sources, row by row, until
-// f returns false.
+// Calls f(blue, green, red) for every counted pixel of rows [first, last) of `src`,
+// row by row, until f returns false (then false).
 template <class F>
-void ForEachColour(const std::vector<ColourRows>& sources, F f) {
+bool ForEachColourIn(const ColourRows& src, int first, int last, F& f) {
     std::vector<uint8_t> indices;
-    for (const ColourRows& src : sources) {
-        const bool direct = src.bits == 24 || src.bits == 32;
-        if (!direct) indices.resize(size_t(src.width));
-        for (int y = 0; y < src.height; ++y) {
-            const uint8_t* p = src.pixels + size_t(y) * src.stride;
-            const uint8_t* alpha = src.alpha ? src.alpha + size_t(y) * size_t(src.width) : nullptr;
-            if (!direct) UnpackIndexRow(p, src.width, src.bits, indices.data());
-            for (int x = 0; x < src.width; ++x) {
-                if (alpha && !alpha[x]) continue;
-                bool more;
-                if (direct) {
-                    const uint8_t* c = p + size_t(x) * size_t(src.bits / 8);
-                    more = f(c[0], c[1], c[2]);
-                } else {
-                    const int i = indices[size_t(x)];
-                    const RgbQuad q = i < src.paletteCount ? src.palette[i] : RgbQuad{};
-                    more = f(q.blue, q.green, q.red);
-                }
-                if (!more) return;
+    const bool direct = src.bits == 24 || src.bits == 32;
+    if (!direct) indices.resize(size_t(src.width));
+    for (int y = first; y < last; ++y) {
+        const uint8_t* p = src.pixels + size_t(y) * src.stride;
+        const uint8_t* alpha = src.alpha ? src.alpha + size_t(y) * size_t(src.width) : nullptr;
+        if (!direct) UnpackIndexRow(p, src.width, src.bits, indices.data());
+        for (int x = 0; x < src.width; ++x) {
+            if (alpha && !alpha[x]) continue;
+            bool more;
+            if (direct) {
+                const uint8_t* c = p + size_t(x) * size_t(src.bits / 8);
+                more = f(c[0], c[1], c[2]);
+            } else {
+                const int i = indices[size_t(x)];
+                const RgbQuad q = i < src.paletteCount ? src.palette[i] : RgbQuad{};
+                more = f(q.blue, q.green, q.red);
             }
+            if (!more) return false;
         }
     }
+    return true;
+}
+
+// The same over every row of every source, in order.
+template <class F>
+void ForEachColour(const std::vector<ColourRows>& sources, F f) {
+    for (const ColourRows& src : sources)
+        if (!ForEachColourIn(src, 0, src.height, f)) return;
 }
 
 std::vector<ColourRows> RowsOf(const CImageBuffer& image) {
@@ -124,15 +133,32 @@ public:
 
     explicit WuQuantiser(const std::vector<ColourRows>& sources)
         : m_weight(kCells), m_red(kCells), m_green(kCells), m_blue(kCells), m_squares(kCells) {
-        ForEachColour(sources, [this](int b, int g, int r) {
-            const int cell = Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
-            ++m_weight[cell];
-            m_red[cell] += r;
-            m_green[cell] += g;
-            m_blue[cell] += b;
-            m_squares[cell] += r * r + g * g + b * b;
-            return true;
-        });
+        // Blocks of rows are counted on every core, each into a histogram of its own,
+        // and the histograms added together: sums of integers, the same in any order.
+        std::mutex merging;
+        for (const ColourRows& src : sources) {
+            ParallelRanges(src.height, 256, [&](int first, int last) {
+                Moments part;
+                auto count = [&part](int b, int g, int r) {
+                    const int cell = Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
+                    ++part.weight[size_t(cell)];
+                    part.red[size_t(cell)] += r;
+                    part.green[size_t(cell)] += g;
+                    part.blue[size_t(cell)] += b;
+                    part.squares[size_t(cell)] += r * r + g * g + b * b;
+                    return true;
+                };
+                ForEachColourIn(src, first, last, count);
+                const std::lock_guard<std::mutex> lock(merging);
+                for (size_t i = 0; i < size_t(kCells); ++i) {
+                    m_weight[i] += part.weight[i];
+                    m_red[i] += part.red[i];
+                    m_green[i] += part.green[i];
+                    m_blue[i] += part.blue[i];
+                    m_squares[i] += part.squares[i];
+                }
+            });
+        }
         Accumulate();
     }
 
@@ -176,6 +202,12 @@ public:
 private:
     static constexpr int kCells = kSide * kSide * kSide;
     enum Axis { kRed, kGreen, kBlue };
+    // One block of rows' sums per cell.
+    struct Moments {
+        std::vector<int64_t> weight = std::vector<int64_t>(kCells), red = std::vector<int64_t>(kCells),
+                             green = std::vector<int64_t>(kCells), blue = std::vector<int64_t>(kCells),
+                             squares = std::vector<int64_t>(kCells);
+    };
     // Lower bounds exclusive, upper bounds inclusive, in histogram cells.
     struct Box {
         int r0, r1, g0, g1, b0, b1;

@@ -60,6 +60,7 @@ const std::vector<MeasureCommandInfo>& MeasureMenuCommands() {
         {kCmdEndContinuous, "벡터 연속 측정 해제"},
         {kCmdShowLabels, "측정값 표시", true},
         {kCmdStandards, "측정 기준..."},
+        {kCmdScaleBar, "축척 막대..."},
         {kCmdMeasureSettings, "분석 환경 설정\tCtrl+D"},
         {kCmdExportText, "텍스트 파일로 (MicroMeasure.txt)", true},
         {kCmdExportCsv, "CSV 파일로 (MicroMeasure.csv)"},

@@ -47,6 +47,7 @@ inline constexpr int kCmdExportText = 3422;   // "MicroMeasure.txt"
 inline constexpr int kCmdExportCsv = 3423;    // "MicroMeasure.csv"
 inline constexpr int kCmdExportSheet = 3424;  // "엑셀로 변환"
 inline constexpr int kCmdShowLabels = 3425;   // value labels shown or not
+inline constexpr int kCmdScaleBar = 3426;     // "축척 막대...": add or edit a scale bar
 
 struct MeasureCommandInfo {
     int id;

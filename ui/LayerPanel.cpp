@@ -20,6 +20,7 @@
 #include "LayerModel.h"
 #include "LayerOps.h"
 #include "Messages.h"
+#include "ScaleBar.h"
 #include "Utf16.h"
 
 namespace {
@@ -147,6 +148,7 @@ CLayerPanel::CLayerPanel(QWidget* parent) : QWidget(parent) {
     connect(m_layers, &QListWidget::itemDoubleClicked, this, [this] {
         const LayerRecord* layer = m_doc ? m_doc->CurrentLayer() : nullptr;
         if (layer && layer->kind == kLayerText) Q_EMIT textEditRequested(m_doc);
+        else if (layer && ReadScaleBar(*layer)) Q_EMIT scaleBarEditRequested(m_doc);
         else if (layer) Q_EMIT propertiesRequested(m_doc);
     });
     connect(m_layers, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

@@ -76,6 +76,8 @@ Q_SIGNALS:
     void sizeToggled(bool grown);
     // A text layer's row was double-clicked: its text is to be edited.
     void textEditRequested(COrinDoc* doc);
+    // A scale bar's row was double-clicked: its values are to be edited.
+    void scaleBarEditRequested(COrinDoc* doc);
     // Another layer's row was double-clicked: its properties dialog is to open.
     void propertiesRequested(COrinDoc* doc);
 

@@ -24,7 +24,7 @@ namespace {
 // 'S' 'B' 'A' 'R' read as a little-endian int32.
 constexpr int32_t kMarker = int32_t(uint32_t('S') | uint32_t('B') << 8 | uint32_t('A') << 16 | uint32_t('R') << 24);
 // Places inside the 48-byte style block.
-constexpr size_t kFaceAt = 0, kFaceBytes = 32, kUnitAt = 32, kUnitBytes = 12, kCrcAt = 44;
+constexpr size_t kFaceAt = 0, kFaceBytes = 28, kUnitAt = 28, kUnitBytes = 16, kCrcAt = 44;
 // No picture needs a bar longer than this; a hostile length stops here.
 constexpr float kMaxLength = 1e9f;
 
@@ -132,7 +132,7 @@ std::optional<ScaleBarSettings> DefaultScaleBar(int width, int height, const Cal
         }
     }
     s.length = float(RoundLength(value));
-    s.size = std::clamp(std::min(width, height) / 25, 12, 300);
+    s.size = std::clamp(std::min(width, height) / 16, 16, 300);
     return s;
 }
 
@@ -159,9 +159,8 @@ Status ScaleBarPixels(const ScaleBarSettings& s, const Calibration& c, int& pixe
 std::u16string ScaleBarLabel(const ScaleBarSettings& s) {
     char number[32];
     std::snprintf(number, sizeof number, "%.6g", double(s.length));
-    const std::string lower = Lower(s.unit);
-    const bool micro = lower == "um" || lower == "ums" || lower == "micron" || lower == "microns";
-    return Utf8ToUtf16(std::string(number) + " " + (micro ? std::string("\xC2\xB5m") : s.unit));
+    // The unit as the standard spells it: the Korean faces have no micro sign.
+    return Utf8ToUtf16(std::string(number) + " " + s.unit);
 }
 
 std::optional<ScaleBarSettings> ReadScaleBar(const LayerRecord& r) {
@@ -191,7 +190,9 @@ Status PlaceScaleBar(COrinDoc& doc, const ScaleBarSettings& in, const Calibratio
     edit = edit && ReadScaleBar(*current).has_value();
     ScaleBarSettings s = in;
     s.face = CutUtf8(s.face, kMaxBarFaceBytes);
-    s.unit = CutUtf8(s.unit, kMaxBarUnitBytes);
+    // A bar in a standard's unit too long for the record keeps it cut: drawn again, it
+    // takes the whole unit back from the standard.
+    if (s.unit == CutUtf8(calibration.unit, kMaxBarUnitBytes)) s.unit = calibration.unit;
     s.corner = std::clamp(s.corner, 0, 3);
     int length = 0;
     if (Status p = ScaleBarPixels(s, calibration, length); !p) return p;

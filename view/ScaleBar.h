@@ -1,5 +1,5 @@
 // Scale bars: a layer whose pixels are a horizontal bar of a calibrated length with its
-// label ("100 µm") centred above it, at a corner of the canvas, drawn from the current
+// label ("100 um") centred above it, at a corner of the canvas, drawn from the current
 // calibration. The layer is an ordinary raster layer, so every reader, flatten, save and
 // export sees it as it looks. What it was drawn with is kept in the layer record's
 // text-style fields (bytes 276..337), which only text layers use, and in its colour
@@ -7,8 +7,8 @@
 //   276 int32    "SBAR" (bytes 'S' 'B' 'A' 'R'): the marker
 //   280 float32  length, in the unit below
 //   284 int32    label size: pixel height of a line, as for text layers
-//   288 32 bytes font face, UTF-8, NUL-terminated
-//   320 12 bytes unit, UTF-8, NUL-terminated
+//   288 28 bytes font face, UTF-8, NUL-terminated
+//   316 16 bytes unit, UTF-8, NUL-terminated (a longer unit of the standard is kept cut)
 //   332 uint32   CRC-32 of the layer's pixels, then its opacity plane, as drawn
 //   336 int16    corner (ScaleBarCorner)
 //   228 uint32   colour of bar and label, blue in the low byte (as text layers)
@@ -28,8 +28,8 @@ enum ScaleBarCorner : int { kBarBottomRight = 0, kBarBottomLeft = 1, kBarTopRigh
 // Batch names of the corners in ScaleBarCorner order, and the dialog's labels.
 inline constexpr const char* kBarCornerKeys[4] = {"bottom-right", "bottom-left", "top-right", "top-left"};
 inline constexpr const char* kBarCornerLabels[4] = {"오른쪽 아래", "왼쪽 아래", "오른쪽 위", "왼쪽 위"};
-inline constexpr int kMaxBarFaceBytes = 31;
-inline constexpr int kMaxBarUnitBytes = 11;
+inline constexpr int kMaxBarFaceBytes = 27;
+inline constexpr int kMaxBarUnitBytes = 15;
 inline constexpr int kMaxBarTextSize = 1000;
 
 namespace label {
@@ -54,14 +54,14 @@ bool HasCalibration(const Calibration& calibration);
 std::vector<std::string> ScaleBarUnits(const Calibration& calibration);
 // The dialog's first values on a canvas `width` x `height`: a round length (1, 2 or 5
 // times a power of ten) nearest to a fifth of the width, in the metric unit that keeps
-// it between 1 and 999 when the calibration converts; label size min(width, height) / 25
-// (12 to 300). Nothing without a calibration.
+// it between 1 and 999 when the calibration converts; label size min(width, height) / 16
+// (16 to 300). Nothing without a calibration.
 std::optional<ScaleBarSettings> DefaultScaleBar(int width, int height, const Calibration& calibration);
 // The bar's length in canvas pixels across (rounded); a refusal for a unit that does not
 // convert to the calibration's, or a length not above 0.
 Status ScaleBarPixels(const ScaleBarSettings& settings, const Calibration& calibration, int& pixels);
-// "100 µm": the length in at most six significant digits and the unit (um, ums and
-// micron(s) shown as µm).
+// "100 um": the length in at most six significant digits and the unit as written (the
+// Korean faces have no micro sign).
 std::u16string ScaleBarLabel(const ScaleBarSettings& settings);
 
 // The values a scale-bar layer was drawn with; nothing for any other layer.

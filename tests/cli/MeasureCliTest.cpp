@@ -112,7 +112,7 @@ TEST_F(MeasureCli, ScaleBarAddedAndEdited) {
     EXPECT_EQ(bar->unit, "um");
     EXPECT_EQ(bar->corner, kBarTopLeft);
     EXPECT_EQ(bar->colour, 0x0000FFu);
-    EXPECT_EQ(bar->size, 12);
+    EXPECT_EQ(bar->size, 16);
     // 4 um = 20 pixels in the bar's lowest row, 4 pixels from the left.
     const LayerRecord& layer = *opened.CurrentLayer();
     int lowest = -1;

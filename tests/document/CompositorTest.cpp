@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "Compositor.h"
 #include "DocTestSupport.h"
@@ -674,5 +675,38 @@ TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
                 shown = kept;
             }
         }
+    }
+}
+
+TEST(ExportComposite, EqualsTheFlattenedBottomLayerExported) {
+    // The rich stack (blends, a hidden and a shifted larger layer, transparency), and a
+    // tall two-layer stack composed in several bands.
+    for (int tall : {0, 1}) {
+        SCOPED_TRACE(tall);
+        Bench bench;
+        std::unique_ptr<COrinDoc> doc;
+        if (tall) {
+            doc = bench.Open(7, 1300, Gradient);
+            ASSERT_TRUE(AddLayer(*doc).ok);
+            LayerRecord& top = *doc->CurrentLayer();
+            Paint(top, [](int x, int y) { return uint32_t(0x010203 * (x + y)); },
+                  [](int x, int y) { return uint8_t((x * 37 + y) % 256); });
+            top.blend = kBlendScreen;
+            top.transparency = 60;
+        } else {
+            doc = OpenRich(bench);
+            doc->layers[3].visible = 1;
+        }
+        std::vector<uint8_t> cover;
+        ASSERT_TRUE(ExportCompositeToMainImage(*doc, &cover));
+        const CImageBuffer direct(*doc->mainImage, true);
+        ASSERT_TRUE(FlattenLayers(*doc).ok);
+        const int bottom = doc->layers.bottom;
+        ASSERT_TRUE(ExportLayerToMainImage(*doc, bottom));
+        EXPECT_EQ(cover, doc->layers[bottom].alpha);
+        ASSERT_EQ(direct.Height(), doc->mainImage->Height());
+        ASSERT_EQ(direct.Stride(), doc->mainImage->Stride());
+        for (int y = 0; y < direct.Height(); ++y)
+            ASSERT_EQ(std::memcmp(direct.Row(y), doc->mainImage->Row(y), direct.Stride()), 0) << y;
     }
 }

@@ -130,6 +130,36 @@ TEST(SaveAsPicture, EveryFormatLeavesTheLayersExactlyAsBefore) {
     }
 }
 
+TEST(SaveAsPicture, AnOpaqueSingleLayerIsWrittenWithoutAFlattenStep) {
+    // Rows of 5 pixels: 15 bytes and a padding byte, which the file gets as 0 (as a
+    // flatten leaves it) while the layer keeps its own; an undone step stays redoable.
+    Bench bench;
+    TempDir dir;
+    auto doc = bench.Open(5, 3, Gradient);
+    LayerRecord& layer = doc->layers[0];
+    ASSERT_EQ(layer.stride, 16);
+    SetPixel(layer, 1, 1, 0x123456);
+    RecordStep(*doc, "붓 그리기", kStepPixels);
+    ASSERT_TRUE(Undo(*doc));
+    layer.pixels[15] = 0xAB;
+    layer.aux[2] = 7;
+    const DocState before = Capture(*doc);
+    const int position = doc->history.position;
+    for (const char* name : {"a.bmp", "a.jpg"}) {
+        ASSERT_TRUE(SaveDocument(*doc, dir.File(name)).ok) << name;
+        EXPECT_SAME_STATE(before, Capture(*doc));
+        EXPECT_EQ(doc->history.position, position);
+        EXPECT_TRUE(CanRedo(*doc));
+    }
+    const std::vector<uint8_t> file = ReadFileBytes(dir.File("a.bmp"));
+    ASSERT_EQ(file.size(), 54u + 3 * 16);
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(std::vector<uint8_t>(file.begin() + 54 + 16 * y, file.begin() + 54 + 16 * y + 15),
+                  std::vector<uint8_t>(layer.pixels.begin() + 16 * y, layer.pixels.begin() + 16 * y + 15));
+        EXPECT_EQ(file[size_t(54 + 16 * y + 15)], 0) << y;
+    }
+}
+
 TEST(SaveAsPicture, HiddenBottomAndUndoneStepsStayAsTheyWere) {
     Bench bench;
     TempDir dir;
@@ -143,8 +173,9 @@ TEST(SaveAsPicture, HiddenBottomAndUndoneStepsStayAsTheyWere) {
     EXPECT_EQ(doc->layers[0].visible, 0);
 }
 
-TEST(SaveAsPicture, RefusedWhileALayerCouldNotBeBroughtBackAfterTheFlatten) {
-    // A full disk lost the step of "Sky": flattening for the picture could not be undone.
+TEST(SaveAsPicture, WrittenWhileALayersStepFileIsMissing) {
+    // A full disk lost the step of "Sky": the picture is flattened without a step and
+    // without touching the layers, so it is written all the same.
     Bench bench;
     TempDir dir;
     auto storage = std::make_shared<FailingStorage>();
@@ -157,17 +188,11 @@ TEST(SaveAsPicture, RefusedWhileALayerCouldNotBeBroughtBackAfterTheFlatten) {
     storage->failWrites = false;
     EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotKept});
     const DocState before = Capture(*doc);
-    const Status s = SaveDocument(*doc, dir.File("a.bmp"));
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.message, msg::kSaveNeedsSteps);
-    EXPECT_SAME_STATE(before, Capture(*doc));
-    EXPECT_TRUE(FilesIn(dir).empty());
-    // A project keeps the layers: it saves. So does the picture once the layer's step is stored.
-    EXPECT_TRUE(SaveDocument(*doc, dir.File("a.tsr")).ok);
-    RecordStep(*doc, "붓 그리기", kStepPixels, sky);
-    const DocState stored = Capture(*doc);
+    const int position = doc->history.position;
     EXPECT_TRUE(SaveDocument(*doc, dir.File("a.bmp")).ok);
-    EXPECT_SAME_STATE(stored, Capture(*doc));
+    EXPECT_SAME_STATE(before, Capture(*doc));
+    EXPECT_EQ(doc->history.position, position);
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"a.bmp"});
     EXPECT_EQ(bench.host.messages.size(), 1u);
 }
 

@@ -3,10 +3,12 @@
 // packing helpers.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 #include "ByteStream.h"
 #include "ImageBuffer.h"
+#include "Parallel.h"
 #include "Quantize.h"
 #include "Random.h"
 #include "TestSupport.h"
@@ -131,6 +133,35 @@ TEST(OptimalPalette, RepresentsAManyColouredPictureWellAndAlwaysTheSame) {
                      (a.blue - b.blue) * (a.blue - b.blue);
         }
     EXPECT_LT(error / (256 * 256), 400.0);
+}
+
+TEST(OptimalPalette, IsTheSameOnOneThreadAndOnEveryCore) {
+    // Random colours over enough rows for several blocks, and a second source whose
+    // transparent pixels do not count.
+    rng::Reset();
+    CImageBuffer image(61, 1500, 24, kFormatBmp);
+    FillTrueColour(image, [](int, int) { return RandomColour(); });
+    std::vector<uint8_t> alpha(size_t(61) * 1500);
+    for (uint8_t& a : alpha) a = uint8_t(rng::Next() & 1);
+    ColourRows first{image.Row(0), image.Stride(), 61, 1500, 24};
+    ColourRows second = first;
+    second.alpha = alpha.data();
+    second.height = 1499;
+    const std::vector<ColourRows> sources{first, second};
+    SetParallelThreadLimit(1);
+    const std::vector<RgbQuad> single = OptimalPalette(sources);
+    CImageBuffer reducedSingle(image, true);
+    ASSERT_TRUE(ReduceTo8Bit(reducedSingle));
+    SetParallelThreadLimit(0);
+    const std::vector<RgbQuad> every = OptimalPalette(sources);
+    CImageBuffer reducedEvery(image, true);
+    ASSERT_TRUE(ReduceTo8Bit(reducedEvery));
+    ASSERT_EQ(single.size(), 256u);
+    ASSERT_EQ(every.size(), single.size());
+    for (size_t i = 0; i < single.size(); ++i) EXPECT_EQ(every[i].Value(), single[i].Value()) << i;
+    for (int y = 0; y < image.Height(); ++y)
+        ASSERT_EQ(std::memcmp(reducedSingle.Row(y), reducedEvery.Row(y), size_t(image.Width())), 0) << y;
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(reducedSingle.Palette()[i].Value(), reducedEvery.Palette()[i].Value());
 }
 
 TEST(ReduceTo8Bit, IsLosslessForFewColoursAndExactEverywhere) {

@@ -7,6 +7,7 @@
 
 #include "CanvasSize.h"
 #include "CommandMap.h"
+#include "EditSteps.h"
 #include "Compositor.h"
 #include "History.h"
 #include "LayerModel.h"
@@ -51,10 +52,14 @@ TEST(Flip, TheCompositeTurnsOverWithMovedAndLargerLayersAndTwiceRestoresAll) {
         const DocState before = Capture(*doc);
         const std::vector<uint32_t> was = Composite(*doc);
         const int W = doc->canvas.width, H = doc->canvas.height;
-        // Working copies lend their memory to the new layers and are made again.
+        // Working copies lend their memory to the new layers and are given up, not made
+        // again: a restore from them (a preview's Cancel) leaves the flipped layer.
         for (int slot : {0, 2}) SaveToStore(*doc, doc->working, slot);
         ASSERT_TRUE(RunOp(*doc, key).ok);
-        EXPECT_EQ(doc->working.entries[size_t(doc->layers.current)].record.pixels, doc->CurrentLayer()->pixels);
+        for (const LayerStore::Entry& e : doc->working.entries) EXPECT_FALSE(e.valid);
+        const std::vector<uint8_t> turned = doc->CurrentLayer()->pixels;
+        RestoreWorkingCopy(*doc);
+        EXPECT_EQ(doc->CurrentLayer()->pixels, turned);
         EXPECT_EQ(LastLabel(*doc), std::string(key) == "flip-horizontal" ? "수평제비회전" : "수직제비회전");
         EXPECT_EQ(doc->history.entries[size_t(doc->history.position)].code, kStepAllLayers);
         const std::vector<uint32_t> now = Composite(*doc);

@@ -99,11 +99,11 @@ TEST(ScaleBarTest, LengthsDefaultsAndLabels) {
         ASSERT_TRUE(s) << d.width;
         EXPECT_FLOAT_EQ(s->length, d.length) << d.width;
         EXPECT_EQ(s->unit, d.unit) << d.width;
-        EXPECT_EQ(s->size, 19);
+        EXPECT_EQ(s->size, 30);
     }
     EXPECT_FALSE(DefaultScaleBar(640, 480, Calibration{}));
 
-    EXPECT_EQ(ScaleBarLabel(Bar(100, "um")), u"100 µm");
+    EXPECT_EQ(ScaleBarLabel(Bar(100, "um")), u"100 um");
     EXPECT_EQ(ScaleBarLabel(Bar(0.25f, "mm")), u"0.25 mm");
     EXPECT_EQ(ScaleBarLabel(Bar(5, "minch")), u"5 minch");
     EXPECT_EQ(ScaleBarUnits(Standard("ums", 1, 1)), (std::vector<std::string>{"ums", "nm", "mm", "cm", "m"}));
@@ -118,7 +118,7 @@ TEST(ScaleBarTest, DrawEditUndoRedo) {
     ASSERT_NE(slot, base);
     const LayerRecord& r = t.Doc().layers[slot];
     EXPECT_EQ(r.kind, kLayerRaster);
-    EXPECT_EQ(r.name, u"[축척]40 µm");
+    EXPECT_EQ(r.name, u"[축척]40 um");
     EXPECT_EQ(t.Doc().history.entries[size_t(t.Doc().history.position)].label, u"축척 막대");
     // 40 um at 5 px/um: 200 px, ending a margin of 300 / 40 = 7 px from the right and
     // the bottom; the bar is (24 + 2) / 4 = 6 rows thick, red as asked.
@@ -150,7 +150,7 @@ TEST(ScaleBarTest, DrawEditUndoRedo) {
 
     ASSERT_TRUE(Undo(t.Doc()));
     EXPECT_EQ(ReadScaleBar(t.Doc().layers[slot]), Bar(40, "um"));
-    EXPECT_EQ(t.Doc().layers[slot].name, u"[축척]40 µm");
+    EXPECT_EQ(t.Doc().layers[slot].name, u"[축척]40 um");
     EXPECT_EQ(OpaqueRun(t.Doc().layers[slot], 7), std::make_pair(200, 193));
     ASSERT_TRUE(Redo(t.Doc()));
     EXPECT_EQ(ReadScaleBar(t.Doc().layers[slot]), edited);
@@ -171,6 +171,15 @@ TEST(ScaleBarTest, DrawEditUndoRedo) {
     SelectLayer(t.Doc(), slot);
     t.Set(0, 0, 0x123456);
     EXPECT_FALSE(ReadScaleBar(t.Doc().layers[slot]));
+
+    // A standard's unit longer than the record holds is kept cut and taken back whole.
+    const Calibration korean = Standard("마이크로미터", 500, 100);
+    ASSERT_TRUE(PlaceScaleBar(t.Doc(), Bar(20, "마이크로미터"), korean, false).ok);
+    const std::optional<ScaleBarSettings> cut = ReadScaleBar(*t.Doc().CurrentLayer());
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->unit, "마이크로미");
+    ASSERT_TRUE(PlaceScaleBar(t.Doc(), *cut, korean, true).ok);
+    EXPECT_EQ(t.Doc().CurrentLayer()->name, u"[축척]20 마이크로미터");
 }
 
 TEST(ScaleBarTest, ProjectRoundTripAndTamperedMarkers) {
@@ -214,8 +223,8 @@ TEST(ScaleBarTest, ProjectRoundTripAndTamperedMarkers) {
         {4, {0, 0, 0, 0}},                            // length 0
         {4, std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(&nan), reinterpret_cast<const uint8_t*>(&nan) + 4)},
         {8, {0xFF, 0xFF, 0xFF, 0x7F}},                // label size
-        {12, std::vector<uint8_t>(32, 'A')},          // face without its terminator
-        {44, {0}},                                    // empty unit
+        {12, std::vector<uint8_t>(28, 'A')},          // face without its terminator
+        {40, {0}},                                    // empty unit
         {56, {uint8_t(~file[at + 56])}},              // checksum
     };
     for (const auto& d : damage) {
