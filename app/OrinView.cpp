@@ -1,6 +1,7 @@
 #include "OrinView.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <QMdiArea>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 
 #include "CommandMap.h"
 #include "Compositor.h"
@@ -296,13 +298,20 @@ bool COrinView::VisibleRegion(QRect& visible, ComposeParams& params) {
     return !visible.isEmpty();
 }
 
+bool COrinView::MeasureOverlayShown() const {
+    // Every opened file has its measurement state; only objects or points drawn count.
+    if (!m_doc.measure) return false;
+    const MeasureState& m = *m_doc.measure;
+    return !m.sheet.Objects().empty() || !m.tool.Pending().empty() || m.tool.Moving();
+}
+
 void COrinView::RepaintChanged() {
     QRect visible;
     ComposeParams params;
     // The measurement objects and the free transform's frame are drawn over the picture
     // and follow the mouse.
     std::array<ViewCorner, 4> corners;
-    if (m_doc.measure || FreeTransformOutline(m_doc, corners) || !VisibleRegion(visible, params)) {
+    if (MeasureOverlayShown() || FreeTransformOutline(m_doc, corners) || !VisibleRegion(visible, params)) {
         viewport()->update();
         return;
     }
@@ -313,7 +322,36 @@ void COrinView::RepaintChanged() {
                                               pending.x1 - pending.x0, pending.y1 - pending.y0)));
 }
 
+namespace {
+
+// With TESSARO_PAINT_LOG set, every paint of a view writes a line to the standard error:
+// its time since the first paint, the part painted and the milliseconds it took.
+struct PaintLog {
+    bool on = qEnvironmentVariableIsSet("TESSARO_PAINT_LOG");
+    QElapsedTimer clock;
+    void Write(const QRect& rect, qint64 startNs) {
+        if (!clock.isValid()) clock.start();
+        std::fprintf(stderr, "paint %.1f ms %dx%d took %.2f ms\n", double(clock.nsecsElapsed()) / 1e6, rect.width(),
+                     rect.height(), double(clock.nsecsElapsed() - startNs) / 1e6);
+    }
+};
+
+PaintLog& ThePaintLog() {
+    static PaintLog log;
+    return log;
+}
+
+}  // namespace
+
 void COrinView::paintEvent(QPaintEvent* event) {
+    PaintLog& log = ThePaintLog();
+    if (log.on && !log.clock.isValid()) log.clock.start();
+    const qint64 started = log.on ? log.clock.nsecsElapsed() : 0;
+    PaintPicture(event);
+    if (log.on) log.Write(event->rect(), started);
+}
+
+void COrinView::PaintPicture(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), QColor(kBackground));
     StoreScroll();
@@ -331,9 +369,18 @@ void COrinView::paintEvent(QPaintEvent* event) {
     painter.save();
     painter.scale(1.0 / scale, 1.0 / scale);
 
-    // Transparent areas show the hatch: lines in 0xBFBFBF on white, aligned to 8 pixels.
+    const WindowRect client = ClientRect();
+    WindowRect r = PictureRect(m_doc, client);
+    float zoomX = params.zoomX, zoomY = params.zoomY;
+    int scrollX = ViewOf(m_doc).scrollH, scrollY = ViewOf(m_doc).scrollV;
+    if (ViewOf(m_doc).stretch) {
+        r = client;
+        scrollX = scrollY = 0;
+    }
+    // Transparent areas show the hatch: lines in 0xBFBFBF on white, aligned to 8 pixels
+    // of the picture's corner (they move with the picture when it scrolls).
     painter.fillRect(area, Qt::white);
-    painter.setBrushOrigin(0, 0);
+    painter.setBrushOrigin(r.left - scrollX, r.top - scrollY);
     painter.fillRect(area, QBrush(QColor(kHatch), HatchStyle(m_hatch)));
 
     // Everything in view is composed (again only where the document changed since), the
@@ -349,14 +396,6 @@ void COrinView::paintEvent(QPaintEvent* event) {
     const QImage image(reinterpret_cast<const uchar*>(display->data()), visible.width(), visible.height(),
                        visible.width() * 4, QImage::Format_ARGB32_Premultiplied);
     painter.drawImage(area.topLeft(), image, area.translated(-visible.topLeft()));
-    const WindowRect client = ClientRect();
-    WindowRect r = PictureRect(m_doc, client);
-    float zoomX = params.zoomX, zoomY = params.zoomY;
-    int scrollX = ViewOf(m_doc).scrollH, scrollY = ViewOf(m_doc).scrollV;
-    if (ViewOf(m_doc).stretch) {
-        r = client;
-        scrollX = scrollY = 0;
-    }
     if (m_ws.gridGap > 0) DrawGrid(painter, QRect(r.left - scrollX, r.top - scrollY, 0, 0), area, zoomX, zoomY);
     painter.restore();
     const QPointF origin(r.left - scrollX, r.top - scrollY);
@@ -416,10 +455,16 @@ void COrinView::resizeEvent(QResizeEvent* event) {
     m_doc.Touch();
 }
 
-void COrinView::scrollContentsBy(int, int) {
+void COrinView::scrollContentsBy(int dx, int dy) {
     // The composite keeps what stays in view; only the strips that came in are composed.
+    // The screen keeps its pixels too where nothing drawn over the picture stays put: the
+    // picture, its hatch and its grid move together.
     StoreScroll();
-    viewport()->update();
+    std::array<ViewCorner, 4> corners;
+    if (Scale() == 1.0 && !MeasureOverlayShown() && !ViewOf(m_doc).stretch && !FreeTransformOutline(m_doc, corners))
+        viewport()->scroll(dx, dy);
+    else
+        viewport()->update();
 }
 
 void COrinView::SetToolCursor(bool dragging) {

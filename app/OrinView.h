@@ -104,6 +104,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void PaintPicture(QPaintEvent* event);
+    // Measurement objects or unfinished points are drawn over the picture.
+    bool MeasureOverlayShown() const;
     // The picture's part inside the viewport (viewport coordinates) and the composite
     // region that shows it; false when nothing of the picture is in view.
     bool VisibleRegion(QRect& visible, ComposeParams& params);

@@ -40,6 +40,69 @@ inline bool AnyNonZero(const uint8_t* p, int n) {
     return any != 0;
 }
 
+// What a layer shows at a pixel, packed as colour | coverage << 24: its own colour where
+// it has coverage, its shadow's colour and coverage where it has none, else 0.
+template <int Source>
+struct LayerReader {
+    const LayerRecord& layer;
+    int bits;
+    bool shadow;
+    uint32_t shadowColour;
+    uint32_t lut[256] = {};
+
+    LayerReader(const COrinDoc& doc, const LayerRecord& r)
+        : layer(r),
+          bits(Source == kSourceVector ? 8 : doc.canvas.bpp),
+          shadow(r.effectOn && r.aux.size() == r.alpha.size()),
+          shadowColour(ShadowColour(r)) {
+        if constexpr (Source == kSourcePalette)
+            for (size_t i = 0; i < 256 && i < doc.palette.size(); ++i) lut[i] = doc.palette[i].Value() & 0xFFFFFF;
+    }
+    uint32_t Colour(const uint8_t* line, int col) const {
+        if constexpr (Source == kSourceVector) {
+            return layer.colour & 0xFFFFFF;
+        } else if constexpr (Source == kSourceTrueColour) {
+            const uint8_t* p = line + size_t(col) * size_t(bits / 8);
+            return p[0] | (p[1] << 8) | (p[2] << 16);
+        } else {
+            if (bits == 8) return lut[line[col]];
+            if (bits == 4) return lut[(col & 1) ? line[col >> 1] & 0x0F : line[col >> 1] >> 4];
+            if (bits == 1) return lut[(line[col >> 3] >> (7 - (col & 7))) & 1];
+            return lut[0];
+        }
+    }
+    const uint8_t* Coverage(int64_t row) const { return layer.alpha.data() + size_t(row) * size_t(layer.width); }
+    const uint8_t* Shade(int64_t row) const {
+        return shadow ? layer.aux.data() + size_t(row) * size_t(layer.width) : nullptr;
+    }
+    const uint8_t* Line(int64_t row) const { return layer.pixels.data() + size_t(row) * size_t(layer.stride); }
+    // The layer row `row` at canvas columns cols[0, n); false when nothing shows there.
+    bool Pack(int64_t row, const int* cols, int n, uint32_t* out) const {
+        const uint8_t* coverage = Coverage(row);
+        const uint8_t* shade = Shade(row);
+        const uint8_t* line = Line(row);
+        uint32_t any = 0;
+        for (int i = 0; i < n; ++i) {
+            const int64_t at = int64_t(cols[i]) - layer.x;
+            uint32_t v = 0;
+            if (at >= 0 && at < layer.width) {
+                const int col = int(at);
+                const uint32_t c = coverage[col];
+                v = c ? Colour(line, col) | c << 24 : shade ? shadowColour | uint32_t(shade[col]) << 24 : 0;
+            }
+            out[i] = v;
+            any |= v;
+        }
+        return (any >> 24) != 0;
+    }
+};
+
+// Asks for bytes [p, p + n) to be brought into the cache.
+inline void Prefetch(const void* p, size_t n) {
+    const char* at = static_cast<const char*>(p);
+    for (size_t i = 0; i < n; i += 64) __builtin_prefetch(at + i);
+}
+
 struct LayerPass {
     const COrinDoc& doc;
     const LayerRecord& layer;
@@ -57,98 +120,125 @@ struct LayerPass {
 template <int Source>
 void ComposeRows(const LayerPass& pass, int firstRow, int lastRow) {
     const LayerRecord& layer = pass.layer;
-    const int bits = Source == kSourceVector ? 8 : pass.doc.canvas.bpp;
-    const bool shadow = layer.effectOn && layer.aux.size() == layer.alpha.size();
-    const uint32_t shadowColour = ShadowColour(layer);
-    const int lw = layer.width, lh = layer.height;
+    const LayerReader<Source> reader(pass.doc, layer);
     // The region columns whose canvas column falls on the layer (the map never falls);
     // positions are compared in 64 bits.
     const int* map = pass.colMap.data();
     const int* lo = std::lower_bound(map + pass.firstCol, map + pass.lastCol, int64_t(layer.x),
                                      [](int v, int64_t x) { return int64_t(v) < x; });
-    const int* hi = std::lower_bound(lo, map + pass.lastCol, int64_t(layer.x) + lw,
+    const int* hi = std::lower_bound(lo, map + pass.lastCol, int64_t(layer.x) + layer.width,
                                      [](int v, int64_t x) { return int64_t(v) < x; });
     const int first = int(lo - map), last = int(hi - map);
     if (first >= last) return;
     // At zoom 1 and above a run of columns reads consecutive layer columns.
     bool unit = true;
     for (int x = first + 1; x < last && unit; ++x) unit = map[x] == map[x - 1] + 1;
-    uint32_t lut[256] = {};
-    if constexpr (Source == kSourcePalette)
-        for (size_t i = 0; i < 256 && i < pass.doc.palette.size(); ++i) lut[i] = pass.doc.palette[i].Value() & 0xFFFFFF;
-    const uint32_t vectorColour = layer.colour & 0xFFFFFF;
-    const auto colour = [&](const uint8_t* line, int col) -> uint32_t {
-        if constexpr (Source == kSourceVector) {
-            return vectorColour;
-        } else if constexpr (Source == kSourceTrueColour) {
-            const uint8_t* p = line + size_t(col) * size_t(bits / 8);
-            return p[0] | (p[1] << 8) | (p[2] << 16);
-        } else {
-            if (bits == 8) return lut[line[col]];
-            if (bits == 4) return lut[(col & 1) ? line[col >> 1] & 0x0F : line[col >> 1] >> 4];
-            if (bits == 1) return lut[(line[col >> 3] >> (7 - (col & 7))) & 1];
-            return lut[0];
-        }
-    };
     constexpr int kRun = 256;
     uint32_t packed[kRun];
     for (int oy = firstRow; oy < lastRow; ++oy) {
         const int64_t row = int64_t(pass.rowMap[size_t(oy)]) + layer.y;
-        if (row < 0 || row >= lh) continue;
-        const uint8_t* coverage = layer.alpha.data() + size_t(row) * size_t(lw);
-        const uint8_t* shade = shadow ? layer.aux.data() + size_t(row) * size_t(lw) : nullptr;
-        const uint8_t* line = layer.pixels.data() + size_t(row) * size_t(layer.stride);
+        if (row < 0 || row >= layer.height) continue;
         uint32_t* dst = pass.out + size_t(oy) * size_t(pass.width);
-        if (Source == kSourceTrueColour && unit && !shade) {
+        if (Source == kSourceTrueColour && unit && !reader.shadow) {
             // The common case: consecutive true-colour pixels read straight from the row.
             const int col0 = map[first] - layer.x;
-            BlendBgrRow(pass.mode, pass.opacity, dst + first, line + size_t(col0) * size_t(bits / 8), bits / 8,
-                        coverage + col0, size_t(last - first));
+            const int bytes = reader.bits / 8;
+            // The next row is asked of memory while this one is drawn.
+            if (oy + 1 < lastRow) {
+                const int64_t next = int64_t(pass.rowMap[size_t(oy + 1)]) + layer.y;
+                if (next >= 0 && next < layer.height) {
+                    Prefetch(reader.Coverage(next) + col0, size_t(last - first));
+                    Prefetch(reader.Line(next) + size_t(col0) * size_t(bytes), size_t(last - first) * size_t(bytes));
+                }
+            }
+            BlendBgrRow(pass.mode, pass.opacity, dst + first, reader.Line(row) + size_t(col0) * size_t(bytes), bytes,
+                        reader.Coverage(row) + col0, size_t(last - first));
             continue;
         }
         for (int x0 = first; x0 < last; x0 += kRun) {
             const int n = std::min(kRun, last - x0);
             if (unit) {
+                // Whole runs without coverage or shadow are passed over unread.
                 const int col0 = map[x0] - layer.x;
-                if (!AnyNonZero(coverage + col0, n) && !(shade && AnyNonZero(shade + col0, n))) continue;
-                if (!shade) {
-                    // Coverage 0 draws nothing whatever the colour beside it.
-                    for (int i = 0; i < n; ++i) packed[i] = colour(line, col0 + i) | uint32_t(coverage[col0 + i]) << 24;
-                } else {
-                    for (int i = 0; i < n; ++i) {
-                        const int col = col0 + i;
-                        packed[i] = coverage[col] ? colour(line, col) | uint32_t(coverage[col]) << 24
-                                                  : shadowColour | uint32_t(shade[col]) << 24;
-                    }
-                }
-            } else {
-                uint32_t any = 0;
-                for (int i = 0; i < n; ++i) {
-                    const int col = map[x0 + i] - layer.x;
-                    const uint32_t c = coverage[col];
-                    packed[i] = c ? colour(line, col) | c << 24 : shade ? shadowColour | uint32_t(shade[col]) << 24 : 0;
-                    any |= packed[i];
-                }
-                if ((any >> 24) == 0) continue;
+                const uint8_t* shade = reader.Shade(row);
+                if (!AnyNonZero(reader.Coverage(row) + col0, n) && !(shade && AnyNonZero(shade + col0, n))) continue;
             }
-            BlendRow(pass.mode, pass.opacity, dst + x0, packed, size_t(n));
+            if (reader.Pack(row, map + x0, n, packed)) BlendRow(pass.mode, pass.opacity, dst + x0, packed, size_t(n));
         }
     }
 }
+
+// A layer whose buffers are too small for its size at the depth it is read with (a
+// layer some change left at another depth) is not drawn rather than read past its rows.
+bool Readable(const COrinDoc& doc, const LayerRecord& layer) {
+    const int bits = layer.kind == kLayerText ? 8 : doc.canvas.bpp;
+    const int32_t minStride = RowStride(layer.width, bits);
+    return layer.alpha.size() >= size_t(layer.width) * size_t(layer.height) && minStride >= 0 &&
+           layer.stride >= (layer.kind == kLayerText ? layer.width : minStride) &&
+           layer.pixels.size() >= size_t(layer.stride) * size_t(layer.height);
+}
+
+int ModeOf(const COrinDoc& doc, int slot, bool isBottom) {
+    const int blend = doc.layers[slot].blend;
+    return isBottom ? kBlendBottom : blend <= 9 ? blend : int(kBlendNormal);
+}
+
+// Draws a layer from its copy sampled at the view's zoom.
+void ComposeSampled(const SampledPlane& plane, int mode, int opacity, const SampledLayers& sampled, int width,
+                    int firstRow, int lastRow, int firstCol, int lastCol, uint32_t* out) {
+    const int* index = sampled.colIndex->data();
+    constexpr int kRun = 256;
+    uint32_t packed[kRun];
+    for (int oy = firstRow; oy < lastRow; ++oy) {
+        const int r = (*sampled.rowIndex)[size_t(oy)];
+        const int lo = plane.lo[size_t(r)], hi = plane.hi[size_t(r)];
+        if (lo >= hi) continue;
+        // The region columns whose copy column has something to show (the index
+        // rises by 0 or 1 a column).
+        const int first = int(std::lower_bound(index + firstCol, index + lastCol, lo) - index);
+        const int last = int(std::lower_bound(index + first, index + lastCol, hi) - index);
+        if (first >= last) continue;
+        const uint32_t* src = plane.pixels.data() + size_t(r) * size_t(sampled.width);
+        uint32_t* dst = out + size_t(oy) * size_t(width);
+        if (oy + 1 < lastRow) {
+            const int next = (*sampled.rowIndex)[size_t(oy + 1)];
+            const int nlo = plane.lo[size_t(next)], nhi = plane.hi[size_t(next)];
+            if (nlo < nhi)
+                Prefetch(plane.pixels.data() + size_t(next) * size_t(sampled.width) + size_t(nlo),
+                         size_t(nhi - nlo) * sizeof(uint32_t));
+        }
+        if (index[last - 1] - index[first] == last - 1 - first) {
+            BlendRow(mode, opacity, dst + first, src + index[first], size_t(last - first));
+            continue;
+        }
+        for (int x0 = first; x0 < last; x0 += kRun) {
+            const int n = std::min(kRun, last - x0);
+            for (int i = 0; i < n; ++i) packed[i] = src[index[x0 + i]];
+            BlendRow(mode, opacity, dst + x0, packed, size_t(n));
+        }
+    }
+}
+
+}  // namespace
+
+void SampleLayerRow(const COrinDoc& doc, const LayerRecord& layer, int canvasRow, const int* cols, int n,
+                    uint32_t* out) {
+    std::fill_n(out, n, 0u);
+    const int64_t row = int64_t(canvasRow) + layer.y;
+    if (!Readable(doc, layer) || row < 0 || row >= layer.height) return;
+    if (layer.kind == kLayerText) LayerReader<kSourceVector>(doc, layer).Pack(row, cols, n, out);
+    else if (doc.canvas.bpp <= 8) LayerReader<kSourcePalette>(doc, layer).Pack(row, cols, n, out);
+    else LayerReader<kSourceTrueColour>(doc, layer).Pack(row, cols, n, out);
+}
+
+namespace {
 
 // Draws one layer (the region's rows and columns already mapped to canvas columns and
 // bottom-up canvas rows) with its blend mode, or as the bottom slot.
 void ComposeLayer(const COrinDoc& doc, const LayerRecord& layer, bool isBottom, bool withOpacity,
                   const std::vector<int>& colMap, const std::vector<int>& rowMap, int width, int firstRow,
                   int lastRow, int firstCol, int lastCol, uint32_t* out) {
-    // A layer whose buffers are too small for its size at the depth it is read with (a
-    // layer some change left at another depth) is not drawn rather than read past its rows.
-    const int bits = layer.kind == kLayerText ? 8 : doc.canvas.bpp;
-    const int32_t minStride = RowStride(layer.width, bits);
-    if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height) || minStride < 0 ||
-        layer.stride < (layer.kind == kLayerText ? layer.width : minStride) ||
-        layer.pixels.size() < size_t(layer.stride) * size_t(layer.height))
-        return;
+    if (!Readable(doc, layer)) return;
     const int mode = isBottom ? kBlendBottom : layer.blend <= 9 ? layer.blend : int(kBlendNormal);
     const LayerPass pass{doc,    layer,   mode,     withOpacity ? 255 - layer.transparency : 255, colMap, rowMap,
                          width, firstCol, lastCol, out};
@@ -178,7 +268,7 @@ void MapCoordinates(const COrinDoc& doc, const ComposeParams& p, std::vector<int
 
 void ComposeChain(const COrinDoc& doc, const int* slots, size_t count, const std::vector<int>& colMap,
                   const std::vector<int>& rowMap, int firstRow, int lastRow, int firstCol, int lastCol,
-                  uint32_t* out) {
+                  uint32_t* out, const SampledLayers* sampled) {
     const int width = int(colMap.size());
     // A band of rows at a time through every layer, so that the band's composite stays
     // in the processor's cache from the first layer to the last.
@@ -189,8 +279,13 @@ void ComposeChain(const COrinDoc& doc, const int* slots, size_t count, const std
             const int slot = slots[i];
             const LayerRecord& layer = doc.layers[slot];
             if (layer.visible != 1 || !layer.inUse || layer.pixels.empty()) continue;
-            ComposeLayer(doc, layer, slot == doc.layers.bottom, true, colMap, rowMap, width, top, bottom, firstCol,
-                         lastCol, out);
+            const SampledPlane* plane = sampled ? sampled->planes[size_t(slot)] : nullptr;
+            if (plane)
+                ComposeSampled(*plane, ModeOf(doc, slot, slot == doc.layers.bottom), 255 - layer.transparency,
+                               *sampled, width, top, bottom, firstCol, lastCol, out);
+            else
+                ComposeLayer(doc, layer, slot == doc.layers.bottom, true, colMap, rowMap, width, top, bottom,
+                             firstCol, lastCol, out);
         }
     }
 }

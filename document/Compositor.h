@@ -4,6 +4,7 @@
 // neighbour at the zoom; and the way back from a composite into a layer.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -29,13 +30,37 @@ void ComposeLayers(const COrinDoc& doc, const ComposeParams& params, std::vector
 void MapCoordinates(const COrinDoc& doc, const ComposeParams& params, std::vector<int>& colMap,
                     std::vector<int>& rowMap);
 
+// A layer sampled ahead at a view's zoom: for each copy row, what the layer shows at the
+// copy's canvas columns (colour | coverage << 24, 0 off the layer), and the copy columns
+// [lo, hi) of each row outside which nothing shows.
+struct SampledPlane {
+    std::vector<uint32_t> pixels;
+    std::vector<int> lo, hi;
+};
+
+// The copies of a view's layers (null: the layer is read itself), `width` columns a row;
+// region column x reads copy column colIndex[x] and region row y copy row rowIndex[y]
+// (both indexes rise by 0 or 1 from one to the next).
+struct SampledLayers {
+    std::array<const SampledPlane*, kMaxLayers> planes{};
+    int width = 0;
+    const std::vector<int>* colIndex = nullptr;
+    const std::vector<int>* rowIndex = nullptr;
+};
+
+// What `layer` shows on the bottom-up canvas row `canvasRow` at the canvas columns
+// cols[0, n), packed as in a SampledPlane.
+void SampleLayerRow(const COrinDoc& doc, const LayerRecord& layer, int canvasRow, const int* cols, int n,
+                    uint32_t* out);
+
 // Draws the visible layers of `slots` (in stack order) over `out`, a region of
 // colMap.size() pixels a row, in its rows [firstRow, lastRow) and columns
 // [firstCol, lastCol). Every pixel depends only on what is under it: a region composed
 // in parts, or over a composite of the layers below, equals one composed at once.
+// Layers with a copy in `sampled` are read from it: the result is the same.
 void ComposeChain(const COrinDoc& doc, const int* slots, size_t count, const std::vector<int>& colMap,
                   const std::vector<int>& rowMap, int firstRow, int lastRow, int firstCol, int lastCol,
-                  uint32_t* out);
+                  uint32_t* out, const SampledLayers* sampled = nullptr);
 
 // The one visible layer of the stack from `startSlot` when it is the bottom slot, a
 // true-colour raster layer covering the canvas exactly at offsets 0, without layer

@@ -5,6 +5,8 @@
 // scroll keeps the pixels still in view. Anything else (another zoom, size, current
 // layer, layer order or layer setting, or a change of the whole picture) composes the
 // region anew. The result is always the one ComposeLayers gives for the region.
+// At zooms of about 1/3 and below the layers are read from copies sampled at the zoom,
+// made once and then made again only where a layer changes.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +37,10 @@ private:
     // Moves the kept pixels for a region moved by (dx, dy); the strips that came into
     // view are returned.
     void Scroll(int dx, int dy, RegionRect& exposedRows, RegionRect& exposedCols);
+    // Brings the sampled copies up to date with the document for the region's zoom;
+    // null when the zoom reads the layers themselves.
+    const SampledLayers* UpdateSampled(const COrinDoc& doc);
+    void SampleRect(const COrinDoc& doc, int slot, int k0, int k1, int r0, int r1);
 
     std::vector<uint32_t> m_below;  // the layers under the current one
     std::vector<uint32_t> m_image;  // every layer
@@ -45,4 +51,17 @@ private:
     ComposeParams m_region;
     uint64_t m_revision = 0;
     bool m_valid = false;
+
+    // The copies: canvas column of each copy column, bottom-up canvas row of each copy row.
+    struct Sampled {
+        float zoomX = 0, zoomY = 0;
+        int canvasWidth = 0, canvasHeight = 0;
+        std::vector<int> cols, rows;
+        std::array<SampledPlane, kMaxLayers> planes;
+        std::array<std::vector<uint64_t>, kMaxLayers> keys;  // what each copy was made from
+        uint64_t revision = 0;
+        std::vector<int> colIndex, rowIndex;  // the region's columns and rows in the copies
+        SampledLayers view;
+    } m_sampled;
+    const SampledLayers* m_sampledView = nullptr;
 };

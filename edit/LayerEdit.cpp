@@ -29,6 +29,19 @@ void RecordLayerStep(COrinDoc& doc, const std::string& label) {
     RecordStep(doc, label, kStepPixels);
 }
 
+void RecordStrokeStep(COrinDoc& doc, const std::string& label) {
+    // Recording tells the views that everything changed; a stroke's pixels were told dab
+    // by dab, so they keep their composites, unless the step draws the layer's shadow again.
+    const int slot = doc.layers.current;
+    const bool shadowRedrawn = IsValidSlot(slot) && doc.layers[slot].effectOn == 1;
+    const uint64_t floor = doc.damageFloor;
+    std::vector<Damage> damage = doc.damage;
+    RecordLayerStep(doc, label);
+    if (shadowRedrawn || doc.damageFloor != doc.revision || !doc.damage.empty()) return;
+    doc.damageFloor = floor;
+    doc.damage = std::move(damage);
+}
+
 Status RestoreStartImage(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return Status::Ok();
     const OutlinePause pause(doc);

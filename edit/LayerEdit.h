@@ -37,6 +37,9 @@ Status EditCurrentLayer(COrinDoc& doc, const LayerEdit& edit, const LayerChange&
 // Records the step of a change made over several events (a stroke's release); the
 // outline timer pauses meanwhile.
 void RecordLayerStep(COrinDoc& doc, const std::string& label);
+// The same for a stroke whose pixels were reported to the views as they were painted
+// (COrinDoc::TouchLayer): the views keep what they composed.
+void RecordStrokeStep(COrinDoc& doc, const std::string& label);
 
 // The current layer back as the history last recorded it (the effect bar's "시작 영상",
 // a dialog's start image before every preview, Cancel); the layer keeps its place.

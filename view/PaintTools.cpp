@@ -90,7 +90,7 @@ Status StrokeRelease(COrinDoc& doc, int mode) {
     ViewState& v = ViewOf(doc);
     if (v.lastX == -1) return Status::Ok();
     v.lastX = v.lastY = -1;
-    if (Painting(doc)) RecordLayerStep(doc, StrokeLabel(mode));
+    if (Painting(doc)) RecordStrokeStep(doc, StrokeLabel(mode));
     return Status::Ok();
 }
 
@@ -110,7 +110,7 @@ Status SprayAt(COrinDoc& doc, int x, int y, bool press) {
 Status SprayRelease(COrinDoc& doc) {
     if (ViewOf(doc).lastX == -1) return Status::Ok();
     ViewOf(doc).lastX = ViewOf(doc).lastY = -1;
-    if (Painting(doc)) RecordLayerStep(doc, label::kSpray);
+    if (Painting(doc)) RecordStrokeStep(doc, label::kSpray);
     return Status::Ok();
 }
 
@@ -143,7 +143,7 @@ Status WaterDropAt(COrinDoc& doc, int x, int y, bool press) {
 Status WaterDropRelease(COrinDoc& doc) {
     if (ViewOf(doc).lastX == -1) return Status::Ok();
     ViewOf(doc).lastX = ViewOf(doc).lastY = -1;
-    if (Painting(doc)) RecordLayerStep(doc, label::kWaterDrop);
+    if (Painting(doc)) RecordStrokeStep(doc, label::kWaterDrop);
     return Status::Ok();
 }
 

@@ -593,7 +593,7 @@ TEST(DrawOne, ScalesOneLayerWithoutOpacity) {
 // and whatever it leaves outside the part it said was pending is unchanged.
 TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
     rng::Reset(23);
-    const float zooms[] = {0.25f, 0.5f, 1.0f, 2.0f, 0.3f, 3.0f};
+    const float zooms[] = {0.25f, 0.5f, 1.0f, 2.0f, 0.3f, 3.0f, 0.125f, 0.2f};
     for (int bpp : {24, 8, 4}) {
         for (int round = 0; round < 12; ++round) {
             Canvas c(20 + Rand(30), 16 + Rand(30), bpp);
@@ -606,7 +606,7 @@ TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
                 }
             }
             ComposeParams p;
-            p.zoomX = p.zoomY = zooms[Rand(6)];
+            p.zoomX = p.zoomY = zooms[Rand(8)];
             p.width = 1 + Rand(60);
             p.height = 1 + Rand(60);
             ViewComposite view;
@@ -615,7 +615,7 @@ TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
                 const std::vector<int> chain = c.doc.layers.Chain();
                 const int slot = chain[size_t(Rand(int(chain.size())))];
                 LayerRecord& r = c.doc.layers[slot];
-                switch (Rand(8)) {
+                switch (Rand(10)) {
                 case 0: c.doc.layers.current = slot; break;
                 case 1:
                     r.visible = r.visible == 1 ? 0 : 1;
@@ -625,7 +625,21 @@ TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
                     p.viewX = std::max(0, p.viewX + Rand(21) - 10);
                     p.viewY = std::max(0, p.viewY + Rand(21) - 10);
                     break;
-                case 3: p.zoomX = p.zoomY = zooms[Rand(6)]; break;
+                case 3:
+                    p.zoomX = p.zoomY = zooms[Rand(8)];
+                    if (Rand(3) == 0) p.zoomY = zooms[Rand(8)];
+                    break;
+                case 4:
+                    // A setting of the layer changed (the copies sampled at the zoom must see it).
+                    if (Rand(2)) r.blend = uint8_t(Rand(12));
+                    else if (Rand(2)) r.transparency = uint8_t(rng::Next());
+                    else r.colour = uint32_t(rng::Next()) << 12 ^ uint32_t(rng::Next());
+                    break;
+                case 5:
+                    r.x += Rand(5) - 2;
+                    r.y += Rand(5) - 2;
+                    c.doc.Touch();
+                    break;
                 default: {
                     // A rectangle of one layer repainted, reported with its rectangle
                     // (or, now and then, as a change of everything).

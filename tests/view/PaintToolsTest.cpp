@@ -17,6 +17,7 @@
 #include "ToolEvents.h"
 #include "ToolRouter.h"
 #include "ViewState.h"
+#include "ViewComposite.h"
 #include "ViewTestSupport.h"
 
 using view_testing::TestDoc;
@@ -90,6 +91,32 @@ TEST(Brush, WithoutSelectionPaintsEverywhereAndShiftDragsPaintNothing) {
     ToolMouseMove(doc, 5, 1);
     ToolMouseUp(doc, 5, 1);
     for (int x = 0; x < 6; ++x) EXPECT_EQ(t.Colour(x, 1), 0u);
+}
+
+// A stroke tells the views each dab's rectangle; recording its step at the release
+// does not make them compose the whole picture again, and what they keep is exact.
+TEST(Brush, ViewsComposeOnlyTheStrokesRectanglesAgain) {
+    TestDoc t(40, 30, 0x204060);
+    COrinDoc& doc = t.Doc();
+    doc.workspace.currentTool = kCmdBrush;
+    doc.workspace.brushSize = 2;
+    doc.workspace.foreground = 0xF08010;
+    ComposeParams p;
+    p.width = 40;
+    p.height = 30;
+    ViewComposite view;
+    view.Compose(doc, p);
+    ToolMouseDown(doc, 3, 4);
+    ToolMouseMove(doc, 9, 6);
+    ToolMouseUp(doc, 9, 6);
+    EXPECT_EQ(LastLabel(doc), u"붓그리기");
+    const RegionRect pending = view.Pending(doc, p);
+    EXPECT_FALSE(pending.Empty());
+    EXPECT_LT(pending.x1, 20);  // not the whole picture
+    EXPECT_LT(pending.y1, 15);
+    std::vector<uint32_t> fresh;
+    ComposeLayers(doc, p, fresh);
+    EXPECT_EQ(view.Compose(doc, p), fresh);
 }
 
 TEST(Eraser, ClearsOpacityAlongTheStroke) {
