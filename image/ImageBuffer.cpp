@@ -170,7 +170,9 @@ void CImageBuffer::CloneFrom(const CImageBuffer& source, bool copyPixels) {
         m_header = source.m_header;
         return;
     }
-    if (!Allocate(source.Width(), source.Height(), source.Bpp(), source.Type())) return;
+    // A picture whose rows are lent out is copied without rows.
+    const int w = source.Width(), h = source.Height(), bpp = source.Bpp(), type = source.Type();
+    if (!(source.HasPixels() ? Allocate(w, h, bpp, type) : AllocateHeader(w, h, bpp, type))) return;
     m_info = source.m_info;
     m_info.bodyLink = nullptr;
     m_header = source.m_header;
