@@ -264,7 +264,10 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
         if (e.inUse[i] && (!previous || !previous->inUse[i])) h.liveIds[i] = ++h.nextId;
     e.ids = h.liveIds;
     if (code == kStepDelete) doc.layers[slot].FreeBuffers();
-    doc.Touch();
+    // A step of one layer's pixels changed that layer only (its shadow drawn again with
+    // it); the others may have changed the stack.
+    if (code == kStepPixels) doc.TouchLayer(slot);
+    else doc.Touch();
     doc.busy = false;
     ReportStepFailures(doc, failed);
 }

@@ -210,7 +210,7 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 
     std::swap(layer.pixels, doc.workPixels);
     if (job.outAlpha) std::swap(layer.alpha, doc.workAlpha);
-    MarkLayerChanged(doc);
+    MarkLayerChanged(doc, layer);
     return Status::Ok();
 }
 
