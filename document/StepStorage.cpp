@@ -9,6 +9,7 @@
 #include <sys/statvfs.h>
 
 #include "ByteStream.h"
+#include "StepBlocks.h"
 
 int64_t SystemFreeSpace(const std::string& folder) {
     struct statvfs fs {};
@@ -26,22 +27,15 @@ bool RoomForStep(FreeSpaceQuery freeSpace, const std::string& path, uint64_t byt
 bool DiskStepStorage::Write(const std::string& path, const Pieces& pieces) {
     uint64_t total = 0;
     for (const auto& piece : pieces) total += piece.second;
+    // Checked against the bytes as they stand: the compressed file is never much longer.
     if (!RoomForStep(m_freeSpace, path, total)) return false;
-    FileStream out;
-    if (!out.Open(path, "wb")) return false;
-    bool ok = true;
-    for (const auto& [data, size] : pieces) ok = ok && out.WriteAll(data, size);
-    ok = out.Close() && ok;
+    const bool ok = WriteStepBlocks(path, pieces);
     // A short file (disk or quota full) must not stand in for the step.
     if (!ok) Remove(path);
     return ok;
 }
 
-std::unique_ptr<ByteStream> DiskStepStorage::Read(const std::string& path) {
-    auto in = std::make_unique<FileStream>();
-    if (!in->Open(path, "rb")) return nullptr;
-    return in;
-}
+std::unique_ptr<ByteStream> DiskStepStorage::Read(const std::string& path) { return ReadStepBlocks(path); }
 
 bool DiskStepStorage::Rename(const std::string& from, const std::string& to) {
     std::error_code ec;
