@@ -25,7 +25,7 @@ bool WriteBlock(FileStream& out, const uint8_t* data, size_t stored, size_t raw)
 }
 
 // Reads the blocks of a step file; the index of every block is built when it opens.
-class StepBlockStream final : public ByteStream {
+class StepBlockStream final : public PieceReader {
 public:
     bool Open(const std::string& path) {
         if (!m_file.Open(path, "rb")) return false;
@@ -71,24 +71,6 @@ public:
         if (done < want) m_eof = true;
         return done / size;
     }
-    size_t Write(const void*, size_t, size_t) override { return 0; }
-    bool Seek(int64_t offset, int whence) override {
-        const int64_t base = whence == SEEK_CUR ? m_pos : whence == SEEK_END ? m_size : 0;
-        if (base + offset < 0) return false;
-        m_pos = base + offset;
-        m_eof = false;
-        return true;
-    }
-    int64_t Tell() override { return m_pos; }
-    int64_t Size() override { return m_size; }
-    bool Flush() override { return true; }
-    bool Eof() override { return m_eof; }
-    bool Error() override { return m_error; }
-    bool PutByte(uint8_t) override { return false; }
-    int GetByte() override {
-        uint8_t b = 0;
-        return Read(&b, 1, 1) == 1 ? b : -1;
-    }
 
 private:
     struct Block {
@@ -125,10 +107,8 @@ private:
 
     FileStream m_file;
     std::vector<Block> m_blocks;
-    int64_t m_size = 0, m_pos = 0;
     std::vector<uint8_t> m_cache, m_packed;
     size_t m_cached = SIZE_MAX;
-    bool m_eof = false, m_error = false;
 };
 
 }  // namespace

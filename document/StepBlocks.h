@@ -14,9 +14,37 @@
 #include <memory>
 #include <string>
 
+#include "ByteStream.h"
 #include "StepStorage.h"
 
-class ByteStream;
+// A stream that only reads, over bytes kept in pieces (memory chunks, file blocks):
+// position, size and end handling shared by the step storages' readers, which supply
+// Read and set m_size.
+class PieceReader : public ByteStream {
+public:
+    size_t Write(const void*, size_t, size_t) override { return 0; }
+    bool Seek(int64_t offset, int whence) override {
+        const int64_t base = whence == SEEK_CUR ? m_pos : whence == SEEK_END ? m_size : 0;
+        if (base + offset < 0) return false;
+        m_pos = base + offset;
+        m_eof = false;
+        return true;
+    }
+    int64_t Tell() override { return m_pos; }
+    int64_t Size() override { return m_size; }
+    bool Flush() override { return true; }
+    bool Eof() override { return m_eof; }
+    bool Error() override { return m_error; }
+    bool PutByte(uint8_t) override { return false; }
+    int GetByte() override {
+        uint8_t b = 0;
+        return Read(&b, 1, 1) == 1 ? b : -1;
+    }
+
+protected:
+    int64_t m_size = 0, m_pos = 0;
+    bool m_eof = false, m_error = false;
+};
 
 inline constexpr size_t kStepBlockBytes = size_t(256) << 10;
 

@@ -51,7 +51,7 @@ void DiskStepStorage::Remove(const std::string& path) {
 namespace {
 
 // Reads across the pieces of a file kept in memory.
-class ChunkStream final : public ByteStream {
+class ChunkStream final : public PieceReader {
 public:
     explicit ChunkStream(std::vector<MemoryStepStorage::Chunk> chunks) : m_chunks(std::move(chunks)) {
         for (const auto& c : m_chunks) m_size += int64_t(c->size());
@@ -76,30 +76,9 @@ public:
         if (done < want) m_eof = true;
         return done / size;
     }
-    size_t Write(const void*, size_t, size_t) override { return 0; }
-    bool Seek(int64_t offset, int whence) override {
-        const int64_t base = whence == SEEK_CUR ? m_pos : whence == SEEK_END ? m_size : 0;
-        if (base + offset < 0) return false;
-        m_pos = base + offset;
-        m_eof = false;
-        return true;
-    }
-    int64_t Tell() override { return m_pos; }
-    int64_t Size() override { return m_size; }
-    bool Flush() override { return true; }
-    bool Eof() override { return m_eof; }
-    bool Error() override { return false; }
-    bool PutByte(uint8_t) override { return false; }
-    int GetByte() override {
-        uint8_t b = 0;
-        return Read(&b, 1, 1) == 1 ? b : -1;
-    }
 
 private:
     std::vector<MemoryStepStorage::Chunk> m_chunks;
-    int64_t m_size = 0;
-    int64_t m_pos = 0;
-    bool m_eof = false;
 };
 
 }  // namespace
