@@ -169,7 +169,7 @@ CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, 
         auto it = m_frameViews.find(sub);
         if (it != m_frameViews.end()) OnViewActivated(it->second);
     });
-    connect(m_host, &QtDocumentHost::refreshRequested, this, &CMainFrame::RefreshDocument);
+    connect(m_host, &QtDocumentHost::refreshRequested, this, [this](COrinDoc* d) { RefreshDocument(d); });
     connect(m_host, &QtDocumentHost::coloursChanged, this, [this] { m_toolValues->RefreshColours(); });
     // The dialog opens after the mouse event that asked for it has ended.
     connect(m_host, &QtDocumentHost::textRequested, this, [this](COrinDoc* doc, int x, int y, bool edit) {
@@ -177,7 +177,7 @@ CMainFrame::CMainFrame(const ProgramFolders& folders, const Settings& settings, 
     });
 
     m_measure = new CMeasureFrame(*this, m_ws);
-    connect(m_measure, &CMeasureFrame::documentChanged, this, &CMainFrame::RefreshDocument);
+    connect(m_measure, &CMeasureFrame::documentChanged, this, [this](COrinDoc* d) { RefreshDocument(d); });
     BuildMenus();
     BuildToolBars();
     BuildEffectList();
@@ -766,7 +766,8 @@ COrinView* CMainFrame::AddView(COrinDoc* doc) {
     connect(view, &COrinView::repaintWanted, this, [this](COrinDoc* d) {
         for (COrinView* v : ViewsOf(d)) v->RepaintChanged();
     });
-    connect(view, &COrinView::documentTouched, this, &CMainFrame::RefreshDocument);
+    connect(view, &COrinView::documentTouched, this, [this](COrinDoc* d) { RefreshDocument(d); });
+    connect(view, &COrinView::strokeEnded, this, [this](COrinDoc* d) { RefreshDocument(d, true); });
     connect(view, &COrinView::zoomed, this, [this](COrinDoc* d) { UpdateViews(d, COrinView::kHintZoom); });
     connect(view, &COrinView::contextMenuWanted, this, &CMainFrame::ShowPictureMenu);
     connect(view, &COrinView::activated, this, &CMainFrame::OnViewActivated);
@@ -876,12 +877,13 @@ bool CMainFrame::CloseDocument(COrinDoc* doc, bool ask) {
     return true;
 }
 
-void CMainFrame::RefreshDocument(COrinDoc* doc) {
+void CMainFrame::RefreshDocument(COrinDoc* doc, bool pixelsOnly) {
     if (!doc) return;
     for (COrinView* v : ViewsOf(doc)) {
         v->ShowTitle();
         v->SyncTimer();
-        v->viewport()->update();
+        if (pixelsOnly) v->RepaintChanged(true);
+        else v->viewport()->update();
     }
     if (m_panel && doc == ActiveDocument()) m_panel->Refresh();
     UpdateCommandStates();

@@ -102,8 +102,9 @@ public:
     // modally; "닫기" records the step named after the effect, Cancel restores.
     void OpenEffectBar(COrinDoc* doc, const std::string& name);
 
-    // Redraws the document's views and refreshes titles, panel and command states.
-    void RefreshDocument(COrinDoc* doc);
+    // Redraws the document's views and refreshes titles, panel and command states. With
+    // `pixelsOnly` (a stroke's release) the views repaint only the pixels that changed.
+    void RefreshDocument(COrinDoc* doc, bool pixelsOnly = false);
     // Tells every view of the document about a change (hint 1025: the zoom changed).
     void UpdateViews(COrinDoc* doc, int hint);
 

@@ -305,7 +305,7 @@ bool COrinView::MeasureOverlayShown() const {
     return !m.sheet.Objects().empty() || !m.tool.Pending().empty() || m.tool.Moving();
 }
 
-void COrinView::RepaintChanged() {
+void COrinView::RepaintChanged(bool pixelsOnly) {
     QRect visible;
     ComposeParams params;
     // The measurement objects and the free transform's frame are drawn over the picture
@@ -317,6 +317,7 @@ void COrinView::RepaintChanged() {
     }
     const RegionRect pending = m_composite.Pending(m_doc, params);
     const bool whole = pending.x0 == 0 && pending.y0 == 0 && pending.x1 == params.width && pending.y1 == params.height;
+    if (pending.Empty() && pixelsOnly) return;
     if (pending.Empty() || whole) viewport()->update();
     else viewport()->update(LogicalRect(QRect(visible.left() + pending.x0, visible.top() + pending.y0,
                                               pending.x1 - pending.x0, pending.y1 - pending.y0)));
@@ -569,11 +570,15 @@ void COrinView::mouseReleaseEvent(QMouseEvent* event) {
     const Tool* tool = FindTool(m_ws.currentTool);
     const bool wait = tool && tool->waitOnRelease;
     if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
+    // A stroke's release records its step and changes nothing on screen beyond the dabs
+    // already reported: the views keep what they show unless something else was touched.
+    const uint64_t floor = m_doc.damageFloor;
     const Status status = ToolRelease(m_doc, at.x(), at.y());
     if (wait) QApplication::restoreOverrideCursor();
     Report(m_doc, status);
     SyncTimer();
-    Q_EMIT documentTouched(&m_doc);
+    if (tool && tool->painting && status && m_doc.damageFloor == floor) Q_EMIT strokeEnded(&m_doc);
+    else Q_EMIT documentTouched(&m_doc);
 }
 
 void COrinView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -629,8 +634,8 @@ void COrinView::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void COrinView::focusInEvent(QFocusEvent* event) {
+    // Nothing drawn depends on the focus: the view keeps its composite.
     QAbstractScrollArea::focusInEvent(event);
-    m_doc.Touch();
     if (m_timerRanBeforeFocusLoss && OutlineRunning(m_doc)) m_outlineTimer.start();
     m_timerRanBeforeFocusLoss = false;
     Q_EMIT activated(this);

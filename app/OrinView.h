@@ -59,8 +59,9 @@ public:
     // Title of the child window: file name, zoom and the current layer's name.
     QString TitleText() const;
     // Repaints what changed in the document since the last paint: the changed rectangle
-    // when it is known, else the whole view.
-    void RepaintChanged();
+    // when it is known, else the whole view. With `pixelsOnly` (nothing but reported
+    // pixels can have changed) a view whose composite is up to date repaints nothing.
+    void RepaintChanged(bool pixelsOnly = false);
     // Puts the title on the child window, with a mark while there are unsaved changes.
     void ShowTitle();
     // The largest zoom step at which the whole picture fits the editor's window area.
@@ -69,6 +70,9 @@ public:
 Q_SIGNALS:
     // A tool or key changed the document: panel, titles and commands need a refresh.
     void documentTouched(COrinDoc* doc);
+    // A stroke ended: its release changed nothing but the pixels it reported as it
+    // painted. As documentTouched, but the views repaint only what changed.
+    void strokeEnded(COrinDoc* doc);
     // Every view of the document should repaint (during a drag).
     void repaintWanted(COrinDoc* doc);
     // The picture pixel under the pointer (column, row from the top); -1, -1 off the picture.

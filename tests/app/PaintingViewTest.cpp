@@ -2,6 +2,7 @@
 // events on the view's viewport reach the current tool, the history records the tool's
 // step and undo takes it back; the Select menu, the status texts and the cursors.
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -123,6 +124,64 @@ TEST_F(PaintFrame, ABrushStrokeThroughTheViewPaintsAndRecordsItsStep) {
     EXPECT_TRUE(frame->CommandAction(kCmdUndo)->isEnabled());
     frame->RunCommand(kCmdUndo);
     EXPECT_EQ(doc->layers[0].pixels, before);
+}
+
+// The parts of the view painted while events run; the frame is shown so that paints happen.
+struct PaintRecorder : QObject {
+    std::vector<QRect> rects;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+        return false;
+    }
+};
+
+// A stroke's release and the view taking the focus repaint no more than the stroke's
+// dabs: neither composes the whole window again, and what is shown stays exact.
+TEST_F(PaintFrame, AStrokesReleaseAndTheFocusRepaintOnlyWhatTheStrokeTouched) {
+    doc = AdoptPlain(120, 100, kWhite);
+    view = frame->ActiveView();
+    ASSERT_EQ(&view->Document(), doc);
+    frame->resize(700, 600);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    frame->RunCommand(kCmdBrush);
+    Ws().brushSize = 1;
+    Ws().foreground = kBlue;
+    PaintRecorder recorder;
+    view->viewport()->installEventFilter(&recorder);
+    QTest::qWait(30);
+    const WindowRect picture = PictureRect(*doc, view->ClientRect());
+    const QSize whole(picture.right - picture.left + 1, picture.bottom - picture.top + 1);
+    ASSERT_EQ(whole, QSize(120, 100));
+
+    Press({10, 10});
+    Drag({20, 12});
+    QTest::qWait(30);
+    recorder.rects.clear();
+    Drag({30, 14});
+    QTest::qWait(30);
+    ASSERT_FALSE(recorder.rects.empty());  // the dabs were shown
+    for (const QRect& r : recorder.rects) EXPECT_LT(r.width(), 40) << r.width() << "x" << r.height();
+    recorder.rects.clear();
+    Release({30, 14});
+    QTest::qWait(30);
+    EXPECT_EQ(LastLabel(), u"붓그리기");
+    EXPECT_TRUE(recorder.rects.empty()) << recorder.rects.front().width() << "x" << recorder.rects.front().height();
+
+    // The focus going elsewhere and back repaints nothing of the picture either.
+    const uint64_t floor = doc->damageFloor;
+    frame->EffectList()->setFocus();
+    view->setFocus();
+    QTest::qWait(30);
+    EXPECT_EQ(doc->damageFloor, floor);
+    for (const QRect& r : recorder.rects) EXPECT_LT(r.width(), 40) << r.width() << "x" << r.height();
+
+    // What the view shows is the picture as composed from nothing.
+    const QImage shown = view->viewport()->grab().toImage();
+    const QPoint at = At(30, 14);
+    EXPECT_EQ(shown.pixel(at) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(shown.pixel(At(30, 30)) & 0xFFFFFF, 0xFFFFFFu);
+    view->viewport()->removeEventFilter(&recorder);
 }
 
 TEST_F(PaintFrame, ADragWithShiftHeldPaintsNothing) {
