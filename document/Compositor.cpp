@@ -369,10 +369,13 @@ void StoreCompositeRow(const COrinDoc& doc, const uint32_t* src, int w, uint8_t*
 // A canvas-size picture at the canvas depth with the document's palette, made in the
 // main image's block (reused when the size is the same) and keeping its resolution,
 // quality and the rest of its information. Null when it cannot be allocated.
-std::unique_ptr<CImageBuffer> CanvasImage(COrinDoc& doc, bool fill) {
+// The main image's record at the canvas size, depth and palette, with rows (filled
+// with 255 when `fill`) or, without `rows`, only its header.
+std::unique_ptr<CImageBuffer> CanvasImage(COrinDoc& doc, bool fill, bool rows = true) {
     auto image = std::make_unique<CImageBuffer>(doc.canvas.format);
     if (doc.mainImage) image->TakeOver(*doc.mainImage);
-    if (!image->Allocate(doc.canvas.width, doc.canvas.height, doc.canvas.bpp, doc.canvas.format, fill)) return nullptr;
+    const int w = doc.canvas.width, h = doc.canvas.height, bpp = doc.canvas.bpp, format = doc.canvas.format;
+    if (!(rows ? image->Allocate(w, h, bpp, format, fill) : image->AllocateHeader(w, h, bpp, format))) return nullptr;
     if (doc.mainImage) {
         ImageInfo info = doc.mainImage->Info();
         info.stride = image->Stride();
@@ -458,6 +461,49 @@ bool ExportLayerToMainImage(COrinDoc& doc, int slot, bool clearPadding) {
     }
     doc.mainImage = std::move(image);
     return true;
+}
+
+namespace {
+
+// True when the layer's pixel buffer is, byte for byte, the rows of the exported
+// picture: it covers the canvas exactly at the canvas depth, and no padding byte
+// needs clearing.
+bool RowsAreThePicture(const COrinDoc& doc, const LayerRecord& layer, bool clearPadding) {
+    const int w = doc.canvas.width, h = doc.canvas.height, bits = doc.canvas.bpp;
+    const int32_t stride = RowStride(w, bits);
+    if (layer.kind == kLayerText || layer.x != 0 || layer.y != 0 || layer.width != w || layer.height != h ||
+        LayerBits(doc, layer) != bits || stride < 0 || layer.stride != stride ||
+        layer.pixels.size() != size_t(stride) * size_t(h))
+        return false;
+    const size_t used = (size_t(w) * size_t(bits) + 7) / 8;
+    if (!clearPadding || used == size_t(stride)) return true;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row = layer.pixels.data() + size_t(y) * size_t(stride);
+        if (std::any_of(row + used, row + stride, [](uint8_t b) { return b != 0; })) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+LayerExport::LayerExport(COrinDoc& doc, int slot, bool clearPadding) : m_doc(doc), m_slot(slot) {
+    if (IsValidSlot(slot) && doc.layers[slot].inUse && RowsAreThePicture(doc, doc.layers[slot], clearPadding)) {
+        std::unique_ptr<CImageBuffer> image = CanvasImage(doc, false, false);
+        if (image && image->SwapPixels(doc.layers[slot].pixels)) {
+            doc.mainImage = std::move(image);
+            m_ok = m_lent = true;
+            return;
+        }
+        if (image) doc.mainImage = std::move(image);
+    }
+    m_ok = ExportLayerToMainImage(doc, slot, clearPadding);
+}
+
+LayerExport::~LayerExport() {
+    if (!m_lent) return;
+    // The rows go back to the layer; the main image keeps the picture's header.
+    LayerRecord& layer = m_doc.layers[m_slot];
+    if (m_doc.mainImage && layer.pixels.empty()) m_doc.mainImage->SwapPixels(layer.pixels);
 }
 
 bool ExportCompositeToMainImage(COrinDoc& doc, std::vector<uint8_t>* alpha) {

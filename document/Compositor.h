@@ -85,6 +85,27 @@ bool ExportCompositeToMainImage(COrinDoc& doc, std::vector<uint8_t>* alpha);
 // bytes after each row's last pixel are written as 0 (as a flatten leaves them).
 bool ExportLayerToMainImage(COrinDoc& doc, int slot, bool clearPadding = false);
 
+// The same picture for a writer, without a copy where the layer's rows are the
+// picture's rows (a layer covering the canvas exactly at its depth, with no padding
+// to clear): they are lent to the main image while the object lives and given back to
+// the layer when it ends. Otherwise the layer is exported as above. Nothing may
+// replace the main image's rows meanwhile.
+class LayerExport {
+public:
+    LayerExport(COrinDoc& doc, int slot, bool clearPadding);
+    ~LayerExport();
+    LayerExport(const LayerExport&) = delete;
+    LayerExport& operator=(const LayerExport&) = delete;
+    bool Ok() const { return m_ok; }
+    bool Lent() const { return m_lent; }
+
+private:
+    COrinDoc& m_doc;
+    int m_slot;
+    bool m_ok = false;
+    bool m_lent = false;
+};
+
 // One layer alone scaled to width x height (the layer panel's preview), no opacity.
 void DrawOneLayer(const COrinDoc& doc, int slot, int width, int height, std::vector<uint32_t>& out);
 

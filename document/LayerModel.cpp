@@ -44,8 +44,11 @@ bool CreateLayerInSlot(COrinDoc& doc, const LayerSlotParams& p) {
 
     // Allocate first, so that a failure leaves everything as it was.
     std::vector<uint8_t> pixels, alpha, aux;
+    const bool adopt = p.adoptRows && p.adoptRows->size() == size_t(pixelBytes);
     try {
-        if (p.sourceRows && p.sourceStride == stride) {
+        if (adopt) {
+            pixels.swap(*p.adoptRows);
+        } else if (p.sourceRows && p.sourceStride == stride) {
             pixels.assign(p.sourceRows, p.sourceRows + size_t(pixelBytes));
         } else {
             pixels.assign(size_t(pixelBytes), 0xFF);
@@ -53,6 +56,7 @@ bool CreateLayerInSlot(COrinDoc& doc, const LayerSlotParams& p) {
         alpha.assign(size_t(plane), p.alphaFill);
         aux.assign(size_t(plane), 0);
     } catch (const std::bad_alloc&) {
+        if (adopt) p.adoptRows->swap(pixels);
         return false;
     }
 
@@ -219,13 +223,17 @@ Status OpenPictureInDocument(COrinDoc& doc) {
         doc.mainImage = std::make_unique<CImageBuffer>(kFormatBmp);
         return Status::Fail(msg::kFileMissing);
     }
-    // The main image stays as decoded; a 32-bit picture enters the layer as 24 bits
-    // with its alpha, when it has one, as the layer's alpha plane.
+    // A 32-bit picture enters the layer as 24 bits with its alpha, when it has one, as
+    // the layer's alpha plane. The layer takes the decoded rows over instead of copying
+    // them: the picture is held once; the main image keeps its header, palette and
+    // record, which describe the file.
     CImageBuffer trueColour(kFormatBmp);
     std::vector<uint8_t> alpha;
     if (doc.mainImage->Bpp() == 32 && !SplitFourthByte(*doc.mainImage, trueColour, alpha))
         return Status::Fail(msg::kCannotOpen);
-    const CImageBuffer& image = trueColour.IsValid() ? trueColour : *doc.mainImage;
+    CImageBuffer& image = trueColour.IsValid() ? trueColour : *doc.mainImage;
+    std::vector<uint8_t> rows;
+    image.SwapPixels(rows);
     if (doc.number == 0) doc.number = doc.workspace.NextDocumentNumber();
 
     LayerRecord& layer = doc.layers[0];
@@ -253,12 +261,16 @@ Status OpenPictureInDocument(COrinDoc& doc) {
     p.centre = true;
     // The layer has the picture's size, so its rows are the picture's rows and every
     // alpha byte lies under the picture (255).
-    p.sourceRows = image.PixelArea();
-    p.sourceStride = int(image.Stride());
+    p.adoptRows = &rows;
     p.alphaFill = 255;
     if (!CreateLayerInSlot(doc, p)) {
+        image.SwapPixels(rows);
         layer.inUse = 0;
         return Status::Fail(msg::kCannotOpen);
+    }
+    if (&image != doc.mainImage.get()) {
+        std::vector<uint8_t> decoded;
+        doc.mainImage->SwapPixels(decoded);
     }
 
     if (alpha.size() == layer.alpha.size()) layer.alpha = std::move(alpha);

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Document.h"
 #include "Status.h"
@@ -32,6 +34,10 @@ struct LayerSlotParams {
     // instead of filling it with 255; only when the layer is the source's size.
     const uint8_t* sourceRows = nullptr;
     int sourceStride = 0;
+    // Rows the layer takes over instead of copying them, when they are exactly its
+    // pixel buffer (the layer's size and stride at the canvas depth); left as they
+    // were otherwise, and then copied from `sourceRows` when that is given.
+    std::vector<uint8_t>* adoptRows = nullptr;
 };
 
 // Initialises one slot: canvas values, geometry (never smaller than the canvas),

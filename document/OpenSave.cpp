@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "Codecs.h"
 #include "Compositor.h"
@@ -104,9 +105,15 @@ Status SavePicture(COrinDoc& doc, const std::string& path, int code) {
     const int plain = KeepsAlpha(code) ? PlainSingleLayer(doc) : -1;
     const int opaque = plain < 0 ? OpaqueSingleLayer(doc) : -1;
     const bool flatten = plain < 0 && opaque < 0;
+    // A single layer's rows are lent to the writer rather than copied, unless they are
+    // to be reduced to a palette in place.
     std::vector<uint8_t> cover;
-    const bool exported = flatten ? ExportCompositeToMainImage(doc, KeepsAlpha(code) ? &cover : nullptr)
-                                  : ExportLayerToMainImage(doc, opaque >= 0 ? opaque : plain, opaque >= 0);
+    std::optional<LayerExport> single;
+    const int slot = opaque >= 0 ? opaque : plain;
+    bool exported = false;
+    if (flatten) exported = ExportCompositeToMainImage(doc, KeepsAlpha(code) ? &cover : nullptr);
+    else if (code == kFormatGif) exported = ExportLayerToMainImage(doc, slot, opaque >= 0);
+    else exported = single.emplace(doc, slot, opaque >= 0).Ok();
     Status result = Status::Fail(msg::kSaveFailed);
     if (exported) {
         CImageBuffer& image = *doc.mainImage;

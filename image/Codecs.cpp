@@ -101,7 +101,7 @@ bool CImageBuffer::Decode(ByteStream& file, int code) {
 
 bool CImageBuffer::Encode(ByteStream& file, int code) {
     if (code == kFormatProject || code == kFormatMeasure) return true;
-    if (!IsValid()) return false;
+    if (!HasPixels()) return false;
     EncodeFn encode = EncoderFor(code);
     if (!encode) {
         SetLastError(msg::kUnsupportedFormat);

@@ -72,8 +72,16 @@ void CImageBuffer::ResetRecords(int type) {
 void CImageBuffer::SetLastError(const std::string& text) { m_info.lastError = text.substr(0, 255); }
 
 uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type, bool fillRows) {
+    return AllocateBlock(width, height, bpp, type, true, fillRows);
+}
+
+uint8_t* CImageBuffer::AllocateHeader(int width, int height, int bpp, int type) {
+    return AllocateBlock(width, height, bpp, type, false, false);
+}
+
+uint8_t* CImageBuffer::AllocateBlock(int width, int height, int bpp, int type, bool withRows, bool fillRows) {
     if (width <= 0 || height <= 0) return nullptr;
-    // A block of the very same size is reused: it is refilled just as a new one.
+    // A header block of the very same size is reused.
     std::unique_ptr<uint8_t[]> previous = std::move(m_block);
     const uint32_t previousSize = m_blockSize;
     m_blockSize = 0;
@@ -95,16 +103,32 @@ uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type, bool f
     const int64_t total = 40 + int64_t(colours) * 4 + pixelBytes;
     if (total > std::numeric_limits<int32_t>::max()) return nullptr;
     m_header.biSizeImage = uint32_t(pixelBytes);
-    if (previous && previousSize == uint32_t(total)) m_block = std::move(previous);
+    const uint32_t headBytes = uint32_t(40 + colours * 4);
+    if (previous && previousSize == headBytes) m_block = std::move(previous);
     else {
         previous.reset();
-        m_block.reset(new (std::nothrow) uint8_t[size_t(total)]);
+        m_block.reset(new (std::nothrow) uint8_t[headBytes]);
     }
     if (!m_block) return nullptr;
-    m_blockSize = uint32_t(total);
     m_header.WriteTo(m_block.get());
     std::memset(m_block.get() + 40, 0, colours * 4);
-    uint8_t* rows = m_block.get() + 40 + colours * 4;
+    if (!withRows) {
+        std::vector<uint8_t>().swap(m_pixels);
+        m_blockSize = headBytes;
+        return m_block.get();
+    }
+    // Rows of the very same size are reused: they are refilled just as new ones.
+    if (m_pixels.size() != size_t(pixelBytes)) {
+        try {
+            std::vector<uint8_t>().swap(m_pixels);
+            m_pixels.resize(size_t(pixelBytes));
+        } catch (const std::bad_alloc&) {
+            m_block.reset();
+            return nullptr;
+        }
+    }
+    m_blockSize = headBytes;
+    uint8_t* rows = m_pixels.data();
     const size_t used = (size_t(width) * size_t(bits) + 7) / 8;
     if (fillRows || used == size_t(stride)) {
         if (fillRows) std::memset(rows, 0xFF, size_t(pixelBytes));
@@ -117,12 +141,19 @@ uint8_t* CImageBuffer::Allocate(int width, int height, int bpp, int type, bool f
 void CImageBuffer::ReleaseBuffers() {
     m_block.reset();
     m_blockSize = 0;
+    std::vector<uint8_t>().swap(m_pixels);
+}
+
+bool CImageBuffer::SwapPixels(std::vector<uint8_t>& rows) {
+    if (!m_block || (!rows.empty() && rows.size() != size_t(m_header.biSizeImage))) return false;
+    m_pixels.swap(rows);
+    return true;
 }
 
 uint32_t CImageBuffer::BlockSize() const { return 40 + 4 * m_header.biClrUsed + m_header.biSizeImage; }
 
-uint8_t* CImageBuffer::PixelArea() { return m_block ? m_block.get() + 40 + PaletteBytes() : nullptr; }
-const uint8_t* CImageBuffer::PixelArea() const { return m_block ? m_block.get() + 40 + PaletteBytes() : nullptr; }
+uint8_t* CImageBuffer::PixelArea() { return HasPixels() ? m_pixels.data() : nullptr; }
+const uint8_t* CImageBuffer::PixelArea() const { return HasPixels() ? m_pixels.data() : nullptr; }
 
 RgbQuad* CImageBuffer::Palette() {
     return m_block && m_header.biClrUsed ? reinterpret_cast<RgbQuad*>(m_block.get() + 40) : nullptr;
@@ -135,11 +166,13 @@ void CImageBuffer::CloneFrom(const CImageBuffer& source, bool copyPixels) {
     m_info = source.m_info;
     m_info.bodyLink = nullptr;
     if (!source.IsValid()) {
-        m_block.reset();
+        ReleaseBuffers();
         m_header = source.m_header;
         return;
     }
-    if (!Allocate(source.Width(), source.Height(), source.Bpp(), source.Type())) return;
+    // A picture whose rows are lent out is copied without rows.
+    const int w = source.Width(), h = source.Height(), bpp = source.Bpp(), type = source.Type();
+    if (!(source.HasPixels() ? Allocate(w, h, bpp, type) : AllocateHeader(w, h, bpp, type))) return;
     m_info = source.m_info;
     m_info.bodyLink = nullptr;
     m_header = source.m_header;
@@ -149,7 +182,7 @@ void CImageBuffer::CloneFrom(const CImageBuffer& source, bool copyPixels) {
         const uint32_t n = std::min<uint32_t>(std::min<uint32_t>(source.m_header.biClrUsed, 256), m_header.biClrUsed);
         std::memcpy(m_block.get() + 40, source.m_block.get() + 40, n * 4);
     }
-    std::memcpy(PixelArea(), source.PixelArea(), m_header.biSizeImage);
+    if (source.HasPixels()) std::memcpy(PixelArea(), source.PixelArea(), m_header.biSizeImage);
 }
 
 void CImageBuffer::TakeOver(CImageBuffer& source) {
@@ -159,6 +192,7 @@ void CImageBuffer::TakeOver(CImageBuffer& source) {
     // Moving the block is the same as copying it and releasing the source's copy.
     m_block = std::move(source.m_block);
     m_blockSize = source.m_blockSize;
+    m_pixels = std::move(source.m_pixels);
     source.m_blockSize = 0;
     source.ReleaseBuffers();
 }
@@ -205,8 +239,7 @@ bool CImageBuffer::FromPackedDib(const uint8_t* data, size_t size, DibHeader* he
 }
 
 bool CImageBuffer::FromBitmapHandle(const PlainBitmap* bitmap) {
-    m_block.reset();
-    m_blockSize = 0;
+    ReleaseBuffers();
     if (!bitmap) return false;
     const int bpp = bitmap->bitsPerPixel;
     const int bytesPerPixel = bpp / 8;
@@ -229,8 +262,10 @@ bool CImageBuffer::FromBitmapHandle(const PlainBitmap* bitmap) {
 }
 
 std::vector<uint8_t> CImageBuffer::ToPackedDib() const {
-    if (!m_block) return {};
-    return std::vector<uint8_t>(m_block.get(), m_block.get() + BlockSize());
+    if (!HasPixels()) return {};
+    std::vector<uint8_t> dib(m_block.get(), m_block.get() + m_blockSize);
+    dib.insert(dib.end(), m_pixels.begin(), m_pixels.end());
+    return dib;
 }
 
 namespace {
@@ -369,7 +404,7 @@ int CImageBuffer::NearestPaletteIndex(uint32_t colour) const {
 }
 
 uint8_t CImageBuffer::IndexAt(int x, int y) const {
-    if (!m_block || !m_header.biClrUsed) return 0;
+    if (!HasPixels() || !m_header.biClrUsed) return 0;
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return m_info.backgroundIndex == -1 ? 0 : uint8_t(m_info.backgroundIndex);
     const uint8_t* row = Row(y);
@@ -383,7 +418,7 @@ uint8_t CImageBuffer::IndexAt(int x, int y) const {
 
 RgbQuad CImageBuffer::ColourAt(int x, int y) const {
     RgbQuad c = m_info.backgroundColour;
-    if (!m_block) return c;
+    if (!HasPixels()) return c;
     const bool inside = x >= 0 && y >= 0 && x < Width() && y < Height();
     if (!inside) {
         if (Bpp() < 24 && m_info.backgroundIndex != -1) return RgbQuad::FromValue(PaletteEntry(m_info.backgroundIndex));
@@ -431,7 +466,7 @@ uint32_t CImageBuffer::SwapRedBlue(uint32_t value) {
 bool CImageBuffer::DrawExact(std::vector<uint32_t>& out) const { return DrawScaled(out, Width(), Height()); }
 
 bool CImageBuffer::DrawScaled(std::vector<uint32_t>& out, int width, int height) const {
-    if (!m_block || !m_info.enabled || width <= 0 || height <= 0) return false;
+    if (!HasPixels() || !m_info.enabled || width <= 0 || height <= 0) return false;
     out.assign(size_t(width) * height, 0);
     for (int dy = 0; dy < height; ++dy) {
         const int sy = Height() - 1 - int(int64_t(dy) * Height() / height);

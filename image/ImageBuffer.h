@@ -126,8 +126,12 @@ public:
     // A decoder that writes every pixel of every row may pass fillRows = false: only
     // the rows' padding bytes are filled then.
     uint8_t* Allocate(int width, int height, int bpp, int type, bool fillRows = true);
+    // The header and palette of such a picture without its rows (SwapPixels brings them).
+    uint8_t* AllocateHeader(int width, int height, int bpp, int type);
     void ReleaseBuffers();
     bool IsValid() const { return m_block != nullptr; }
+    // The header and palette: the start of the packed DIB, whose whole size (rows
+    // included) BlockSize gives.
     uint8_t* Block() { return m_block.get(); }
     const uint8_t* Block() const { return m_block.get(); }
     uint32_t BlockSize() const;
@@ -139,6 +143,13 @@ public:
 
     void CloneFrom(const CImageBuffer& source, bool copyPixels);
     void TakeOver(CImageBuffer& source);
+    // The pixel rows are kept apart from the header and palette, so that a document can
+    // take them over without a copy. SwapPixels exchanges them with `rows`, which must
+    // hold exactly the rows of this picture's geometry (Header().biSizeImage bytes) or be
+    // empty; false (nothing changes) otherwise. A picture whose rows were swapped out
+    // keeps its header and palette but has no pixel area until rows come back.
+    bool SwapPixels(std::vector<uint8_t>& rows);
+    bool HasPixels() const { return m_block && !m_pixels.empty(); }
     // A packed DIB (header, palette or masks, pixels) as the clipboard holds it.
     bool FromPackedDib(const uint8_t* data, size_t size, DibHeader* headerOut = nullptr);
     // Builds the picture from a 24- or 32-bit pixel buffer; nullptr only releases.
@@ -205,8 +216,10 @@ public:
 
 private:
     void ResetRecords(int type);
+    uint8_t* AllocateBlock(int width, int height, int bpp, int type, bool withRows, bool fillRows);
     DibHeader m_header;
     ImageInfo m_info;
-    std::unique_ptr<uint8_t[]> m_block;
+    std::unique_ptr<uint8_t[]> m_block;  // header and palette
     uint32_t m_blockSize = 0;
+    std::vector<uint8_t> m_pixels;       // rows, bottom-up
 };

@@ -359,3 +359,46 @@ TEST(OpenDocument, ExifOrientationFollowsThePreference) {
 }
 
 }  // namespace
+
+TEST(SaveAsPicture, AnOpenedPictureIsHeldOnceAndWrittenFromTheLayersRows) {
+    // 5 x 7: rows with padding, a height that is no multiple of any band; a 24-bit and a
+    // 4-bit palette picture. The layer takes the decoded rows, the main image keeps only
+    // the header; each writer reads the layer's rows and gives them back, twice over.
+    const auto colour = [](int x, int y) { return uint32_t(x * 50) << 16 | uint32_t(y * 30) << 8 | uint32_t(x + y); };
+    for (const int bits : {24, 4}) {
+        SCOPED_TRACE(bits);
+        Bench bench;
+        TempDir dir;
+        CImageBuffer picture(5, 7, bits, kFormatBmp);
+        if (bits == 24) {
+            testing_support::FillTrueColour(picture, colour);
+        } else {
+            for (int i = 0; i < 16; ++i) picture.SetPaletteEntry(i, uint8_t(i * 16), uint8_t(255 - i), uint8_t(i * 3));
+            for (int y = 0; y < 7; ++y)
+                for (int x = 0; x < 5; ++x) CImageBuffer::PutIndex(picture.PixelArea(), 4, picture.Stride(), x, y, uint8_t((x * 3 + y) % 16));
+        }
+        ASSERT_TRUE(picture.Save(dir.File("in.bmp"), kFormatBmp));
+        COrinDoc doc(bench.workspace);
+        ASSERT_TRUE(OpenDocument(doc, dir.File("in.bmp")).ok);
+        EXPECT_FALSE(doc.mainImage->HasPixels());
+        EXPECT_EQ(doc.mainImage->Bpp(), bits);
+        const LayerRecord& layer = doc.layers[0];
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 5; ++x) ASSERT_EQ(PixelAt(layer, x, y), picture.ColourAt(x, y).Value() & 0xFFFFFF);
+        const std::vector<uint8_t> rows = layer.pixels;
+        for (const char* name : {"a.bmp", "a.tif", "a.png", "a.jpg", "b.bmp", "b.tif", "b.png", "b.jpg"}) {
+            ASSERT_TRUE(SaveDocument(doc, dir.File(name)).ok) << name;
+            EXPECT_EQ(layer.pixels, rows) << name;
+        }
+        for (const char* name : {"bmp", "tif", "png", "jpg"})
+            EXPECT_EQ(ReadFileBytes(dir.File(std::string("a.") + name)), ReadFileBytes(dir.File(std::string("b.") + name)));
+        for (const char* name : {"a.bmp", "a.tif", "a.png"}) {
+            CImageBuffer back(dir.File(name), FormatFromPath(name));
+            ASSERT_TRUE(back.IsValid()) << name;
+            ASSERT_EQ(back.Height(), 7);
+            for (int y = 0; y < 7; ++y)
+                for (int x = 0; x < 5; ++x)
+                    ASSERT_EQ(back.ColourAt(x, y).Value() & 0xFFFFFF, picture.ColourAt(x, y).Value() & 0xFFFFFF) << name;
+        }
+    }
+}

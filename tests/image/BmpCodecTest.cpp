@@ -144,7 +144,9 @@ TEST(BmpWrite, FileHeaderThenTheBlock) {
     EXPECT_EQ(GetLE32(&file[2]), 14u + image.BlockSize());
     EXPECT_EQ(GetLE32(&file[6]), 0u);
     EXPECT_EQ(GetLE32(&file[10]), 14u + 40u + 1024u);
-    EXPECT_EQ(0, std::memcmp(&file[14], image.Block(), image.BlockSize()));
+    const std::vector<uint8_t> dib = image.ToPackedDib();
+    ASSERT_EQ(dib.size(), image.BlockSize());
+    EXPECT_EQ(0, std::memcmp(&file[14], dib.data(), dib.size()));
 }
 
 TEST(BmpWrite, WriteFailureGivesText) {

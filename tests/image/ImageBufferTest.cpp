@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ByteStream.h"
 #include "Codecs.h"
 #include "ImageBuffer.h"
 #include "Random.h"
@@ -147,4 +148,37 @@ TEST(FormatCodes, ByLowerCasedExtension) {
     EXPECT_EQ(SaveFilterPosition("PCX"), -1);
     EXPECT_STREQ(NthFilter(4, true)->label, "TSR");
     EXPECT_STREQ(FilterLabel(7), "PSD");
+}
+
+TEST(ImageBuffer, RowsSwappedOutAndBack) {
+    CImageBuffer image(3, 2, 24, kFormatBmp);
+    image.Row(0)[0] = 9;
+    const std::vector<uint8_t> dib = image.ToPackedDib();
+    std::vector<uint8_t> wrong(5), rows;
+    EXPECT_FALSE(image.SwapPixels(wrong));  // not this picture's size: nothing changes
+    EXPECT_EQ(wrong.size(), 5u);
+    ASSERT_TRUE(image.SwapPixels(rows));
+    ASSERT_EQ(rows.size(), 2u * 12u);
+    EXPECT_EQ(rows[0], 9);
+    // Without rows the picture keeps its header but reads, copies and writes nothing.
+    EXPECT_TRUE(image.IsValid());
+    EXPECT_FALSE(image.HasPixels());
+    EXPECT_EQ(image.PixelArea(), nullptr);
+    EXPECT_EQ(image.Width(), 3);
+    EXPECT_EQ(image.ColourAt(0, 0).Value(), image.Info().backgroundColour.Value());
+    EXPECT_TRUE(image.ToPackedDib().empty());
+    const CImageBuffer copy(image, true);
+    EXPECT_FALSE(copy.HasPixels());
+    MemoryStream out;
+    EXPECT_FALSE(image.Encode(out, kFormatBmp));
+    // The rows come back whole, and a fresh Allocate gives the picture rows again.
+    ASSERT_TRUE(image.SwapPixels(rows));
+    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(image.ToPackedDib(), dib);
+    CImageBuffer header(kFormatBmp);
+    ASSERT_NE(header.AllocateHeader(3, 2, 8, kFormatBmp), nullptr);
+    EXPECT_FALSE(header.HasPixels());
+    EXPECT_EQ(header.PaletteCount(), 256);
+    ASSERT_NE(header.Allocate(3, 2, 8, kFormatBmp), nullptr);
+    EXPECT_EQ(header.PixelArea()[0], 0xFF);
 }
