@@ -1043,13 +1043,17 @@ void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc) { RunOperation
 void CMainFrame::RunOperation(const Operation& op, COrinDoc* doc, const OpValues& values) {
     LeaveCurrentTool(*doc);
     const int width = doc->canvas.width, height = doc->canvas.height;
+    const uint64_t revision = doc->revision;
     Status status;
     {
         BusyScope busy(*m_host);
         status = op.run(*doc, values);
     }
     ReportStatus(status);
-    doc->Touch();
+    // An operation that told the views what it changed is taken at its word (a change
+    // of one layer keeps the others' reduced copies); one that told nothing may still
+    // have changed anything.
+    if (doc->revision == revision) doc->Touch();
     ToolChanged();  // releasing the selection also ends the tool
     if (doc->canvas.width != width || doc->canvas.height != height) UpdateViews(doc, COrinView::kHintCanvas);
     else RefreshDocument(doc);

@@ -107,6 +107,35 @@ void ViewAfterDab(benchmark::State& state, float zoom, int width, int height) {
     SetParallelThreadLimit(0);
 }
 
+// A change of the whole middle layer (a filter on it), told as such: only that layer's
+// copy is sampled again; ViewAfterTouch tells the same change as one of everything.
+void ViewAfterLayerChange(benchmark::State& state, float zoom, int width, int height, bool everything) {
+    Stack& s = Shared();
+    SetParallelThreadLimit(int(state.range(0)));
+    const int slot = s.doc.layers.Chain()[12];
+    s.doc.layers.current = slot;
+    ComposeParams p;
+    p.zoomX = p.zoomY = zoom;
+    p.width = width;
+    p.height = height;
+    ViewComposite view;
+    view.Compose(s.doc, p);
+    for (auto _ : state) {
+        if (everything) s.doc.Touch();
+        else s.doc.TouchLayer(slot);
+        benchmark::DoNotOptimize(view.Compose(s.doc, p).data());
+    }
+    SetParallelThreadLimit(0);
+}
+
+void ViewAfterLayerChange(benchmark::State& state, float zoom, int width, int height) {
+    ViewAfterLayerChange(state, zoom, width, height, false);
+}
+
+void ViewAfterTouch(benchmark::State& state, float zoom, int width, int height) {
+    ViewAfterLayerChange(state, zoom, width, height, true);
+}
+
 }  // namespace
 
 // threads:1 composes on one thread, threads:0 on every core.
@@ -117,6 +146,8 @@ VIEW_BENCH(ViewAfterDab, Zoom1Window, 1.0f, 1920, 1080);
 VIEW_BENCH(ViewFromNothing, ZoomQuarter, 0.25f, 1500, 1000);
 VIEW_BENCH(ViewAfterDab, ZoomQuarter, 0.25f, 1500, 1000);
 VIEW_BENCH(ViewFirstPaint, ZoomQuarter, 0.25f, 1500, 1000);
+VIEW_BENCH(ViewAfterLayerChange, ZoomQuarter, 0.25f, 1500, 1000);
+VIEW_BENCH(ViewAfterTouch, ZoomQuarter, 0.25f, 1500, 1000);
 VIEW_BENCH(Compose, Zoom1Window, 1.0f, 1920, 1080);
 VIEW_BENCH(Compose, Zoom1Whole, 1.0f, 6000, 4000);
 VIEW_BENCH(Compose, ZoomQuarter, 0.25f, 1500, 1000);

@@ -59,7 +59,7 @@ void COrinDoc::TouchLayer(int slot, int x0, int y0, int x1, int y1) {
     }
     const LayerRecord& layer = layers[slot];
     Damage d{++revision, slot, x0 + layer.x, y0 - layer.y, x1 + layer.x, y1 - layer.y};
-    if (!damage.empty() && damage.back().slot == slot) {
+    if (!damage.empty() && damage.back().slot == slot && !damage.back().whole) {
         // A pixel or dab next to the last change of the same layer joins it while the two
         // stay small (its revision becomes the newest, so a view that saw the older part
         // composes the union again: the bound keeps that cheap).
@@ -72,6 +72,19 @@ void COrinDoc::TouchLayer(int slot, int x0, int y0, int x1, int y1) {
             return;
         }
     }
+    KeepDamage(d);
+}
+
+void COrinDoc::TouchLayer(int slot) {
+    if (!IsValidSlot(slot) || !layers[slot].inUse) {
+        Touch();
+        return;
+    }
+    // The whole canvas: the layer's shadow may fall outside its own rectangle.
+    KeepDamage(Damage{++revision, slot, 0, 0, canvas.width, canvas.height, true});
+}
+
+void COrinDoc::KeepDamage(const Damage& d) {
     damage.push_back(d);
     constexpr size_t kKeptDamage = 64;
     if (damage.size() > kKeptDamage) {

@@ -84,6 +84,7 @@ struct Damage {
     uint64_t revision = 0;
     int slot = -1;
     int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool whole = false;  // a change of the whole layer: later dabs do not join it
 };
 
 // The measurement objects of a document and their tool state; defined and made by the
@@ -149,6 +150,9 @@ public:
     // Pixels of the layer in `slot` changed in its columns [x0, x1) and rows [y0, y1)
     // (layer coordinates, rows bottom-up): views compose that part again.
     void TouchLayer(int slot, int x0, int y0, int x1, int y1);
+    // Anything of the layer in `slot` may have changed (pixels anywhere, its shadow):
+    // views compose it again everywhere and keep what they hold of the other layers.
+    void TouchLayer(int slot);
     LayerRecord* CurrentLayer() { return layers.Current(); }
     int CanvasStride() const;
     bool HasPalette() const { return canvas.paletteCount != 0 && !palette.empty(); }
@@ -158,4 +162,7 @@ public:
     const std::string& SetTitle(const std::string& text);
     const std::string& SetTitle(const std::string& text, float zoom);
     int titlePercent = 100;
+
+private:
+    void KeepDamage(const Damage& d);
 };

@@ -204,10 +204,17 @@ bool AllReadable(const COrinDoc& doc, const std::vector<Restore>& plan) {
 
 void BeginAllLayerChange(COrinDoc& doc) { doc.history.pendingBefore = CopyAllLayers(doc); }
 
+const LayerRecord* PendingBeforeOf(const COrinDoc& doc, int slot) {
+    for (const LayerCopy& c : doc.history.pendingBefore)
+        if (c.slot == slot) return &c.record;
+    return nullptr;
+}
+
 void AbandonAllLayerChange(COrinDoc& doc) {
     History& h = doc.history;
     for (LayerCopy& c : h.pendingBefore) doc.layers[c.slot] = std::move(c.record);
     h.pendingBefore.clear();
+    h.untouchedSlot = -1;
 }
 
 void RenameForStep(COrinDoc& doc, int slot, const std::u16string& name) {
@@ -251,6 +258,7 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
         e.valueB = doc.workspace.newHeight;
     }
     h.pendingBefore.clear();
+    h.untouchedSlot = -1;
     e.names = std::move(h.pendingNames);
     h.pendingNames.clear();
     // A file left at this position by an undone step must not stand in for this one.
@@ -264,7 +272,10 @@ void RecordStep(COrinDoc& doc, const std::string& labelText, int code, int slot)
         if (e.inUse[i] && (!previous || !previous->inUse[i])) h.liveIds[i] = ++h.nextId;
     e.ids = h.liveIds;
     if (code == kStepDelete) doc.layers[slot].FreeBuffers();
-    doc.Touch();
+    // A step of one layer's pixels changed that layer only (its shadow drawn again with
+    // it); the others may have changed the stack.
+    if (code == kStepPixels) doc.TouchLayer(slot);
+    else doc.Touch();
     doc.busy = false;
     ReportStepFailures(doc, failed);
 }

@@ -103,6 +103,10 @@ public:
     std::map<int, Stored> head;
     std::map<int, Stored> dropped;
     std::vector<LayerCopy> pendingBefore;  // filled by BeginAllLayerChange
+    // While a change of every layer visits a layer that is still exactly as
+    // BeginAllLayerChange copied it: its slot (-1 otherwise). The row loop then reads
+    // the copy and writes the layer in place instead of into a second buffer.
+    int untouchedSlot = -1;
     std::vector<NameChange> pendingNames;  // filled by RenameForStep
     std::array<uint32_t, 25> liveIds{};   // the layer each slot holds in memory now
     // Layers saved as their recorded state without a step (SaveRecordedLayer), by slot;
@@ -120,6 +124,8 @@ public:
 void RecordStep(COrinDoc& doc, const std::string& label, int code, int slot = -1);
 // Copies every layer before a change that will be recorded with code 6.
 void BeginAllLayerChange(COrinDoc& doc);
+// The copy of `slot` that BeginAllLayerChange made, null when there is none.
+const LayerRecord* PendingBeforeOf(const COrinDoc& doc, int slot);
 // Puts every layer back as BeginAllLayerChange copied it (a change over every layer
 // that failed or was stopped half-way); nothing is recorded.
 void AbandonAllLayerChange(COrinDoc& doc);

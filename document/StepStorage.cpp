@@ -9,6 +9,7 @@
 #include <sys/statvfs.h>
 
 #include "ByteStream.h"
+#include "StepBlocks.h"
 
 int64_t SystemFreeSpace(const std::string& folder) {
     struct statvfs fs {};
@@ -26,22 +27,15 @@ bool RoomForStep(FreeSpaceQuery freeSpace, const std::string& path, uint64_t byt
 bool DiskStepStorage::Write(const std::string& path, const Pieces& pieces) {
     uint64_t total = 0;
     for (const auto& piece : pieces) total += piece.second;
+    // Checked against the bytes as they stand: the compressed file is never much longer.
     if (!RoomForStep(m_freeSpace, path, total)) return false;
-    FileStream out;
-    if (!out.Open(path, "wb")) return false;
-    bool ok = true;
-    for (const auto& [data, size] : pieces) ok = ok && out.WriteAll(data, size);
-    ok = out.Close() && ok;
+    const bool ok = WriteStepBlocks(path, pieces);
     // A short file (disk or quota full) must not stand in for the step.
     if (!ok) Remove(path);
     return ok;
 }
 
-std::unique_ptr<ByteStream> DiskStepStorage::Read(const std::string& path) {
-    auto in = std::make_unique<FileStream>();
-    if (!in->Open(path, "rb")) return nullptr;
-    return in;
-}
+std::unique_ptr<ByteStream> DiskStepStorage::Read(const std::string& path) { return ReadStepBlocks(path); }
 
 bool DiskStepStorage::Rename(const std::string& from, const std::string& to) {
     std::error_code ec;
@@ -57,7 +51,7 @@ void DiskStepStorage::Remove(const std::string& path) {
 namespace {
 
 // Reads across the pieces of a file kept in memory.
-class ChunkStream final : public ByteStream {
+class ChunkStream final : public PieceReader {
 public:
     explicit ChunkStream(std::vector<MemoryStepStorage::Chunk> chunks) : m_chunks(std::move(chunks)) {
         for (const auto& c : m_chunks) m_size += int64_t(c->size());
@@ -82,30 +76,9 @@ public:
         if (done < want) m_eof = true;
         return done / size;
     }
-    size_t Write(const void*, size_t, size_t) override { return 0; }
-    bool Seek(int64_t offset, int whence) override {
-        const int64_t base = whence == SEEK_CUR ? m_pos : whence == SEEK_END ? m_size : 0;
-        if (base + offset < 0) return false;
-        m_pos = base + offset;
-        m_eof = false;
-        return true;
-    }
-    int64_t Tell() override { return m_pos; }
-    int64_t Size() override { return m_size; }
-    bool Flush() override { return true; }
-    bool Eof() override { return m_eof; }
-    bool Error() override { return false; }
-    bool PutByte(uint8_t) override { return false; }
-    int GetByte() override {
-        uint8_t b = 0;
-        return Read(&b, 1, 1) == 1 ? b : -1;
-    }
 
 private:
     std::vector<MemoryStepStorage::Chunk> m_chunks;
-    int64_t m_size = 0;
-    int64_t m_pos = 0;
-    bool m_eof = false;
 };
 
 }  // namespace

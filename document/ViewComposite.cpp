@@ -119,6 +119,7 @@ void ViewComposite::SampleRect(const COrinDoc& doc, int slot, int k0, int k1, in
     SampledPlane& plane = s.planes[size_t(slot)];
     const int width = int(s.cols.size());
     const LayerRecord& layer = doc.layers[slot];
+    m_sampledRows += uint64_t(r1 - r0);
     ParallelRanges(r1 - r0, 16, [&](int first, int last) {
         for (int r = r0 + first; r < r0 + last; ++r) {
             uint32_t* row = plane.pixels.data() + size_t(r) * size_t(width);

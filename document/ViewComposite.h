@@ -30,6 +30,8 @@ public:
     RegionRect Pending(const COrinDoc& doc, const ComposeParams& region) const;
     // Forgets every pixel (the next Compose starts from nothing); the planes keep their memory.
     void Clear();
+    // Layer rows sampled into the copies read at small zooms so far: what changes cost them.
+    uint64_t SampledRows() const { return m_sampledRows; }
 
 private:
     bool SameLayout(const COrinDoc& doc) const;
@@ -64,4 +66,5 @@ private:
         SampledLayers view;
     } m_sampled;
     const SampledLayers* m_sampledView = nullptr;
+    uint64_t m_sampledRows = 0;
 };

@@ -59,8 +59,13 @@ Status EditAllLayers(COrinDoc& doc, const AllLayerEdit& edit, const EachLayerCha
     BeginAllLayerChange(doc);
     const CanvasHeader canvas = doc.canvas;
     const std::vector<RgbQuad> palette = doc.palette;
-    const Status status =
-        Walk(doc, edit, [&](LayerRecord& layer, int slot, size_t, size_t) { return change(layer, slot); });
+    const Status status = Walk(doc, edit, [&](LayerRecord& layer, int slot, size_t, size_t) {
+        // The layer is still as copied: the row loop may change it in place.
+        doc.history.untouchedSlot = slot;
+        const Status s = change(layer, slot);
+        doc.history.untouchedSlot = -1;
+        return s;
+    });
     if (status) {
         Commit(doc, edit);
     } else {

@@ -52,11 +52,17 @@ void RefreshWorkingCopy(COrinDoc& doc, int rowLo, int rowHi) {
 void RestoreWorkingCopy(COrinDoc& doc) {
     if (!doc.layers.IsCurrentValid()) return;
     RestoreFromStore(doc, doc.working, doc.layers.current);
-    doc.Touch();
+    doc.TouchLayer(doc.layers.current);
 }
 
 void MarkLayerChanged(COrinDoc& doc) {
     doc.Touch();
+}
+
+void MarkLayerChanged(COrinDoc& doc, const LayerRecord& layer) {
+    for (int slot = 0; slot < kMaxLayers; ++slot)
+        if (&doc.layers[slot] == &layer) return doc.TouchLayer(slot);
+    doc.Touch();  // a layer outside the stack: nothing says what it stands for
 }
 
 void MarkLayerChanged(COrinDoc& doc, int x0, int y0, int x1, int y1) {

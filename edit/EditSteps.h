@@ -21,6 +21,8 @@ void RestoreWorkingCopy(COrinDoc& doc);
 
 // The layer's pixels changed: the display must be composited again.
 void MarkLayerChanged(COrinDoc& doc);
+// Only `layer` changed (anywhere): the views keep what they hold of the other layers.
+void MarkLayerChanged(COrinDoc& doc, const LayerRecord& layer);
 // Only the current layer's columns [x0, x1) and rows [y0, y1) changed.
 void MarkLayerChanged(COrinDoc& doc, int x0, int y0, int x1, int y1);
 

@@ -17,7 +17,7 @@ Status EditCurrentLayer(COrinDoc& doc, const LayerEdit& edit, const LayerChange&
         if (rows.lo == RowSpan{}.lo && rows.hi == RowSpan{}.hi) RefreshWorkingCopy(doc);
         else RefreshWorkingCopy(doc, rows.lo, rows.hi);
         if (!edit.label.empty()) {
-            MarkLayerChanged(doc);
+            MarkLayerChanged(doc, *doc.CurrentLayer());
             RecordStep(doc, edit.label, kStepPixels);
         }
     }
@@ -30,16 +30,17 @@ void RecordLayerStep(COrinDoc& doc, const std::string& label) {
 }
 
 void RecordStrokeStep(COrinDoc& doc, const std::string& label) {
-    // Recording tells the views that everything changed; a stroke's pixels were told dab
-    // by dab, so they keep their composites, unless the step draws the layer's shadow again.
+    // Recording tells the views that the whole layer changed; a stroke's pixels were told
+    // dab by dab, so they keep their composites, unless the step draws the layer's shadow
+    // again or something else was told meanwhile.
     const int slot = doc.layers.current;
     const bool shadowRedrawn = IsValidSlot(slot) && doc.layers[slot].effectOn == 1;
     const uint64_t floor = doc.damageFloor;
-    std::vector<Damage> damage = doc.damage;
+    const size_t told = doc.damage.size();
     RecordLayerStep(doc, label);
-    if (shadowRedrawn || doc.damageFloor != doc.revision || !doc.damage.empty()) return;
-    doc.damageFloor = floor;
-    doc.damage = std::move(damage);
+    if (shadowRedrawn || doc.damageFloor != floor || doc.damage.size() != told + 1 || doc.damage.back().slot != slot)
+        return;
+    doc.damage.pop_back();
 }
 
 Status RestoreStartImage(COrinDoc& doc) {
@@ -48,7 +49,7 @@ Status RestoreStartImage(COrinDoc& doc) {
     const bool restored = RestoreRecordedLayer(doc, doc.layers.current);
     if (restored) {
         RefreshWorkingCopy(doc);
-        MarkLayerChanged(doc);
+        MarkLayerChanged(doc, *doc.CurrentLayer());
     }
     return restored ? Status::Ok() : Status::Fail(msg::kCannotRestore);
 }

@@ -42,6 +42,8 @@ struct Job {
     size_t stride = 0;
     const SelectionMask& mask;
     const EdgeWeights* weights = nullptr;  // with a spread only
+    const uint8_t* inPixels = nullptr;     // the layer as it was (itself, or the step's copy of it)
+    const uint8_t* inAlpha = nullptr;
     uint8_t* outPixels = nullptr;
     uint8_t* outAlpha = nullptr;           // with a spread only
     const RowSource* source = nullptr;     // true-colour rows (24-bit layer, or the expanded palette layer)
@@ -76,9 +78,9 @@ void RaiseOpacity(const Job& job, int x, int y) {
 }
 
 void TrueColourRow(const Job& job, Scratch& scratch, int y) {
-    const uint8_t* in = job.layer.pixels.data() + size_t(y) * job.stride;
+    const uint8_t* in = job.inPixels + size_t(y) * job.stride;
     uint8_t* out = job.outPixels + size_t(y) * job.stride;
-    const uint8_t* alpha = job.layer.alpha.data() + size_t(y) * size_t(job.width);
+    const uint8_t* alpha = job.inAlpha + size_t(y) * size_t(job.width);
     const std::span<Bgr> outRow(reinterpret_cast<Bgr*>(out), size_t(job.width));
     if (job.WholeRow(y, alpha)) {
         // An operation that writes every pixel needs only the padding copied: the row is
@@ -99,9 +101,9 @@ void TrueColourRow(const Job& job, Scratch& scratch, int y) {
 }
 
 void PaletteRow(const Job& job, Scratch& scratch, int y) {
-    const uint8_t* in = job.layer.pixels.data() + size_t(y) * job.stride;
+    const uint8_t* in = job.inPixels + size_t(y) * job.stride;
     uint8_t* out = job.outPixels + size_t(y) * job.stride;
-    const uint8_t* alpha = job.layer.alpha.data() + size_t(y) * size_t(job.width);
+    const uint8_t* alpha = job.inAlpha + size_t(y) * size_t(job.width);
     std::memcpy(out, in, job.stride);
     const std::vector<RgbQuad>& palette = job.doc.palette;
     if (job.indexMap) {
@@ -142,6 +144,18 @@ std::vector<Bgr> ExpandPalette(const COrinDoc& doc, const LayerRecord& layer, in
     return expanded;
 }
 
+// The step's copy of `layer` when it still holds the layer exactly (see
+// History::untouchedSlot), null otherwise.
+const LayerRecord* UntouchedCopy(const COrinDoc& doc, const LayerRecord& layer) {
+    const int slot = doc.history.untouchedSlot;
+    if (!IsValidSlot(slot) || &doc.layers[slot] != &layer) return nullptr;
+    const LayerRecord* copy = PendingBeforeOf(doc, slot);
+    if (!copy || copy->width != layer.width || copy->height != layer.height || copy->stride != layer.stride ||
+        copy->pixels.size() != layer.pixels.size() || copy->alpha.size() != layer.alpha.size())
+        return nullptr;
+    return copy;
+}
+
 }  // namespace
 
 Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row,
@@ -157,18 +171,25 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 
     Job job{doc, layer, options, row, bits, w, h, stride, doc.selection};
     job.fillsRow = point != nullptr;
+    // With the step's copy of the layer at hand the result goes straight into the layer,
+    // read from the copy (neighbours included): no working buffer, and a stop puts the
+    // layer back from the copy.
+    const LayerRecord* copy = UntouchedCopy(doc, layer);
+    const LayerRecord& was = copy ? *copy : layer;
+    job.inPixels = was.pixels.data();
+    job.inAlpha = was.alpha.data();
     std::vector<Bgr> expanded;
     uint8_t indexMap[256];
     std::unique_ptr<EdgeWeights> weights;
     std::vector<Scratch> scratch(size_t(RowWorkers(h, options.threads)));
     try {
-        doc.workPixels.resize(layer.pixels.size());
-        job.outPixels = doc.workPixels.data();
+        if (!copy) doc.workPixels.resize(layer.pixels.size());
+        job.outPixels = copy ? layer.pixels.data() : doc.workPixels.data();
         if (options.selection && options.spread > 0) {
             weights = std::make_unique<EdgeWeights>(doc.selection, options.spread);
-            doc.workAlpha.assign(layer.alpha.begin(), layer.alpha.end());
+            if (!copy) doc.workAlpha.assign(layer.alpha.begin(), layer.alpha.end());
             job.weights = weights.get();
-            job.outAlpha = doc.workAlpha.data();
+            job.outAlpha = copy ? layer.alpha.data() : doc.workAlpha.data();
         }
         for (Scratch& s : scratch) s.row.resize(size_t(w));
         if (bits < 24 && point && options.paletteEntries) {
@@ -191,14 +212,14 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
             }
             job.indexMap = indexMap;
         } else if (bits < 24) {
-            expanded = ExpandPalette(doc, layer, bits);
+            expanded = ExpandPalette(doc, was, bits);
         }
     } catch (const std::bad_alloc&) {
         return Status::Fail(msg::kAllocMemory);
     }
     const RowSource source = bits < 24 ? RowSource(reinterpret_cast<const uint8_t*>(expanded.data()), size_t(w) * sizeof(Bgr),
-                                                   layer.alpha.data(), w, h)
-                                       : RowSource(layer.pixels.data(), stride, layer.alpha.data(), w, h);
+                                                   job.inAlpha, w, h)
+                                       : RowSource(job.inPixels, stride, job.inAlpha, w, h);
     job.source = &source;
 
     const bool finished = RunRowBlocks(doc.workspace, h, options.threads, [&](int first, int last, int worker) {
@@ -206,11 +227,21 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
     });
     if (finished) doc.workspace.Progress(100);
     doc.workspace.Progress(0);
-    if (!finished) return Status::Stopped();  // the result is dropped: the layer is as it was
-
-    std::swap(layer.pixels, doc.workPixels);
-    if (job.outAlpha) std::swap(layer.alpha, doc.workAlpha);
-    MarkLayerChanged(doc);
+    if (!finished) {
+        // The result is dropped: the layer is as it was.
+        if (copy) {
+            std::memcpy(layer.pixels.data(), copy->pixels.data(), layer.pixels.size());
+            if (job.outAlpha) std::memcpy(layer.alpha.data(), copy->alpha.data(), layer.alpha.size());
+        }
+        return Status::Stopped();
+    }
+    if (copy) {
+        doc.history.untouchedSlot = -1;  // the layer no longer matches the copy
+    } else {
+        std::swap(layer.pixels, doc.workPixels);
+        if (job.outAlpha) std::swap(layer.alpha, doc.workAlpha);
+    }
+    MarkLayerChanged(doc, layer);
     return Status::Ok();
 }
 

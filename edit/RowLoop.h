@@ -14,7 +14,10 @@
 //
 // Cost: the result is built in the document's working buffer and swapped in at the
 // end (no copy of the layer); a palette layer also costs one true-colour copy for a
-// row operation. The loop does not record a history step: run it inside a LayerChange.
+// row operation. Inside a change of every layer, whose step already holds a copy of the
+// layer as it was (History::untouchedSlot), the loop reads that copy and writes the
+// layer in place: no working buffer at all. The loop does not record a history step:
+// run it inside a LayerChange.
 #pragma once
 
 #include <cstdint>

@@ -83,13 +83,16 @@ Status PointMode(COrinDoc& doc, LayerRecord& layer, int mode, int p) {
 }
 
 // Every layer of the stack in turn; when one stops, the layers done before it come
-// back as the history last recorded them.
-Status BinaryLayers(COrinDoc& doc, int mode, int p) {
+// back as the history last recorded them. `copied`: BeginAllLayerChange has just
+// copied every layer, so each is changed in place.
+Status BinaryLayers(COrinDoc& doc, int mode, int p, bool copied = false) {
     std::vector<int> done;
     for (int slot : doc.layers.Chain()) {
         LayerRecord& layer = doc.layers[slot];
         if (layer.kind == kLayerText || !layer.HasBuffers()) continue;
+        if (copied) doc.history.untouchedSlot = slot;
         const Status s = mode == 0 ? Dither(doc, layer, p) : PointMode(doc, layer, mode, p);
+        doc.history.untouchedSlot = -1;
         if (!s) {
             for (int d : done) RestoreRecordedLayer(doc, d);
             return s;
@@ -109,8 +112,8 @@ Operation BinaryOperation(int id, const char* key, int mode, Slider slider) {
         if (!doc.layers.IsCurrentValid()) return Status::Ok();
         if (Status s = RefuseTextLayer(doc); !s) return s;
         const OutlinePause pause(doc);
-            BeginAllLayerChange(doc);
-        const Status s = BinaryLayers(doc, mode, v[0]);
+        BeginAllLayerChange(doc);
+        const Status s = BinaryLayers(doc, mode, v[0], true);
         if (s) {
             RefreshWorkingCopy(doc);
             RecordStep(doc, kBinaryEffect, kStepAllLayers);

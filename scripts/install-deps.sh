@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-svg-dev
   fonts-nanum
-  libzip-dev libpugixml-dev
+  libzip-dev libpugixml-dev liblz4-dev
   libsane-dev libxcb1-dev
   python3-openpyxl python3-pil
   clang libclang-rt-14-dev

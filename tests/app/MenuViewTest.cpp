@@ -1,6 +1,7 @@
 // The command map in the menus (labels, ids, shortcuts, enabled states), the picture's
 // pop-up menu, and the view: window to view to layer on a picture smaller than the
 // window, the zoom tool anchored at a click, the zoom limits through the commands.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -104,6 +105,38 @@ TEST_F(FrameFixture, AnEmptyEditorShowsTheStartPageWhoseRecentFilesOpenWithOneCl
     ASSERT_EQ(frame->DocumentCount(), 1);
     EXPECT_EQ(frame->DocumentAt(0)->fileName, "recent.bmp");
     EXPECT_FALSE(frame->StartPageShown());
+}
+
+// A tool chosen by its key before any picture is open stays the chosen one, and the
+// tool bar checks it, once a picture opens; so does one chosen with a picture open.
+TEST_F(FrameFixture, AToolChosenBeforeAPictureOpensStaysCheckedAndChosen) {
+    frame->resize(900, 700);
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    const auto checkedTools = [&] {
+        std::vector<int> ids;
+        for (const Tool& t : Tools())
+            if (QAction* a = frame->CommandAction(t.id); a && a->isChecked()) ids.push_back(t.id);
+        return ids;
+    };
+    for (const auto& [key, id] : {std::pair{Qt::Key_B, kCmdBrush}, std::pair{Qt::Key_E, kCmdEraser}}) {
+        frame->RunCommand(kCmdCloseAll);
+        ASSERT_EQ(frame->DocumentCount(), 0);
+        // The key goes where the keyboard is: the start page's recent list or a button.
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : frame.get(), key);
+        EXPECT_EQ(Ws().currentTool, id) << (focus ? focus->metaObject()->className() : "no focus");
+        EXPECT_EQ(checkedTools(), std::vector<int>{id});
+        const std::string picture = app_test::WritePicture(folder, "tool.bmp", 6, 5, [](int, int) { return 0x336699u; });
+        ASSERT_NE(frame->OpenFile(QString::fromStdString(picture)), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Ws().currentTool, id);
+        EXPECT_EQ(checkedTools(), std::vector<int>{id});
+    }
+    QTest::keyClick(frame->ActiveView(), Qt::Key_V);
+    EXPECT_EQ(Ws().currentTool, kCmdMove);
+    EXPECT_EQ(checkedTools(), std::vector<int>{kCmdMove});
 }
 
 TEST(ToolPlaces, TheSettingsFilesNumberAndGroupNameEveryButtonOnce) {

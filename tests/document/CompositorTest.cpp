@@ -10,6 +10,7 @@
 
 #include "Compositor.h"
 #include "DocTestSupport.h"
+#include "Parallel.h"
 #include "Random.h"
 #include "ViewComposite.h"
 
@@ -640,6 +641,14 @@ TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
                     r.y += Rand(5) - 2;
                     c.doc.Touch();
                     break;
+                case 6:
+                    // Pixels here and there and the shadow of one layer changed, told as a
+                    // change of that whole layer.
+                    for (int k = 0; k < 12; ++k) r.pixels[size_t(Rand(int(r.pixels.size())))] = uint8_t(rng::Next());
+                    for (int k = 0; k < 6; ++k) r.alpha[size_t(Rand(int(r.alpha.size())))] = uint8_t(rng::Next());
+                    if (!r.aux.empty()) r.aux[size_t(Rand(int(r.aux.size())))] = uint8_t(rng::Next());
+                    c.doc.TouchLayer(slot);
+                    break;
                 default: {
                     // A rectangle of one layer repainted, reported with its rectangle
                     // (or, now and then, as a change of everything).
@@ -676,6 +685,51 @@ TEST(ViewComposite, EqualsTheFullChainAfterRandomEdits) {
             }
         }
     }
+}
+
+// At a small zoom a change told for one whole layer samples that layer's copy again and
+// keeps the others'; a change of everything samples every layer; the composite stays
+// the full chain's, on one thread and on every core.
+TEST(ViewComposite, AOneLayerChangeSamplesOnlyThatLayerAgain) {
+    for (int threads : {1, 0}) {
+        SetParallelThreadLimit(threads);
+        Canvas c(64, 48);
+        for (int slot : {0, 1, 2}) {
+            LayerRecord& r = c.Add(slot, 64, 48);
+            for (uint8_t& b : r.pixels) b = uint8_t(rng::Next());
+            for (uint8_t& a : r.alpha) a = uint8_t(rng::Next());
+            r.blend = uint8_t(slot * 3);
+        }
+        c.doc.layers.current = 0;
+        ComposeParams p;
+        p.zoomX = p.zoomY = 0.25f;
+        p.width = 16;
+        p.height = 12;
+        ViewComposite view;
+        std::vector<uint32_t> fresh;
+        view.Compose(c.doc, p);
+        const uint64_t plane = view.SampledRows() / 3;  // rows of one copy
+        EXPECT_EQ(plane, 13u);
+        // Changed in place: nothing but the notice tells the copies.
+        LayerRecord& upper = c.doc.layers[2];
+        for (size_t i = 0; i < upper.pixels.size(); i += 7) upper.pixels[i] ^= 0x5A;
+        c.doc.TouchLayer(2);
+        ComposeLayers(c.doc, p, fresh);
+        EXPECT_EQ(view.Compose(c.doc, p), fresh) << threads;
+        EXPECT_EQ(view.SampledRows(), 4 * plane);
+        // A layer below the current one, then everything.
+        c.doc.layers.current = 2;
+        view.Compose(c.doc, p);
+        for (size_t i = 0; i < c.doc.layers[0].alpha.size(); i += 5) c.doc.layers[0].alpha[i] ^= 0x33;
+        c.doc.TouchLayer(0);
+        ComposeLayers(c.doc, p, fresh);
+        EXPECT_EQ(view.Compose(c.doc, p), fresh) << threads;
+        EXPECT_EQ(view.SampledRows(), 5 * plane);
+        c.doc.Touch();
+        EXPECT_EQ(view.Compose(c.doc, p), fresh) << threads;
+        EXPECT_EQ(view.SampledRows(), 8 * plane);
+    }
+    SetParallelThreadLimit(0);
 }
 
 TEST(ExportComposite, EqualsTheFlattenedBottomLayerExported) {

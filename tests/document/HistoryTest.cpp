@@ -4,6 +4,7 @@
 // memory and disk storage, the history rows and the redo title.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 
 #include "ByteStream.h"
@@ -20,6 +21,16 @@ using namespace doctest;
 using testing_support::ReadFileBytes;
 
 namespace {
+
+// A step or head file's bytes as they were written (the disk holds them compressed).
+std::vector<uint8_t> StepBytes(const COrinDoc& doc, const std::string& path) {
+    std::vector<uint8_t> bytes;
+    std::unique_ptr<ByteStream> in = doc.workspace.steps->Read(path);
+    if (!in) return bytes;
+    bytes.resize(size_t(in->Size()));
+    EXPECT_TRUE(in->ReadExact(bytes.data(), bytes.size()));
+    return bytes;
+}
 
 std::string Label(const COrinDoc& doc, int position) { return Utf16ToUtf8(doc.history.entries[size_t(position)].label); }
 
@@ -359,7 +370,7 @@ TEST(HistoryRoundTrip, UndoOfAPastedBackdropCopyAsksAndCanBeRefused) {
 TEST(StepFiles, HoldPixelsAlphaAuxMaskAndText) {
     Bench bench;
     auto doc = bench.Open(6, 4, Gradient);  // stride 20: pixels 80, planes 24
-    const std::vector<uint8_t> file0 = ReadFileBytes(StepFilePath(*doc, 0));
+    const std::vector<uint8_t> file0 = StepBytes(*doc, StepFilePath(*doc, 0));
     ASSERT_EQ(file0.size(), 80u + 24 + 24 + 24);
     const LayerRecord& r = doc->layers[0];
     EXPECT_TRUE(std::equal(r.pixels.begin(), r.pixels.end(), file0.begin()));
@@ -389,7 +400,7 @@ TEST(StepFiles, HoldPixelsAlphaAuxMaskAndText) {
     doc->selection.bytes[2] = 0;
     SelectLayer(*doc, 1);
     RecordStep(*doc, "글자입력", kStepText);
-    const std::vector<uint8_t> file1 = ReadFileBytes(StepFilePath(*doc, 1));
+    const std::vector<uint8_t> file1 = StepBytes(*doc, StepFilePath(*doc, 1));
     ASSERT_EQ(file1.size(), 24u * 4 + 6);
     EXPECT_EQ(std::vector<uint8_t>(file1.begin(), file1.begin() + 24), std::vector<uint8_t>(24, 255));
     EXPECT_EQ(std::vector<uint8_t>(file1.begin() + 24, file1.begin() + 48), std::vector<uint8_t>(24, 7));
@@ -404,7 +415,7 @@ TEST(StepFiles, HoldPixelsAlphaAuxMaskAndText) {
 TEST(StepFiles, HeadFileHoldsTheCanvasAndEveryLayerWithItsIndexLine) {
     Bench bench;
     auto doc = bench.Open(6, 4, Gradient);
-    const std::vector<uint8_t> head = ReadFileBytes(HeadFilePath(*doc));
+    const std::vector<uint8_t> head = StepBytes(*doc, HeadFilePath(*doc));
     const std::string line = "388 80 24";
     ASSERT_EQ(head.size(), 256 + line.size() + 388 + 80 + 24 + 24);
     uint8_t canvas[256];
@@ -431,11 +442,11 @@ TEST(StepFiles, AStepFileThatCannotBeReadLeavesTheLayerUnchanged) {
         PaintStep(*doc, 0, 3);
         const DocState painted = Capture(*doc);
         const std::string file0 = StepFilePath(*doc, 0);
-        std::vector<uint8_t> bytes = ReadFileBytes(file0);
+        std::vector<uint8_t> bytes = StepBytes(*doc, file0);
         if (damage == 0) std::filesystem::remove(file0);
         if (damage == 1) bytes.resize(100);  // inside the alpha plane
         if (damage == 2) bytes.pop_back();   // only the mask's last byte missing
-        if (damage > 0) testing_support::WriteFileBytes(file0, bytes);
+        if (damage > 0) ASSERT_TRUE(bench.workspace.steps->Write(file0, {{bytes.data(), bytes.size()}}));
         Undo(*doc);
         EXPECT_SAME_STATE(painted, Capture(*doc));
     }
@@ -501,6 +512,48 @@ TEST(StepFiles, FailedWritesAreReportedAndAnUndoOrRedoThatCannotRestoreChangesNo
     EXPECT_TRUE(doc->history.unreadable);
     EXPECT_EQ(doc->history.position, 3);
     EXPECT_SAME_STATE(atThree, Capture(*doc));
+}
+
+// Free bytes that the step folder's file system reports in the next test.
+std::atomic<int64_t> g_freeBytes{0};
+int64_t SimulatedFreeSpace(const std::string&) { return g_freeBytes; }
+
+// Steps of a big layer on disk: colours that cannot shrink and planes that shrink to
+// almost nothing come back exactly. A disk too full for the next step refuses it with
+// the system's message; every step before it still undoes and redoes, and the refused
+// one is refused again rather than brought back wrong.
+TEST(StepFiles, BigStepsComeBackFromCompressedFilesAndAFullDiskKeepsTheHistory) {
+    Bench bench;
+    g_freeBytes = int64_t(1) << 40;
+    bench.workspace.steps = std::make_shared<DiskStepStorage>(SimulatedFreeSpace);
+    auto doc = bench.Open(700, 500, Gradient);  // 1 MB of pixels: a step whose room is checked
+    const DocState opened = Capture(*doc);
+    LayerRecord& layer = doc->layers[0];
+    uint32_t state = 12345;
+    for (uint8_t& b : layer.pixels) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        b = uint8_t(state);
+    }
+    RecordStep(*doc, "붓 그리기", kStepPixels);
+    const DocState noisy = Capture(*doc);
+    const uint64_t planes = layer.pixels.size() + 2 * layer.alpha.size();
+    const uint64_t onDisk = std::filesystem::file_size(StepFilePath(*doc, 1));
+    EXPECT_GE(onDisk, layer.pixels.size());
+    EXPECT_LT(onDisk, layer.pixels.size() + (planes - layer.pixels.size()) / 8);
+
+    g_freeBytes = int64_t(kStepReserveBytes);  // nothing left above the reserve
+    PaintStep(*doc, 0, 5);
+    EXPECT_EQ(bench.host.messages, std::vector<std::string>{msg::kStepNotKept});
+    EXPECT_FALSE(std::filesystem::exists(StepFilePath(*doc, 2)));
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_SAME_STATE(noisy, Capture(*doc));
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_SAME_STATE(opened, Capture(*doc));
+    ASSERT_TRUE(Redo(*doc));
+    EXPECT_SAME_STATE(noisy, Capture(*doc));
+    EXPECT_FALSE(Redo(*doc));
+    EXPECT_TRUE(doc->history.unreadable);
+    EXPECT_SAME_STATE(noisy, Capture(*doc));
 }
 
 TEST(StepFiles, ADeletedLayerWhoseStepCouldNotBeWrittenIsNotBroughtBackEmpty) {
@@ -612,14 +665,7 @@ TEST_P(StepStorageKinds, GiveTheSameDocumentsAndFilesAsTheDisk) {
     script(*da);
     script(*db);
     EXPECT_SAME_STATE(Capture(*da), Capture(*db));
-    auto fileBytes = [](COrinDoc& d, const std::string& path) {
-        std::vector<uint8_t> bytes;
-        std::unique_ptr<ByteStream> in = d.workspace.steps->Read(path);
-        if (!in) return bytes;
-        bytes.resize(size_t(in->Size()));
-        EXPECT_TRUE(in->ReadExact(bytes.data(), bytes.size()));
-        return bytes;
-    };
+    const auto fileBytes = StepBytes;
     for (int p = 0; p < History::kPositions; ++p)
         EXPECT_EQ(fileBytes(*da, StepFilePath(*da, p)), fileBytes(*db, StepFilePath(*db, p))) << p;
     EXPECT_EQ(fileBytes(*da, HeadFilePath(*da)), fileBytes(*db, HeadFilePath(*db)));

@@ -2,10 +2,12 @@
 // the worker reached the disk, through renames and removals in any order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 
 #include "ByteStream.h"
+#include "StepBlocks.h"
 #include "StepStorage.h"
 #include "TestSupport.h"
 
@@ -51,7 +53,8 @@ TEST(BackgroundStepStorage, ReadsBackWritesRenamesAndRemovalsInOrder) {
     }
     // Destruction finished the queue: the last write is on disk.
     EXPECT_TRUE(std::filesystem::exists(a));
-    EXPECT_EQ(std::filesystem::file_size(c), 1000u);
+    DiskStepStorage disk;
+    EXPECT_EQ(ReadAll(disk, c).size(), 1000u);
 }
 
 namespace {
@@ -129,4 +132,48 @@ TEST(StepStorageRoom, BigStepsKeepTheReserveFree) {
     background.Flush();
     EXPECT_EQ(ReadAll(background, dir.File("3ud0.tmp")), two);
     EXPECT_FALSE(std::filesystem::exists(dir.File("5ud0.tmp")));
+}
+
+// A step file as blocks: noise that cannot shrink is stored as it stands, an opaque
+// alpha plane and an empty plane shrink to almost nothing, a piece of a few bytes
+// follows; everything reads back exactly, whole and from offsets inside blocks of both
+// kinds across their ends. A file cut inside its last block ends before that block.
+// The file does not depend on how the bytes were cut into pieces.
+TEST(StepBlocks, NoiseAndPlanesComeBackExactlyFromAnyOffset) {
+    testing_support::TempDir dir;
+    const std::string path = dir.File("101ud1.tmp");
+    std::vector<uint8_t> noise(3 * kStepBlockBytes + 1000);
+    uint32_t state = 7;
+    for (uint8_t& b : noise) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        b = uint8_t(state);
+    }
+    const std::vector<uint8_t> alpha(2 * kStepBlockBytes + 7, 255), aux(kStepBlockBytes, 0), tail{1, 2, 3};
+    DiskStepStorage disk;
+    ASSERT_TRUE(disk.Write(path, {{noise.data(), noise.size()}, {alpha.data(), alpha.size()}, {aux.data(), aux.size()},
+                                  {tail.data(), tail.size()}}));
+    std::vector<uint8_t> whole = noise;
+    for (const auto* piece : {&alpha, &aux, &tail}) whole.insert(whole.end(), piece->begin(), piece->end());
+    EXPECT_EQ(ReadAll(disk, path), whole);
+    const uint64_t onDisk = std::filesystem::file_size(path);
+    EXPECT_GE(onDisk, noise.size());
+    EXPECT_LT(onDisk, noise.size() + 16 * 1024);
+
+    std::unique_ptr<ByteStream> in = disk.Read(path);
+    const size_t n = noise.size();
+    for (size_t at : {kStepBlockBytes - 3, n - 5, n + kStepBlockBytes - 1, whole.size() - 5}) {
+        SCOPED_TRACE(at);
+        std::vector<uint8_t> got(5);
+        ASSERT_TRUE(in->Seek(int64_t(at), SEEK_SET));
+        ASSERT_TRUE(in->ReadExact(got.data(), got.size()));
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.begin() + ptrdiff_t(at)));
+    }
+    EXPECT_FALSE(in->ReadExact(whole.data(), 1));  // at the end
+
+    const std::vector<uint8_t> file = testing_support::ReadFileBytes(path);
+    ASSERT_TRUE(disk.Write(path, {{whole.data(), 1}, {whole.data() + 1, whole.size() - 1}}));
+    EXPECT_EQ(testing_support::ReadFileBytes(path), file);
+
+    std::filesystem::resize_file(path, onDisk - 1);
+    EXPECT_EQ(disk.Read(path)->Size(), int64_t(whole.size() - whole.size() % kStepBlockBytes));
 }

@@ -1,12 +1,14 @@
 // The row loop against a plain per-pixel reference: 24-bit and palette layers (8, 4
 // and 1 bits), with and without the selection, transparent pixels, the edge spread,
-// point and neighbourhood operations, on one thread and on several. A stop asked for
-// by the host leaves the layer as it was.
+// point and neighbourhood operations, on one thread and on several, and in place under
+// a step's copy of the layer. A stop asked for by the host leaves the layer as it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
+#include "AllLayers.h"
 #include "MaskWeights.h"
 #include "RowLoop.h"
 #include "document/DocTestSupport.h"
@@ -85,7 +87,10 @@ TEST(RowLoop, MatchesThePerPixelReferenceOnEveryDepthAndRuleWithAnyThreadCount) 
         SCOPED_TRACE(testing::Message() << "bits " << c.bits << " selection " << c.selection << " spread " << c.spread
                                         << " skip " << c.skipTransparent << " rows " << c.neighbourhood);
         std::vector<std::vector<uint8_t>> results;
-        for (int threads : {1, 2, 3, 8}) {
+        for (int run = 0; run < 8; ++run) {
+            // Runs 4..7 change the layer in place, reading the copy a step holds of it.
+            const int threads = std::array{1, 2, 3, 8}[size_t(run % 4)];
+            const bool inPlace = run >= 4;
             Bench bench(true);
             auto doc = bench.Open(kW, kH, Gradient);
             MakeDepth(*doc, c.bits);
@@ -103,6 +108,10 @@ TEST(RowLoop, MatchesThePerPixelReferenceOnEveryDepthAndRuleWithAnyThreadCount) 
                     if (x < 3 || (y > 7 && x > 9)) m.bytes[size_t(y) * kW + size_t(x)] = 0;
             const LayerRecord before = layer;
             const uint64_t revisionBefore = doc->revision;
+            if (inPlace) {
+                BeginAllLayerChange(*doc);
+                doc->history.untouchedSlot = 0;
+            }
             const COrinDoc& d = *doc;
             auto was = [&](int x, int y) { return ColourAt(d, before, c.bits, x, y); };
 
@@ -151,6 +160,10 @@ TEST(RowLoop, MatchesThePerPixelReferenceOnEveryDepthAndRuleWithAnyThreadCount) 
                 }
             }
             EXPECT_NE(doc->revision, revisionBefore);
+            if (inPlace) {
+                EXPECT_TRUE(doc->workPixels.empty() && doc->workAlpha.empty()) << "no working buffer in place";
+                EXPECT_EQ(doc->history.untouchedSlot, -1) << "the layer no longer matches the copy";
+            }
             results.push_back(layer.pixels);
             results.back().insert(results.back().end(), layer.alpha.begin(), layer.alpha.end());
         }
@@ -170,15 +183,19 @@ public:
 
 TEST(RowLoop, AStopLeavesTheLayerAsItWasAndProgressEndsAtZero) {
     for (int threads : {1, 4}) {
-        for (int bits : {24, 8}) {
+        for (int bits : {24, 8, -24}) {  // -24: 24 bits changed in place under a step's copy
             SCOPED_TRACE(testing::Message() << threads << " threads, " << bits << " bits");
             Bench bench(true);
             StoppingHost host;
             bench.workspace.host = &host;
             auto doc = bench.Open(40, 64, Gradient);
-            MakeDepth(*doc, bits);
+            MakeDepth(*doc, std::abs(bits));
             LayerRecord& layer = doc->layers[0];
             const std::vector<uint8_t> pixels = layer.pixels, alpha = layer.alpha;
+            if (bits < 0) {
+                BeginAllLayerChange(*doc);
+                doc->history.untouchedSlot = 0;
+            }
             RowLoopOptions options;
             options.threads = threads;
             options.selection = false;
@@ -207,6 +224,33 @@ TEST(RowLoop, AStopLeavesTheLayerAsItWasAndProgressEndsAtZero) {
             EXPECT_EQ(host.progress.back(), 0);
         }
     }
+}
+
+// A change of every layer that runs two loops on a layer: only the first may read the
+// step's copy; the second reads what the first made. Undo gives the picture back.
+TEST(RowLoop, ASecondLoopOnTheSameLayerReadsTheFirstResult) {
+    Bench bench(true);
+    auto doc = bench.Open(kW, kH, Gradient);
+    MakeDepth(*doc, 24);
+    RecordStep(*doc, "paint", kStepPixels);
+    doc->selection.shown = false;
+    const std::vector<uint8_t> was = doc->layers[0].pixels;
+    RowLoopOptions options;
+    options.selection = false;
+    options.skipTransparent = false;
+    auto twice = [&](LayerRecord& layer) {
+        if (Status s = ForEachPixel(*doc, layer, options, Point); !s) return s;
+        return ForEachRow(*doc, layer, options, [](const RowSource& src, int y, std::span<Bgr> out) {
+            auto at = [&](int xx, int yy) { return src.Row(yy)[size_t(xx)]; };
+            for (int x = 0; x < src.Width(); ++x) out[size_t(x)] = Neighbourhood(at, x, y, src.Width(), src.Height());
+        });
+    };
+    LayerRecord reference = doc->layers[0];
+    ASSERT_TRUE(twice(reference).ok);  // outside any step: through the working buffer
+    ASSERT_TRUE(EditAllLayers(*doc, {"twice"}, [&](LayerRecord& layer, int) { return twice(layer); }).ok);
+    EXPECT_EQ(doc->layers[0].pixels, reference.pixels);
+    ASSERT_TRUE(Undo(*doc));
+    EXPECT_EQ(doc->layers[0].pixels, was);
 }
 
 }  // namespace
