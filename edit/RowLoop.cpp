@@ -144,18 +144,6 @@ std::vector<Bgr> ExpandPalette(const COrinDoc& doc, const LayerRecord& layer, in
     return expanded;
 }
 
-// The step's copy of `layer` when it still holds the layer exactly (see
-// History::untouchedSlot), null otherwise.
-const LayerRecord* UntouchedCopy(const COrinDoc& doc, const LayerRecord& layer) {
-    const int slot = doc.history.untouchedSlot;
-    if (!IsValidSlot(slot) || &doc.layers[slot] != &layer) return nullptr;
-    const LayerRecord* copy = PendingBeforeOf(doc, slot);
-    if (!copy || copy->width != layer.width || copy->height != layer.height || copy->stride != layer.stride ||
-        copy->pixels.size() != layer.pixels.size() || copy->alpha.size() != layer.alpha.size())
-        return nullptr;
-    return copy;
-}
-
 }  // namespace
 
 Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, const RowFunction& row,
@@ -246,6 +234,16 @@ Status Run(COrinDoc& doc, LayerRecord& layer, const RowLoopOptions& options, con
 }
 
 }  // namespace rowloop_detail
+
+const LayerRecord* UntouchedCopy(const COrinDoc& doc, const LayerRecord& layer) {
+    const int slot = doc.history.untouchedSlot;
+    if (!IsValidSlot(slot) || &doc.layers[slot] != &layer) return nullptr;
+    const LayerRecord* copy = PendingBeforeOf(doc, slot);
+    if (!copy || copy->width != layer.width || copy->height != layer.height || copy->stride != layer.stride ||
+        copy->pixels.size() != layer.pixels.size() || copy->alpha.size() != layer.alpha.size())
+        return nullptr;
+    return copy;
+}
 
 namespace {
 

@@ -120,6 +120,13 @@ int RowWorkers(int rows, int threads);
 bool RunRowBlocks(Workspace& workspace, int rows, int threads, const RowBlockFunction& body, ProgressShare share = {},
                   int blockRows = 0);
 
+// The step's copy of `layer` while a change of every layer visits it and it is still
+// exactly as copied (History::untouchedSlot), null otherwise. An operation given a copy
+// may read the copy and write the layer in place, or drop the layer's buffers first;
+// when it fails or is stopped it puts the layer back from the copy, and when it has
+// changed the layer it sets untouchedSlot to -1.
+const LayerRecord* UntouchedCopy(const COrinDoc& doc, const LayerRecord& layer);
+
 // Reads every row of a layer as true colour without changing it (histograms, channel
 // splits, measurements): `row(y, pixels, alpha)` for y = 0 .. height - 1 in order, on
 // the calling thread. A palette layer is expanded one row at a time.

@@ -32,35 +32,52 @@ bool Convertible(const LayerRecord& layer) {
            layer.pixels.size() >= size_t(layer.stride) * size_t(layer.height);
 }
 
-// Rewrites one layer from the depth and palette it had (`from`) to `toBits`; palette
-// depths take the nearest entry of `mapper`. Every row depends only on its own source
-// row, so the rows go to every core; the mapper is shared (it may be used by several
-// threads at once).
-Status ConvertLayer(COrinDoc& doc, LayerRecord& layer, int fromBits, const std::vector<RgbQuad>& fromPalette, int toBits,
-                    PaletteMapper* mapper) {
+}  // namespace
+
+// Every row depends only on its own source row, so the rows go to every core; the
+// mapper is shared (it may be used by several threads at once).
+Status ConvertLayerDepth(COrinDoc& doc, LayerRecord& layer, int fromBits, const std::vector<RgbQuad>& fromPalette, int toBits,
+                         PaletteMapper* mapper) {
     if (!Convertible(layer)) return Status::Ok();
     const int w = layer.width, h = layer.height;
     const int32_t stride = RowStride(w, toBits);
     if (stride < 0 || int64_t(stride) * h > INT32_MAX) return Status::Fail(msg::kAllocMemory);
+    const LayerRecord* copy = UntouchedCopy(doc, layer);
+    const uint8_t* in = copy ? copy->pixels.data() : layer.pixels.data();
+    const size_t inStride = size_t(layer.stride);
+    if (copy) std::vector<uint8_t>().swap(layer.pixels);
     // Each worker's row of indices and of colours (blue, green, red per pixel).
     struct Scratch {
         std::vector<uint8_t> indices, colours;
     };
     std::vector<uint8_t> out;
-    std::vector<Scratch> scratch(size_t(RowWorkers(h, 0)));
+    std::vector<Scratch> scratch;
+    const auto giveBack = [&](Status s) {
+        if (copy) {
+            std::vector<uint8_t>().swap(out);
+            scratch.clear();
+            try {
+                layer.pixels = copy->pixels;
+            } catch (const std::bad_alloc&) {
+                // The layer stays without pixels; abandoning the step moves the copy back.
+            }
+        }
+        return s;
+    };
     try {
+        scratch.resize(size_t(RowWorkers(h, 0)));
         out.assign(size_t(stride) * size_t(h), 0);
         for (Scratch& s : scratch) {
             s.indices.resize(size_t(w));
             s.colours.resize(size_t(w) * 3);
         }
     } catch (const std::bad_alloc&) {
-        return Status::Fail(msg::kAllocMemory);
+        return giveBack(Status::Fail(msg::kAllocMemory));
     }
     const bool finished = RunRowBlocks(doc.workspace, h, 0, [&](int first, int last, int worker) {
         Scratch& s = scratch[size_t(worker)];
         for (int y = first; y < last; ++y) {
-            const uint8_t* src = layer.pixels.data() + size_t(y) * size_t(layer.stride);
+            const uint8_t* src = in + size_t(y) * inStride;
             uint8_t* dst = out.data() + size_t(y) * size_t(stride);
             const uint8_t* bgr = src;
             if (fromBits < 24) {
@@ -83,14 +100,13 @@ Status ConvertLayer(COrinDoc& doc, LayerRecord& layer, int fromBits, const std::
         }
     });
     doc.workspace.Progress(0);
-    if (!finished) return Status::Stopped();
+    if (!finished) return giveBack(Status::Stopped());
     layer.pixels = std::move(out);
     layer.stride = stride;
     layer.pixelSize = stride * h;
+    if (copy) doc.history.untouchedSlot = -1;  // the layer no longer matches the copy
     return Status::Ok();
 }
-
-}  // namespace
 
 const std::array<RgbQuad, 16>& StandardPalette16() {
     static const std::array<RgbQuad, 16> palette = [] {
@@ -147,7 +163,7 @@ Status ConvertDocumentDepth(COrinDoc& doc, int bits, const std::vector<RgbQuad>&
         RefreshCanvasSizes(doc);
     };
     return EditAllLayers(doc, edit, [&](LayerRecord& layer, int) {
-        return ConvertLayer(doc, layer, fromBits, fromPalette, bits, mapper.get());
+        return ConvertLayerDepth(doc, layer, fromBits, fromPalette, bits, mapper.get());
     });
 }
 

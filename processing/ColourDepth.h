@@ -18,6 +18,8 @@
 
 #include "Operations.h"
 
+class PaletteMapper;
+
 // The standard 16-colour palette: black, the eight dark colours, silver, grey and the
 // six bright colours, white last.
 const std::array<RgbQuad, 16>& StandardPalette16();
@@ -25,6 +27,15 @@ const std::array<RgbQuad, 16>& StandardPalette16();
 // Every layer to `bits` (24, 8 or 4) with `palette` (ignored for 24 bits), recorded as
 // `label`.
 Status ConvertDocumentDepth(COrinDoc& doc, int bits, const std::vector<RgbQuad>& palette, const std::string& label);
+
+// One layer from the canvas depth `fromBits` and its palette `fromPalette` to `toBits`,
+// each pixel the nearest entry of `mapper` at a palette depth (null for 24 bits); the
+// canvas itself is left to the caller. A stop or a failure leaves the layer as it was.
+// When the step of a change of every layer holds the layer as it was (UntouchedCopy),
+// the rows are read from that copy and the layer's own buffer is freed before the new
+// one is made, so the layer, its copy and the result never all exist at once.
+Status ConvertLayerDepth(COrinDoc& doc, LayerRecord& layer, int fromBits, const std::vector<RgbQuad>& fromPalette,
+                         int toBits, PaletteMapper* mapper);
 
 // The optimal palette of at most `colours` entries over every raster layer.
 std::vector<RgbQuad> DocumentOptimalPalette(const COrinDoc& doc, int colours);

@@ -2,6 +2,8 @@
 // stopped conversion, and the transparency and alpha commands, each undone.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "AlphaCommands.h"
 #include "ColourDepth.h"
 #include "CommandMap.h"
@@ -154,6 +156,65 @@ TEST(ColourModes, AStoppedConversionLeavesEveryLayer) {
             EXPECT_EQ(doc->history.position, position);
         }
         doc->workspace.host = &m.bench.host;
+    }
+}
+
+TEST(ColourModes, ALayerConvertedFromTheStepsCopyMatchesOneConvertedAloneAndComesBack) {
+    struct Case {
+        int from, to;
+        bool standard;
+    };
+    for (const Case c : {Case{24, 8, false}, Case{24, 4, true}, Case{8, 4, false}, Case{8, 24, false}}) {
+        SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to);
+        Modes m;
+        auto alone = OpenRich(m.bench), whole = OpenRich(m.bench);
+        if (c.from == 8) {
+            for (COrinDoc* d : {alone.get(), whole.get()}) ASSERT_TRUE(m.Run(*d, kCmd8BitColour).ok);
+        }
+        const DocState start = Capture(*whole);
+        const std::vector<RgbQuad> fromPalette = alone->palette;
+        std::vector<RgbQuad> palette;
+        if (c.standard) palette.assign(StandardPalette16().begin(), StandardPalette16().end());
+        else if (c.to < 24) palette = DocumentOptimalPalette(*alone, 1 << c.to);
+        std::vector<RgbQuad> entries = palette;
+        std::unique_ptr<PaletteMapper> mapper;
+        if (c.to < 24) {
+            entries.resize(size_t(1) << c.to);
+            mapper = std::make_unique<PaletteMapper>(entries.data(), int(entries.size()));
+        }
+        // Slot 2: odd width (padded rows), off the canvas, partly transparent.
+        const int slot = 2;
+        ASSERT_TRUE(ConvertLayerDepth(*alone, alone->layers[slot], c.from, fromPalette, c.to, mapper.get()).ok);
+        const LayerRecord& want = alone->layers[slot];
+        EXPECT_EQ(want.stride, RowStride(want.width, c.to));
+
+        // The command over every layer reads each layer from its step's copy.
+        ASSERT_TRUE(ConvertDocumentDepth(*whole, c.to, palette, "변환").ok);
+        const LayerRecord& got = whole->layers[slot];
+        EXPECT_EQ(got.pixels, want.pixels);
+        EXPECT_EQ(got.stride, want.stride);
+        EXPECT_EQ(got.pixelSize, want.pixelSize);
+        EXPECT_EQ(got.alpha, want.alpha);
+        EXPECT_EQ(whole->history.untouchedSlot, -1);
+        ASSERT_TRUE(Undo(*whole));
+        EXPECT_SAME_STATE(start, Capture(*whole));
+
+        // Stopped under the step's copy (whose buffer it had let go): the layer itself is
+        // put back before the step is abandoned.
+        StoppingHost host;
+        host.stopAt = 1;
+        whole->workspace.host = &host;
+        const LayerRecord before = whole->layers[slot];
+        BeginAllLayerChange(*whole);
+        whole->history.untouchedSlot = slot;
+        const Status s = ConvertLayerDepth(*whole, whole->layers[slot], c.from, fromPalette, c.to, mapper.get());
+        EXPECT_FALSE(s.ok);
+        EXPECT_TRUE(s.message.empty()) << s.message;
+        EXPECT_EQ(whole->layers[slot].pixels, before.pixels);
+        EXPECT_EQ(whole->layers[slot].stride, before.stride);
+        AbandonAllLayerChange(*whole);
+        whole->workspace.host = &m.bench.host;
+        EXPECT_SAME_STATE(start, Capture(*whole));
     }
 }
 
